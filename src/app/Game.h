@@ -1,0 +1,87 @@
+#pragma once
+
+#include "app/FrameCounter.h"
+#include "scene/ViewFrustum.h"
+
+#include <GL/glew.h>
+
+#include <array>
+#include <memory>
+#include <vector>
+
+struct GLFWwindow;
+class AssimpLoader;
+class Bloom;
+class BulletDebug;
+class BulletDemo;
+class Level;
+class MenuScreen;
+class PlayerObject;
+class Settings;
+class Shader;
+class ShadowMap;
+class TextRenderer;
+class Texture;
+class CameraList;
+struct Light;
+
+// The process-wide objects of one run, built by setUpScene in a fixed order
+// and released by tearDownScene, and the frame that ties them together.
+class Game {
+public:
+    // `window` has a current OpenGL 3.3 core context of the given size.
+    Game(GLFWwindow* window, int screenWidth, int screenHeight);
+    ~Game();
+
+    Game(const Game&) = delete;
+    Game& operator=(const Game&) = delete;
+
+    void setUpScene();
+    void tearDownScene();
+
+    // One pass of the frame loop with the clock reading `now` (seconds).
+    // Returns false when the loop is to end (window closing or Escape down).
+    bool runFrame(double now);
+    // The scene pass: culling planes, the lit pass and the physics debug lines.
+    void renderScene();
+
+    GLFWwindow* window;
+    int screenWidth;
+    int screenHeight;
+
+    std::unique_ptr<Shader> phongShader;
+    std::unique_ptr<Shader> lineShader;
+    std::unique_ptr<Shader> shadowDebugShader;
+    std::unique_ptr<Shader> shadowFirstPassShader;
+    std::unique_ptr<Shader> shadowOmniShader;
+    std::unique_ptr<Shader> bloomFirstPassShader;
+    std::unique_ptr<Shader> bloomSecondPassShader;
+    std::unique_ptr<Shader> textShader;
+    std::unique_ptr<TextRenderer> textRenderer;
+    std::unique_ptr<Shader> menuShader;
+    std::unique_ptr<Bloom> bloomEffect;
+    std::unique_ptr<ViewFrustum> viewFrustum;
+    std::unique_ptr<BulletDebug> debugDrawer;
+    std::unique_ptr<BulletDemo> physics;
+    std::unique_ptr<Light> lightA;
+    std::unique_ptr<Light> lightB;
+    std::array<std::unique_ptr<Texture>, 6> menuPictures;
+    std::unique_ptr<MenuScreen> menuScreen;
+    std::unique_ptr<AssimpLoader> loader;
+    std::unique_ptr<Level> level;
+    PlayerObject* player = nullptr; // one of the level's objects
+    CameraList* cameraList = nullptr; // the loader's
+    std::vector<std::unique_ptr<ShadowMap>> shadowMaps;
+    std::unique_ptr<Settings> settings;
+    GLint normalMappingLocation = -1;
+    GLint shadowMappingLocation = -1;
+    GLint viewMatrixLocation = -1;
+    GLint projectionMatrixLocation = -1;
+
+    std::unique_ptr<FrameCounter> frameCounter;
+    double lastFrameTime = 0.0;
+    double frameTimeMs = 0.0;
+};
+
+// Start-up, the frame loop and teardown: the whole program. Returns the exit code.
+int runGame();

@@ -1,0 +1,29 @@
+#pragma once
+
+struct GLFWwindow;
+
+// Keyboard, cursor and focus queries. Game code reads input only through these
+// functions; they forward to GLFW unless a test installs its own backend, which
+// lets key latches, menus and the player run without a window.
+namespace input {
+
+class Backend {
+public:
+    virtual ~Backend() = default;
+    virtual int key(GLFWwindow* window, int key) = 0; // GLFW_PRESS or GLFW_RELEASE
+    virtual void cursorPos(GLFWwindow* window, double* x, double* y) = 0;
+    virtual void setCursorPos(GLFWwindow* window, double x, double y) = 0;
+    virtual bool focused(GLFWwindow* window) = 0;
+};
+
+int getKey(GLFWwindow* window, int key);
+bool isPressed(GLFWwindow* window, int key);  // getKey reports GLFW_PRESS
+bool isReleased(GLFWwindow* window, int key); // getKey reports GLFW_RELEASE
+void getCursorPos(GLFWwindow* window, double* x, double* y);
+void setCursorPos(GLFWwindow* window, double x, double y);
+bool isFocused(GLFWwindow* window);
+
+// Replaces the GLFW backend (nullptr restores it). Not owned.
+void setBackend(Backend* backend);
+
+} // namespace input

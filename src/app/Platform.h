@@ -1,0 +1,22 @@
+#pragma once
+
+#include <string_view>
+
+// The few services that differ between operating systems: the console pause
+// after a fatal message and the fatal exit itself. Everything platform specific
+// lives in Platform.cpp.
+
+// The command the Windows console runs after a fatal message. The original
+// start-up path spells it "Pause" after the window library fails to start.
+enum class PauseCommand { Upper, Capitalised };
+
+// Waits for the user to acknowledge a fatal message. On Windows this runs the
+// console's own "PAUSE"; elsewhere it waits for a line on standard input, but
+// only when standard input is a terminal, so scripted runs never hang.
+void pauseConsole(PauseCommand command = PauseCommand::Upper);
+
+// Writes `message` and a line end to standard output, optionally a second line
+// naming the cause on standard error, pauses the console and ends the process
+// with exit code -1.
+[[noreturn]] void fatalError(std::string_view message, std::string_view detail = {},
+                             PauseCommand command = PauseCommand::Upper);

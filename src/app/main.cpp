@@ -1,0 +1,6 @@
+#include "app/Game.h"
+
+int main()
+{
+    return runGame();
+}

@@ -1,0 +1,69 @@
+#pragma once
+
+#include <btBulletDynamicsCommon.h>
+#include <glm/glm.hpp>
+
+#include <functional>
+#include <string>
+#include <vector>
+
+class MyRigidBody;
+class PlayerObject;
+
+// Owner of the one dynamics world, its bodies, motion states and shapes, and
+// of the four name lists the player's contact check walks.
+class BulletDemo {
+public:
+    static constexpr int maxSubSteps = 7;
+    static constexpr float fixedTimeStep = 1.0f / 60.0f;
+
+    BulletDemo() = default;
+    virtual ~BulletDemo();
+
+    BulletDemo(const BulletDemo&) = delete;
+    BulletDemo& operator=(const BulletDemo&) = delete;
+
+    // Creates the world with gravity (0, -10, 0).
+    void initPhysics();
+    // Prints the name (and the list lines), sorts the body into the name lists,
+    // keeps its shape for teardown and adds it to the world.
+    void addBody(btRigidBody* body, std::string name);
+    // Pair tests of the player's body against win, lose, floor and dynamic
+    // bodies, stopping at the first contact (see MyContactResultCallback).
+    void checkPlayerContacts(btRigidBody* playerBody, PlayerObject* player);
+    // One step of at most 7 sub-steps of 1/60 s.
+    void stepSimulation(double frameTime);
+    // Deletes every body in the world with its motion state, every kept shape,
+    // then the world and its parts.
+    void exitPhysics();
+
+    btAlignedObjectArray<btCollisionShape*> collisionShapes; // owned
+    btDbvtBroadphase* broadphase = nullptr;
+    btCollisionDispatcher* dispatcher = nullptr;
+    btSequentialImpulseConstraintSolver* solver = nullptr;
+    btDefaultCollisionConfiguration* collisionConfiguration = nullptr;
+    btDiscreteDynamicsWorld* dynamicsWorld = nullptr;
+    std::vector<btRigidBody*> floorBodies;
+    std::vector<btRigidBody*> dynamicBodies;
+    std::vector<btRigidBody*> winBodies;
+    std::vector<btRigidBody*> looseBodies;
+};
+
+// The body of an imported mesh object.
+struct ImportedBody {
+    btCollisionShape* shape = nullptr;
+    MyRigidBody* body = nullptr;
+};
+
+// Builds and registers the body of an imported object: mass 1 gives a convex
+// hull of the triangles scaled by the matrix's scale, mass 0 a scaled
+// triangle-mesh tree; a mesh without triangles gets an empty shape. The start
+// transform is the matrix's rotation and translation.
+ImportedBody createImportedBody(BulletDemo* physics, btTriangleMesh* triangleMesh, const glm::mat4& matrix,
+                                int mass, const std::string& name);
+
+// Puts a body back to `initialMatrix` with a new motion state, no forces and
+// zero velocities, and re-adds it to the world. `beforeReAdd` runs just before
+// the body joins the world again (the player resets its camera there).
+void resetBody(BulletDemo* physics, btRigidBody* body, const glm::mat4& initialMatrix,
+               const std::function<void()>& beforeReAdd = {});

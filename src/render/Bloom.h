@@ -1,0 +1,34 @@
+#pragma once
+
+#include "render/FullScreenQuad.h"
+#include "render/GlObjects.h"
+
+
+class Shader;
+
+// Full-screen bloom: the scene is drawn into target 1; a first pass extracts
+// the bright parts into target 2, a horizontal blur writes target 3, and the
+// vertical blur composes with the scene onto the screen.
+class Bloom {
+public:
+    Bloom(Shader* firstPass, Shader* secondPass, int width, int height);
+
+    // Binds the scene target (framebuffer 1) and clears its colour and depth.
+    void bindSceneTarget();
+    // The three passes; leaves the default framebuffer bound.
+    void render();
+
+    FullScreenQuad quad; // "vp" and "vt" at the first-pass program's locations
+    gl::Framebuffer framebuffers[3];
+    gl::Texture colorTextures[3];
+    gl::Texture depthTextures[3];
+    Shader* firstPass;
+    Shader* secondPass;
+    int width;
+    int height;
+    GLint resolutionLocation = -1;
+    GLint directionLocation = -1;
+    GLint endLocation = -1;
+    GLint texLocation = -1;
+    GLint tex2Location = -1;
+};

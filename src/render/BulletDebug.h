@@ -1,0 +1,51 @@
+#pragma once
+
+#include <LinearMath/btIDebugDraw.h>
+#include <glm/glm.hpp>
+
+#include <cstdint>
+#include <vector>
+
+struct GLFWwindow;
+class Shader;
+
+// One recorded physics debug line.
+struct DebugLine {
+    float from[3];
+    float to[3];
+    float color[3];
+};
+
+// Collects the lines the physics world emits during debugDrawWorld.
+class BulletDebug : public btIDebugDraw {
+public:
+    BulletDebug(Shader* lineProgram, GLFWwindow* window);
+    ~BulletDebug() override = default;
+
+    void drawLine(const btVector3& from, const btVector3& to, const btVector3& color) override;
+    void drawContactPoint(const btVector3& point, const btVector3& normal, btScalar distance, int lifeTime,
+                          const btVector3& color) override;
+    void reportErrorWarning(const char* warning) override;
+    void draw3dText(const btVector3& location, const char* text) override;
+    void setDebugMode(int mode) override;
+    int getDebugMode() const override;
+
+    std::vector<DebugLine> lines; // since the last flush, in emission order
+    int32_t debugMode = 0;
+    Shader* lineProgram;
+    GLFWwindow* window;
+};
+
+// Vertex data of the recorded lines, last line first, two vertices per line.
+struct DebugLineVertices {
+    std::vector<float> positions;
+    std::vector<float> colors;
+    std::vector<uint32_t> indices;
+};
+// Moves the lines out of `lines` (leaving it empty) into vertex arrays.
+DebugLineVertices takeDebugLines(std::vector<DebugLine>& lines);
+
+// Turns face culling off, then draws and forgets every recorded line with the
+// line program and `modelViewProjection`. Creates no GL object when no line
+// was recorded.
+void flushDebugLines(BulletDebug& drawer, const glm::mat4& modelViewProjection);

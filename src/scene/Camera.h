@@ -1,0 +1,66 @@
+#pragma once
+
+#include <glm/glm.hpp>
+
+#include <cstdint>
+#include <vector>
+
+struct GLFWwindow;
+class PlayerObject;
+
+// Right-handed OpenGL projection with depth -1..1; fovy in radians.
+// tan(fovy / 2) is taken in double precision and rounded to float.
+glm::mat4 perspective(float fovy, float aspect, float zNear, float zFar);
+// Right-handed view matrix; normalisations use a double-precision reciprocal.
+glm::mat4 lookAt(const glm::vec3& eye, const glm::vec3& center, const glm::vec3& up);
+
+// A first-person camera: position plus yaw and pitch give view and projection.
+// The projection always has the 16:9 aspect, near 0.1 and far 70.
+class Camera {
+public:
+    static constexpr float aspectRatio = 1.7777778f;
+    static constexpr float nearPlane = 0.1f;
+    static constexpr float farPlane = 70.0f;
+
+    Camera(float fieldOfView, float width, float height, const glm::vec3& aimPoint, const glm::vec3& position,
+           const glm::vec3& up, float horizontalAngle, float verticalAngle);
+
+    // Recomputes direction, right, up and both matrices from angles and position.
+    void update();
+    glm::mat4 getViewProjection() const { return projectionMatrix * viewMatrix; }
+    glm::mat4 getProjection() const { return projectionMatrix; }
+    glm::mat4 getView() const { return viewMatrix; }
+    // Angles back to 0.
+    void reset();
+
+    float fieldOfView;
+    float horizontalAngle; // yaw, 0 looks along +z
+    float verticalAngle;   // pitch, positive looks up
+    glm::vec3 right{1.0f};
+    glm::vec3 up;
+    glm::vec3 direction; // the aim point until the first update, then the unit look direction
+    glm::vec3 position;
+    glm::mat4 viewMatrix{1.0f};
+    glm::mat4 projectionMatrix{1.0f};
+    float width;
+    float height;
+};
+
+// The imported cameras after the first. Page Up and Page Down move the index;
+// nothing renders from these cameras.
+class CameraList {
+public:
+    CameraList(GLFWwindow* window, PlayerObject* player) : window(window), player(player) {}
+
+    void addCamera(Camera* camera)
+    {
+        cameras.push_back(camera);
+        ++cameraCount;
+    }
+
+    std::vector<Camera*> cameras; // not owned
+    GLFWwindow* window = nullptr;
+    int32_t cameraCount = 0;
+    int32_t selectedIndex = 0;
+    PlayerObject* player = nullptr;
+};
