@@ -1,0 +1,54 @@
+#include "support/Xvfb.h"
+
+#include <csignal>
+#include <cstdio>
+#include <stdexcept>
+#include <string>
+#include <sys/wait.h>
+#include <unistd.h>
+
+XvfbDisplay::XvfbDisplay(int width, int height) : width_(width), height_(height)
+{
+    int fds[2];
+    if (pipe(fds) != 0)
+        throw std::runtime_error("Xvfb: pipe failed");
+
+    pid_ = fork();
+    if (pid_ < 0)
+        throw std::runtime_error("Xvfb: fork failed");
+    if (pid_ == 0) {
+        close(fds[0]);
+        const std::string screen = std::to_string(width) + "x" + std::to_string(height) + "x24";
+        const std::string fd = std::to_string(fds[1]);
+        // Keep the server quiet; its own messages are of no use to a test.
+        if (FILE* devnull = std::fopen("/dev/null", "w")) {
+            dup2(fileno(devnull), STDOUT_FILENO);
+            dup2(fileno(devnull), STDERR_FILENO);
+        }
+        execlp("Xvfb", "Xvfb", "-displayfd", fd.c_str(), "-screen", "0", screen.c_str(), "-nolisten", "tcp",
+               "-noreset", static_cast<char*>(nullptr));
+        _exit(127);
+    }
+    close(fds[1]);
+
+    // The server writes its display number and a line end once it accepts clients.
+    std::string number;
+    char c = 0;
+    while (read(fds[0], &c, 1) == 1 && c != '\n')
+        number += c;
+    close(fds[0]);
+    if (number.empty()) {
+        kill(pid_, SIGTERM);
+        waitpid(pid_, nullptr, 0);
+        throw std::runtime_error("Xvfb: the server did not start (is xvfb installed?)");
+    }
+    name_ = ":" + number;
+}
+
+XvfbDisplay::~XvfbDisplay()
+{
+    if (pid_ > 0) {
+        kill(pid_, SIGTERM);
+        waitpid(pid_, nullptr, 0);
+    }
+}
