@@ -1,0 +1,26 @@
+#version 330 core
+
+in vec3 position;
+in vec3 normal;
+in vec2 uv;
+in vec4 tangent;
+
+uniform mat4 modelMatrix;
+uniform mat4 viewMatrix;
+uniform mat4 projectionMatrix;
+
+out vec3 worldPosition;
+out vec3 worldNormal;
+out vec4 worldTangent;
+out vec2 texCoord;
+
+void main()
+{
+    vec4 world = modelMatrix * vec4(position, 1.0);
+    mat3 normalMatrix = transpose(inverse(mat3(modelMatrix)));
+    worldPosition = world.xyz;
+    worldNormal = normalMatrix * normal;
+    worldTangent = vec4(mat3(modelMatrix) * tangent.xyz, tangent.w);
+    texCoord = uv;
+    gl_Position = projectionMatrix * viewMatrix * world;
+}
