@@ -45,6 +45,9 @@ public:
     // The scene pass: culling planes, the lit pass and the physics debug lines.
     void renderScene();
 
+    // The two lights that set-up adds after the level file's own.
+    static constexpr int builtInLightCount = 2;
+
     GLFWwindow* window;
     int screenWidth;
     int screenHeight;
@@ -81,6 +84,11 @@ public:
     std::unique_ptr<FrameCounter> frameCounter;
     double lastFrameTime = 0.0;
     double frameTimeMs = 0.0;
+
+private:
+    void importLevel();
+    void runMenuFrame();
+    void runGameFrame(double frameDelta);
 };
 
 // Start-up, the frame loop and teardown: the whole program. Returns the exit code.

@@ -30,6 +30,12 @@ void fatalError(std::string_view message, std::string_view detail, PauseCommand 
     std::cout << message << std::endl;
     if (!detail.empty())
         std::cerr << detail << std::endl;
+    fatalExit(command);
+}
+
+void fatalExit(PauseCommand command)
+{
+    std::cout.flush();
     pauseConsole(command);
     std::exit(-1);
 }

@@ -15,6 +15,10 @@ enum class PauseCommand { Upper, Capitalised };
 // only when standard input is a terminal, so scripted runs never hang.
 void pauseConsole(PauseCommand command = PauseCommand::Upper);
 
+// Pauses the console and ends the process with exit code -1, for a failure
+// whose message has already been written.
+[[noreturn]] void fatalExit(PauseCommand command = PauseCommand::Upper);
+
 // Writes `message` and a line end to standard output, optionally a second line
 // naming the cause on standard error, pauses the console and ends the process
 // with exit code -1.

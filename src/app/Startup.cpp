@@ -1,0 +1,51 @@
+#include "app/Startup.h"
+
+#include "app/Platform.h"
+
+#include <GL/glew.h>
+#include <GLFW/glfw3.h>
+
+GLFWwindow* openGameWindow(int& screenWidth, int& screenHeight)
+{
+    if (!glfwInit())
+        fatalError("GLFW failed", "GLFW: no display or no usable video driver", PauseCommand::Capitalised);
+
+    glfwWindowHint(GLFW_CONTEXT_VERSION_MAJOR, 3);
+    glfwWindowHint(GLFW_CONTEXT_VERSION_MINOR, 3);
+    glfwWindowHint(GLFW_OPENGL_PROFILE, GLFW_OPENGL_CORE_PROFILE);
+
+    GLFWmonitor* monitor = glfwGetPrimaryMonitor();
+    const GLFWvidmode* mode = monitor ? glfwGetVideoMode(monitor) : nullptr;
+    if (!mode) {
+        glfwTerminate();
+        fatalError("No window ...", "GLFW: no primary monitor");
+    }
+    screenWidth = mode->width;
+    screenHeight = mode->height;
+
+    glfwWindowHint(GLFW_RESIZABLE, GLFW_FALSE);
+    GLFWwindow* window = glfwCreateWindow(screenWidth, screenHeight, "Hello, Zelhan", monitor, nullptr);
+    if (!window) {
+        glfwTerminate();
+        fatalError("No window ...", "GLFW: cannot create an OpenGL 3.3 core window");
+    }
+    glfwSetInputMode(window, GLFW_CURSOR, GLFW_CURSOR_HIDDEN);
+    glfwMakeContextCurrent(window);
+
+    if (!loadGlEntryPoints())
+        fatalError("Failed to initialize glew");
+    return window;
+}
+
+bool loadGlEntryPoints()
+{
+    glewExperimental = GL_TRUE;
+    if (glewInit() != GLEW_OK)
+        return false;
+    glGenVertexArrays = reinterpret_cast<PFNGLGENVERTEXARRAYSPROC>(glfwGetProcAddress("glGenVertexArrays"));
+    glBindVertexArray = reinterpret_cast<PFNGLBINDVERTEXARRAYPROC>(glfwGetProcAddress("glBindVertexArray"));
+    glDeleteVertexArrays =
+        reinterpret_cast<PFNGLDELETEVERTEXARRAYSPROC>(glfwGetProcAddress("glDeleteVertexArrays"));
+    glGenerateMipmap = reinterpret_cast<PFNGLGENERATEMIPMAPPROC>(glfwGetProcAddress("glGenerateMipmap"));
+    return true;
+}

@@ -1,0 +1,13 @@
+#pragma once
+
+struct GLFWwindow;
+
+// Opens the full-screen window on the primary monitor at its current video
+// mode with an OpenGL 3.3 core context, hides the cursor and loads the GL
+// entry points. Any failure is fatal. Fills in the screen size.
+GLFWwindow* openGameWindow(int& screenWidth, int& screenHeight);
+
+// glewInit with glewExperimental, then the vertex-array and mipmap entry
+// points taken from the window library, as the renderer expects them.
+// Returns false when GLEW cannot initialise.
+bool loadGlEntryPoints();
