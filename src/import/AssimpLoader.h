@@ -10,6 +10,7 @@
 #include <vector>
 
 struct GLFWwindow;
+struct aiMesh;
 struct aiNode;
 struct aiScene;
 struct FIBITMAP;
@@ -62,7 +63,20 @@ public:
     GLuint currentNormalMap = 0;
 
 private:
+    // Memory that the level's objects point at for the whole run: vertex
+    // arrays, key frames, materials, lights and cameras made by the import.
+    template <typename T>
+    T* keepArray(size_t count);
+    template <typename T, typename... Args>
+    T* keep(Args&&... args);
+
+    bool createTextures(std::map<std::string, GLuint>& textures, GLenum unit, const std::string& directory);
+    ImportObject* makeObject(const aiScene* scene, const aiNode* node, const aiMesh* mesh,
+                             Shader* shader, Shader* depthShader, ImportObject* parent, BulletDemo* physics);
+
     Shader* litShader;
     Shader* depthShader;
     BulletDemo* physics;
+    std::vector<std::shared_ptr<void>> storage;
+    std::vector<GLuint> textureNames;
 };
