@@ -1,29 +1,37 @@
 #include "support/Xvfb.h"
 
 #include <csignal>
-#include <cstdio>
+#include <fcntl.h>
 #include <stdexcept>
 #include <string>
+#include <sys/prctl.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
 XvfbDisplay::XvfbDisplay(int width, int height) : width_(width), height_(height)
 {
+    // Built before fork: the child of a threaded test may not allocate.
+    const std::string screen = std::to_string(width) + "x" + std::to_string(height) + "x24";
     int fds[2];
     if (pipe(fds) != 0)
         throw std::runtime_error("Xvfb: pipe failed");
+    const std::string fd = std::to_string(fds[1]);
 
+    const pid_t parent = getpid();
     pid_ = fork();
     if (pid_ < 0)
         throw std::runtime_error("Xvfb: fork failed");
     if (pid_ == 0) {
+        // A test run that is killed must not leave servers behind.
+        prctl(PR_SET_PDEATHSIG, SIGTERM);
+        if (getppid() != parent)
+            _exit(127);
         close(fds[0]);
-        const std::string screen = std::to_string(width) + "x" + std::to_string(height) + "x24";
-        const std::string fd = std::to_string(fds[1]);
         // Keep the server quiet; its own messages are of no use to a test.
-        if (FILE* devnull = std::fopen("/dev/null", "w")) {
-            dup2(fileno(devnull), STDOUT_FILENO);
-            dup2(fileno(devnull), STDERR_FILENO);
+        const int devnull = open("/dev/null", O_WRONLY);
+        if (devnull >= 0) {
+            dup2(devnull, STDOUT_FILENO);
+            dup2(devnull, STDERR_FILENO);
         }
         execlp("Xvfb", "Xvfb", "-displayfd", fd.c_str(), "-screen", "0", screen.c_str(), "-nolisten", "tcp",
                "-noreset", static_cast<char*>(nullptr));
