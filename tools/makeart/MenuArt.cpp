@@ -207,7 +207,9 @@ private:
         Rgb deep = mix(hex(0x26352c), hex(0x0a110e), t);
         Rgb c = mix(mirrored * 0.55f, deep, 0.45f + 0.4f * t);
         float ripple = std::sin(v * 700.0f + 10.0f * fbm(u * 8.0f, v * 30.0f, 60u, 2));
-        return mix(c, mood_.skyHorizon * 0.7f, smoothstep(0.8f, 1.0f, ripple) * (1.0f - t) * 0.35f);
+        c = mix(c, mood_.skyHorizon * 0.7f, smoothstep(0.8f, 1.0f, ripple) * (1.0f - t) * 0.35f);
+        // A pale line where the water laps at the wall.
+        return mix(c, mood_.skyHorizon * 0.9f, 0.5f * (1.0f - smoothstep(0.0f, 2.5f * s_, below)));
     }
 
     int w_, h_;
@@ -604,13 +606,12 @@ void drawWelcome(Canvas& c)
     TextStyle body = bodyStyle(cap16);
     body.outline = 0.0f;
     body.shadowAlpha = 0.0f;
-    float y = py0 + 88.0f * s + 3.0f * row + 8.0f * s;
-    const char* hints[] = {"Push the stone blocks to climb.", "Reach the beacon to get out.",
-                           "Avoid the pit!", "R puts everything back."};
+    float y = py0 + 88.0f * s + 3.0f * row + 18.0f * s;
+    const char* hints[] = {"Push the stone blocks to climb.", "Reach the beacon to get out.", "Avoid the pit!"};
     for (const char* hint : hints) {
         fillRect(c, col0 + 4 * s, y - cap16 * 0.62f, col0 + 10 * s, y - cap16 * 0.38f, kAmber);
         drawText(c, hint, col0 + 22.0f * s, y, body);
-        y += row;
+        y += row * 1.2f;
     }
     drawKeyRows(c,
                 {{{"F3"}, "wireframe"},
@@ -679,7 +680,7 @@ Canvas picture(int width, int height, Screen screen)
         drawWelcome(c);
     else
         drawEnding(c, screen);
-    coarsen(c, 2.0f);
+    coarsen(c, 4.0f);
     return c;
 }
 
