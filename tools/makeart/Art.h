@@ -104,7 +104,6 @@ struct Glyph {
 };
 const Glyph* findGlyph(char c);
 constexpr float kFontCapHeight = 10.0f;
-constexpr float kFontDescender = 3.0f;
 constexpr float kFontSpaceWidth = 3.6f;
 
 struct TextStyle {

@@ -3,7 +3,6 @@
 #include <algorithm>
 #include <cmath>
 #include <string>
-#include <utility>
 #include <vector>
 
 namespace makeart {
@@ -115,7 +114,6 @@ public:
         return terrace(region - 10, fx, y, u, v, col);
     }
 
-    float rimY() const { return rimY_; }
     float waterY() const { return waterY_; }
 
 private:
