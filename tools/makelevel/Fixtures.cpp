@@ -1,0 +1,310 @@
+#include "Fixtures.h"
+
+#include "Collada.h"
+#include "Png.h"
+#include "Shapes.h"
+
+#include <cstdint>
+#include <functional>
+
+namespace {
+
+using glm::vec3;
+
+const std::string kDir = "tests/data/levels/";
+
+struct Base {
+    bool player = true;
+    bool camera = true;
+    bool cameraNodes = true;
+    int lights = 1;
+};
+
+struct Materials {
+    int floor = -1;
+    int checker = -1;
+    int stripes = -1;
+    int dots = -1;
+};
+
+int textured(collada::Document& doc, const std::string& id, const std::string& picture, float shininess)
+{
+    collada::Material m;
+    m.id = id;
+    m.diffuseTexture = "textures/" + picture;
+    m.normalTexture = "textures/flat_normal.png";
+    m.shininess = shininess;
+    return doc.addMaterial(m);
+}
+
+int plain(collada::Document& doc, const std::string& id, vec3 colour)
+{
+    collada::Material m;
+    m.id = id;
+    m.diffuse = glm::vec4(colour, 1.0f);
+    m.shininess = 8.0f;
+    return doc.addMaterial(m);
+}
+
+collada::Node boxNode(collada::Document& doc, const std::string& name, vec3 position, vec3 half, int material)
+{
+    shapes::MeshBuilder b(name, position, 1.0f);
+    b.box(-half, half);
+    collada::Node node;
+    node.id = name;
+    node.translation = position;
+    node.mesh = doc.addMesh(b.build(material));
+    return node;
+}
+
+Materials addMaterials(collada::Document& doc)
+{
+    Materials m;
+    m.floor = textured(doc, "floorGrid", "checker_diffuse.png", 16.0f);
+    m.checker = textured(doc, "checker", "checker_diffuse.png", 32.0f);
+    m.stripes = textured(doc, "stripes", "stripes_diffuse.png", 32.0f);
+    m.dots = textured(doc, "dots", "dots_diffuse.png", 32.0f);
+    return m;
+}
+
+// What every playable fixture needs: a floor, the player, lights and the
+// camera with its two helper nodes. Added after the fixture's own nodes, so
+// those come first in the node walk.
+void addBase(collada::Document& doc, const Materials& m, const Base& base)
+{
+    doc.nodes.push_back(boxNode(doc, "Floor_base", vec3(0, -0.5f, 0), vec3(6, 0.5f, 6), m.floor));
+    if (base.player) {
+        doc.nodes.push_back(boxNode(doc, "player", vec3(0, 1.0f, -4), vec3(0.5f, 0.9f, 0.5f), m.checker));
+    }
+    for (int i = 0; i < base.lights; ++i) {
+        collada::Node node;
+        node.id = "lamp" + std::to_string(i + 1);
+        node.translation = vec3(-4.0f + static_cast<float>(i), 5.0f, 0.0f);
+        node.light = doc.addLight({node.id, vec3(0.1f, 0.1f, 0.1f), 10.0f + static_cast<float>(i)});
+        doc.nodes.push_back(node);
+    }
+    if (base.camera) {
+        collada::Node node;
+        node.id = "camera1";
+        node.translation = vec3(0, 3, -8);
+        node.camera = doc.addCamera({"camera1", 50.0f, 16.0f / 9.0f, 0.1f, 70.0f});
+        doc.nodes.push_back(node);
+    }
+    if (base.cameraNodes) {
+        collada::Node aim;
+        aim.id = "camera1_aim";
+        aim.translation = vec3(0, 1, 0);
+        doc.nodes.push_back(aim);
+        collada::Node up;
+        up.id = "camera1_up";
+        up.translation = vec3(0, 1, 0);
+        doc.nodes.push_back(up);
+    }
+}
+
+collada::Channel slide(const std::string& node, vec3 from)
+{
+    return {node + "/location", {0.0f, 1.0f, 2.0f},
+            {from.x, from.y, from.z, from.x, from.y + 1.0f, from.z, from.x, from.y, from.z}, 3};
+}
+
+// Nodes for the naming rules; `animated` adds the animation with channels for
+// the two "Anim" nodes.
+collada::Document namesLevel(bool animated)
+{
+    collada::Document doc;
+    Materials m = addMaterials(doc);
+    const struct {
+        const char* name;
+        vec3 position;
+    } nodes[] = {
+        {"Anim", vec3(-3, 0.5f, 2)},         {"dynamic_Anim", vec3(-1, 0.5f, 2)},
+        {"Player", vec3(1, 0.5f, 2)},        {"player_1", vec3(3, 0.5f, 2)},
+        {"dynamicCrate", vec3(-2, 0.5f, 4)}, {"crate_dynamic", vec3(2, 0.5f, 4)},
+    };
+    for (const auto& n : nodes) {
+        doc.nodes.push_back(boxNode(doc, n.name, n.position, vec3(0.4f), m.checker));
+    }
+    if (animated) {
+        doc.channels.push_back(slide("Anim", nodes[0].position));
+        doc.channels.push_back(slide("dynamic_Anim", nodes[1].position));
+    }
+    addBase(doc, m, Base{});
+    return doc;
+}
+
+// One node whose geometry has three material groups, with a child below it.
+collada::Document threeMeshesLevel()
+{
+    collada::Document doc;
+    Materials m = addMaterials(doc);
+    vec3 position(0, 0.5f, 2);
+    shapes::MeshBuilder b("tripleMesh", position, 1.0f);
+    b.box(vec3(-1.5f, -0.5f, -0.5f), vec3(-0.6f, 0.5f, 0.5f), 0);
+    b.box(vec3(-0.45f, -0.5f, -0.5f), vec3(0.45f, 0.5f, 0.5f), 1);
+    b.box(vec3(0.6f, -0.5f, -0.5f), vec3(1.5f, 0.5f, 0.5f), 2);
+    collada::Node node;
+    node.id = "tripleMesh";
+    node.translation = position;
+    node.mesh = doc.addMesh(b.build({m.checker, m.stripes, m.dots}));
+    node.children.push_back(boxNode(doc, "tripleMesh_child", vec3(0, 1.0f, 0), vec3(0.3f), m.checker));
+    doc.nodes.push_back(node);
+    addBase(doc, m, Base{});
+    return doc;
+}
+
+// Texture inheritance and sharing: an untextured mesh before any textured one,
+// one after a textured one, and two different materials naming one picture.
+collada::Document texturesLevel()
+{
+    collada::Document doc;
+    Materials m = addMaterials(doc);
+    int grey = plain(doc, "plainGrey", vec3(0.5f));
+    int blue = plain(doc, "plainBlue", vec3(0.2f, 0.3f, 0.9f));
+    collada::Material shared;
+    shared.id = "sharedPicture";
+    shared.diffuseTexture = "textures/stripes_diffuse.png";
+    shared.normalTexture = "textures/flat_normal.png";
+    shared.specular = glm::vec4(0.9f, 0.9f, 0.9f, 1.0f);
+    shared.shininess = 64.0f;
+    int sharedStripes = doc.addMaterial(shared);
+    doc.nodes.push_back(boxNode(doc, "untexturedFirst", vec3(-3, 0.5f, 2), vec3(0.4f), grey));
+    doc.nodes.push_back(boxNode(doc, "texturedStripes", vec3(-1, 0.5f, 2), vec3(0.4f), m.stripes));
+    doc.nodes.push_back(boxNode(doc, "untexturedAfter", vec3(1, 0.5f, 2), vec3(0.4f), blue));
+    doc.nodes.push_back(boxNode(doc, "texturedStripesShiny", vec3(3, 0.5f, 2), vec3(0.4f), sharedStripes));
+    addBase(doc, m, Base{});
+    return doc;
+}
+
+collada::Document twoCamerasLevel()
+{
+    collada::Document doc;
+    Materials m = addMaterials(doc);
+    addBase(doc, m, Base{});
+    collada::Node node;
+    node.id = "camera2";
+    node.translation = vec3(5, 4, 5);
+    node.camera = doc.addCamera({"camera2", 40.0f, 16.0f / 9.0f, 0.1f, 70.0f});
+    doc.nodes.push_back(node);
+    return doc;
+}
+
+collada::Document baseLevel(const Base& base)
+{
+    collada::Document doc;
+    Materials m = addMaterials(doc);
+    addBase(doc, m, base);
+    return doc;
+}
+
+// A mesh with a fault added in front of an otherwise sound level.
+collada::Document faultyMeshLevel(const std::function<void(collada::Mesh&)>& breakMesh)
+{
+    collada::Document doc;
+    Materials m = addMaterials(doc);
+    shapes::MeshBuilder b("faultyMesh", vec3(0, 0.5f, 2), 1.0f);
+    b.box(vec3(-0.5f), vec3(0.5f));
+    collada::Mesh mesh = b.build(m.checker);
+    breakMesh(mesh);
+    collada::Node node;
+    node.id = "faultyMesh";
+    node.translation = vec3(0, 0.5f, 2);
+    node.mesh = doc.addMesh(mesh);
+    doc.nodes.push_back(node);
+    addBase(doc, m, Base{});
+    return doc;
+}
+
+collada::Document unknownFormatLevel()
+{
+    collada::Document doc;
+    Materials m = addMaterials(doc);
+    collada::Material odd;
+    odd.id = "oddPicture";
+    odd.diffuseTexture = "textures/garbage.xyz";
+    odd.normalTexture = "textures/flat_normal.png";
+    int material = doc.addMaterial(odd);
+    doc.nodes.push_back(boxNode(doc, "oddlyTextured", vec3(0, 0.5f, 2), vec3(0.4f), material));
+    addBase(doc, m, Base{});
+    return doc;
+}
+
+std::vector<uint8_t> picture(int size, const std::function<vec3(int, int)>& colour)
+{
+    std::vector<uint8_t> rgb;
+    for (int y = 0; y < size; ++y) {
+        for (int x = 0; x < size; ++x) {
+            vec3 c = colour(x, y);
+            rgb.push_back(static_cast<uint8_t>(c.r));
+            rgb.push_back(static_cast<uint8_t>(c.g));
+            rgb.push_back(static_cast<uint8_t>(c.b));
+        }
+    }
+    return rgb;
+}
+
+std::string garbageBytes(size_t count)
+{
+    // Fixed-seed noise; the first bytes are text so that no picture format
+    // recognises the header.
+    std::string bytes = "This is no picture of any kind.\n";
+    uint32_t state = 12345u;
+    while (bytes.size() < count) {
+        state = state * 1103515245u + 12345u;
+        bytes += static_cast<char>((state >> 16) & 0xFFu);
+    }
+    return bytes;
+}
+
+} // namespace
+
+std::vector<OutputFile> buildFixtures()
+{
+    std::vector<OutputFile> files;
+    auto level = [&files](const std::string& name, const collada::Document& doc) {
+        files.push_back({kDir + name, collada::write(doc)});
+    };
+
+    level("names_anim.dae", namesLevel(true));
+    level("names_noanim.dae", namesLevel(false));
+    level("three_meshes.dae", threeMeshesLevel());
+    level("textures.dae", texturesLevel());
+    level("two_cameras.dae", twoCamerasLevel());
+
+    level("no_player.dae", baseLevel(Base{false, true, true, 1}));
+    level("no_camera.dae", baseLevel(Base{true, false, true, 1}));
+    level("no_camera_nodes.dae", baseLevel(Base{true, true, false, 1}));
+    level("no_lights.dae", baseLevel(Base{true, true, true, 0}));
+    // Nine lights of the file and the game's two built-in ones make 11, one
+    // more than the lit program takes.
+    level("nine_lights.dae", baseLevel(Base{true, true, true, 9}));
+    level("no_normals.dae", faultyMeshLevel([](collada::Mesh& mesh) { mesh.writeNormals = false; }));
+    level("no_uvs.dae", faultyMeshLevel([](collada::Mesh& mesh) { mesh.writeUvs = false; }));
+    // One extra triangle that repeats a corner.
+    level("degenerate_triangle.dae", faultyMeshLevel([](collada::Mesh& mesh) {
+              mesh.groups[0].indices.insert(mesh.groups[0].indices.end(), {0u, 0u, 1u});
+          }));
+    level("unknown_texture_format.dae", unknownFormatLevel());
+
+    std::string whole = collada::write(baseLevel(Base{}));
+    files.push_back({kDir + "truncated.dae", whole.substr(0, whole.size() / 2)});
+    files.push_back({kDir + "garbage.dae", garbageBytes(700)});
+
+    const std::string pictures = kDir + "textures/";
+    files.push_back({pictures + "checker_diffuse.png", png::encodeRgb(8, 8, picture(8, [](int x, int y) {
+                                                            return ((x / 2 + y / 2) % 2) ? vec3(230, 230, 220)
+                                                                                         : vec3(60, 70, 90);
+                                                        }))});
+    files.push_back({pictures + "stripes_diffuse.png", png::encodeRgb(8, 8, picture(8, [](int x, int) {
+                                                            return (x % 4 < 2) ? vec3(200, 60, 40)
+                                                                               : vec3(240, 200, 60);
+                                                        }))});
+    files.push_back({pictures + "dots_diffuse.png", png::encodeRgb(8, 8, picture(8, [](int x, int y) {
+                                                         return (x % 4 == 1 && y % 4 == 1) ? vec3(20, 20, 20)
+                                                                                           : vec3(90, 200, 120);
+                                                     }))});
+    files.push_back({pictures + "flat_normal.png",
+                     png::encodeRgb(4, 4, picture(4, [](int, int) { return vec3(128, 128, 255); }))});
+    files.push_back({pictures + "garbage.xyz", garbageBytes(256)});
+    return files;
+}
