@@ -9,6 +9,15 @@
 
 class MyRigidBody;
 class PlayerObject;
+struct MenuFlags;
+
+// What one contact check found: any contact grounds the player; a win or a
+// lose body also raises its picture.
+struct PlayerContacts {
+    bool grounded = false;
+    bool win = false;
+    bool gameOver = false;
+};
 
 // Owner of the one dynamics world, its bodies, motion states and shapes, and
 // of the four name lists the player's contact check walks.
@@ -29,13 +38,24 @@ public:
     // keeps its shape for teardown and adds it to the world.
     void addBody(btRigidBody* body, std::string name);
     // Pair tests of the player's body against win, lose, floor and dynamic
-    // bodies, stopping at the first contact (see MyContactResultCallback).
+    // bodies, stopping at the first contact (see MyContactResultCallback), and
+    // the result applied to the player's grounded flag and its menu.
     void checkPlayerContacts(btRigidBody* playerBody, PlayerObject* player);
+    // The pair tests alone, without touching the player or the menu. The
+    // player's own body is skipped wherever its name put it in a list.
+    PlayerContacts findPlayerContacts(btRigidBody* playerBody);
     // One step of at most 7 sub-steps of 1/60 s.
     void stepSimulation(double frameTime);
     // Deletes every body in the world with its motion state, every kept shape,
     // then the world and its parts.
+    // Safe to call again: a second call (the destructor's) finds nothing left.
     void exitPhysics();
+    // Hands over a shape that no registered body started with, for deletion at
+    // teardown after the listed shapes: the tree under a scaled wrapper, or a
+    // shape that replaced a body's registered one (the player's capsule; the
+    // registered mesh shape stays in collisionShapes). Null, a listed shape or
+    // one already adopted is ignored, so nothing is deleted twice.
+    void adoptShape(btCollisionShape* shape);
 
     btAlignedObjectArray<btCollisionShape*> collisionShapes; // owned
     btDbvtBroadphase* broadphase = nullptr;
@@ -47,7 +67,14 @@ public:
     std::vector<btRigidBody*> dynamicBodies;
     std::vector<btRigidBody*> winBodies;
     std::vector<btRigidBody*> looseBodies;
+
+private:
+    std::vector<btCollisionShape*> adoptedShapes; // owned
 };
+
+// Sets what `contacts` found on the player's flags and menu; never clears a
+// flag (the player clears grounded itself each frame). `menu` may be null.
+void applyPlayerContacts(const PlayerContacts& contacts, bool& grounded, MenuFlags* menu);
 
 // The body of an imported mesh object.
 struct ImportedBody {
@@ -57,13 +84,15 @@ struct ImportedBody {
 
 // Builds and registers the body of an imported object: mass 1 gives a convex
 // hull of the triangles scaled by the matrix's scale, mass 0 a scaled
-// triangle-mesh tree; a mesh without triangles gets an empty shape. The start
-// transform is the matrix's rotation and translation.
+// triangle-mesh tree (the tree is adopted by `physics`; the mesh stays the
+// caller's and must outlive `physics`); a mesh without triangles, or none,
+// gets an empty shape. The start transform is the matrix's rotation and
+// translation.
 ImportedBody createImportedBody(BulletDemo* physics, btTriangleMesh* triangleMesh, const glm::mat4& matrix,
                                 int mass, const std::string& name);
 
 // Puts a body back to `initialMatrix` with a new motion state, no forces and
-// zero velocities, and re-adds it to the world. `beforeReAdd` runs just before
+// zero velocities, wakes it if it moves, and re-adds it to the world. `beforeReAdd` runs just before
 // the body joins the world again (the player resets its camera there).
 void resetBody(BulletDemo* physics, btRigidBody* body, const glm::mat4& initialMatrix,
                const std::function<void()>& beforeReAdd = {});

@@ -2,18 +2,19 @@
 
 namespace {
 
-const GLfloat quadPositions[12] = {-1, -1, 1, -1, 1, 1, 1, 1, -1, 1, -1, -1};
-const GLfloat quadTexCoords[12] = {0, 0, 1, 0, 1, 1, 1, 1, 0, 1, 0, 0};
+const GLfloat quadPositions[12] = {-1.0f, -1.0f, 1.0f, -1.0f, 1.0f, 1.0f, 1.0f, 1.0f, -1.0f, 1.0f, -1.0f, -1.0f};
+const GLfloat quadTexCoords[12] = {0.0f, 0.0f, 1.0f, 0.0f, 1.0f, 1.0f, 1.0f, 1.0f, 0.0f, 1.0f, 0.0f, 0.0f};
 
-gl::Buffer uploadVertices(const GLfloat (&values)[12])
+gl::Buffer filledBuffer(const GLfloat (&data)[12])
 {
     gl::Buffer buffer = gl::Buffer::create();
     glBindBuffer(GL_ARRAY_BUFFER, buffer);
-    glBufferData(GL_ARRAY_BUFFER, sizeof(values), values, GL_STATIC_DRAW);
+    glBufferData(GL_ARRAY_BUFFER, sizeof(data), data, GL_STATIC_DRAW);
     glBindBuffer(GL_ARRAY_BUFFER, 0);
     return buffer;
 }
 
+// A program without the attribute reports -1, which GL would refuse.
 void pointAttribute(GLuint program, const char* name, GLuint buffer)
 {
     glBindBuffer(GL_ARRAY_BUFFER, buffer);
@@ -27,9 +28,9 @@ void pointAttribute(GLuint program, const char* name, GLuint buffer)
 } // namespace
 
 FullScreenQuad::FullScreenQuad(GLuint program)
-    : positionBuffer(uploadVertices(quadPositions)), texCoordBuffer(uploadVertices(quadTexCoords))
+    : positionBuffer(filledBuffer(quadPositions)), texCoordBuffer(filledBuffer(quadTexCoords)),
+      vertexArray(gl::VertexArray::create())
 {
-    vertexArray = gl::VertexArray::create();
     glBindVertexArray(vertexArray);
     pointAttribute(program, "vp", positionBuffer);
     pointAttribute(program, "vt", texCoordBuffer);

@@ -20,5 +20,7 @@ public:
 };
 
 // The upload format of a bitmap that the loader has brought to `bitsPerPixel`:
-// GL_BGRA for 32, GL_BGR for 24, GL_RED (shown grey by a swizzle) for 8, 0 otherwise.
+// GL_BGRA for 32, GL_BGR for 24, 0 otherwise. The loader never uploads other
+// depths: PNG files and every depth but 24 (grey and palette images included)
+// are converted to 32 bits first.
 GLenum pixelFormatFor(unsigned bitsPerPixel);

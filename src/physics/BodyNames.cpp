@@ -1,0 +1,16 @@
+#include "physics/BodyNames.h"
+
+BodyNameRules classifyBodyName(const std::string& name)
+{
+    BodyNameRules rules;
+    rules.win = name.find("win") != std::string::npos;
+    rules.loose = name.find("loose") != std::string::npos;
+    rules.floor = name.compare(0, 5, "Floor") == 0;
+    rules.dynamic = isDynamicName(name);
+    return rules;
+}
+
+bool isDynamicName(const std::string& name)
+{
+    return name.compare(0, 7, "dynamic") == 0;
+}

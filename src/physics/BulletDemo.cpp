@@ -1,0 +1,212 @@
+#include "physics/BulletDemo.h"
+
+#include "physics/BodyNames.h"
+#include "physics/BulletMath.h"
+#include "physics/MyContactResultCallback.h"
+#include "physics/MyRigidBody.h"
+#include "render/MenuScreen.h"
+#include "scene/MatrixMath.h"
+
+#include <BulletCollision/CollisionShapes/btEmptyShape.h>
+
+#include <algorithm>
+#include <iostream>
+
+BulletDemo::~BulletDemo()
+{
+    exitPhysics();
+    floorBodies.clear();
+    dynamicBodies.clear();
+    winBodies.clear();
+    looseBodies.clear();
+}
+
+void BulletDemo::initPhysics()
+{
+    collisionConfiguration = new btDefaultCollisionConfiguration();
+    dispatcher = new btCollisionDispatcher(collisionConfiguration);
+    broadphase = new btDbvtBroadphase();
+    // Both classes bring Bullet's 16-byte aligned operator new.
+    solver = new btSequentialImpulseConstraintSolver();
+    dynamicsWorld = new btDiscreteDynamicsWorld(dispatcher, broadphase, solver, collisionConfiguration);
+    dynamicsWorld->setGravity(btVector3(0.0f, -10.0f, 0.0f));
+}
+
+void BulletDemo::addBody(btRigidBody* body, std::string name)
+{
+    std::cout << name << '\n';
+    const BodyNameRules rules = classifyBodyName(name);
+    if (rules.win)
+        winBodies.push_back(body);
+    if (rules.loose)
+        looseBodies.push_back(body);
+    if (rules.floor) {
+        std::cout << "ADDED TO FLOOR: " << name << '\n';
+        floorBodies.push_back(body);
+    }
+    if (rules.dynamic) {
+        std::cout << "ADDED TO dynamic: " << name << '\n';
+        dynamicBodies.push_back(body);
+    }
+    collisionShapes.push_back(body->getCollisionShape());
+    dynamicsWorld->addRigidBody(body);
+}
+
+void BulletDemo::stepSimulation(double frameTime)
+{
+    if (dynamicsWorld)
+        dynamicsWorld->stepSimulation(static_cast<float>(frameTime), maxSubSteps, fixedTimeStep);
+}
+
+PlayerContacts BulletDemo::findPlayerContacts(btRigidBody* playerBody)
+{
+    PlayerContacts found;
+    if (!dynamicsWorld || !playerBody)
+        return found;
+
+    MyContactResultCallback callback(this);
+    contactFound = false;
+
+    // True at the first body of `bodies` that touches the player.
+    auto touchesAny = [&](const std::vector<btRigidBody*>& bodies, const char* tag) {
+        callback.tag = tag;
+        for (btRigidBody* body : bodies) {
+            if (body == playerBody)
+                continue;
+            dynamicsWorld->contactPairTest(playerBody, body, callback);
+            if (contactFound)
+                return true;
+        }
+        return false;
+    };
+
+    if (touchesAny(winBodies, "WIN")) {
+        found.win = true;
+    } else if (touchesAny(looseBodies, "LOOSE")) {
+        found.gameOver = true;
+    } else if (!touchesAny(floorBodies, "geht nicht")) {
+        touchesAny(dynamicBodies, "dynamic");
+    }
+    found.grounded = contactFound;
+    return found;
+}
+
+void applyPlayerContacts(const PlayerContacts& contacts, bool& grounded, MenuFlags* menu)
+{
+    if (contacts.grounded)
+        grounded = true;
+    if (!menu)
+        return;
+    if (contacts.win) {
+        menu->showing = true;
+        menu->win = true;
+    }
+    if (contacts.gameOver) {
+        menu->showing = true;
+        menu->gameOver = true;
+    }
+}
+
+void BulletDemo::adoptShape(btCollisionShape* shape)
+{
+    if (!shape || collisionShapes.findLinearSearch(shape) < collisionShapes.size())
+        return;
+    if (std::find(adoptedShapes.begin(), adoptedShapes.end(), shape) != adoptedShapes.end())
+        return;
+    adoptedShapes.push_back(shape);
+}
+
+void BulletDemo::exitPhysics()
+{
+    if (dynamicsWorld) {
+        for (int i = dynamicsWorld->getNumCollisionObjects() - 1; i >= 0; --i) {
+            btCollisionObject* object = dynamicsWorld->getCollisionObjectArray()[i];
+            btRigidBody* body = btRigidBody::upcast(object);
+            if (body && body->getMotionState())
+                delete body->getMotionState();
+            dynamicsWorld->removeCollisionObject(object);
+            delete object;
+        }
+    }
+
+    for (int i = 0; i < collisionShapes.size(); ++i)
+        delete collisionShapes[i];
+    collisionShapes.clear();
+    // After the listed shapes: a scaled wrapper goes before the tree it wraps.
+    for (btCollisionShape* shape : adoptedShapes)
+        delete shape;
+    adoptedShapes.clear();
+
+    delete dynamicsWorld;
+    dynamicsWorld = nullptr;
+    delete solver;
+    solver = nullptr;
+    delete broadphase;
+    broadphase = nullptr;
+    delete dispatcher;
+    dispatcher = nullptr;
+    delete collisionConfiguration;
+    collisionConfiguration = nullptr;
+}
+
+ImportedBody createImportedBody(BulletDemo* physics, btTriangleMesh* triangleMesh, const glm::mat4& matrix,
+                                int mass, const std::string& name)
+{
+    const Decomposed parts = decompose(matrix);
+    const btVector3 scaling = toBullet(parts.scale);
+    const bool hasTriangles = triangleMesh && triangleMesh->getNumTriangles() > 0;
+
+    btCollisionShape* shape = nullptr;
+    if (!hasTriangles) {
+        // Neither a hull nor a tree can be built from nothing; an empty shape
+        // gives the object a body that collides with nothing.
+        shape = new btEmptyShape();
+        shape->setLocalScaling(scaling);
+    } else if (mass != 0) {
+        shape = new btConvexTriangleMeshShape(triangleMesh, true);
+        shape->setLocalScaling(scaling);
+    } else {
+        auto* tree = new btBvhTriangleMeshShape(triangleMesh, true, true);
+        physics->adoptShape(tree);
+        shape = new btScaledBvhTriangleMeshShape(tree, scaling);
+    }
+
+    btVector3 inertia(0.0f, 0.0f, 0.0f);
+    if (mass != 0 && hasTriangles)
+        shape->calculateLocalInertia(static_cast<btScalar>(mass), inertia);
+
+    auto* motionState = new btDefaultMotionState(bodyTransformOf(matrix), btTransform::getIdentity());
+    btRigidBody::btRigidBodyConstructionInfo info(static_cast<btScalar>(mass), motionState, shape, inertia);
+    auto* body = new MyRigidBody(info, name);
+    body->setLinearFactor(btVector3(1.0f, 1.0f, 1.0f));
+    physics->addBody(body, name);
+    return ImportedBody{shape, body};
+}
+
+void resetBody(BulletDemo* physics, btRigidBody* body, const glm::mat4& initialMatrix,
+               const std::function<void()>& beforeReAdd)
+{
+    delete body->getMotionState();
+    physics->dynamicsWorld->removeRigidBody(body);
+
+    const btTransform start = bodyTransformOf(initialMatrix);
+    body->setMotionState(new btDefaultMotionState(start, btTransform::getIdentity()));
+    // setMotionState moves only the current transform. The interpolation state
+    // still describes the old motion, and a frame with no whole sub-step would
+    // write it back into the new motion state.
+    body->setInterpolationWorldTransform(start);
+    body->setInterpolationLinearVelocity(btVector3(0.0f, 0.0f, 0.0f));
+    body->setInterpolationAngularVelocity(btVector3(0.0f, 0.0f, 0.0f));
+
+    body->clearForces();
+    body->setAngularVelocity(btVector3(0.0f, 0.0f, 0.0f));
+    body->setLinearVelocity(btVector3(0.0f, 0.0f, 0.0f));
+    // A body that fell asleep where it was pushed would otherwise hang at its
+    // start place until something touched it.
+    if (!body->isStaticOrKinematicObject())
+        body->activate(true);
+
+    if (beforeReAdd)
+        beforeReAdd();
+    physics->dynamicsWorld->addRigidBody(body);
+}
