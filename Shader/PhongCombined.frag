@@ -45,12 +45,78 @@ const float SKY_LIGHT = 0.04;
 // Above this level colours roll off smoothly towards 1 instead of clipping.
 const float SHOULDER = 0.7;
 
+// Shadows. Each cube map holds, per texel, the distance from its light to the
+// nearest surface divided by the light's far distance (written by
+// shadowMapOmniFirstPass.frag). A cube map's name follows its texture unit:
+// units 2 to 6 read depth_map, depth_map3, depth_map2, depth_map4, depth_map5.
+float storedDistance(float unit, vec3 direction)
+{
+    if (unit < 2.5)
+        return textureLod(depth_map, direction, 0.0).r;
+    if (unit < 3.5)
+        return textureLod(depth_map3, direction, 0.0).r;
+    if (unit < 4.5)
+        return textureLod(depth_map2, direction, 0.0).r;
+    if (unit < 5.5)
+        return textureLod(depth_map4, direction, 0.0).r;
+    return textureLod(depth_map5, direction, 0.0).r;
+}
+
+// The faces were rendered with a field of view of 2·atan(1024/1023), a little
+// wider than the 90 degrees a cube lookup assumes: stretching the major axis
+// by the same factor finds the texel that was rendered for this direction.
+vec3 renderedDirection(vec3 v)
+{
+    vec3 a = abs(v);
+    float major = max(a.x, max(a.y, a.z));
+    return v + v * step(major, a) * (1024.0 / 1023.0 - 1.0);
+}
+
+// One texel of a 256-texel face spans about 2/256 of the distance.
+const float SHADOW_TEXEL = 2.0 / 256.0;
+// The tap pattern: a rotated grid, in texels.
+const vec2 SHADOW_TAPS[4] = vec2[4](vec2(-0.4, -1.1), vec2(1.1, -0.4), vec2(0.4, 1.1), vec2(-1.1, 0.4));
+
 // Fraction of light lightIndex that reaches worldPos: 1 lit, 0 in shadow.
-// SHADOWS: the shadow pass fills this in from the depth cube maps
-// ("shadowMapping", light[i].unit and light[i].near_far select and scale them).
+// The lookup starts one texel off the surface along its normal: seen from the
+// light that clears the surface by texel / cos(angle), which grows exactly as
+// fast as one texel's depth range on a tilted surface, so lit surfaces stay
+// clean at every angle while contact shadows move by one texel at most. The
+// four taps sit a texel around the lookup as seen from the light, slid along
+// the light's ray back onto the surface's plane, so that each compares the
+// surface's own distance at that tap.
 float shadowFactor(int lightIndex, vec3 worldPos)
 {
-    return 1.0;
+    float unit = light[lightIndex].unit;
+    if (shadowMapping != 1 || unit < 1.5 || unit > 6.5)
+        return 1.0;
+    vec3 lightPos = light[lightIndex].position;
+    float far = light[lightIndex].near_far.y;
+    vec3 fromLight = worldPos - lightPos;
+    float dist = length(fromLight);
+    if (dist >= far || dist <= 0.0)
+        return 1.0;
+    vec3 l = -fromLight / dist;
+    vec3 n = normalize(worldNormal);
+    float cosTheta = dot(n, l);
+    if (cosTheta <= 0.0)
+        return 0.0; // the surface turns away: it shadows itself
+    cosTheta = max(cosTheta, 0.1);
+
+    float texel = dist * SHADOW_TEXEL;
+    vec3 origin = worldPos + n * texel;
+    vec3 t1 = normalize(cross(l, abs(l.y) < 0.9 ? vec3(0.0, 1.0, 0.0) : vec3(1.0, 0.0, 0.0)));
+    vec3 t2 = cross(l, t1);
+
+    float lit = 0.0;
+    for (int k = 0; k < 4; ++k) {
+        vec3 offset = (t1 * SHADOW_TAPS[k].x + t2 * SHADOW_TAPS[k].y) * texel;
+        vec3 tap = origin + offset - l * (dot(n, offset) / cosTheta);
+        vec3 ray = tap - lightPos;
+        float stored = storedDistance(unit, renderedDirection(ray)) * far;
+        lit += length(ray) <= stored ? 1.0 : 0.0;
+    }
+    return lit * 0.25;
 }
 
 vec3 surfaceNormal()
