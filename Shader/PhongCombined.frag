@@ -78,10 +78,11 @@ const float SHADOW_TEXEL = 2.0 / 256.0;
 const vec2 SHADOW_TAPS[4] = vec2[4](vec2(-0.4, -1.1), vec2(1.1, -0.4), vec2(0.4, 1.1), vec2(-1.1, 0.4));
 
 // Fraction of light lightIndex that reaches worldPos: 1 lit, 0 in shadow.
-// The lookup starts one texel off the surface along its normal: seen from the
-// light that clears the surface by texel / cos(angle), which grows exactly as
-// fast as one texel's depth range on a tilted surface, so lit surfaces stay
-// clean at every angle while contact shadows move by one texel at most. The
+// The lookup starts one texel off the surface along its normal: along the
+// light's ray that clears the surface by texel / cos(angle), which grows with
+// the tilt faster than the depth spread of a texel (half a texel × tan), so
+// lit surfaces stay clean at every angle while contact shadows move by about
+// one texel. The
 // four taps sit a texel around the lookup as seen from the light, slid along
 // the light's ray back onto the surface's plane, so that each compares the
 // surface's own distance at that tap.
