@@ -114,8 +114,9 @@ float shadowFactor(int lightIndex, vec3 worldPos)
         vec3 offset = (t1 * SHADOW_TAPS[k].x + t2 * SHADOW_TAPS[k].y) * texel;
         vec3 tap = origin + offset - l * (dot(n, offset) / cosTheta);
         vec3 ray = tap - lightPos;
-        float stored = storedDistance(unit, renderedDirection(ray)) * far;
-        lit += length(ray) <= stored ? 1.0 : 0.0;
+        // A unit without a rendered map reads 0, a distance no occluder has.
+        float stored = storedDistance(unit, renderedDirection(ray));
+        lit += stored <= 0.0 || length(ray) <= stored * far ? 1.0 : 0.0;
     }
     return lit * 0.25;
 }

@@ -427,7 +427,7 @@ TEST_F(BoxOnFloor, EachLightReadsItsOwnCubeMap)
 }
 
 // Only units 2 to 6 carry cube maps: a light on any other unit casts no
-// shadow, and neither does any light while shadowMapping is 0.
+// shadow, and neither does a light whose map was never rendered.
 TEST_F(BoxOnFloor, LightsWithoutAShadowUnitCastNoShadow)
 {
     const LightCase& c = lightCases[1];
@@ -443,4 +443,7 @@ TEST_F(BoxOnFloor, LightsWithoutAShadowUnitCastNoShadow)
         const Image image = litFrame(*target, view, projection, 1);
         EXPECT_EQ(image.pixels, plain.pixels) << "unit " << unit;
     }
+    light.unit = 2;
+    light.depthMap = -1; // the level binds no cube map on unit 2
+    EXPECT_EQ(litFrame(*target, view, projection, 1).pixels, plain.pixels);
 }
