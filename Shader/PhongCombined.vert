@@ -13,14 +13,18 @@ out vec3 worldPosition;
 out vec3 worldNormal;
 out vec4 worldTangent;
 out vec2 texCoord;
+flat out vec3 eyePosition;
 
 void main()
 {
     vec4 world = modelMatrix * vec4(position, 1.0);
+    // Normals need the inverse transpose once the scale is not uniform;
+    // tangents lie in the surface and follow the model matrix itself.
     mat3 normalMatrix = transpose(inverse(mat3(modelMatrix)));
     worldPosition = world.xyz;
     worldNormal = normalMatrix * normal;
     worldTangent = vec4(mat3(modelMatrix) * tangent.xyz, tangent.w);
     texCoord = uv;
+    eyePosition = inverse(viewMatrix)[3].xyz;
     gl_Position = projectionMatrix * viewMatrix * world;
 }

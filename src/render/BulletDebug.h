@@ -22,6 +22,9 @@ public:
     BulletDebug(Shader* lineProgram, GLFWwindow* window);
     ~BulletDebug() override = default;
 
+    // Keeps the two-colour form (which draws in the from colour) visible
+    // beside the override below.
+    using btIDebugDraw::drawLine;
     void drawLine(const btVector3& from, const btVector3& to, const btVector3& color) override;
     void drawContactPoint(const btVector3& point, const btVector3& normal, btScalar distance, int lifeTime,
                           const btVector3& color) override;

@@ -148,6 +148,11 @@ protected:
         glUniformMatrix4fv(glGetUniformLocation(phong->program, "viewMatrix"), 1, GL_FALSE, &identity[0][0]);
         glUniformMatrix4fv(glGetUniformLocation(phong->program, "projectionMatrix"), 1, GL_FALSE, &identity[0][0]);
         glUniform1i(glGetUniformLocation(phong->program, "numberoflights"), 0);
+        // The level gives each shadow cube sampler its own unit; left on unit 0
+        // they would clash with the colour texture and every draw would fail.
+        const char* const cubeSamplers[5] = {"depth_map", "depth_map3", "depth_map2", "depth_map4", "depth_map5"};
+        for (int i = 0; i < 5; ++i)
+            glUniform1i(glGetUniformLocation(phong->program, cubeSamplers[i]), 2 + i);
         centre = {width / 2, height / 2};
     }
 

@@ -1,0 +1,130 @@
+#include "render/Bloom.h"
+
+#include "render/Shader.h"
+
+#include <iostream>
+
+namespace {
+
+void allocateColorTexture(GLuint texture, int width, int height)
+{
+    glBindTexture(GL_TEXTURE_2D, texture);
+    glTexImage2D(GL_TEXTURE_2D, 0, GL_RGBA, width, height, 0, GL_RGBA, GL_UNSIGNED_BYTE, nullptr);
+    glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_WRAP_S, GL_REPEAT);
+    glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_WRAP_T, GL_REPEAT);
+    glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MIN_FILTER, GL_LINEAR);
+    glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MAG_FILTER, GL_LINEAR);
+}
+
+void allocateDepthTexture(GLuint texture, int width, int height)
+{
+    glBindTexture(GL_TEXTURE_2D, texture);
+    glTexImage2D(GL_TEXTURE_2D, 0, GL_DEPTH_COMPONENT, width, height, 0, GL_DEPTH_COMPONENT, GL_UNSIGNED_BYTE,
+                 nullptr);
+    glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MAG_FILTER, GL_NEAREST);
+    glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MIN_FILTER, GL_NEAREST);
+    glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_WRAP_S, GL_CLAMP_TO_EDGE);
+    glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_WRAP_T, GL_CLAMP_TO_EDGE);
+}
+
+void bindWithMipmaps(GLenum unit, GLuint texture)
+{
+    glActiveTexture(unit);
+    glBindTexture(GL_TEXTURE_2D, texture);
+    glGenerateMipmap(GL_TEXTURE_2D);
+}
+
+void unbindTextures()
+{
+    glActiveTexture(GL_TEXTURE0);
+    glBindTexture(GL_TEXTURE_2D, 0);
+    glActiveTexture(GL_TEXTURE1);
+    glBindTexture(GL_TEXTURE_2D, 0);
+}
+
+} // namespace
+
+Bloom::Bloom(Shader* firstPass, Shader* secondPass, int width, int height)
+    : quad(firstPass->program), firstPass(firstPass), secondPass(secondPass), width(width), height(height)
+{
+    for (int n = 0; n < 3; ++n) {
+        framebuffers[n] = gl::Framebuffer::create();
+        glBindFramebuffer(GL_FRAMEBUFFER, framebuffers[n]);
+        colorTextures[n] = gl::Texture::create();
+        allocateColorTexture(colorTextures[n], width, height);
+        glFramebufferTexture2D(GL_FRAMEBUFFER, GL_COLOR_ATTACHMENT0, GL_TEXTURE_2D, colorTextures[n], 0);
+        depthTextures[n] = gl::Texture::create();
+        allocateDepthTexture(depthTextures[n], width, height);
+        glFramebufferTexture2D(GL_FRAMEBUFFER, GL_DEPTH_ATTACHMENT, GL_TEXTURE_2D, depthTextures[n], 0);
+    }
+    if (glCheckFramebufferStatus(GL_FRAMEBUFFER) != GL_FRAMEBUFFER_COMPLETE)
+        std::cerr << "ERROR: incomplete framebuffer\n";
+    glBindFramebuffer(GL_FRAMEBUFFER, 0);
+
+    const GLuint program = secondPass->program;
+    resolutionLocation = glGetUniformLocation(program, "resolution");
+    directionLocation = glGetUniformLocation(program, "direction");
+    endLocation = glGetUniformLocation(program, "end");
+    texLocation = glGetUniformLocation(program, "tex");
+    tex2Location = glGetUniformLocation(program, "tex2");
+}
+
+void Bloom::bindSceneTarget()
+{
+    glBindFramebuffer(GL_FRAMEBUFFER, framebuffers[0]);
+    glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
+}
+
+void Bloom::render()
+{
+    const GLenum colorAttachment = GL_COLOR_ATTACHMENT0;
+
+    // The bright parts of the scene.
+    glBindFramebuffer(GL_FRAMEBUFFER, framebuffers[1]);
+    glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
+    glViewport(0, 0, width, height);
+    glUseProgram(firstPass->program);
+    glBindVertexArray(quad.vertexArray);
+    bindWithMipmaps(GL_TEXTURE0, colorTextures[0]);
+    glDrawBuffers(1, &colorAttachment);
+    glDrawArrays(GL_TRIANGLES, 0, 6);
+    glBindVertexArray(0);
+    glUseProgram(0);
+
+    // Horizontal blur of the bright parts.
+    glBindFramebuffer(GL_FRAMEBUFFER, framebuffers[2]);
+    glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
+    glViewport(0, 0, width, height);
+    glUseProgram(secondPass->program);
+    glUniform2f(resolutionLocation, static_cast<float>(width), static_cast<float>(height));
+    glUniform2f(directionLocation, 1.0f, 0.0f);
+    glUniform2f(endLocation, 0.0f, 0.0f);
+    glUniform1i(texLocation, 0);
+    bindWithMipmaps(GL_TEXTURE0, colorTextures[0]);
+    glUniform1i(tex2Location, 1);
+    bindWithMipmaps(GL_TEXTURE1, colorTextures[1]);
+    glBindVertexArray(quad.vertexArray);
+    glDrawBuffers(1, &colorAttachment);
+    glDrawArrays(GL_TRIANGLES, 0, 6);
+    unbindTextures();
+    glBindVertexArray(0);
+    glUseProgram(0);
+
+    // Vertical blur, composed with the scene onto the screen.
+    glBindFramebuffer(GL_FRAMEBUFFER, 0);
+    glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
+    glViewport(0, 0, width, height);
+    glUseProgram(secondPass->program);
+    glUniform2f(resolutionLocation, static_cast<float>(width), static_cast<float>(height));
+    glUniform2f(directionLocation, 0.0f, 1.0f);
+    glUniform2f(endLocation, 1.0f, 0.0f);
+    glUniform1i(texLocation, 0);
+    bindWithMipmaps(GL_TEXTURE0, colorTextures[0]);
+    glUniform1i(tex2Location, 1);
+    bindWithMipmaps(GL_TEXTURE1, colorTextures[2]);
+    glBindVertexArray(quad.vertexArray);
+    glDrawArrays(GL_TRIANGLES, 0, 6);
+    unbindTextures();
+    glBindVertexArray(0);
+    glUseProgram(0);
+}

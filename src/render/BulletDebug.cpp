@@ -1,0 +1,106 @@
+#include "render/BulletDebug.h"
+
+#include "render/GlObjects.h"
+#include "render/Shader.h"
+
+#include <glm/gtc/type_ptr.hpp>
+
+BulletDebug::BulletDebug(Shader* lineProgram, GLFWwindow* window) : lineProgram(lineProgram), window(window)
+{
+    setDebugMode(0);
+}
+
+void BulletDebug::drawLine(const btVector3& from, const btVector3& to, const btVector3& color)
+{
+    lines.push_back({{from.x(), from.y(), from.z()}, {to.x(), to.y(), to.z()}, {color.x(), color.y(), color.z()}});
+}
+
+void BulletDebug::drawContactPoint(const btVector3&, const btVector3&, btScalar, int, const btVector3&) {}
+
+void BulletDebug::reportErrorWarning(const char*) {}
+
+void BulletDebug::draw3dText(const btVector3&, const char*) {}
+
+void BulletDebug::setDebugMode(int mode) { debugMode = mode; }
+
+int BulletDebug::getDebugMode() const { return debugMode; }
+
+DebugLineVertices takeDebugLines(std::vector<DebugLine>& lines)
+{
+    DebugLineVertices vertices;
+    vertices.positions.reserve(lines.size() * 6);
+    vertices.colors.reserve(lines.size() * 6);
+    vertices.indices.reserve(lines.size() * 2);
+    uint32_t counter = 0;
+    while (!lines.empty()) {
+        const DebugLine& line = lines.back();
+        vertices.positions.insert(vertices.positions.end(), line.from, line.from + 3);
+        vertices.positions.insert(vertices.positions.end(), line.to, line.to + 3);
+        vertices.colors.insert(vertices.colors.end(), line.color, line.color + 3);
+        vertices.colors.insert(vertices.colors.end(), line.color, line.color + 3);
+        vertices.indices.push_back(counter);
+        vertices.indices.push_back(counter + 1);
+        counter += 2;
+        lines.pop_back();
+    }
+    return vertices;
+}
+
+namespace {
+
+gl::Buffer uploadArray(const std::vector<float>& values)
+{
+    gl::Buffer buffer = gl::Buffer::create();
+    glBindBuffer(GL_ARRAY_BUFFER, buffer);
+    glBufferData(GL_ARRAY_BUFFER, static_cast<GLsizeiptr>(values.size() * sizeof(float)), values.data(),
+                 GL_STATIC_DRAW);
+    glBindBuffer(GL_ARRAY_BUFFER, 0);
+    return buffer;
+}
+
+void pointAttribute(GLuint program, const char* name, GLuint buffer)
+{
+    glBindBuffer(GL_ARRAY_BUFFER, buffer);
+    const GLint location = glGetAttribLocation(program, name);
+    if (location < 0)
+        return;
+    glEnableVertexAttribArray(static_cast<GLuint>(location));
+    glVertexAttribPointer(static_cast<GLuint>(location), 3, GL_FLOAT, GL_FALSE, 0, nullptr);
+}
+
+} // namespace
+
+void flushDebugLines(BulletDebug& drawer, const glm::mat4& modelViewProjection)
+{
+    // Lines have no facing; the frame loop turns culling back on next frame.
+    glDisable(GL_CULL_FACE);
+
+    const DebugLineVertices vertices = takeDebugLines(drawer.lines);
+    if (vertices.positions.empty())
+        return;
+
+    gl::Buffer positionBuffer = uploadArray(vertices.positions);
+    gl::Buffer colorBuffer = uploadArray(vertices.colors);
+
+    const GLuint program = drawer.lineProgram->program;
+    gl::VertexArray vertexArray = gl::VertexArray::create();
+    glBindVertexArray(vertexArray);
+    pointAttribute(program, "position", positionBuffer);
+    pointAttribute(program, "colorToFrag", colorBuffer);
+    glBindVertexArray(0);
+    glBindBuffer(GL_ARRAY_BUFFER, 0);
+    glBindBuffer(GL_ELEMENT_ARRAY_BUFFER, 0);
+
+    glUseProgram(program);
+    glUniformMatrix4fv(glGetUniformLocation(program, "modelViewProjection"), 1, GL_FALSE,
+                       glm::value_ptr(modelViewProjection));
+
+    glBindVertexArray(vertexArray);
+    glDrawArrays(GL_LINES, 0, static_cast<GLsizei>(vertices.indices.size()));
+    glBindVertexArray(0);
+    glUseProgram(0);
+
+    positionBuffer.reset();
+    colorBuffer.reset();
+    vertexArray.reset();
+}

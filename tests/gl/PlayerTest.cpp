@@ -1,0 +1,564 @@
+#include "scene/PlayerObject.h"
+
+#include "physics/BulletMath.h"
+#include "physics/MyRigidBody.h"
+#include "scene/Level.h"
+#include "scene/Light.h"
+
+#include "SceneWorld.h"
+
+#include <glm/gtc/matrix_transform.hpp>
+
+#include <algorithm>
+#include <cmath>
+#include <iostream>
+#include <sstream>
+#include <string>
+
+namespace {
+
+using testing::internal::CaptureStdout;
+using testing::internal::GetCapturedStdout;
+
+constexpr double frameTime = 1.0 / 60.0;
+
+int countLines(const std::string& text, const std::string& line)
+{
+    std::istringstream in(text);
+    int count = 0;
+    for (std::string l; std::getline(in, l);)
+        if (l == line)
+            ++count;
+    return count;
+}
+
+struct CountingCallback : btCollisionWorld::ContactResultCallback {
+    btScalar addSingleResult(btManifoldPoint&, const btCollisionObjectWrapper*, int, int,
+                             const btCollisionObjectWrapper*, int, int) override
+    {
+        ++points;
+        return 0.0f;
+    }
+    int points = 0;
+};
+
+glm::vec2 horizontal(const glm::vec3& v) { return {v.x, v.z}; }
+
+class PlayerTest : public GlTest {
+protected:
+    void SetUp() override
+    {
+        GlTest::SetUp();
+        world = std::make_unique<SceneWorld>(window);
+    }
+    void TearDown() override { world.reset(); }
+
+    // A 30 × 30 floor with its top at y = 0 and the player standing on it.
+    PlayerObject* playerOnFloor(const std::string& floorName = "Floor1")
+    {
+        world->addBox(floorName, {0, -0.5f, 0}, {15, 0.5f, 15}, 0);
+        PlayerObject* p = world->addPlayer({0, 1.0f, 0});
+        world->frames(60);
+        return p;
+    }
+
+    // The physics step alone, then the player's update: the velocity read in
+    // between is what the update started from.
+    glm::vec3 stepOnly()
+    {
+        world->physics->stepSimulation(frameTime);
+        return world->velocity();
+    }
+
+    // Frames until one whose contact check finds the ground (see the note on
+    // flickering contacts in WalksAtFiveAlongTheCameraHeading).
+    bool groundedFrame()
+    {
+        for (int i = 0; i < 5; ++i) {
+            world->frame();
+            if (world->player->grounded)
+                return true;
+        }
+        return false;
+    }
+
+    std::unique_ptr<SceneWorld> world;
+};
+
+TEST_F(PlayerTest, CapsuleFromTheBoundingSphereAtHalfTheScale)
+{
+    PlayerObject* p = world->addPlayer({0, 5, 0});
+    auto* capsule = dynamic_cast<btCapsuleShape*>(p->rigidBody->getCollisionShape());
+    ASSERT_NE(capsule, nullptr);
+    EXPECT_EQ(p->collisionShape, capsule);
+    EXPECT_EQ(capsule->getUpAxis(), 1);
+    EXPECT_FLOAT_EQ(capsule->getLocalScaling().x(), 0.5f);
+    EXPECT_FLOAT_EQ(capsule->getLocalScaling().y(), 0.5f);
+    // Bullet reports the scaled dimensions: radius × x scaling, half height × y scaling.
+    EXPECT_FLOAT_EQ(capsule->getRadius(), 0.5f * 0.5f * p->boundingSphere.radius);
+    EXPECT_FLOAT_EQ(capsule->getHalfHeight(), 0.5f * 0.5f * 1.8f);
+    EXPECT_FLOAT_EQ(p->rigidBody->getInvMass(), 1.0f);
+    EXPECT_TRUE(p->inputEnabled);
+    EXPECT_FALSE(p->grounded);
+    EXPECT_FALSE(p->airControl);
+    EXPECT_FALSE(p->moving);
+    EXPECT_TRUE(p->firstMouse);
+}
+
+TEST_F(PlayerTest, StandsGroundedOnAFloorAndFollowsItWithCameraAndModel)
+{
+    PlayerObject* p = playerOnFloor();
+    EXPECT_TRUE(p->grounded);
+    const glm::vec3 at = world->position();
+    const auto* capsule = static_cast<btCapsuleShape*>(p->collisionShape);
+    EXPECT_NEAR(at.y, capsule->getHalfHeight() + capsule->getRadius(), 0.05f) << "resting on y = 0";
+    EXPECT_FLOAT_EQ(p->camera->position.y, at.y + 1.3f);
+    EXPECT_FLOAT_EQ(p->camera->position.x, at.x);
+    EXPECT_FLOAT_EQ(p->modelMatrix[3][1], at.y);
+    EXPECT_FLOAT_EQ(p->maxScale, 0.5f);
+    EXPECT_FLOAT_EQ(glm::length(glm::vec3(p->modelMatrix[0])), 0.5f);
+    EXPECT_EQ(p->rigidBody->getAngularFactor(), btVector3(0, 0, 0));
+}
+
+TEST_F(PlayerTest, WalksAtFiveAlongTheCameraHeading)
+{
+    PlayerObject* p = playerOnFloor();
+    p->camera->horizontalAngle = 0.7f;
+    const glm::vec3 forward(std::sin(0.7f), 0.0f, std::cos(0.7f));
+    world->input.hold({GLFW_KEY_W});
+    ASSERT_TRUE(groundedFrame());
+    const glm::vec3 set = world->velocity();
+    EXPECT_NEAR(set.x, 5.0f * forward.x, 0.01f);
+    EXPECT_EQ(set.y, 0.0f) << "walking zeroes the vertical speed";
+    EXPECT_NEAR(set.z, 5.0f * forward.z, 0.01f);
+
+    // The solver holds the walking capsule at zero distance from the floor,
+    // and the pair test reports only points at zero distance or closer: now
+    // and then rounding puts the capsule a hair above the floor and that frame
+    // counts as airborne. The walk keeps its velocity through such a frame.
+    const glm::vec3 start = world->position();
+    int airborne = 0;
+    for (int i = 0; i < 60; ++i) {
+        world->frame();
+        airborne += p->grounded ? 0 : 1;
+    }
+    const glm::vec3 moved = world->position() - start;
+    const float along = glm::dot(moved, forward);
+    EXPECT_GT(along, 4.8f) << "one second of walking";
+    EXPECT_LT(along, 5.05f);
+    EXPECT_LT(std::fabs(glm::dot(moved, glm::vec3(forward.z, 0, -forward.x))), 0.05f);
+    EXPECT_LT(std::fabs(moved.y), 0.05f);
+    EXPECT_LE(airborne, 6) << "grounded in nearly every frame";
+}
+
+TEST_F(PlayerTest, KeyCombinationsPickTheirMovement)
+{
+    playerOnFloor();
+    // Heading 0 looks along +z; right is -x.
+    const glm::vec2 f(0, 1), r(-1, 0);
+    struct Row {
+        const char* name;
+        std::initializer_list<int> keys;
+        glm::vec2 direction;
+    };
+    const Row rows[] = {
+        {"W", {GLFW_KEY_W}, f},
+        {"S", {GLFW_KEY_S}, -f},
+        {"A", {GLFW_KEY_A}, -r},
+        {"D", {GLFW_KEY_D}, r},
+        {"W and D", {GLFW_KEY_W, GLFW_KEY_D}, f + r},
+        {"W and A", {GLFW_KEY_W, GLFW_KEY_A}, f - r},
+        {"W and S go forward", {GLFW_KEY_W, GLFW_KEY_S}, f},
+        {"A and D go left", {GLFW_KEY_A, GLFW_KEY_D}, -r},
+        {"S and A go left", {GLFW_KEY_S, GLFW_KEY_A}, -r},
+        {"S and D go back", {GLFW_KEY_S, GLFW_KEY_D}, -f},
+        {"W, A and D go forward left", {GLFW_KEY_W, GLFW_KEY_A, GLFW_KEY_D}, f - r},
+    };
+    for (const Row& row : rows) {
+        SCOPED_TRACE(row.name);
+        world->input.hold(row.keys);
+        ASSERT_TRUE(groundedFrame());
+        const glm::vec2 v = horizontal(world->velocity());
+        EXPECT_NEAR(v.x, 5.0f * row.direction.x, 0.01f);
+        EXPECT_NEAR(v.y, 5.0f * row.direction.y, 0.01f);
+    }
+    world->input.hold({GLFW_KEY_W, GLFW_KEY_D});
+    ASSERT_TRUE(groundedFrame());
+    EXPECT_NEAR(glm::length(horizontal(world->velocity())), 5.0f * std::sqrt(2.0f), 0.01f)
+        << "diagonals are not normalised";
+}
+
+TEST_F(PlayerTest, NoKeyOnTheGroundStopsTheSlide)
+{
+    PlayerObject* p = playerOnFloor();
+    world->input.hold({GLFW_KEY_W});
+    world->frames(30);
+    ASSERT_GT(glm::length(horizontal(world->velocity())), 4.0f);
+    EXPECT_FLOAT_EQ(p->rigidBody->getLinearDamping(), 0.0f);
+
+    world->input.hold({});
+    world->frame();
+    EXPECT_FALSE(p->moving);
+    EXPECT_FLOAT_EQ(p->rigidBody->getLinearDamping(), 1.0f);
+    world->frames(3);
+    EXPECT_LT(glm::length(horizontal(world->velocity())), 1e-3f);
+}
+
+TEST_F(PlayerTest, UnlistedGroundAllowsNeitherWalkingNorJumping)
+{
+    world->addBox("ground", {0, -0.5f, 0}, {15, 0.5f, 15}, 0);
+    PlayerObject* p = world->addPlayer({0, 1.0f, 0});
+    world->frames(60);
+    const glm::vec3 start = world->position();
+    world->input.hold({GLFW_KEY_W, GLFW_KEY_SPACE});
+    float highest = -1.0f;
+    for (int i = 0; i < 60; ++i) {
+        world->frame();
+        EXPECT_FALSE(p->grounded);
+        highest = std::max(highest, world->velocity().y);
+    }
+    EXPECT_LT(glm::length(horizontal(world->position() - start)), 0.01f);
+    EXPECT_LT(highest, 0.1f);
+    EXPECT_FLOAT_EQ(p->rigidBody->getLinearDamping(), 0.0f) << "airborne damping";
+}
+
+TEST_F(PlayerTest, JumpAddsSixUnlessAlreadyRisingAtOne)
+{
+    PlayerObject* p = playerOnFloor();
+    world->input.hold({GLFW_KEY_SPACE});
+    const struct {
+        float before;
+        float after;
+    } rows[] = {{0.0f, 6.0f}, {0.5f, 6.5f}, {0.99f, 6.99f}, {1.0f, 1.0f}, {3.0f, 3.0f}, {-2.0f, 4.0f}};
+    for (const auto& row : rows) {
+        SCOPED_TRACE(row.before);
+        p->rigidBody->setLinearVelocity(btVector3(0, row.before, 0));
+        p->update(frameTime);
+        ASSERT_TRUE(p->grounded);
+        EXPECT_FLOAT_EQ(world->velocity().y, row.after);
+    }
+}
+
+TEST_F(PlayerTest, StandingJumpReachesAboutOnePointEight)
+{
+    PlayerObject* p = playerOnFloor();
+    const float ground = world->position().y;
+    world->input.hold({GLFW_KEY_SPACE});
+    const glm::vec3 before = stepOnly();
+    p->update(frameTime);
+    EXPECT_FLOAT_EQ(world->velocity().y, before.y + 6.0f);
+    world->input.hold({});
+    float top = ground;
+    for (int i = 0; i < 90; ++i) {
+        world->frame();
+        top = std::max(top, world->position().y);
+    }
+    // v² / 2g = 36 / 20.
+    EXPECT_NEAR(top - ground, 1.8f, 0.15f);
+}
+
+TEST_F(PlayerTest, HoldingSpaceWhileWalkingNeverBuildsAboveSix)
+{
+    PlayerObject* p = playerOnFloor();
+    world->input.hold({GLFW_KEY_W, GLFW_KEY_SPACE});
+    float highest = 0.0f;
+    int jumps = 0;
+    bool wasGrounded = true;
+    for (int i = 0; i < 240; ++i) {
+        world->frame();
+        highest = std::max(highest, world->velocity().y);
+        if (!p->grounded && wasGrounded)
+            ++jumps;
+        wasGrounded = p->grounded;
+        EXPECT_FALSE(p->airControl) << "a jump while walking gives no air control";
+    }
+    EXPECT_LE(highest, 6.0f + 1e-4f);
+    EXPECT_GE(highest, 5.9f);
+    EXPECT_GE(jumps, 2);
+}
+
+TEST_F(PlayerTest, StandingJumpGivesOneAirSteerThatKeepsTheVerticalSpeed)
+{
+    PlayerObject* p = playerOnFloor();
+    world->input.hold({GLFW_KEY_SPACE});
+    world->frame();
+    EXPECT_TRUE(p->airControl);
+    // Keep space down until the contact check lets go; a held space never jumps twice.
+    int frames = 0;
+    while (p->grounded && frames++ < 20)
+        world->frame();
+    ASSERT_FALSE(p->grounded);
+    ASSERT_TRUE(p->airControl);
+    ASSERT_GT(world->velocity().y, 3.0f);
+
+    world->input.hold({GLFW_KEY_W});
+    const glm::vec3 before = stepOnly();
+    p->update(frameTime);
+    const glm::vec3 steered = world->velocity();
+    EXPECT_NEAR(steered.z, 1.5f, 1e-3f) << "forward at 0.3 × 5";
+    EXPECT_NEAR(steered.x, 0.0f, 1e-2f);
+    EXPECT_EQ(steered.y, before.y);
+    EXPECT_FALSE(p->airControl);
+    EXPECT_FLOAT_EQ(moveSpeed, 1.5f);
+
+    // Further keys in the air change nothing.
+    world->input.hold({GLFW_KEY_D});
+    const glm::vec3 drift = stepOnly();
+    p->update(frameTime);
+    EXPECT_EQ(horizontal(world->velocity()), horizontal(drift));
+    EXPECT_FLOAT_EQ(moveSpeed, 5.0f);
+}
+
+TEST_F(PlayerTest, AirControlWaitsForAMovementKey)
+{
+    PlayerObject* p = playerOnFloor();
+    world->input.hold({GLFW_KEY_SPACE});
+    world->frame();
+    int frames = 0;
+    while (p->grounded && frames++ < 20)
+        world->frame();
+    ASSERT_FALSE(p->grounded);
+    world->input.hold({});
+    world->frames(3);
+    EXPECT_TRUE(p->airControl) << "no movement key: the steer is kept";
+    EXPECT_FALSE(p->moving);
+}
+
+TEST_F(PlayerTest, WinAndLoseInOneFrameShowTheWinPicture)
+{
+    PlayerObject* p = playerOnFloor();
+    const glm::vec3 at = world->position();
+    world->addBox("loose_pad", at + glm::vec3(-0.3f, 0, 0), {0.2f, 0.2f, 0.2f}, 0);
+    world->addBox("win_pad", at + glm::vec3(0.3f, 0, 0), {0.2f, 0.2f, 0.2f}, 0);
+    p->update(frameTime);
+    EXPECT_TRUE(world->menu->showing);
+    EXPECT_TRUE(world->menu->win);
+    EXPECT_FALSE(world->menu->gameOver);
+    EXPECT_TRUE(p->grounded);
+}
+
+TEST_F(PlayerTest, LoseContactShowsTheGameOverPicture)
+{
+    PlayerObject* p = playerOnFloor();
+    world->addBox("loose_pad", world->position() + glm::vec3(0.3f, 0, 0), {0.2f, 0.2f, 0.2f}, 0);
+    p->update(frameTime);
+    EXPECT_TRUE(world->menu->showing);
+    EXPECT_TRUE(world->menu->gameOver);
+    EXPECT_FALSE(world->menu->win);
+}
+
+TEST_F(PlayerTest, FloorContactEndsTheCheckBeforeTheDynamicListAndTheBoxIsPushed)
+{
+    PlayerObject* p = playerOnFloor();
+    ImportObject* floor = world->objects.front();
+    ImportObject* crate = world->addBox("dynamicCrate", {0, 0.5f, 1.5f}, {0.5f, 0.5f, 0.5f}, 1);
+    world->frames(10);
+    btTransform start;
+    crate->rigidBody->getMotionState()->getWorldTransform(start);
+
+    world->input.hold({GLFW_KEY_W});
+    int touchingBoth = 0;
+    for (int i = 0; i < 60; ++i) {
+        world->physics->stepSimulation(frameTime);
+        CountingCallback floorPoints, cratePoints;
+        world->physics->dynamicsWorld->contactPairTest(p->rigidBody, floor->rigidBody, floorPoints);
+        world->physics->dynamicsWorld->contactPairTest(p->rigidBody, crate->rigidBody, cratePoints);
+        CaptureStdout();
+        p->update(frameTime);
+        const std::string printed = GetCapturedStdout();
+        if (floorPoints.points > 0) {
+            EXPECT_TRUE(p->grounded);
+            EXPECT_EQ(printed.find("COLLISION WITH DYNAMIC"), std::string::npos) << "frame " << i;
+            touchingBoth += cratePoints.points > 0 ? 1 : 0;
+        }
+    }
+    EXPECT_GT(touchingBoth, 10) << "the player pushed the crate while on the floor";
+
+    btTransform end;
+    crate->rigidBody->getMotionState()->getWorldTransform(end);
+    EXPECT_GT(end.getOrigin().z() - start.getOrigin().z(), 1.0f) << "walking into the crate pushes it";
+}
+
+TEST_F(PlayerTest, TouchingOnlyADynamicBodyGroundsAndPrintsEveryPoint)
+{
+    world->addBox("ground", {0, -0.5f, 0}, {15, 0.5f, 15}, 0);
+    ImportObject* platform = world->addBox("dynamicPlatform", {0, 0.25f, 0}, {3, 0.25f, 3}, 1);
+    PlayerObject* p = world->addPlayer({0, 1.5f, 0});
+    CaptureStdout();
+    world->frames(60);
+    GetCapturedStdout();
+
+    CountingCallback points;
+    world->physics->dynamicsWorld->contactPairTest(p->rigidBody, platform->rigidBody, points);
+    ASSERT_GE(points.points, 1);
+
+    CaptureStdout();
+    p->update(frameTime);
+    const std::string printed = GetCapturedStdout();
+    EXPECT_TRUE(p->grounded);
+    EXPECT_EQ(countLines(printed, "COLLISION WITH DYNAMIC"), points.points);
+
+    world->input.hold({GLFW_KEY_SPACE});
+    p->update(frameTime);
+    EXPECT_GT(world->velocity().y, 5.0f) << "a dynamic body is ground to jump from";
+}
+
+TEST_F(PlayerTest, ThePlayersOwnBodyInAListIsSkipped)
+{
+    world->addBox("ground", {0, -0.5f, 0}, {15, 0.5f, 15}, 0);
+    PlayerObject* p = world->addPlayer({0, 1.0f, 0});
+    world->frames(30);
+    // The pair test of a body against itself does report contacts, so only
+    // the skip keeps the player from winning on its own.
+    CountingCallback self;
+    world->physics->dynamicsWorld->contactPairTest(p->rigidBody, p->rigidBody, self);
+    world->physics->winBodies.push_back(p->rigidBody);
+    world->physics->floorBodies.push_back(p->rigidBody);
+    p->update(frameTime);
+    EXPECT_FALSE(world->menu->win);
+    EXPECT_FALSE(world->menu->showing);
+    EXPECT_FALSE(p->grounded);
+    if (self.points == 0)
+        std::cout << "note: the library reports no contact of a body with itself\n";
+}
+
+TEST_F(PlayerTest, MouseTurnsOnlyWhenFocusedAndNotOnTheFirstFrame)
+{
+    PlayerObject* p = playerOnFloor();
+    // Unfocused: no turn and the cursor is left alone.
+    world->input.focus = false;
+    world->input.cursor = {100.0, 50.0};
+    world->frame();
+    EXPECT_EQ(p->camera->horizontalAngle, 0.0f);
+    EXPECT_EQ(world->input.cursorSets, 0);
+    EXPECT_TRUE(p->firstMouse);
+
+    // First focused frame: centres the cursor, ignores where it was.
+    world->input.focus = true;
+    world->frame();
+    EXPECT_EQ(p->camera->horizontalAngle, 0.0f);
+    EXPECT_EQ(p->camera->verticalAngle, 0.0f);
+    EXPECT_FALSE(p->firstMouse);
+    EXPECT_EQ(world->input.cursor, glm::dvec2(320.0, 180.0));
+
+    // 6 pixels right and 3 up: yaw falls by dt per pixel, pitch rises.
+    world->input.cursor = {326.0, 177.0};
+    world->frame();
+    EXPECT_FLOAT_EQ(p->camera->horizontalAngle, static_cast<float>(frameTime) * -6.0f);
+    EXPECT_FLOAT_EQ(p->camera->verticalAngle, static_cast<float>(frameTime) * 3.0f);
+    EXPECT_EQ(world->input.cursor, glm::dvec2(320.0, 180.0));
+
+    // Pitch stops at ±1 (after the wrap: a move of more than 2π worth wraps first).
+    world->input.cursor = {320.0, 100.0};
+    world->frame();
+    EXPECT_EQ(p->camera->verticalAngle, 1.0f);
+    world->input.cursor = {320.0, 330.0};
+    world->frame();
+    EXPECT_EQ(p->camera->verticalAngle, -1.0f);
+
+    // Yaw wraps by fmod and keeps its sign.
+    const float before = p->camera->horizontalAngle;
+    world->input.cursor = {320.0 + 400.0, 180.0};
+    world->frame();
+    const float yaw = p->camera->horizontalAngle;
+    EXPECT_NEAR(yaw, std::fmod(before - 400.0f * static_cast<float>(frameTime), 6.2831853f), 1e-5f);
+    EXPECT_LT(yaw, 0.0f);
+    EXPECT_GT(yaw, -6.2831853f);
+}
+
+TEST_F(PlayerTest, HeadingErrorNearAQuarterTurnGivesAFiniteTurnRate)
+{
+    world->addBox("Floor1", {0, -0.5f, 0}, {15, 0.5f, 15}, 0);
+    // An imported orientation other than the identity brings the rounding that
+    // pushes the sine of a quarter-turn error past 1.
+    const float beta = -3.0f;
+    PlayerObject* p = world->addPlayer({0, 1.0f, 0}, {0.5f, 0.9f, 0.5f},
+                                       glm::rotate(glm::mat4(1.0f), beta, glm::vec3(0, 1, 0)));
+    btTransform transform;
+    p->rigidBody->getMotionState()->getWorldTransform(transform);
+    const glm::quat current = toGlm(transform.getRotation());
+
+    // Find a heading whose error sine rounds beyond ±1, as the player computes it.
+    float chosen = 0.0f;
+    float sine = 0.0f;
+    for (float quarter : {1.5707964f, -1.5707964f}) {
+        float h = quarter;
+        for (int i = 0; i < 64; ++i)
+            h = std::nextafter(h, -10.0f);
+        for (int i = 0; i < 128 && chosen == 0.0f; ++i, h = std::nextafter(h, 10.0f)) {
+            const glm::quat yaw(std::cos(h / 2.0f), 0.0f, std::sin(h / 2.0f), 0.0f);
+            const glm::quat e = (yaw * p->orientation) * glm::conjugate(current);
+            const float s = -2.0f * (e.x * e.z - e.w * e.y);
+            if (std::fabs(s) > 1.0f) {
+                chosen = h;
+                sine = s;
+            }
+        }
+    }
+    ASSERT_NE(chosen, 0.0f) << "no heading near a quarter turn rounds past 1";
+
+    p->camera->horizontalAngle = chosen;
+    p->update(frameTime);
+    const btVector3 w = p->rigidBody->getAngularVelocity();
+    ASSERT_TRUE(std::isfinite(w.y())) << "sine " << sine;
+    EXPECT_NEAR(std::fabs(w.y()), 10.0f * 1.5707964f, 1e-3f);
+    EXPECT_EQ(w.x(), 0.0f);
+    EXPECT_EQ(w.z(), 0.0f);
+}
+
+TEST_F(PlayerTest, TurnsTheBodyTowardsTheCameraHeading)
+{
+    PlayerObject* p = playerOnFloor();
+    p->camera->horizontalAngle = 0.5f;
+    world->frames(120);
+    btTransform transform;
+    p->rigidBody->getMotionState()->getWorldTransform(transform);
+    const glm::quat q = toGlm(transform.getRotation());
+    const glm::vec3 facing = glm::mat3_cast(q) * glm::vec3(0, 0, 1);
+    EXPECT_NEAR(std::atan2(facing.x, facing.z), 0.5f, 0.02f);
+}
+
+TEST_F(PlayerTest, ResetPutsPlayerAndCameraBack)
+{
+    PlayerObject* p = playerOnFloor();
+    p->camera->horizontalAngle = 1.0f;
+    p->camera->verticalAngle = -0.5f;
+    world->input.hold({GLFW_KEY_W, GLFW_KEY_D});
+    world->frames(40);
+    ASSERT_GT(glm::length(world->position() - glm::vec3(0, 1, 0)), 2.0f);
+    p->firstMouse = false;
+
+    p->reset();
+    EXPECT_EQ(world->position(), glm::vec3(0, 1, 0));
+    EXPECT_EQ(world->velocity(), glm::vec3(0.0f));
+    EXPECT_EQ(p->rigidBody->getAngularVelocity(), btVector3(0, 0, 0));
+    EXPECT_EQ(p->camera->horizontalAngle, 0.0f);
+    EXPECT_EQ(p->camera->verticalAngle, 0.0f);
+    EXPECT_FALSE(p->firstMouse) << "reset leaves the mouse state alone";
+    EXPECT_TRUE(p->rigidBody->isInWorld());
+
+    world->input.hold({});
+    p->update(frameTime);
+    EXPECT_FLOAT_EQ(p->camera->position.y, 2.3f);
+}
+
+TEST_F(PlayerTest, LevelUpdateHangsTheLastLightBehindTheCamera)
+{
+    PlayerObject* p = playerOnFloor();
+    Light fileLight({1, 2, 3}, {1, 1, 1}, 10.0f);
+    Light a({4, 4, 4}, {1, 1, 1}, 2.0f);
+    world->objects.clear(); // the level owns the objects now
+    auto level = std::make_unique<Level>(glm::mat4(1.0f), &world->phong, std::vector<ImportObject*>{p},
+                                         std::vector<Light*>{&fileLight}, std::vector<Material*>{}, p);
+    level->addLight(&a);
+    p->camera->horizontalAngle = 0.4f;
+    world->physics->stepSimulation(frameTime);
+    level->update(frameTime);
+    const Camera& camera = *p->camera;
+    EXPECT_EQ(a.position, camera.position - camera.direction + glm::vec3(0, 1, 0));
+    EXPECT_EQ(fileLight.position, glm::vec3(1, 2, 3));
+    EXPECT_NEAR(camera.direction.x, std::sin(0.4f), 1e-6f) << "the camera was updated first";
+    level.reset(); // deletes the player with its camera
+}
+
+} // namespace
