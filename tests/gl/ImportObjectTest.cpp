@@ -6,6 +6,7 @@
 #include "scene/Material.h"
 #include "scene/ViewFrustum.h"
 #include "support/GlContext.h"
+#include "TestImages.h"
 
 #include <glm/gtc/matrix_transform.hpp>
 
@@ -230,7 +231,28 @@ TEST_F(ImportObjectTest, BuffersHaveTheSizesOfTheMesh)
 
 TEST_F(ImportObjectTest, LitVertexArrayFeedsTheFourAttributesAndTheIndices)
 {
-    ImportObject* object = make(glm::mat4(1.0f), 0);
+    // The lit program may leave an attribute unused (and so without a
+    // location); this one keeps all four alive.
+    TempImageDir dir;
+    const std::string vert = dir.writeBytes("all.vert", R"(#version 330 core
+in vec3 position;
+in vec3 normal;
+in vec2 uv;
+in vec4 tangent;
+out vec4 mixed;
+void main()
+{
+    mixed = vec4(normal, 1.0) + vec4(uv, 0.0, 0.0) + tangent;
+    gl_Position = vec4(position, 1.0);
+}
+)");
+    const std::string frag = dir.writeBytes("all.frag", R"(#version 330 core
+in vec4 mixed;
+out vec4 fragColor;
+void main() { fragColor = mixed; }
+)");
+    Shader allAttributes(vert, frag);
+    ImportObject* object = make(glm::mat4(1.0f), 0, "square", &allAttributes);
     struct Expected {
         const char* name;
         GLint components;
@@ -243,7 +265,7 @@ TEST_F(ImportObjectTest, LitVertexArrayFeedsTheFourAttributesAndTheIndices)
     glBindVertexArray(object->vao);
     for (const Expected& row : rows) {
         SCOPED_TRACE(row.name);
-        const GLint location = glGetAttribLocation(phong->program, row.name);
+        const GLint location = glGetAttribLocation(allAttributes.program, row.name);
         ASSERT_GE(location, 0);
         const AttributeState s = attribute(GLuint(location));
         EXPECT_EQ(s.enabled, GL_TRUE);
@@ -280,9 +302,11 @@ TEST_F(ImportObjectTest, DepthVertexArrayFeedsOnlyVpOfTheDepthProgram)
     EXPECT_EQ(GLuint(s.buffer), object->positionBuffer.id());
     GLint maxAttributes = 0;
     glGetIntegerv(GL_MAX_VERTEX_ATTRIBS, &maxAttributes);
-    for (GLint location = 0; location < maxAttributes; ++location)
-        if (location != vp)
+    for (GLint location = 0; location < maxAttributes; ++location) {
+        if (location != vp) {
             EXPECT_EQ(attribute(GLuint(location)).enabled, GL_FALSE) << "attribute " << location;
+        }
+    }
     GLint elements = 0;
     glGetIntegerv(GL_ELEMENT_ARRAY_BUFFER_BINDING, &elements);
     EXPECT_EQ(GLuint(elements), object->indexBuffer.id());

@@ -258,14 +258,6 @@ TEST_F(TextureTest, LoadsEveryDepthWithTheRightColours)
     }
 }
 
-TEST(PixelFormat, MatchesTheDepthsTheLoaderUploads)
-{
-    EXPECT_EQ(pixelFormatFor(32), static_cast<GLenum>(GL_BGRA));
-    EXPECT_EQ(pixelFormatFor(24), static_cast<GLenum>(GL_BGR));
-    for (unsigned bits : {1u, 4u, 8u, 16u, 48u, 64u})
-        EXPECT_EQ(pixelFormatFor(bits), 0u) << bits;
-}
-
 // The fatal path writes its message on standard output and ends with -1 (255
 // as the parent sees it). The message is sent to standard error here so that
 // the death-test matcher sees it.
