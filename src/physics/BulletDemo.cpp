@@ -7,10 +7,29 @@
 #include "render/MenuScreen.h"
 #include "scene/MatrixMath.h"
 
+#include <BulletCollision/CollisionDispatch/btInternalEdgeUtility.h>
 #include <BulletCollision/CollisionShapes/btEmptyShape.h>
+#include <BulletCollision/CollisionShapes/btTriangleInfoMap.h>
 
 #include <algorithm>
 #include <iostream>
+
+namespace {
+
+// Runs for every new contact point with a static mesh (they carry the custom
+// material flag). A capsule or block sliding across the shared edge of two
+// flat triangles otherwise meets the edge of the next triangle with a normal
+// tilted back towards it and is thrown up a little; the edge information of
+// the mesh puts such normals back on the face. The mesh is always the second
+// object of a convex-against-mesh pair.
+bool adjustInternalEdgeContact(btManifoldPoint& point, const btCollisionObjectWrapper* object0, int /*partId0*/,
+                               int /*index0*/, const btCollisionObjectWrapper* object1, int partId1, int index1)
+{
+    btAdjustInternalEdgeContacts(point, object1, object0, partId1, index1);
+    return true;
+}
+
+} // namespace
 
 BulletDemo::~BulletDemo()
 {
@@ -24,12 +43,26 @@ BulletDemo::~BulletDemo()
 void BulletDemo::initPhysics()
 {
     collisionConfiguration = new btDefaultCollisionConfiguration();
+    // A block's hull against a wall or floor triangle would otherwise get one
+    // contact point per step, at whichever corner the distance query finds,
+    // and the points do not last while the block moves. The player sets its
+    // velocity into the block every frame, so the wall's push-back acts at that
+    // one corner: the block pivots about it, its other corner goes into the
+    // rock, and once its centre is past the face of the hollow triangle mesh
+    // the contact pushes it through to the inside. A few perturbed queries per
+    // pair give the whole face (up to four points) in every step.
+    collisionConfiguration->setConvexConvexMultipointIterations();
     dispatcher = new btCollisionDispatcher(collisionConfiguration);
     broadphase = new btDbvtBroadphase();
     // Both classes bring Bullet's 16-byte aligned operator new.
     solver = new btSequentialImpulseConstraintSolver();
     dynamicsWorld = new btDiscreteDynamicsWorld(dispatcher, broadphase, solver, collisionConfiguration);
     dynamicsWorld->setGravity(btVector3(0.0f, -10.0f, 0.0f));
+    // With friction along one direction per contact point, nothing holds a
+    // block pressed against a wall from twisting about the wall's normal,
+    // and a twisting block works its corners into the wall the same way.
+    dynamicsWorld->getSolverInfo().m_solverMode |= SOLVER_USE_2_FRICTION_DIRECTIONS;
+    gContactAddedCallback = adjustInternalEdgeContact;
 }
 
 void BulletDemo::addBody(btRigidBody* body, std::string name)
@@ -116,6 +149,12 @@ void BulletDemo::adoptShape(btCollisionShape* shape)
     adoptedShapes.push_back(shape);
 }
 
+void BulletDemo::adoptTriangleInfo(btTriangleInfoMap* info)
+{
+    if (info && std::find(triangleInfos.begin(), triangleInfos.end(), info) == triangleInfos.end())
+        triangleInfos.push_back(info);
+}
+
 void BulletDemo::exitPhysics()
 {
     if (dynamicsWorld) {
@@ -136,6 +175,9 @@ void BulletDemo::exitPhysics()
     for (btCollisionShape* shape : adoptedShapes)
         delete shape;
     adoptedShapes.clear();
+    for (btTriangleInfoMap* info : triangleInfos)
+        delete info;
+    triangleInfos.clear();
 
     delete dynamicsWorld;
     dynamicsWorld = nullptr;
@@ -168,6 +210,9 @@ ImportedBody createImportedBody(BulletDemo* physics, btTriangleMesh* triangleMes
     } else {
         auto* tree = new btBvhTriangleMeshShape(triangleMesh, true, true);
         physics->adoptShape(tree);
+        auto* edges = new btTriangleInfoMap();
+        btGenerateInternalEdgeInfo(tree, edges);
+        physics->adoptTriangleInfo(edges);
         shape = new btScaledBvhTriangleMeshShape(tree, scaling);
     }
 
@@ -179,8 +224,33 @@ ImportedBody createImportedBody(BulletDemo* physics, btTriangleMesh* triangleMes
     btRigidBody::btRigidBodyConstructionInfo info(static_cast<btScalar>(mass), motionState, shape, inertia);
     auto* body = new MyRigidBody(info, name);
     body->setLinearFactor(btVector3(1.0f, 1.0f, 1.0f));
+    if (mass == 0 && hasTriangles)
+        body->setCollisionFlags(body->getCollisionFlags() | btCollisionObject::CF_CUSTOM_MATERIAL_CALLBACK);
     physics->addBody(body, name);
     return ImportedBody{shape, body};
+}
+
+void wakeBodiesAround(BulletDemo* physics, btRigidBody* body)
+{
+    if (!physics || !physics->dynamicsWorld || !body || !body->getBroadphaseHandle())
+        return;
+    struct Waker : btBroadphaseAabbCallback {
+        const btCollisionObject* self = nullptr;
+        bool process(const btBroadphaseProxy* proxy) override
+        {
+            auto* other = static_cast<btCollisionObject*>(proxy->m_clientObject);
+            if (other != self && !other->isStaticOrKinematicObject())
+                other->activate();
+            return true;
+        }
+    } waker;
+    waker.self = body;
+    btVector3 low, high;
+    body->getCollisionShape()->getAabb(body->getWorldTransform(), low, high);
+    // A body resting on the surface touches the bounds; a little more catches
+    // it whichever way the rounding goes.
+    const btVector3 slack(0.05f, 0.05f, 0.05f);
+    physics->dynamicsWorld->getBroadphase()->aabbTest(low - slack, high + slack, waker);
 }
 
 void resetBody(BulletDemo* physics, btRigidBody* body, const glm::mat4& initialMatrix,

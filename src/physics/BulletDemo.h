@@ -8,6 +8,7 @@
 #include <vector>
 
 class MyRigidBody;
+struct btTriangleInfoMap;
 class PlayerObject;
 struct MenuFlags;
 
@@ -56,6 +57,8 @@ public:
     // registered mesh shape stays in collisionShapes). Null, a listed shape or
     // one already adopted is ignored, so nothing is deleted twice.
     void adoptShape(btCollisionShape* shape);
+    // Keeps the edge information of a static mesh's tree until teardown.
+    void adoptTriangleInfo(btTriangleInfoMap* info);
 
     btAlignedObjectArray<btCollisionShape*> collisionShapes; // owned
     btDbvtBroadphase* broadphase = nullptr;
@@ -70,6 +73,7 @@ public:
 
 private:
     std::vector<btCollisionShape*> adoptedShapes; // owned
+    std::vector<btTriangleInfoMap*> triangleInfos; // owned
 };
 
 // Sets what `contacts` found on the player's flags and menu; never clears a
@@ -85,11 +89,17 @@ struct ImportedBody {
 // Builds and registers the body of an imported object: mass 1 gives a convex
 // hull of the triangles scaled by the matrix's scale, mass 0 a scaled
 // triangle-mesh tree (the tree is adopted by `physics`; the mesh stays the
-// caller's and must outlive `physics`); a mesh without triangles, or none,
-// gets an empty shape. The start transform is the matrix's rotation and
+// caller's and must outlive `physics`) with the edge information that keeps
+// contacts across its inner edges on the faces; a mesh without triangles, or
+// none, gets an empty shape. The start transform is the matrix's rotation and
 // translation.
 ImportedBody createImportedBody(BulletDemo* physics, btTriangleMesh* triangleMesh, const glm::mat4& matrix,
                                 int mass, const std::string& name);
+
+// Wakes every movable body whose bounds overlap `body`'s: a static body moved
+// by hand (an animated object) does not wake what has fallen asleep on it, and
+// would otherwise pass through it.
+void wakeBodiesAround(BulletDemo* physics, btRigidBody* body);
 
 // Puts a body back to `initialMatrix` with a new motion state, no forces and
 // zero velocities, wakes it if it moves, and re-adds it to the world. `beforeReAdd` runs just before

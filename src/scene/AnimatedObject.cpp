@@ -1,5 +1,6 @@
 #include "scene/AnimatedObject.h"
 
+#include "physics/BulletDemo.h"
 #include "physics/BulletMath.h"
 #include "physics/MyRigidBody.h"
 #include "scene/MatrixMath.h"
@@ -34,9 +35,16 @@ void AnimatedObject::update(double frameTime)
     const Decomposed parts = decompose(modelMatrix);
     orientation = parts.rotation;
 
+    const btVector3 previousScaling = collisionShape->getLocalScaling();
     collisionShape->setLocalScaling(toBullet(parts.scale));
     const btVector3 scaling = collisionShape->getLocalScaling();
     maxScale = std::max(scaling.x(), std::max(scaling.y(), scaling.z()));
 
-    rigidBody->setWorldTransform(btTransform(toBullet(parts.rotation), toBullet(parts.translation)));
+    const btTransform placement(toBullet(parts.rotation), toBullet(parts.translation));
+    const bool moved = !(rigidBody->getWorldTransform() == placement) || !(previousScaling == scaling);
+    rigidBody->setWorldTransform(placement);
+    // A block that fell asleep on a lift would stay where it is while the lift
+    // moves away or up through it.
+    if (moved)
+        wakeBodiesAround(physics, rigidBody);
 }
