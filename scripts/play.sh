@@ -4,7 +4,7 @@
 # virtual display (Xvfb) and prints where its screenshots are: the welcome
 # picture, the quarry, a block pushed against the rock face, a look round at
 # the lift and the ledge, the same in wireframe, and a walk into the flooded
-# pit.
+# pit. It takes about a minute.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 scripts/setup.sh
@@ -74,11 +74,19 @@ hold() { # seconds keys...
 }
 # Keys are read once a frame, and a frame here can take most of a second.
 key() { xdotool keydown "$1"; sleep 1; xdotool keyup "$1"; }
-# The mouse turns the view by the frame time in radians per pixel.
+# The mouse turns the view by the frame's time in radians per pixel: one
+# pixel a frame turns it by the time the frames take.
 turn() { # radians, positive to the right
-  local ms
-  ms=$(grep '^frametime: ' "$log" | tail -n 1 | sed 's/frametime: \([0-9.e+-]*\)ms/\1/')
-  xdotool mousemove_relative -- "$(awk -v r="$1" -v ms="$ms" 'BEGIN { printf "%d", r * 1000 / ms }')" 0
+  local step=1 goal=$1 turned=0 seen ms
+  case $goal in -*) step=-1 goal=${goal#-} ;; esac
+  seen=$(console_lines)
+  while awk -v t="$turned" -v g="$goal" 'BEGIN { exit !(t < g) }'; do
+    xdotool mousemove_relative -- "$step" 0
+    while [ "$(console_lines)" -le "$seen" ]; do sleep 0.02; done
+    seen=$(console_lines)
+    ms=$(tail -n 1 "$log" | sed -n 's/^frametime: \([0-9.e+-]*\)ms$/\1/p')
+    turned=$(awk -v t="$turned" -v ms="${ms:-0}" 'BEGIN { printf "%.4f", t + ms / 1000 }')
+  done
   play_for 0.3
 }
 shot() {
@@ -98,14 +106,14 @@ wait_for "RELOAD" 60
 play_for 1
 shot 2-quarry "the quarry floor; the first block stands straight ahead"
 
-hold 3 w
+hold 2.6 w
 hold 1.2 s
 shot 3-pushed-block "the block pushed against the rock face below the ledge"
 
-turn 0.9
-shot 4-lift "looking west: the lift that rises to the ledge"
-turn -2.3
-shot 5-terrace "looking east: the moat, the terrace and the crane"
+turn 1.0
+shot 4-west "turned west: the lift that rises to the ledge"
+turn -2.0
+shot 5-east "turned east: the far side of the quarry with the crane"
 
 key F3
 play_for 0.3
@@ -115,7 +123,7 @@ key F6
 
 key r
 play_for 0.5
-hold 3 w a
+hold 2.5 w a
 sleep 1
 shot 7-game-over "walked into the flooded pit"
 key r
