@@ -9,6 +9,9 @@
 // the rest of its time, and the llvmpipe frame rate swings with whatever else
 // runs on the machine. holdFor() therefore keeps the keys down until the
 // game's "frametime:" lines add up to the wanted simulated time.
+//
+// QUARRYSTACK_E2E_GAME=<path> runs these tests against another build of the
+// game, such as the sanitizer build in build-asan/.
 
 #include "support/GameTest.h"
 
