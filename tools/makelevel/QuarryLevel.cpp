@@ -134,12 +134,30 @@ void addCliffs(collada::Document& doc, const Materials& m)
 
 void addFloors(collada::Document& doc, const Materials& m)
 {
-    // The lower floor is one body: its west part runs up to the ledge face,
-    // its east part stops at the moat. The seam runs north-south at the
-    // trench's west edge, away from the blocks' paths.
+    // The lower floor is one L-shaped slab: its west part runs up to the ledge
+    // face, its east part stops at the moat. It has no faces inside it: an
+    // upright face under the floor would give its top edge to the walker's
+    // feet as a step to catch on.
     solid(doc, "Floor_quarry", vec3(0, 0, 0), 2.0f, m.gravel, [](shapes::MeshBuilder& b) {
-        b.box(vec3(-12, kGround, -12), vec3(kGapWest, 0, 2));
-        b.box(vec3(kGapWest, kGround, -12), vec3(12, 0, -1));
+        const float west = -12.0f, east = 12.0f, south = -12.0f, north = 2.0f, moat = -1.0f;
+        auto top = [&b](float x0, float x1, float z0, float z1) {
+            b.quad(vec3(x0, 0, z0), vec3(x0, 0, z1), vec3(x1, 0, z1), vec3(x1, 0, z0));
+            b.quad(vec3(x0, kGround, z0), vec3(x1, kGround, z0), vec3(x1, kGround, z1), vec3(x0, kGround, z1));
+        };
+        // Three rectangles that meet edge to edge: west of the gap south and
+        // north of the moat's line, and east of the gap.
+        top(west, kGapWest, south, moat);
+        top(west, kGapWest, moat, north);
+        top(kGapWest, east, south, moat);
+        // The outline, walked so that every side faces out.
+        const glm::vec2 outline[] = {{east, south}, {west, south}, {west, north}, {kGapWest, north},
+                                     {kGapWest, moat}, {east, moat}};
+        const size_t corners = sizeof outline / sizeof outline[0];
+        for (size_t i = 0; i < corners; ++i) {
+            const glm::vec2 p = outline[i];
+            const glm::vec2 q = outline[(i + 1) % corners];
+            b.quad(vec3(p.x, kGround, p.y), vec3(q.x, kGround, q.y), vec3(q.x, 0, q.y), vec3(p.x, 0, p.y));
+        }
     });
     // Upper level: rock masses with a thin gravel slab on top, so that only
     // the top is a floor and the faces below the lip are plain rock.
@@ -195,9 +213,8 @@ void addProps(collada::Document& doc, const Materials& m)
         b.unitMappedBox(vec3(-0.4f, 0, -0.4f), vec3(0.4f, 0.8f, 0.4f));
     });
 
-    // Push blocks; the first stands in line with the ledge face.
-    // Pushed into a wall for long, a block sinks into it: the second one can
-    // stand in for the first.
+    // Push blocks; the first stands in line with the ledge face, the second
+    // can take its place.
     const vec3 blocks[] = {kBlock1, vec3(-4.0f, kBlock * 0.5f, -3.5f), vec3(4.0f, kBlock * 0.5f, -8.5f),
                            vec3(-9.0f, kUpper + kBlock * 0.5f, 6.0f)};
     for (int i = 0; i < 4; ++i) {
@@ -409,7 +426,7 @@ std::string quarryRoute()
         << "Key points:\n"
         << "  start (player node)      " << p(start) << "\n"
         << "  dynamicBlock1 (1.2 cube) " << p(kBlock1) << ", straight north of the start\n"
-        << "  spare block dynamicBlock2 " << p(vec3(-4.0f, kBlock * 0.5f, -3.5f)) << "\n"
+        << "  second block dynamicBlock2 " << p(vec3(-4.0f, kBlock * 0.5f, -3.5f)) << "\n"
         << "  ledge face (rock)        z = 2 for x in [-12, " << n(kGapWest) << "]; the lip (Floor_ledge) at y "
         << n(kUpper) << "\n"
         << "  Floor_ledge top          y " << n(kUpper) << ", x [-12, " << n(kGapWest) << "], z [2, 12]\n"
@@ -425,10 +442,11 @@ std::string quarryRoute()
         << ", 12], z [-1, 2]; trench x [" << n(kGapWest) << ", " << n(kGapEast) << "], z [2, 12]\n\n"
         << "Route by the block (keys only, no mouse; times from the first game frame, checked in a model of\n"
         << "the game's physics at 10 to 60 frames a second):\n"
-        << "  1. W 2.2 s: the player walks into dynamicBlock1 and pushes it to about z 0.5-1.4, at or near\n"
-        << "     the face. (Pushed into the face for long, a block sinks into the rock; dynamicBlock2 is spare.)\n"
-        << "  2. W + space 1.5 s: the player hops onto the block and jumps at the face; its top touches the\n"
-        << "     lip of Floor_ledge, which counts as ground, so the next jump carries it over onto the ledge.\n"
+        << "  1. W 3 s: the player walks into dynamicBlock1 and pushes it against the face (it stops there).\n"
+        << "  2. W + space 1.5 s or more: the player hops onto the block and jumps at the face; its top\n"
+        << "     touches the lip of Floor_ledge, which counts as ground, so the next jump carries it over onto\n"
+        << "     the ledge. The climb needs frames of about 0.1 s or shorter; a failed try drops back onto the\n"
+        << "     block and holding the keys tries again.\n"
         << "  3. W 2.5 s: north until the cliff stops it at z " << n(northZ) << ", x about -7.\n"
         << "  4. A 0.8 s: east along the cliff to x about -3 (a jump from x -4.8 to -0.8 clears the gap).\n"
         << "  5. A + space 0.25 s: the running jump (~6 units) clears the trench onto Floor_terrace.\n"
