@@ -17,6 +17,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <ostream>
 #include <filesystem>
 #include <set>
 #include <string>
@@ -38,6 +39,8 @@ struct Size {
     int height;
     std::string suffix() const { return "_" + std::to_string(width) + "x" + std::to_string(height) + ".png"; }
 };
+
+void PrintTo(const Size& size, std::ostream* out) { *out << size.width << "x" << size.height; }
 
 fs::path referenceDir() { return fs::path(QUARRYSTACK_SOURCE_DIR) / "tests" / "data" / "golden"; }
 
@@ -93,6 +96,10 @@ TEST_P(Golden, ViewsMatchTheReferences)
         SCOPED_TRACE(view + suffix);
         const Image picture = loadImage((rendered.path() / (view + suffix)).string());
         const Image reference = loadImage((referenceDir() / (view + suffix)).string());
+        // A frame that could not be read back is one colour; so would be a
+        // reference written from it.
+        EXPECT_GT(distinctColors(picture), 16u) << "the rendered picture is (nearly) blank";
+        EXPECT_GT(distinctColors(reference), 16u) << "the reference is (nearly) blank";
         const ::testing::AssertionResult match = imagesMatch(picture, reference, channelTolerance, allowedShare);
         EXPECT_TRUE(match) << updateHint;
         if (!match && picture.width() == reference.width() && picture.height() == reference.height()) {
@@ -100,6 +107,7 @@ TEST_P(Golden, ViewsMatchTheReferences)
             saveImage(picture, (artifacts / (view + suffix)).string());
             saveImage(differenceMask(picture, reference, channelTolerance),
                       (artifacts / (view + "_difference" + suffix)).string());
+            ADD_FAILURE() << "the picture and its differences (white) are in " << artifacts.string();
         }
     }
 }

@@ -81,10 +81,14 @@ void defaultSwitches(Game& game)
 }
 
 // Frames per view: the first runs the level reset, which puts the player at
-// its start; the placement holds from the second on.
-constexpr int framesPerView = 3;
+// its start; the second shows the placement, with the lamp behind the eye
+// and the shadow maps rendered from where the lights are in that frame.
+constexpr int framesPerView = 2;
 
-// What the last frame put on the screen, as a 24-bit PNG.
+// What the last frame drew, as a 24-bit PNG. The back buffer is read after
+// the swap: the software rasteriser copies it to the window and keeps it, so
+// it holds exactly the frame that was shown. (The front buffer of a window
+// on Xvfb reads back black there.)
 bool saveFrontBuffer(int width, int height, const std::string& path)
 {
     std::vector<unsigned char> rgba(static_cast<std::size_t>(width) * static_cast<std::size_t>(height) * 4);
@@ -94,6 +98,15 @@ bool saveFrontBuffer(int width, int height, const std::string& path)
     glPixelStorei(GL_PACK_ALIGNMENT, 1);
     glReadPixels(0, 0, width, height, GL_RGBA, GL_UNSIGNED_BYTE, rgba.data());
     glReadBuffer(GL_BACK);
+
+    // A frame that cannot be read back comes out as one colour.
+    bool blank = true;
+    for (std::size_t i = 4; i < rgba.size() && blank; i += 4)
+        blank = rgba[i] == rgba[0] && rgba[i + 1] == rgba[1] && rgba[i + 2] == rgba[2];
+    if (blank) {
+        std::cerr << "golden: the frame read back is blank\n";
+        return false;
+    }
 
     FIBITMAP* bitmap = FreeImage_Allocate(width, height, 24);
     if (!bitmap)
