@@ -188,19 +188,30 @@ CopyReference::CopyReference(int width, int height) : width(width), height(heigh
 
 void CopyReference::render(const Bloom& bloom)
 {
-    glUseProgram(program);
-    glUniform1i(texLocation, 0);
-    glActiveTexture(GL_TEXTURE0);
-    glViewport(0, 0, width, height);
+    regenerateMipmaps(bloom);
+    copy(bloom);
+}
 
+void CopyReference::regenerateMipmaps(const Bloom& bloom)
+{
     // The bloom regenerates the scene's mipmaps three times and those of
     // each blur target once.
     const GLuint mipmapped[5] = {bloom.colorTextures[0], bloom.colorTextures[0], bloom.colorTextures[1],
                                  bloom.colorTextures[0], bloom.colorTextures[2]};
+    glActiveTexture(GL_TEXTURE0);
     for (GLuint name : mipmapped) {
         glBindTexture(GL_TEXTURE_2D, name);
         glGenerateMipmap(GL_TEXTURE_2D);
     }
+    glBindTexture(GL_TEXTURE_2D, 0);
+}
+
+void CopyReference::copy(const Bloom& bloom)
+{
+    glUseProgram(program);
+    glUniform1i(texLocation, 0);
+    glActiveTexture(GL_TEXTURE0);
+    glViewport(0, 0, width, height);
 
     glBindFramebuffer(GL_FRAMEBUFFER, framebuffer);
     glBindTexture(GL_TEXTURE_2D, bloom.colorTextures[0]);
@@ -248,6 +259,18 @@ void PingPongGaussianReference::render(GLuint source)
 
 std::string oneTapFragmentSource(const std::string& source)
 {
+    // The lit program's own switch, where it has one: a tap count the
+    // benchmark may define before the program's default.
+    if (source.find(shadowTapCountMacro) != std::string::npos) {
+        const std::size_t version = source.find("#version");
+        if (version == std::string::npos)
+            return {};
+        const std::size_t lineEnd = source.find('\n', version);
+        if (lineEnd == std::string::npos)
+            return {};
+        return source.substr(0, lineEnd + 1) + "#define " + shadowTapCountMacro + " 1\n" +
+               source.substr(lineEnd + 1);
+    }
     const std::string mainSignature = "void main()";
     const std::size_t main = source.find(mainSignature);
     if (main == std::string::npos || source.find("shadowFactor(", main) == std::string::npos)
@@ -261,7 +284,8 @@ std::string OneTapLitProgram::build(const Shader& litProgram, const std::string&
     const std::string vertex = readText(vertexPath);
     const std::string fragment = oneTapFragmentSource(readText(fragmentPath));
     if (vertex.empty() || fragment.empty())
-        return "no main() calling shadowFactor in " + fragmentPath;
+        return std::string("neither ") + shadowTapCountMacro + " nor a main() calling shadowFactor in " +
+               fragmentPath;
 
     const GLuint original = litProgram.program;
     std::string log;

@@ -19,6 +19,9 @@ public:
     // Reads the bloom's scene target and regenerates mipmaps on its textures,
     // exactly as many as Bloom::render does. Ends on the default framebuffer.
     void render(const Bloom& bloom);
+    // The two halves of render, for telling their costs apart.
+    void regenerateMipmaps(const Bloom& bloom);
+    void copy(const Bloom& bloom);
 
 private:
     int width;
@@ -54,10 +57,9 @@ private:
 };
 
 // The lit program with one shadow tap per light instead of the game's
-// pattern: the game's own sources with a one-tap lookup put in place of the
-// shadow lookup just before main. Built so that it can stand in for the
-// game's program: the same attribute and uniform locations and the same
-// uniform block binding, checked after linking.
+// pattern, built so that it can stand in for the game's program: the same
+// attribute and uniform locations and the same uniform block binding, checked
+// after linking.
 class OneTapLitProgram {
 public:
     // Empty when the program is ready; otherwise why it could not be built.
@@ -66,6 +68,12 @@ public:
     gl::Program program;
 };
 
-// The fragment source with the one-tap lookup spliced in, or empty when the
-// source has no main() calling shadowFactor.
+// A fragment source may fix its number of shadow taps with this macro, under
+// #ifndef, so that a variant can define it first.
+constexpr const char* shadowTapCountMacro = "SHADOW_TAP_COUNT";
+
+// The lit program's fragment source made to take one shadow tap: the macro
+// defined to 1 right after #version where the source has it; otherwise a
+// one-tap lookup put in place of shadowFactor (int, vec3) just before main.
+// Empty when the source offers neither.
 std::string oneTapFragmentSource(const std::string& source);
