@@ -214,7 +214,7 @@ bool Game::runFrame(double now)
     glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
     menuScreen->checkMenuKeys();
     if (timings)
-        timings->gameFrame = false;
+        *timings = FrameTimings{};
     if (menuScreen->showing)
         runMenuFrame();
     else
