@@ -24,6 +24,8 @@
 #include <glm/gtc/type_ptr.hpp>
 
 #include <algorithm>
+#include <chrono>
+#include <ctime>
 #include <iostream>
 
 namespace {
@@ -37,6 +39,42 @@ std::unique_ptr<Shader> program(const std::string& name)
 {
     return std::make_unique<Shader>("Shader/" + name + ".vert", "Shader/" + name + ".frag");
 }
+
+// Lap times for FrameTimings. Without a record to fill it does nothing at all.
+class PhaseClock {
+public:
+    explicit PhaseClock(FrameTimings* timings) : timings(timings)
+    {
+        if (!timings)
+            return;
+        *timings = FrameTimings{};
+        timings->gameFrame = true;
+        glFinish(); // the frame's clear belongs to no phase
+        lastWall = std::chrono::steady_clock::now();
+        lastCpu = std::clock();
+    }
+
+    // Closes the phase that ran since the last lap. GL phases wait for the
+    // driver first; the update issues no GL work, so it need not.
+    void lap(FrameTimings::Phase FrameTimings::*phase, bool waitForGl = true)
+    {
+        if (!timings)
+            return;
+        if (waitForGl)
+            glFinish();
+        const auto wall = std::chrono::steady_clock::now();
+        const std::clock_t cpu = std::clock();
+        (timings->*phase).wallMs = std::chrono::duration<double, std::milli>(wall - lastWall).count();
+        (timings->*phase).cpuMs = 1000.0 * static_cast<double>(cpu - lastCpu) / CLOCKS_PER_SEC;
+        lastWall = wall;
+        lastCpu = cpu;
+    }
+
+private:
+    FrameTimings* timings;
+    std::chrono::steady_clock::time_point lastWall;
+    std::clock_t lastCpu = 0;
+};
 
 } // namespace
 
@@ -175,6 +213,8 @@ bool Game::runFrame(double now)
 
     glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
     menuScreen->checkMenuKeys();
+    if (timings)
+        *timings = FrameTimings{};
     if (menuScreen->showing)
         runMenuFrame();
     else
@@ -204,6 +244,7 @@ void Game::runMenuFrame()
 
 void Game::runGameFrame(double frameDelta)
 {
+    PhaseClock clock(timings);
     if (settings->reloadRequested == 1) {
         std::cout << "RELOAD" << std::endl;
         for (ImportObject* object : level->getObjects())
@@ -212,6 +253,7 @@ void Game::runGameFrame(double frameDelta)
         settings->reloadRequested = 0;
     }
     updateGame(*settings, *physics, frameDelta);
+    clock.lap(&FrameTimings::update, false);
 
     const std::vector<Light*> lights = level->getLights();
     if (settings->shadowMapping == 1) {
@@ -221,14 +263,17 @@ void Game::runGameFrame(double frameDelta)
             shadowMaps[i]->render(*lights[i]);
         glViewport(0, 0, screenWidth, screenHeight);
     }
+    clock.lap(&FrameTimings::shadows);
 
     const bool bloomActive = settings->wireframe != 1 && settings->bloom == 1;
     if (bloomActive)
         bloomEffect->bindSceneTarget();
     level->textureFilter = settings->effectiveTextureFilter();
     renderScene();
+    clock.lap(&FrameTimings::scene);
     if (bloomActive)
         bloomEffect->render();
+    clock.lap(&FrameTimings::bloom);
 }
 
 void Game::renderScene()

@@ -25,6 +25,24 @@ class Texture;
 class CameraList;
 struct Light;
 
+// How long the phases of one game frame took, in milliseconds, for the
+// benchmark. The update issues no GL work; each GL phase is closed by
+// glFinish, so it holds the work the driver did for it and nothing earlier.
+// Each phase has its wall-clock time and the CPU time of the whole process
+// in it (with a software rasteriser, its threads' work; on a shared machine
+// the steadier of the two).
+struct FrameTimings {
+    struct Phase {
+        double wallMs = 0.0;
+        double cpuMs = 0.0;
+    };
+    bool gameFrame = false; // false after a menu frame, which has none of these phases
+    Phase update;           // the reset, if one is due, and updateGame: physics, keys, level
+    Phase shadows;          // the shadow maps
+    Phase scene;            // the scene target and the scene pass
+    Phase bloom;            // the bloom passes
+};
+
 // The process-wide objects of one run, built by setUpScene in a fixed order
 // and released by tearDownScene, and the frame that ties them together.
 class Game {
@@ -84,6 +102,10 @@ public:
     std::unique_ptr<FrameCounter> frameCounter;
     double lastFrameTime = 0.0;
     double frameTimeMs = 0.0;
+
+    // Filled by every frame while set; the game leaves it unset, which keeps
+    // glFinish out of its frames.
+    FrameTimings* timings = nullptr;
 
 private:
     void importLevel();

@@ -1,0 +1,31 @@
+#!/usr/bin/env bash
+# Rewrites the golden pictures in tests/data/golden/ after an intended change
+# of what the game draws: builds the golden tool, renders every view at
+# 320x180 and 640x360 in a private virtual display (Xvfb) and replaces the
+# references. Look at the new pictures before committing them.
+# Set BUILD_DIR to use another build folder.
+set -euo pipefail
+cd "$(dirname "$0")/.."
+build_dir=${BUILD_DIR:-build}
+cmake -S . -B "$build_dir" -G Ninja >/dev/null
+cmake --build "$build_dir" --target golden >/dev/null
+golden="$PWD/$build_dir/tools/golden"
+refs="$PWD/tests/data/golden"
+
+fifo=$(mktemp -u)
+mkfifo "$fifo"
+Xvfb -displayfd 3 -screen 0 640x360x24 -nolisten tcp 3>"$fifo" >/dev/null 2>&1 &
+xvfb_pid=$!
+trap 'kill "$xvfb_pid" 2>/dev/null || true' EXIT
+read -r display_number <"$fifo"
+rm -f "$fifo"
+export DISPLAY=":$display_number"
+
+# A view that no longer exists must not leave its old picture behind.
+mkdir -p "$refs"
+rm -f "$refs"/*.png
+for size in 320x180 640x360; do
+  "$golden" --out "$refs" --width "${size%x*}" --height "${size#*x}"
+done
+test -n "$(ls "$refs"/*.png 2>/dev/null)" || { echo "update-golden: no pictures were written" >&2; exit 1; }
+echo "update-golden: $(ls "$refs"/*.png | wc -l) pictures in tests/data/golden/; review them (git diff --stat) and commit"

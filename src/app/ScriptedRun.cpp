@@ -1,0 +1,178 @@
+#include "app/ScriptedRun.h"
+
+#include "app/Game.h"
+#include "app/Input.h"
+#include "app/Settings.h"
+#include "app/Startup.h"
+#include "physics/BulletDemo.h"
+#include "physics/MyRigidBody.h"
+#include "render/MenuScreen.h"
+#include "scene/AnimatedObject.h"
+#include "scene/Camera.h"
+#include "scene/ImportObject.h"
+#include "scene/Level.h"
+#include "scene/PlayerObject.h"
+
+#include <GL/glew.h>
+#include <GLFW/glfw3.h>
+#include <btBulletDynamicsCommon.h>
+
+#include <cmath>
+
+CameraPose lookingAt(const glm::vec3& eye, const glm::vec3& target)
+{
+    const glm::dvec3 d = glm::dvec3(target) - glm::dvec3(eye);
+    const double horizontal = std::sqrt(d.x * d.x + d.z * d.z);
+    CameraPose pose;
+    pose.eye = eye;
+    pose.horizontalAngle = static_cast<float>(std::atan2(d.x, d.z));
+    pose.verticalAngle = static_cast<float>(std::atan2(d.y, horizontal));
+    return pose;
+}
+
+CameraPose benchmarkPathPose(double t)
+{
+    // An ellipse over the quarry floor, above the props, looking across to
+    // the far side: every direction comes into view once per loop.
+    const double a = 2.0 * 3.14159265358979323846 * (t - std::floor(t));
+    const glm::vec3 eye(static_cast<float>(9.0 * std::cos(a)), static_cast<float>(5.0 + 0.5 * std::sin(2.0 * a)),
+                        static_cast<float>(-5.0 + 5.0 * std::sin(a)));
+    const glm::vec3 target(static_cast<float>(-6.0 * std::cos(a)), 1.5f, static_cast<float>(-2.0 - 7.0 * std::sin(a)));
+    return lookingAt(eye, target);
+}
+
+GLFWwindow* openFixedSizeWindow(int width, int height, const char* title, bool visible, std::string& error)
+{
+    glfwDefaultWindowHints();
+    glfwWindowHint(GLFW_CONTEXT_VERSION_MAJOR, 3);
+    glfwWindowHint(GLFW_CONTEXT_VERSION_MINOR, 3);
+    glfwWindowHint(GLFW_OPENGL_PROFILE, GLFW_OPENGL_CORE_PROFILE);
+    glfwWindowHint(GLFW_RESIZABLE, GLFW_FALSE);
+    glfwWindowHint(GLFW_VISIBLE, visible ? GLFW_TRUE : GLFW_FALSE);
+    GLFWwindow* window = glfwCreateWindow(width, height, title, nullptr, nullptr);
+    if (!window) {
+        error = "cannot create a " + std::to_string(width) + "x" + std::to_string(height) +
+                " window with an OpenGL 3.3 core context";
+        return nullptr;
+    }
+    glfwMakeContextCurrent(window);
+    if (!loadGlEntryPoints()) {
+        glfwDestroyWindow(window);
+        error = "GLEW cannot load the OpenGL entry points";
+        return nullptr;
+    }
+    int framebufferWidth = 0;
+    int framebufferHeight = 0;
+    glfwGetFramebufferSize(window, &framebufferWidth, &framebufferHeight);
+    if (framebufferWidth != width || framebufferHeight != height) {
+        glfwDestroyWindow(window);
+        error = "the window's framebuffer is " + std::to_string(framebufferWidth) + "x" +
+                std::to_string(framebufferHeight) + " (is the display smaller?)";
+        return nullptr;
+    }
+    return window;
+}
+
+// Nothing pressed, the cursor where the player last put it and the window
+// focused: the player's mouse look then turns by exactly nothing.
+class ScriptedRun::NoInput : public input::Backend {
+public:
+    int key(GLFWwindow*, int) override { return GLFW_RELEASE; }
+    void cursorPos(GLFWwindow*, double* x, double* y) override
+    {
+        *x = cursorX;
+        *y = cursorY;
+    }
+    void setCursorPos(GLFWwindow*, double x, double y) override
+    {
+        cursorX = x;
+        cursorY = y;
+    }
+    bool focused(GLFWwindow*) override { return true; }
+
+    double cursorX = 0.0;
+    double cursorY = 0.0;
+};
+
+ScriptedRun::ScriptedRun(Game& game, double timeStep)
+    : game(game), step(timeStep), now(game.lastFrameTime), input(std::make_unique<NoInput>())
+{
+    input::setBackend(input.get());
+}
+
+ScriptedRun::~ScriptedRun() { input::setBackend(nullptr); }
+
+bool ScriptedRun::frame()
+{
+    now += step;
+    return game.runFrame(now);
+}
+
+void ScriptedRun::startPlay()
+{
+    MenuScreen& menu = *game.menuScreen;
+    menu.showing = false;
+    menu.welcome = false;
+    menu.win = false;
+    menu.gameOver = false;
+}
+
+void ScriptedRun::restartLevel()
+{
+    game.settings->reloadRequested = 1;
+    for (ImportObject* object : game.level->getObjects())
+        if (auto* animated = dynamic_cast<AnimatedObject*>(object))
+            animated->animationTime = 0.0;
+}
+
+void ScriptedRun::makeGhost()
+{
+    btRigidBody* body = game.player->rigidBody;
+    const int ghostFlags = btCollisionObject::CF_KINEMATIC_OBJECT | btCollisionObject::CF_NO_CONTACT_RESPONSE;
+    if ((body->getCollisionFlags() & ghostFlags) == ghostFlags)
+        return;
+    // A body changes between dynamic and kinematic outside the world, which
+    // files it by that kind.
+    btDiscreteDynamicsWorld* world = game.physics->dynamicsWorld;
+    world->removeRigidBody(body);
+    body->setCollisionFlags(body->getCollisionFlags() | ghostFlags);
+    body->setActivationState(DISABLE_DEACTIVATION);
+    body->setLinearVelocity(btVector3(0.0f, 0.0f, 0.0f));
+    body->setAngularVelocity(btVector3(0.0f, 0.0f, 0.0f));
+    world->addRigidBody(body);
+}
+
+void ScriptedRun::place(const CameraPose& pose)
+{
+    makeGhost();
+    btRigidBody* body = game.player->rigidBody;
+    btTransform transform;
+    body->getMotionState()->getWorldTransform(transform);
+    transform.setOrigin(btVector3(pose.eye.x, pose.eye.y - eyeHeight, pose.eye.z));
+    // A kinematic body follows its motion state at every step.
+    body->getMotionState()->setWorldTransform(transform);
+    body->setWorldTransform(transform);
+    body->setInterpolationWorldTransform(transform);
+
+    Camera& camera = *game.player->camera;
+    camera.position = pose.eye;
+    camera.horizontalAngle = pose.horizontalAngle;
+    camera.verticalAngle = pose.verticalAngle;
+    camera.update();
+    input->cursorX = static_cast<double>(game.player->windowWidth / 2);
+    input->cursorY = static_cast<double>(game.player->windowHeight / 2);
+}
+
+int FrameTimeLineFilter::overflow(int c)
+{
+    if (c == traits_type::eof())
+        return 0;
+    if (c == '\n') {
+        if (line.rfind("frametime: ", 0) != 0)
+            sink << line << '\n';
+        line.clear();
+    } else {
+        line.push_back(static_cast<char>(c));
+    }
+    return c;
+}
