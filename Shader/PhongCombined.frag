@@ -52,19 +52,6 @@ const float WHITE = 4.0;
 // nearest surface divided by the light's far distance (written by
 // shadowMapOmniFirstPass.frag). A cube map's name follows its texture unit:
 // units 2 to 6 read depth_map, depth_map3, depth_map2, depth_map4, depth_map5.
-float storedDistance(float unit, vec3 direction)
-{
-    if (unit < 2.5)
-        return textureLod(depth_map, direction, 0.0).r;
-    if (unit < 3.5)
-        return textureLod(depth_map3, direction, 0.0).r;
-    if (unit < 4.5)
-        return textureLod(depth_map2, direction, 0.0).r;
-    if (unit < 5.5)
-        return textureLod(depth_map4, direction, 0.0).r;
-    return textureLod(depth_map5, direction, 0.0).r;
-}
-
 // The faces were rendered with a field of view of 2·atan(1024/1023), a little
 // wider than the 90 degrees a cube lookup assumes: stretching the major axis
 // by the same factor finds the texel that was rendered for this direction.
@@ -77,6 +64,9 @@ vec3 renderedDirection(vec3 v)
 
 // One texel of a 256-texel face spans about 2/256 of the distance.
 const float SHADOW_TEXEL = 2.0 / 256.0;
+#ifndef SHADOW_TAP_COUNT
+#define SHADOW_TAP_COUNT 4
+#endif
 // The tap pattern: a rotated grid, in texels.
 const vec2 SHADOW_TAPS[4] = vec2[4](vec2(-0.4, -1.1), vec2(1.1, -0.4), vec2(0.4, 1.1), vec2(-1.1, 0.4));
 
@@ -89,11 +79,8 @@ const vec2 SHADOW_TAPS[4] = vec2[4](vec2(-0.4, -1.1), vec2(1.1, -0.4), vec2(0.4,
 // four taps sit a texel around the lookup as seen from the light, slid along
 // the light's ray back onto the surface's plane, so that each compares the
 // surface's own distance at that tap.
-float shadowFactor(int lightIndex, vec3 worldPos)
+float shadowFactor(samplerCube map, int lightIndex, vec3 worldPos)
 {
-    float unit = light[lightIndex].unit;
-    if (shadowMapping != 1 || unit < 1.5 || unit > 6.5)
-        return 1.0;
     vec3 lightPos = light[lightIndex].position;
     float far = light[lightIndex].near_far.y;
     vec3 fromLight = worldPos - lightPos;
@@ -113,15 +100,35 @@ float shadowFactor(int lightIndex, vec3 worldPos)
     vec3 t2 = cross(l, t1);
 
     float lit = 0.0;
-    for (int k = 0; k < 4; ++k) {
+    for (int k = 0; k < SHADOW_TAP_COUNT; ++k) {
         vec3 offset = (t1 * SHADOW_TAPS[k].x + t2 * SHADOW_TAPS[k].y) * texel;
         vec3 tap = origin + offset - l * (dot(n, offset) / cosTheta);
         vec3 ray = tap - lightPos;
         // A unit without a rendered map reads 0, a distance no occluder has.
-        float stored = storedDistance(unit, renderedDirection(ray));
+        float stored = textureLod(map, renderedDirection(ray), 0.0).r;
         lit += stored <= 0.0 || length(ray) <= stored * far ? 1.0 : 0.0;
     }
-    return lit * 0.25;
+    return lit / float(SHADOW_TAP_COUNT);
+}
+
+// A software rasteriser runs every branch of a fragment shader, taken or not:
+// choosing the sampler per tap made every tap read all five cube maps. Each
+// cube map is read here once per tap, for the light that owns its unit.
+int lightOnUnit(float unit, int count)
+{
+    int found = -1;
+    for (int i = 0; i < count; ++i)
+        if (abs(light[i].unit - unit) < 0.5)
+            found = i;
+    return found;
+}
+
+void shadowsFrom(samplerCube map, float unit, int count, inout float shadows[MAX_LIGHTS])
+{
+    int i = lightOnUnit(unit, count);
+    float lit = shadowFactor(map, max(i, 0), worldPosition);
+    if (i >= 0)
+        shadows[i] = lit;
 }
 
 vec3 surfaceNormal()
@@ -160,6 +167,16 @@ void main()
 
     vec3 color = albedo * (material.ambient.rgb + SKY_LIGHT) + material.emissive.rgb;
     int count = min(numberoflights, MAX_LIGHTS);
+    float shadows[MAX_LIGHTS];
+    for (int i = 0; i < MAX_LIGHTS; ++i)
+        shadows[i] = 1.0;
+    if (shadowMapping == 1) {
+        shadowsFrom(depth_map, 2.0, count, shadows);
+        shadowsFrom(depth_map3, 3.0, count, shadows);
+        shadowsFrom(depth_map2, 4.0, count, shadows);
+        shadowsFrom(depth_map4, 5.0, count, shadows);
+        shadowsFrom(depth_map5, 6.0, count, shadows);
+    }
     for (int i = 0; i < count; ++i) {
         vec3 toLight = light[i].position - worldPosition;
         float distance2 = dot(toLight, toLight);
@@ -173,7 +190,7 @@ void main()
         float halfway2 = dot(halfway, halfway);
         float highlight = halfway2 > 0.0 ? pow(max(dot(n, halfway * inversesqrt(halfway2)), 0.0), exponent) : 0.0;
         vec3 lit = albedo * lambert + material.specular.rgb * highlight;
-        color += lit * radiance * shadowFactor(i, worldPosition);
+        color += lit * radiance * shadows[i];
     }
 
     fragColor = vec4(softClip(max(color, 0.0)), 1.0);
