@@ -295,7 +295,7 @@ void addLightsAndCamera(collada::Document& doc)
     const Lamp lamps[] = {
         {"lamp_quarry", vec3(-1.0f, 8.0f, -5.5f), vec3(1.0f, 0.92f, 0.8f), 12.0f},
         {"lamp_ledge", vec3(-8.0f, 8.0f, 6.0f), vec3(0.85f, 0.9f, 1.0f), 9.0f},
-        {"lamp_beacon", kBeacon + vec3(0.0f, 3.0f, 0.0f), vec3(0.55f, 1.0f, 0.7f), 7.0f},
+        {"lamp_beacon", kBeacon + vec3(0.0f, 3.0f, 0.0f), vec3(0.55f, 1.0f, 0.7f), 4.0f},
     };
     for (const Lamp& lamp : lamps) {
         collada::Node node;
