@@ -1,6 +1,7 @@
 #include "support/GameTest.h"
 
 #include <chrono>
+#include <cstdlib>
 #include <iostream>
 #include <sstream>
 #include <stdexcept>
@@ -30,6 +31,12 @@ std::string gameState(GameProcess* game)
 }
 
 } // namespace
+
+std::string gameUnderTest()
+{
+    const char* game = std::getenv("QUARRYSTACK_GAME");
+    return game && *game ? game : QUARRYSTACK_GAME;
+}
 
 void GameTest::SetUp()
 {
@@ -116,7 +123,7 @@ void GameTest::launch(std::optional<std::string> displayName)
     ProcessOptions options;
     options.program = program;
     options.arguments = arguments;
-    options.workingDirectory = data().root().string();
+    options.workingDirectory = workingDirectory.empty() ? data().root().string() : workingDirectory.string();
     options.display = std::move(displayName);
     options.environment = environment;
     game_ = std::make_unique<GameProcess>(std::move(options));
