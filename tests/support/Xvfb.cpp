@@ -24,9 +24,10 @@ XvfbDisplay::XvfbDisplay(int width, int height) : width_(width), height_(height)
     const std::string server = findExecutable("Xvfb");
     if (server.empty())
         throw std::runtime_error("Xvfb: not found on PATH (is xvfb installed?)");
-    // A sanitizer run preloads its runtime into the test; started with it, the
-    // server would run under the leak checker too and, killed at the end of a
-    // test, leave its own report and exit status behind.
+    // A sanitizer run preloads its runtime into the test. Passed on, it reaches
+    // the keymap compiler that the server starts: its leak report and exit
+    // status fail the keymap, and the server dies ("Failed to activate
+    // virtual core keyboard") right after naming its display.
     std::vector<std::string> env;
     for (char** entry = environ; entry && *entry; ++entry)
         env.emplace_back(*entry);

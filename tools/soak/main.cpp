@@ -6,7 +6,7 @@
 //   soak [--every SECONDS] [--where]
 //
 // Samples go to standard error, one line each, after a header line:
-//   seconds rss_kb gl_total buffers textures vertex_arrays framebuffers
+//   seconds rss_kb heap_kb gl_total buffers textures vertex_arrays framebuffers
 //   renderbuffers programs shaders wins losses phase
 // With --where, each sample is preceded by a line "player at X Y Z", for
 // working out key sequences. The game's own console lines stay on standard
@@ -19,6 +19,10 @@
 #include "scene/PlayerObject.h"
 
 #include <GLFW/glfw3.h>
+
+#ifdef __GLIBC__
+#include <malloc.h>
+#endif
 
 #include <cstdlib>
 #include <cstring>
@@ -40,13 +44,25 @@ long residentKilobytes()
     return -1;
 }
 
+// Bytes the process holds from malloc, in kB (the game's own heap and the
+// libraries'); -1 without glibc. Unlike the resident size it does not move
+// with the driver's mappings or with pages the allocator keeps cached.
+long heapKilobytes()
+{
+#if defined(__GLIBC__) && (__GLIBC__ > 2 || (__GLIBC__ == 2 && __GLIBC_MINOR__ >= 33))
+    return static_cast<long>(mallinfo2().uordblks / 1024);
+#else
+    return -1;
+#endif
+}
+
 class Sampler {
 public:
     Sampler(double every, double start, bool where) : every(every), start(start), next(start), where(where) {}
 
     void header() const
     {
-        std::cerr << "seconds rss_kb gl_total buffers textures vertex_arrays framebuffers renderbuffers programs "
+        std::cerr << "seconds rss_kb heap_kb gl_total buffers textures vertex_arrays framebuffers renderbuffers programs "
                      "shaders wins losses phase"
                   << std::endl;
     }
@@ -76,7 +92,8 @@ public:
     void sample(double now, const char* phase) const
     {
         const GlCensus census = takeGlCensus();
-        std::cerr << static_cast<long>(now - start) << ' ' << residentKilobytes() << ' ' << census.total() << ' '
+        std::cerr << static_cast<long>(now - start) << ' ' << residentKilobytes() << ' ' << heapKilobytes() << ' '
+                  << census.total() << ' '
                   << census.buffers << ' ' << census.textures << ' ' << census.vertexArrays << ' '
                   << census.framebuffers << ' ' << census.renderbuffers << ' ' << census.programs << ' '
                   << census.shaders << ' ' << wins << ' ' << losses << ' ' << phase << std::endl;
