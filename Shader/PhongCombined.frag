@@ -42,8 +42,11 @@ out vec4 fragColor;
 
 // Light that corners far from every lamp keep, so their shapes still read.
 const float SKY_LIGHT = 0.04;
-// Above this level colours roll off smoothly towards 1 instead of clipping.
-const float SHOULDER = 0.7;
+// Above SHOULDER colours roll off towards 1 instead of clipping, slowly enough
+// that lamps a few times brighter than white still show gradients; WHITE and
+// brighter show as full white.
+const float SHOULDER = 0.6;
+const float WHITE = 4.0;
 
 // Shadows. Each cube map holds, per texel, the distance from its light to the
 // nearest surface divided by the light's far distance (written by
@@ -139,8 +142,10 @@ vec3 surfaceNormal()
 
 vec3 softClip(vec3 c)
 {
-    vec3 over = max(c - SHOULDER, 0.0);
-    vec3 rolled = SHOULDER + (1.0 - SHOULDER) * (1.0 - exp(-over / (1.0 - SHOULDER)));
+    const float span = (WHITE - SHOULDER) / (1.0 - SHOULDER);
+    const float top = span / (1.0 + span);
+    vec3 t = max(c - SHOULDER, 0.0) / (1.0 - SHOULDER);
+    vec3 rolled = SHOULDER + (1.0 - SHOULDER) * min(t / (1.0 + t) / top, 1.0);
     return mix(c, rolled, step(SHOULDER, c));
 }
 
@@ -164,8 +169,9 @@ void main()
             continue;
         // Inverse-square falloff, kept finite right at the lamp.
         vec3 radiance = light[i].color * (light[i].power / (1.0 + distance2));
-        vec3 h = normalize(l + v);
-        float highlight = pow(max(dot(n, h), 0.0), exponent);
+        vec3 halfway = l + v;
+        float halfway2 = dot(halfway, halfway);
+        float highlight = halfway2 > 0.0 ? pow(max(dot(n, halfway * inversesqrt(halfway2)), 0.0), exponent) : 0.0;
         vec3 lit = albedo * lambert + material.specular.rgb * highlight;
         color += lit * radiance * shadowFactor(i, worldPosition);
     }

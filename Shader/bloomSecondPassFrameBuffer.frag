@@ -21,14 +21,22 @@ const float nearOffset = (1.0 * 56.0 + 2.0 * 28.0) / (56.0 + 28.0);
 const float farOffset = (3.0 * 8.0 + 4.0 * 1.0) / (8.0 + 1.0);
 const float glowStrength = 0.8;
 
+// The targets wrap (GL_REPEAT): a tap past the edge would pull in light from
+// the opposite side of the screen, so every tap stays inside the image.
+vec3 tap(vec2 at)
+{
+    vec2 halfTexel = 0.5 / resolution;
+    return texture(tex2, clamp(at, halfTexel, 1.0 - halfTexel)).rgb;
+}
+
 void main()
 {
     vec2 texel = direction / resolution;
-    vec3 blurred = texture(tex2, texCoord).rgb * centreWeight;
-    blurred += texture(tex2, texCoord + texel * nearOffset).rgb * nearWeight;
-    blurred += texture(tex2, texCoord - texel * nearOffset).rgb * nearWeight;
-    blurred += texture(tex2, texCoord + texel * farOffset).rgb * farWeight;
-    blurred += texture(tex2, texCoord - texel * farOffset).rgb * farWeight;
+    vec3 blurred = tap(texCoord) * centreWeight;
+    blurred += tap(texCoord + texel * nearOffset) * nearWeight;
+    blurred += tap(texCoord - texel * nearOffset) * nearWeight;
+    blurred += tap(texCoord + texel * farOffset) * farWeight;
+    blurred += tap(texCoord - texel * farOffset) * farWeight;
     if (end.x > 0.5)
         fragColor = vec4(texture(tex, texCoord).rgb + blurred * glowStrength, 1.0);
     else

@@ -8,6 +8,11 @@ MyContactResultCallback::MyContactResultCallback(BulletDemo* owner) : owner(owne
 {
     m_collisionFilterGroup = 1;
     m_collisionFilterMask = -1;
+    // The solver keeps a body resting on the ground at a distance of about 0,
+    // often a hair above it, and a pair test with no margin then reports no
+    // contact at all: the player would count as airborne while standing or
+    // walking. Points within 2 cm of touching count as contact.
+    m_closestDistanceThreshold = contactMargin;
 }
 
 btScalar MyContactResultCallback::addSingleResult(btManifoldPoint& /*point*/,

@@ -11,6 +11,8 @@ extern bool contactFound;
 
 // Receives the contact points of one pair test of the player's contact check.
 struct MyContactResultCallback : public btCollisionWorld::ContactResultCallback {
+    static constexpr btScalar contactMargin = 0.02f;
+
     explicit MyContactResultCallback(BulletDemo* owner);
 
     // Prints "COLLISION WITH DYNAMIC" while the dynamic list is tested, then

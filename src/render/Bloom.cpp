@@ -77,9 +77,15 @@ void Bloom::bindSceneTarget()
 
 void Bloom::render()
 {
-    const GLenum colorAttachment = GL_COLOR_ATTACHMENT0;
+    extractBrightParts();
+    blurPass(framebuffers[2], 1.0f, 0.0f, colorTextures[1], false);
+    blurPass(0, 0.0f, 1.0f, colorTextures[2], true);
+}
 
-    // The bright parts of the scene.
+// First pass: the bright parts of the scene into target 2.
+void Bloom::extractBrightParts()
+{
+    const GLenum colorAttachment = GL_COLOR_ATTACHMENT0;
     glBindFramebuffer(GL_FRAMEBUFFER, framebuffers[1]);
     glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
     glViewport(0, 0, width, height);
@@ -90,39 +96,28 @@ void Bloom::render()
     glDrawArrays(GL_TRIANGLES, 0, 6);
     glBindVertexArray(0);
     glUseProgram(0);
+}
 
-    // Horizontal blur of the bright parts.
-    glBindFramebuffer(GL_FRAMEBUFFER, framebuffers[2]);
+// One direction of the separable blur of `source` into `target`; the last
+// pass (`compose`) adds the blur to the scene image on the way.
+void Bloom::blurPass(GLuint target, float directionX, float directionY, GLuint source, bool compose)
+{
+    glBindFramebuffer(GL_FRAMEBUFFER, target);
     glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
     glViewport(0, 0, width, height);
     glUseProgram(secondPass->program);
     glUniform2f(resolutionLocation, static_cast<float>(width), static_cast<float>(height));
-    glUniform2f(directionLocation, 1.0f, 0.0f);
-    glUniform2f(endLocation, 0.0f, 0.0f);
+    glUniform2f(directionLocation, directionX, directionY);
+    glUniform2f(endLocation, compose ? 1.0f : 0.0f, 0.0f);
     glUniform1i(texLocation, 0);
     bindWithMipmaps(GL_TEXTURE0, colorTextures[0]);
     glUniform1i(tex2Location, 1);
-    bindWithMipmaps(GL_TEXTURE1, colorTextures[1]);
+    bindWithMipmaps(GL_TEXTURE1, source);
     glBindVertexArray(quad.vertexArray);
-    glDrawBuffers(1, &colorAttachment);
-    glDrawArrays(GL_TRIANGLES, 0, 6);
-    unbindTextures();
-    glBindVertexArray(0);
-    glUseProgram(0);
-
-    // Vertical blur, composed with the scene onto the screen.
-    glBindFramebuffer(GL_FRAMEBUFFER, 0);
-    glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
-    glViewport(0, 0, width, height);
-    glUseProgram(secondPass->program);
-    glUniform2f(resolutionLocation, static_cast<float>(width), static_cast<float>(height));
-    glUniform2f(directionLocation, 0.0f, 1.0f);
-    glUniform2f(endLocation, 1.0f, 0.0f);
-    glUniform1i(texLocation, 0);
-    bindWithMipmaps(GL_TEXTURE0, colorTextures[0]);
-    glUniform1i(tex2Location, 1);
-    bindWithMipmaps(GL_TEXTURE1, colorTextures[2]);
-    glBindVertexArray(quad.vertexArray);
+    if (target != 0) {
+        const GLenum colorAttachment = GL_COLOR_ATTACHMENT0;
+        glDrawBuffers(1, &colorAttachment);
+    }
     glDrawArrays(GL_TRIANGLES, 0, 6);
     unbindTextures();
     glBindVertexArray(0);

@@ -31,4 +31,8 @@ public:
     GLint endLocation = -1;
     GLint texLocation = -1;
     GLint tex2Location = -1;
+
+private:
+    void extractBrightParts();
+    void blurPass(GLuint target, float directionX, float directionY, GLuint source, bool compose);
 };

@@ -46,30 +46,6 @@ DebugLineVertices takeDebugLines(std::vector<DebugLine>& lines)
     return vertices;
 }
 
-namespace {
-
-gl::Buffer uploadArray(const std::vector<float>& values)
-{
-    gl::Buffer buffer = gl::Buffer::create();
-    glBindBuffer(GL_ARRAY_BUFFER, buffer);
-    glBufferData(GL_ARRAY_BUFFER, static_cast<GLsizeiptr>(values.size() * sizeof(float)), values.data(),
-                 GL_STATIC_DRAW);
-    glBindBuffer(GL_ARRAY_BUFFER, 0);
-    return buffer;
-}
-
-void pointAttribute(GLuint program, const char* name, GLuint buffer)
-{
-    glBindBuffer(GL_ARRAY_BUFFER, buffer);
-    const GLint location = glGetAttribLocation(program, name);
-    if (location < 0)
-        return;
-    glEnableVertexAttribArray(static_cast<GLuint>(location));
-    glVertexAttribPointer(static_cast<GLuint>(location), 3, GL_FLOAT, GL_FALSE, 0, nullptr);
-}
-
-} // namespace
-
 void flushDebugLines(BulletDebug& drawer, const glm::mat4& modelViewProjection)
 {
     // Lines have no facing; the frame loop turns culling back on next frame.
@@ -79,14 +55,16 @@ void flushDebugLines(BulletDebug& drawer, const glm::mat4& modelViewProjection)
     if (vertices.positions.empty())
         return;
 
-    gl::Buffer positionBuffer = uploadArray(vertices.positions);
-    gl::Buffer colorBuffer = uploadArray(vertices.colors);
+    gl::Buffer positionBuffer = gl::uploadBuffer(GL_ARRAY_BUFFER, vertices.positions.data(),
+                                                 vertices.positions.size() * sizeof(float));
+    gl::Buffer colorBuffer =
+        gl::uploadBuffer(GL_ARRAY_BUFFER, vertices.colors.data(), vertices.colors.size() * sizeof(float));
 
     const GLuint program = drawer.lineProgram->program;
     gl::VertexArray vertexArray = gl::VertexArray::create();
     glBindVertexArray(vertexArray);
-    pointAttribute(program, "position", positionBuffer);
-    pointAttribute(program, "colorToFrag", colorBuffer);
+    gl::pointAttribute(program, "position", positionBuffer, 3);
+    gl::pointAttribute(program, "colorToFrag", colorBuffer, 3);
     glBindVertexArray(0);
     glBindBuffer(GL_ARRAY_BUFFER, 0);
     glBindBuffer(GL_ELEMENT_ARRAY_BUFFER, 0);

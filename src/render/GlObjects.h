@@ -2,6 +2,7 @@
 
 #include <GL/glew.h>
 
+#include <cstddef>
 #include <utility>
 
 // Move-only owners of OpenGL object names. Deleting the owner deletes the GL
@@ -77,5 +78,14 @@ using Texture = Handle<TextureTraits>;
 using Framebuffer = Handle<FramebufferTraits>;
 using Program = Handle<ProgramTraits>;
 using ShaderObject = Handle<ShaderTraits>;
+
+// A new buffer filled once with `bytes` of `data`; `target` is unbound again.
+Buffer uploadBuffer(GLenum target, const void* data, size_t bytes, GLenum usage = GL_STATIC_DRAW);
+
+// In the bound vertex array: feeds attribute `name` of `program` from
+// `buffer`, `components` tightly packed floats per vertex, and enables it.
+// A program without the attribute reports -1, which GL would refuse: such an
+// attribute is skipped. Leaves `buffer` bound to GL_ARRAY_BUFFER.
+void pointAttribute(GLuint program, const char* name, GLuint buffer, GLint components);
 
 } // namespace gl

@@ -43,25 +43,16 @@ ShadowMap::ShadowMap(Shader* debugProgram, Shader* depthProgram, Level* level)
     glBindVertexArray(0);
     glBindBuffer(GL_ARRAY_BUFFER, 0);
     static_assert(sizeof(cubePositions) == 288, "24 positions of 3 floats");
-    cubeVertexBuffer = gl::Buffer::create();
-    glBindBuffer(GL_ARRAY_BUFFER, cubeVertexBuffer);
-    glBufferData(GL_ARRAY_BUFFER, sizeof(cubePositions), cubePositions, GL_STATIC_DRAW);
+    cubeVertexBuffer = gl::uploadBuffer(GL_ARRAY_BUFFER, cubePositions, sizeof cubePositions);
     const CubeIndices indices;
     static_assert(sizeof(indices.values) == 144, "36 indices of 32 bits");
     // Filled through the array target: element-array bindings belong to a
     // vertex array, and none is bound yet.
-    cubeIndexBuffer = gl::Buffer::create();
-    glBindBuffer(GL_ARRAY_BUFFER, cubeIndexBuffer);
-    glBufferData(GL_ARRAY_BUFFER, sizeof(indices.values), indices.values, GL_STATIC_DRAW);
+    cubeIndexBuffer = gl::uploadBuffer(GL_ARRAY_BUFFER, indices.values, sizeof indices.values);
 
     cubeVertexArray = gl::VertexArray::create();
     glBindVertexArray(cubeVertexArray);
-    glBindBuffer(GL_ARRAY_BUFFER, cubeVertexBuffer);
-    const GLint vp = glGetAttribLocation(debugProgram->program, "vp");
-    if (vp >= 0) {
-        glEnableVertexAttribArray(static_cast<GLuint>(vp));
-        glVertexAttribPointer(static_cast<GLuint>(vp), 3, GL_FLOAT, GL_FALSE, 0, nullptr);
-    }
+    gl::pointAttribute(debugProgram->program, "vp", cubeVertexBuffer, 3);
     glBindBuffer(GL_ELEMENT_ARRAY_BUFFER, cubeIndexBuffer);
     glBindVertexArray(0);
     glBindBuffer(GL_ARRAY_BUFFER, 0);

@@ -14,27 +14,6 @@
 
 namespace {
 
-gl::Buffer uploadBuffer(GLenum target, const void* data, size_t bytes)
-{
-    gl::Buffer buffer = gl::Buffer::create();
-    glBindBuffer(target, buffer);
-    glBufferData(target, static_cast<GLsizeiptr>(bytes), data, GL_STATIC_DRAW);
-    glBindBuffer(target, 0);
-    return buffer;
-}
-
-// Points `name` of `program` at `buffer`. A program that lacks the attribute
-// reports -1, which GL would refuse: the attribute is skipped instead.
-void pointAttribute(GLuint program, const char* name, GLuint buffer, GLint components)
-{
-    glBindBuffer(GL_ARRAY_BUFFER, buffer);
-    const GLint location = glGetAttribLocation(program, name);
-    if (location < 0)
-        return;
-    glVertexAttribPointer(static_cast<GLuint>(location), components, GL_FLOAT, GL_FALSE, 0, nullptr);
-    glEnableVertexAttribArray(static_cast<GLuint>(location));
-}
-
 void setFilters(GLenum filter)
 {
     // A mipmapped value is refused for magnification (GL_INVALID_ENUM) and the
@@ -61,19 +40,19 @@ ImportObject::ImportObject(const glm::mat4& matrix, Shader* shader, Shader* dept
 
     const size_t vertices = this->mesh.vertexCount;
     const size_t faces = this->mesh.faceCount;
-    positionBuffer = uploadBuffer(GL_ARRAY_BUFFER, this->mesh.positions, vertices * 3 * sizeof(float));
-    normalBuffer = uploadBuffer(GL_ARRAY_BUFFER, this->mesh.normals, vertices * 3 * sizeof(float));
-    uvBuffer = uploadBuffer(GL_ARRAY_BUFFER, this->mesh.uvs, vertices * 2 * sizeof(float));
-    indexBuffer = uploadBuffer(GL_ELEMENT_ARRAY_BUFFER, this->mesh.indices, faces * 3 * sizeof(uint32_t));
-    tangentBuffer = uploadBuffer(GL_ARRAY_BUFFER, this->mesh.tangents, vertices * 4 * sizeof(float));
+    positionBuffer = gl::uploadBuffer(GL_ARRAY_BUFFER, this->mesh.positions, vertices * 3 * sizeof(float));
+    normalBuffer = gl::uploadBuffer(GL_ARRAY_BUFFER, this->mesh.normals, vertices * 3 * sizeof(float));
+    uvBuffer = gl::uploadBuffer(GL_ARRAY_BUFFER, this->mesh.uvs, vertices * 2 * sizeof(float));
+    indexBuffer = gl::uploadBuffer(GL_ELEMENT_ARRAY_BUFFER, this->mesh.indices, faces * 3 * sizeof(uint32_t));
+    tangentBuffer = gl::uploadBuffer(GL_ARRAY_BUFFER, this->mesh.tangents, vertices * 4 * sizeof(float));
 
     const GLuint program = shader->program;
     vao = gl::VertexArray::create();
     glBindVertexArray(vao);
-    pointAttribute(program, "position", positionBuffer, 3);
-    pointAttribute(program, "normal", normalBuffer, 3);
-    pointAttribute(program, "uv", uvBuffer, 2);
-    pointAttribute(program, "tangent", tangentBuffer, 4);
+    gl::pointAttribute(program, "position", positionBuffer, 3);
+    gl::pointAttribute(program, "normal", normalBuffer, 3);
+    gl::pointAttribute(program, "uv", uvBuffer, 2);
+    gl::pointAttribute(program, "tangent", tangentBuffer, 4);
     glBindBuffer(GL_ELEMENT_ARRAY_BUFFER, indexBuffer);
     glBindVertexArray(0);
     glBindBuffer(GL_ARRAY_BUFFER, 0);
@@ -87,7 +66,7 @@ ImportObject::ImportObject(const glm::mat4& matrix, Shader* shader, Shader* dept
 
     depthVao = gl::VertexArray::create();
     glBindVertexArray(depthVao);
-    pointAttribute(depthShader->program, "vp", positionBuffer, 3);
+    gl::pointAttribute(depthShader->program, "vp", positionBuffer, 3);
     glBindBuffer(GL_ELEMENT_ARRAY_BUFFER, indexBuffer);
     glBindVertexArray(0);
     glBindBuffer(GL_ARRAY_BUFFER, 0);

@@ -6,10 +6,7 @@ Material::Material(const glm::vec4& diffuse, const glm::vec4& ambient, const glm
       textureCount(textureCount)
 {
     const MaterialBlock data = block();
-    uniformBuffer = gl::Buffer::create();
-    glBindBuffer(GL_UNIFORM_BUFFER, uniformBuffer);
-    glBufferData(GL_UNIFORM_BUFFER, blockSize, &data, GL_DYNAMIC_DRAW);
-    glBindBuffer(GL_UNIFORM_BUFFER, 0);
+    uniformBuffer = gl::uploadBuffer(GL_UNIFORM_BUFFER, &data, blockSize, GL_DYNAMIC_DRAW);
 }
 
 MaterialBlock Material::block() const

@@ -26,7 +26,7 @@ constexpr float eyeHeight = 1.3f;
 // The movement table is written for the heading minus this (not quite pi/2).
 constexpr float quarterTurn = 1.57f;
 
-// fmod of the float sum taken in double, so the angle keeps its sign.
+// The float sum wrapped by a double fmod, which keeps the sign of the sum.
 float wrapAngle(float sum) { return static_cast<float>(std::fmod(static_cast<double>(sum), fullTurn)); }
 
 struct Planar {

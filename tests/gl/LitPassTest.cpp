@@ -268,6 +268,33 @@ TEST_F(LitPassTest, EmissiveGlowsWithoutLightAndSpecularAddsAHighlight)
     EXPECT_GT(brightness(pixelAt({0, 0, 0.4f})), brightness(pixelAt({0, 0, -0.4f})) + 20);
 }
 
+TEST_F(LitPassTest, BrightColoursRollOffToWhiteWithoutClipping)
+{
+    // Emissive quads of rising strength and no lights: dim ones show as they
+    // are, brighter ones keep their order up to full white.
+    const float strengths[] = {0.3f, 1.2f, 2.0f, 3.0f, 8.0f};
+    std::vector<std::unique_ptr<Material>> materials;
+    for (int i = 0; i < 5; ++i) {
+        materials.push_back(std::make_unique<Material>(
+            glm::vec4(0.0f, 0.0f, 0.0f, 1.0f), glm::vec4(0.0f, 0.0f, 0.0f, 1.0f), glm::vec4(0.0f),
+            glm::vec4(strengths[i], 0.0f, 0.0f, 1.0f), 0.0f, 0));
+        world->addMesh("glow", squareArrays(0.5f),
+                       glm::translate(glm::mat4(1.0f), glm::vec3(-4.0f + 2.0f * static_cast<float>(i), 0, 0)), 0,
+                       {materials.back()->getUniformBuffer(), 0, 0});
+    }
+    makeLevel(&world->phong, {});
+    drawFrame(world->phong);
+    int previous = 0;
+    for (int i = 0; i < 5; ++i) {
+        const Pixel p = pixelAt({-4.0f + 2.0f * static_cast<float>(i), 0, 0});
+        EXPECT_GT(p[0], previous) << strengths[i];
+        previous = p[0];
+    }
+    EXPECT_NEAR(pixelAt({-4, 0, 0})[0], 77, 1) << "below the shoulder nothing changes";
+    EXPECT_LT(pixelAt({0, 0, 0})[0], 250) << "twice white is not yet white";
+    EXPECT_EQ(pixelAt({4, 0, 0})[0], 255);
+}
+
 TEST_F(LitPassTest, OnlyTheFirstTenLightsReachTheProgram)
 {
     Material material = litMaterial(2);

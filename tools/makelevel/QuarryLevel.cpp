@@ -65,6 +65,8 @@ int texturedMaterial(collada::Document& doc, const std::string& name, float spec
     m.id = name;
     m.diffuseTexture = kTextures + name + "_diffuse.png";
     m.normalTexture = kTextures + name + "_normal.png";
+    // The lamps light the quarry; ambient only keeps the far corners readable.
+    m.ambient = glm::vec4(0.12f, 0.12f, 0.12f, 1.0f);
     m.specular = glm::vec4(specular, specular, specular, 1.0f);
     m.shininess = shininess;
     m.emission = glm::vec4(emission, 1.0f);
@@ -274,9 +276,9 @@ void addLightsAndCamera(collada::Document& doc)
         float power;
     };
     const Lamp lamps[] = {
-        {"lamp_quarry", vec3(-1.0f, 8.0f, -5.5f), vec3(1.0f, 0.92f, 0.8f), 22.0f},
-        {"lamp_ledge", vec3(-8.0f, 8.0f, 6.0f), vec3(0.85f, 0.9f, 1.0f), 16.0f},
-        {"lamp_beacon", kBeacon + vec3(0.0f, 3.0f, 0.0f), vec3(0.55f, 1.0f, 0.7f), 12.0f},
+        {"lamp_quarry", vec3(-1.0f, 8.0f, -5.5f), vec3(1.0f, 0.92f, 0.8f), 12.0f},
+        {"lamp_ledge", vec3(-8.0f, 8.0f, 6.0f), vec3(0.85f, 0.9f, 1.0f), 9.0f},
+        {"lamp_beacon", kBeacon + vec3(0.0f, 3.0f, 0.0f), vec3(0.55f, 1.0f, 0.7f), 7.0f},
     };
     for (const Lamp& lamp : lamps) {
         collada::Node node;

@@ -1,0 +1,287 @@
+#include "effects_fixture.h"
+
+#include <algorithm>
+#include <chrono>
+#include <stdexcept>
+#include <thread>
+
+namespace {
+
+// Far more than any frame takes, even with every core busy.
+constexpr double frameTimeout = 30.0;
+// A latched key is seen on the first frame begun after it went down: three
+// frame lines guarantee one whole frame that polled it and was drawn.
+constexpr int framesToSeeKey = 3;
+
+int brightest(Rgb c) { return std::max({c.r, c.g, c.b}); }
+
+PixelMask maskOf(const Image& image)
+{
+    PixelMask mask;
+    mask.width = image.width();
+    mask.height = image.height();
+    mask.set.assign(image.pixels().size(), 0);
+    return mask;
+}
+
+} // namespace
+
+void EffectsTest::startPlaying()
+{
+    startGame(screenWidth, screenHeight);
+    const std::size_t mark = outputMark();
+    tap("Return");
+    ASSERT_TRUE(waitForOutput("RELOAD", frameTimeout, mark));
+    // The player and the blocks come to rest on the floor.
+    waitFrames(8);
+}
+
+void EffectsTest::waitFrames(int frames)
+{
+    std::size_t from = outputMark();
+    for (int i = 0; i < frames; ++i) {
+        const std::optional<std::size_t> at = game().waitForOutput("frametime: ", frameTimeout, from);
+        if (!at)
+            throw std::runtime_error("EffectsTest: no new frame within " + std::to_string(frameTimeout) +
+                                     " s; standard output ends with:\n" + outputTail());
+        from = *at;
+    }
+}
+
+void EffectsTest::holdFrames(const std::vector<std::string>& keys, int frames)
+{
+    const auto start = std::chrono::steady_clock::now();
+    keyDown(keys);
+    try {
+        waitFrames(frames);
+    } catch (...) {
+        keyUp(keys);
+        throw;
+    }
+    std::this_thread::sleep_until(start + std::chrono::duration<double>(keyHold));
+    keyUp(keys);
+    waitFrames(framesToSeeKey);
+}
+
+void EffectsTest::tap(const std::string& key)
+{
+    holdFrames({key}, framesToSeeKey);
+}
+
+Image EffectsTest::view(const std::string& name)
+{
+    waitFrames(2);
+    return screenshot(name);
+}
+
+::testing::AssertionResult EffectsTest::quitWithEscape(double timeoutSeconds)
+{
+    keyDown({"Escape"});
+    const std::optional<ExitStatus> status = waitForExit(timeoutSeconds);
+    keyUp({"Escape"});
+    if (status && status->success())
+        return ::testing::AssertionSuccess();
+    return ::testing::AssertionFailure() << "Escape held: "
+                                         << (status ? "the game ended with " + status->describe()
+                                                    : "the game was still running after " +
+                                                          std::to_string(timeoutSeconds) + " s")
+                                         << "; standard output ends with:\n"
+                                         << outputTail();
+}
+
+double brightness(const Image& image, const Rect& rect)
+{
+    const MeanColor mean = meanColor(image, rect);
+    return (mean.r + mean.g + mean.b) / 3.0;
+}
+
+Image without(const Image& image, Rect rect)
+{
+    Image copy = image;
+    rect.width = std::min(rect.width, image.width() - rect.x);
+    rect.height = std::min(rect.height, image.height() - rect.y);
+    copy.fill(rect, Rgb{});
+    return copy;
+}
+
+std::size_t PixelMask::count() const
+{
+    return static_cast<std::size_t>(std::count(set.begin(), set.end(), 1));
+}
+
+double PixelMask::share() const
+{
+    return set.empty() ? 0.0 : static_cast<double>(count()) / static_cast<double>(set.size());
+}
+
+PixelMask darkPixels(const Image& image, int limit)
+{
+    PixelMask mask = maskOf(image);
+    for (std::size_t i = 0; i < mask.set.size(); ++i)
+        mask.set[i] = brightest(image.pixels()[i]) <= limit;
+    return mask;
+}
+
+PixelMask litPixels(const Image& image, int limit)
+{
+    PixelMask mask = maskOf(image);
+    for (std::size_t i = 0; i < mask.set.size(); ++i)
+        mask.set[i] = brightest(image.pixels()[i]) > limit;
+    return mask;
+}
+
+PixelMask changedPixels(const Image& before, const Image& after, int tolerance)
+{
+    if (before.width() != after.width() || before.height() != after.height())
+        throw std::invalid_argument("changedPixels: pictures of different sizes");
+    PixelMask mask = maskOf(before);
+    for (std::size_t i = 0; i < mask.set.size(); ++i) {
+        const Rgb a = before.pixels()[i];
+        const Rgb b = after.pixels()[i];
+        const int difference = std::max({std::abs(a.r - b.r), std::abs(a.g - b.g), std::abs(a.b - b.b)});
+        mask.set[i] = difference > tolerance;
+    }
+    return mask;
+}
+
+PixelMask greenPixels(const Image& image, int margin)
+{
+    PixelMask mask = maskOf(image);
+    for (std::size_t i = 0; i < mask.set.size(); ++i) {
+        const Rgb c = image.pixels()[i];
+        mask.set[i] = c.g > c.r + margin && c.g > c.b + margin;
+    }
+    return mask;
+}
+
+double thinShare(const PixelMask& mask, int reach)
+{
+    auto unset = [&](int x, int y) {
+        return x >= 0 && y >= 0 && x < mask.width && y < mask.height && !mask.at(x, y);
+    };
+    auto clearWithin = [&](int x, int y, int dx, int dy) {
+        for (int step = 1; step <= reach; ++step)
+            if (unset(x + dx * step, y + dy * step))
+                return true;
+        return false;
+    };
+    std::size_t set = 0;
+    std::size_t thin = 0;
+    for (int y = 0; y < mask.height; ++y)
+        for (int x = 0; x < mask.width; ++x) {
+            if (!mask.at(x, y))
+                continue;
+            ++set;
+            if ((clearWithin(x, y, -1, 0) && clearWithin(x, y, 1, 0)) ||
+                (clearWithin(x, y, 0, -1) && clearWithin(x, y, 0, 1)))
+                ++thin;
+        }
+    return set == 0 ? 0.0 : static_cast<double>(thin) / static_cast<double>(set);
+}
+
+double detail(const Image& image, const Rect& rect)
+{
+    double sum = 0.0;
+    int count = 0;
+    for (int y = rect.y; y < rect.y + rect.height; ++y)
+        for (int x = rect.x; x + 1 < rect.x + rect.width; ++x) {
+            const Rgb a = image.at(x, y);
+            const Rgb b = image.at(x + 1, y);
+            sum += std::abs((a.r + a.g + a.b) - (b.r + b.g + b.b)) / 3.0;
+            ++count;
+        }
+    return count == 0 ? 0.0 : sum / count;
+}
+
+PixelMask awayFrom(const PixelMask& mask, const PixelMask& other, int reach)
+{
+    PixelMask result = mask;
+    for (int y = 0; y < mask.height; ++y)
+        for (int x = 0; x < mask.width; ++x) {
+            if (!mask.at(x, y))
+                continue;
+            for (int dy = -reach; dy <= reach && result.at(x, y); ++dy)
+                for (int dx = -reach; dx <= reach; ++dx) {
+                    const int ox = x + dx;
+                    const int oy = y + dy;
+                    if (ox >= 0 && oy >= 0 && ox < other.width && oy < other.height && other.at(ox, oy)) {
+                        result.set[static_cast<std::size_t>(y) * result.width + x] = 0;
+                        break;
+                    }
+                }
+        }
+    return result;
+}
+
+double meanDifference(const Image& a, const Image& b, const PixelMask& where)
+{
+    double sum = 0.0;
+    std::size_t count = 0;
+    for (std::size_t i = 0; i < where.set.size(); ++i) {
+        if (!where.set[i])
+            continue;
+        const Rgb p = a.pixels()[i];
+        const Rgb q = b.pixels()[i];
+        sum += std::max({std::abs(p.r - q.r), std::abs(p.g - q.g), std::abs(p.b - q.b)});
+        ++count;
+    }
+    return count == 0 ? 0.0 : sum / static_cast<double>(count);
+}
+
+PixelMask palePixels(const Image& image, int limit)
+{
+    PixelMask mask = maskOf(image);
+    for (std::size_t i = 0; i < mask.set.size(); ++i) {
+        const Rgb c = image.pixels()[i];
+        mask.set[i] = std::min({c.r, c.g, c.b}) >= limit;
+    }
+    return mask;
+}
+
+PixelMask outside(PixelMask mask, const Rect& rect)
+{
+    for (int y = std::max(rect.y, 0); y < std::min(rect.y + rect.height, mask.height); ++y)
+        for (int x = std::max(rect.x, 0); x < std::min(rect.x + rect.width, mask.width); ++x)
+            mask.set[static_cast<std::size_t>(y) * mask.width + x] = 0;
+    return mask;
+}
+
+PixelMask inside(const PixelMask& mask, const Rect& rect)
+{
+    PixelMask result = mask;
+    for (int y = 0; y < mask.height; ++y)
+        for (int x = 0; x < mask.width; ++x)
+            if (x < rect.x || y < rect.y || x >= rect.x + rect.width || y >= rect.y + rect.height)
+                result.set[static_cast<std::size_t>(y) * mask.width + x] = 0;
+    return result;
+}
+
+double brightness(const Image& image, const PixelMask& where)
+{
+    double sum = 0.0;
+    std::size_t count = 0;
+    for (std::size_t i = 0; i < where.set.size(); ++i) {
+        if (!where.set[i])
+            continue;
+        const Rgb c = image.pixels()[i];
+        sum += (c.r + c.g + c.b) / 3.0;
+        ++count;
+    }
+    return count == 0 ? 0.0 : sum / static_cast<double>(count);
+}
+
+double detail(const Image& image, const PixelMask& where)
+{
+    double sum = 0.0;
+    std::size_t count = 0;
+    for (int y = 0; y < image.height(); ++y)
+        for (int x = 0; x + 1 < image.width(); ++x) {
+            if (!where.at(x, y))
+                continue;
+            const Rgb a = image.at(x, y);
+            const Rgb b = image.at(x + 1, y);
+            sum += std::abs((a.r + a.g + a.b) - (b.r + b.g + b.b)) / 3.0;
+            ++count;
+        }
+    return count == 0 ? 0.0 : sum / static_cast<double>(count);
+}
