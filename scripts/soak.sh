@@ -55,7 +55,7 @@ for _ in $(seq 1 600); do
   alive || fail "the game ended during start-up"
   sleep 0.1
 done
-window=$(timeout 30 xdotool search --sync --onlyvisible --name 'Quarrystack' | head -n 1)
+window=$(timeout 30 xdotool search --sync --onlyvisible --name 'Quarrystack' | sed -n 1p)
 [ -n "$window" ] || fail "no game window"
 xdotool windowfocus --sync "$window"
 sleep 1
@@ -133,7 +133,7 @@ game_pid=""
 echo "soak: $rounds rounds in $minutes min; samples in $out/samples.txt"
 echo "columns: $(head -n 1 "$out/samples.txt")"
 plays=$(grep -c ' play$' "$out/samples.txt")
-first=$(grep ' play$' "$out/samples.txt" | head -n 1)
+first=$(grep -m 1 ' play$' "$out/samples.txt")
 middle=$(grep ' play$' "$out/samples.txt" | sed -n "$(((plays + 1) / 2))p")
 last=$(grep ' play$' "$out/samples.txt" | tail -n 1)
 echo "start:    $(grep ' start$' "$out/samples.txt")"
