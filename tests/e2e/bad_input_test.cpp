@@ -26,15 +26,6 @@ using ::testing::HasSubstr;
 const fs::path sourceRoot = QUARRYSTACK_SOURCE_DIR;
 const fs::path levelFixtures = sourceRoot / "tests/data/levels";
 
-// Slower builds of the game (the sanitizer build starts several times slower)
-// get proportionally more time: QUARRYSTACK_TIME_SCALE=4, for instance.
-double timeScale()
-{
-    const char* scale = std::getenv("QUARRYSTACK_TIME_SCALE");
-    const double value = scale ? std::atof(scale) : 1.0;
-    return value >= 1.0 ? value : 1.0;
-}
-
 // Every fatal case so far ends within two seconds of starting.
 double fatalTimeLimit()
 {

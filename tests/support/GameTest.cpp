@@ -38,6 +38,18 @@ std::string gameUnderTest()
     return game && *game ? game : QUARRYSTACK_GAME;
 }
 
+double timeScale()
+{
+#ifdef QUARRYSTACK_DEFAULT_TIME_SCALE
+    double scale = QUARRYSTACK_DEFAULT_TIME_SCALE;
+#else
+    double scale = 1.0;
+#endif
+    if (const char* text = std::getenv("QUARRYSTACK_TIME_SCALE"))
+        scale = std::atof(text);
+    return scale >= 1.0 ? scale : 1.0;
+}
+
 void GameTest::SetUp()
 {
     // A passing run must not leave an earlier failure's evidence lying about.

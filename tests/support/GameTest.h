@@ -43,6 +43,11 @@
 // sanitizer build), else the game built beside the tests.
 std::string gameUnderTest();
 
+// How many times slower than usual the game under test runs, for stretching
+// waits: QUARRYSTACK_TIME_SCALE when set (at least 1), else 4 in the sanitizer
+// build and 1 in the others.
+double timeScale();
+
 class GameTest : public ::testing::Test {
 protected:
     void SetUp() override;
