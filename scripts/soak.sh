@@ -2,6 +2,7 @@
 # Plays the game for a long time and watches its memory and GL objects.
 #
 #   scripts/soak.sh [MINUTES]        (default 10)
+#   BUILD_DIR=build-asan scripts/soak.sh 3   (the sanitizer build)
 #
 # Runs the soak driver (tools/soak: the game itself, sampling its resident
 # memory and live GL objects every few seconds) in a private 320x180 Xvfb and
@@ -24,6 +25,13 @@ build_dir=${BUILD_DIR:-build}
 [ -f "$build_dir/build.ninja" ] || cmake -S . -B "$build_dir" -G Ninja >/dev/null
 cmake --build "$build_dir" --target soak >/dev/null
 driver="$PWD/$build_dir/tools/soak"
+# A sanitizer build (BUILD_DIR=build-asan) plays with leak checking on; its
+# runtime and the dlclose stand-in go to the driver alone, never to Xvfb.
+preload=""
+if grep -q '^QUARRYSTACK_SANITIZE:BOOL=ON' "$build_dir/CMakeCache.txt"; then
+  cmake --build "$build_dir" --target nodlclose >/dev/null
+  preload="$(${CXX:-c++} -print-file-name=libasan.so):$PWD/$build_dir/tests/nodlclose.so"
+fi
 
 out="$PWD/out/soak"
 rm -rf "$out"
@@ -44,7 +52,7 @@ cleanup() {
 trap cleanup EXIT
 
 # The game's data is the repository's own; the per-frame lines are dropped.
-"$driver" --every "$every" 2>"$out/samples.txt" > >(grep --line-buffered -v '^frametime: ' >"$out/console.log") &
+LD_PRELOAD="$preload" "$driver" --every "$every" 2>"$out/samples.txt" > >(grep --line-buffered -v '^frametime: ' >"$out/console.log") &
 game_pid=$!
 
 alive() { kill -0 "$game_pid" 2>/dev/null; }
@@ -129,6 +137,10 @@ status=0
 wait "$game_pid" || status=$?
 game_pid=""
 [ "$status" -eq 0 ] || fail "the game ended with status $status"
+if grep -qE 'ERROR: (Address|Leak)Sanitizer|runtime error:' "$out/samples.txt"; then
+  grep -E -A12 'ERROR: (Address|Leak)Sanitizer|runtime error:' "$out/samples.txt" | head -40
+  fail "sanitizer report"
+fi
 
 echo "soak: $rounds rounds in $minutes min; samples in $out/samples.txt"
 echo "columns: $(head -n 1 "$out/samples.txt")"
