@@ -1,7 +1,10 @@
 #!/usr/bin/env bash
 # Sets up, builds and starts the game. On a desktop it opens full screen.
 # Where no display exists it plays a short scripted demo inside a private
-# virtual display (Xvfb) and prints where its screenshots are.
+# virtual display (Xvfb) and prints where its screenshots are: the welcome
+# picture, the quarry, a block pushed against the rock face, a look round at
+# the lift and the ledge, the same in wireframe, and a walk into the flooded
+# pit. It takes about a minute.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 scripts/setup.sh
@@ -15,11 +18,12 @@ fi
 out="$PWD/out/demo"
 rm -rf "$out"
 mkdir -p "$out"
-echo "play: no display found; playing a scripted demo in a virtual 1280x720 display"
+log="$out/console.log"
+echo "play: no display found; playing a scripted demo in a virtual 640x360 display"
 
 fifo=$(mktemp -u)
 mkfifo "$fifo"
-Xvfb -displayfd 3 -screen 0 1280x720x24 -nolisten tcp 3>"$fifo" >/dev/null 2>&1 &
+Xvfb -displayfd 3 -screen 0 640x360x24 -nolisten tcp 3>"$fifo" >/dev/null 2>&1 &
 xvfb_pid=$!
 read -r display_number <"$fifo"
 rm -f "$fifo"
@@ -31,38 +35,105 @@ cleanup() {
 }
 trap cleanup EXIT
 
-"$game" >"$out/console.log" 2>&1 &
+"$game" >"$log" 2>&1 </dev/null &
 game_pid=$!
 
 # Waits until the console shows a line containing $1 (at most $2 seconds).
 wait_for() {
   for _ in $(seq 1 $(($2 * 10))); do
-    grep -q "$1" "$out/console.log" && return 0
-    kill -0 "$game_pid" 2>/dev/null || { echo "play: the game ended early:"; tail -5 "$out/console.log"; exit 1; }
+    grep -q "$1" "$log" && return 0
+    kill -0 "$game_pid" 2>/dev/null || { echo "play: the game ended early:"; tail -5 "$log"; exit 1; }
     sleep 0.1
   done
-  echo "play: timed out waiting for '$1'"; exit 1
+  echo "play: timed out waiting for '$1'"
+  exit 1
 }
-key() { xdotool keydown "$1"; sleep "${2:-0.3}"; xdotool keyup "$1"; }
-shot() { import -window root "$out/$1.png"; echo "  $out/$1.png"; }
+
+# The game's own clock: a software renderer draws a few frames a second at
+# this size, and the physics advances at most 7/60 s a frame, so keys are
+# held until the "frametime:" lines add up to the wanted time of play.
+console_lines() { wc -l <"$log"; }
+played_since() { # seconds of play simulated after console line $1
+  awk -v from="$1" 'NR > from && /^frametime: / { t = $2 + 0; s += (t > 116.667 ? 116.667 : t) }
+                    END { printf "%.3f\n", s / 1000 }' "$log"
+}
+play_for() { # seconds
+  local from
+  from=$(console_lines)
+  while awk -v a="$(played_since "$from")" -v b="$1" 'BEGIN { exit !(a < b) }'; do
+    kill -0 "$game_pid" 2>/dev/null || { echo "play: the game ended early"; exit 1; }
+    sleep 0.05
+  done
+}
+hold() { # seconds keys...
+  local seconds=$1
+  shift
+  xdotool keydown "$@"
+  play_for "$seconds"
+  xdotool keyup "$@"
+}
+# Keys are read once a frame, and a frame here can take most of a second.
+key() { xdotool keydown "$1"; sleep 1; xdotool keyup "$1"; }
+# The mouse turns the view by the frame's time in radians per pixel: one
+# pixel a frame turns it by the time the frames take.
+turn() { # radians, positive to the right
+  local step=1 goal=$1 turned=0 seen ms
+  case $goal in -*) step=-1 goal=${goal#-} ;; esac
+  seen=$(console_lines)
+  while awk -v t="$turned" -v g="$goal" 'BEGIN { exit !(t < g) }'; do
+    xdotool mousemove_relative -- "$step" 0
+    while [ "$(console_lines)" -le "$seen" ]; do sleep 0.02; done
+    seen=$(console_lines)
+    ms=$(tail -n 1 "$log" | sed -n 's/^frametime: \([0-9.e+-]*\)ms$/\1/p')
+    turned=$(awk -v t="$turned" -v ms="${ms:-0}" 'BEGIN { printf "%.4f", t + ms / 1000 }')
+  done
+  play_for 0.3
+}
+shot() {
+  import -window root "$out/$1.png"
+  echo "  $out/$1.png: $2"
+}
 
 wait_for "frametime:" 120
 window=$(timeout 30 xdotool search --sync --name "Quarrystack" | head -n 1)
 xdotool windowfocus --sync "$window"
-sleep 2
+play_for 0.5
 echo "play: screenshots"
-shot 1-welcome
+shot 1-welcome "the welcome picture"
+
 key Return
 wait_for "RELOAD" 60
-sleep 3
-shot 2-level
-key w 2
-shot 3-walked
-xdotool mousemove_relative --sync -- -40 0
+play_for 1
+shot 2-quarry "the quarry floor; the first block stands straight ahead"
+
+hold 2.6 w
+hold 1.2 s
+shot 3-pushed-block "the block pushed against the rock face below the ledge"
+
+turn 1.0
+shot 4-west "turned west: the lift that rises to the ledge"
+turn -2.0
+shot 5-east "turned east: the far side of the quarry with the crane"
+
+key F3
+play_for 0.3
+shot 6-wireframe "the same in wireframe (F3)"
+key F3
+key F6
+
+key r
+play_for 0.5
+hold 2.5 w a
 sleep 1
-key w 1.5
-shot 4-looked-around
-key Escape
+shot 7-game-over "walked into the flooded pit"
+key r
+play_for 0.5
+xdotool keydown Escape
+for _ in $(seq 1 300); do
+  kill -0 "$game_pid" 2>/dev/null || break
+  sleep 0.1
+done
+xdotool keyup Escape
 wait "$game_pid" && status=0 || status=$?
 game_pid=""
-echo "play: the game ended with status $status; its console output is in $out/console.log"
+echo "play: the game ended with status $status; its console output is in $log"
