@@ -135,6 +135,7 @@ const aiScene* AssimpLoader::load(const std::string& path)
     std::ifstream test(path);
     if (!test) {
         std::cout << "Couldn't open file" << std::endl;
+        std::cerr << "Level: cannot open " << path << std::endl;
         return nullptr;
     }
     test.close();

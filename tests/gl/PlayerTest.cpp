@@ -546,7 +546,8 @@ TEST_F(PlayerTest, LevelUpdateHangsTheLastLightBehindTheCamera)
     PlayerObject* p = playerOnFloor();
     Light fileLight({1, 2, 3}, {1, 1, 1}, 10.0f);
     Light a({4, 4, 4}, {1, 1, 1}, 2.0f);
-    world->objects.clear(); // the level owns the objects now
+    // The level owns the player now; the floor stays the world's.
+    world->objects.erase(std::remove(world->objects.begin(), world->objects.end(), p), world->objects.end());
     auto level = std::make_unique<Level>(glm::mat4(1.0f), &world->phong, std::vector<ImportObject*>{p},
                                          std::vector<Light*>{&fileLight}, std::vector<Material*>{}, p);
     level->addLight(&a);

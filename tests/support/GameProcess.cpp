@@ -1,5 +1,6 @@
 #include "support/GameProcess.h"
 
+#include <algorithm>
 #include <cerrno>
 #include <chrono>
 #include <csignal>
@@ -201,6 +202,14 @@ std::vector<std::string> childEnvironment(const std::optional<std::string>& disp
         env.push_back("DISPLAY=" + *display);
     for (const auto& [key, value] : extra)
         env.push_back(key + "=" + value);
+    return env;
+}
+
+std::vector<std::string> withoutPreload(std::vector<std::string> env)
+{
+    env.erase(std::remove_if(env.begin(), env.end(),
+                             [](const std::string& entry) { return entry.rfind("LD_PRELOAD=", 0) == 0; }),
+              env.end());
     return env;
 }
 
@@ -493,7 +502,7 @@ ToolResult runTool(const std::vector<std::string>& command, const std::optional<
     if (request.executable.empty())
         throw std::runtime_error("runTool: no program '" + command[0] + "' found");
     request.argv = command;
-    request.env = childEnvironment(display, {});
+    request.env = withoutPreload(childEnvironment(display, {}));
 
     int out[2] = {-1, -1};
     int err[2] = {-1, -1};

@@ -35,6 +35,11 @@ std::ostream& operator<<(std::ostream& out, const ExitStatus& status);
 std::vector<std::string> childEnvironment(const std::optional<std::string>& display,
                                           const std::vector<std::pair<std::string, std::string>>& extra);
 
+// `env` without LD_PRELOAD. A sanitizer run preloads the sanitizer runtime into
+// the tests and the game; the helper programs (Xvfb, xdotool, ImageMagick) are
+// not built for it and must start without it.
+std::vector<std::string> withoutPreload(std::vector<std::string> env);
+
 // `name` as execve wants it: unchanged when it holds a '/', else found on PATH.
 // Empty when nothing executable is found.
 std::string findExecutable(const std::string& name);
@@ -132,7 +137,7 @@ struct ToolResult {
 };
 
 // Runs `command` (program and arguments) with DISPLAY set to `display` (unset
-// when nullopt) and waits up to `timeoutSeconds`; on a timeout the tool's group
+// when nullopt) and without LD_PRELOAD, and waits up to `timeoutSeconds`; on a timeout the tool's group
 // is killed. Throws std::runtime_error when the program cannot be started.
 ToolResult runTool(const std::vector<std::string>& command, const std::optional<std::string>& display,
                    double timeoutSeconds);

@@ -1,6 +1,7 @@
 #include "support/GameTest.h"
 
 #include <chrono>
+#include <cstdlib>
 #include <iostream>
 #include <sstream>
 #include <stdexcept>
@@ -30,6 +31,24 @@ std::string gameState(GameProcess* game)
 }
 
 } // namespace
+
+std::string gameUnderTest()
+{
+    const char* game = std::getenv("QUARRYSTACK_GAME");
+    return game && *game ? game : QUARRYSTACK_GAME;
+}
+
+double timeScale()
+{
+#ifdef QUARRYSTACK_DEFAULT_TIME_SCALE
+    double scale = QUARRYSTACK_DEFAULT_TIME_SCALE;
+#else
+    double scale = 1.0;
+#endif
+    if (const char* text = std::getenv("QUARRYSTACK_TIME_SCALE"))
+        scale = std::atof(text);
+    return scale >= 1.0 ? scale : 1.0;
+}
 
 void GameTest::SetUp()
 {
@@ -116,7 +135,7 @@ void GameTest::launch(std::optional<std::string> displayName)
     ProcessOptions options;
     options.program = program;
     options.arguments = arguments;
-    options.workingDirectory = data().root().string();
+    options.workingDirectory = workingDirectory.empty() ? data().root().string() : workingDirectory.string();
     options.display = std::move(displayName);
     options.environment = environment;
     game_ = std::make_unique<GameProcess>(std::move(options));

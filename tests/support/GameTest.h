@@ -38,6 +38,16 @@
 #include <utility>
 #include <vector>
 
+// The game the tests start: the environment variable QUARRYSTACK_GAME when it
+// is set (to run the same tests against another build of the game, such as the
+// sanitizer build), else the game built beside the tests.
+std::string gameUnderTest();
+
+// How many times slower than usual the game under test runs, for stretching
+// waits: QUARRYSTACK_TIME_SCALE when set (at least 1), else 4 in the sanitizer
+// build and 1 in the others.
+double timeScale();
+
 class GameTest : public ::testing::Test {
 protected:
     void SetUp() override;
@@ -45,12 +55,13 @@ protected:
 
     // What the launch helpers start; a test may change these before launching
     // (the harness's own tests run other X programs this way).
-    std::string program = QUARRYSTACK_GAME;
+    std::string program = gameUnderTest();
     std::vector<std::string> arguments;
     std::vector<std::pair<std::string, std::string>> environment; // set on top of ours
     std::string windowPattern = "^(Hello, Zelhan|Quarrystack)";   // the title at creation, then in play
     double startTimeout = 60.0;                                   // seconds for the window to appear
     double keyHold = XControl::defaultHold;                       // seconds press() holds a key
+    std::filesystem::path workingDirectory;                       // empty: the data copy, data().root()
 
     // The test's own copy of the game's data, made on first use; the game runs in it.
     GameData& data();

@@ -1,5 +1,7 @@
 #include "support/Xvfb.h"
 
+#include "support/GameProcess.h"
+
 #include <csignal>
 #include <fcntl.h>
 #include <stdexcept>
@@ -7,6 +9,9 @@
 #include <sys/prctl.h>
 #include <sys/wait.h>
 #include <unistd.h>
+#include <vector>
+
+extern char** environ;
 
 XvfbDisplay::XvfbDisplay(int width, int height) : width_(width), height_(height)
 {
@@ -16,6 +21,23 @@ XvfbDisplay::XvfbDisplay(int width, int height) : width_(width), height_(height)
     if (pipe(fds) != 0)
         throw std::runtime_error("Xvfb: pipe failed");
     const std::string fd = std::to_string(fds[1]);
+    const std::string server = findExecutable("Xvfb");
+    if (server.empty())
+        throw std::runtime_error("Xvfb: not found on PATH (is xvfb installed?)");
+    // A sanitizer run preloads its runtime into the test. Passed on, it reaches
+    // the keymap compiler that the server starts: its leak report and exit
+    // status fail the keymap, and the server dies ("Failed to activate
+    // virtual core keyboard") right after naming its display.
+    std::vector<std::string> env;
+    for (char** entry = environ; entry && *entry; ++entry)
+        env.emplace_back(*entry);
+    env = withoutPreload(std::move(env));
+    std::vector<char*> envp;
+    for (std::string& entry : env)
+        envp.push_back(entry.data());
+    envp.push_back(nullptr);
+    const char* argv[] = {"Xvfb", "-displayfd", fd.c_str(), "-screen", "0", screen.c_str(), "-nolisten", "tcp",
+                          "-noreset", nullptr};
 
     const pid_t parent = getpid();
     pid_ = fork();
@@ -33,8 +55,7 @@ XvfbDisplay::XvfbDisplay(int width, int height) : width_(width), height_(height)
             dup2(devnull, STDOUT_FILENO);
             dup2(devnull, STDERR_FILENO);
         }
-        execlp("Xvfb", "Xvfb", "-displayfd", fd.c_str(), "-screen", "0", screen.c_str(), "-nolisten", "tcp",
-               "-noreset", static_cast<char*>(nullptr));
+        execve(server.c_str(), const_cast<char* const*>(argv), envp.data());
         _exit(127);
     }
     close(fds[1]);
