@@ -3,7 +3,6 @@
 #include <algorithm>
 #include <chrono>
 #include <cmath>
-#include <cstdlib>
 #include <regex>
 #include <sstream>
 #include <stdexcept>
@@ -151,24 +150,6 @@ double simulatedSeconds(const std::vector<double>& frameTimesMs)
 PlayTest::PlayTest()
 {
     keyHold = 1.0;
-    // Another build of the game, such as the sanitizer build, may stand in.
-    if (const char* other = std::getenv("QUARRYSTACK_E2E_GAME"))
-        program = other;
-}
-
-::testing::AssertionResult PlayTest::quit(double timeoutSeconds)
-{
-    keyDown({"Escape"});
-    const std::optional<ExitStatus> status = waitForExit(timeoutSeconds);
-    keyUp({"Escape"});
-    if (status && status->success())
-        return ::testing::AssertionSuccess();
-    auto failure = ::testing::AssertionFailure();
-    if (status)
-        failure << "after Escape the game ended with " << status->describe();
-    else
-        failure << "the game was still running " << timeoutSeconds << " s after Escape";
-    return failure << "; standard output ends with:\n" << outputTail() << "standard error:\n" << errorOutput();
 }
 
 void PlayTest::startAndSettle(int width, int height)

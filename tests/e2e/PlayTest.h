@@ -9,9 +9,6 @@
 // the rest of its time, and the llvmpipe frame rate swings with whatever else
 // runs on the machine. holdFor() therefore keeps the keys down until the
 // game's "frametime:" lines add up to the wanted simulated time.
-//
-// QUARRYSTACK_E2E_GAME=<path> runs these tests against another build of the
-// game, such as the sanitizer build in build-asan/.
 
 #include "support/GameTest.h"
 
@@ -40,10 +37,6 @@ protected:
     // Keys are read once a frame, and a frame on a busy machine can take
     // most of a second: a shorter tap may fall between two reads.
     PlayTest();
-
-    // GameTest::quit, but Escape stays down until the game has ended, so that
-    // even a very long frame sees it.
-    [[nodiscard]] ::testing::AssertionResult quit(double timeoutSeconds = 30.0);
 
     // startGame, then waits until the game draws frames (the first menu
     // frames are slow while llvmpipe compiles the menu program).

@@ -263,8 +263,11 @@ std::optional<ExitStatus> GameTest::waitForExit(double timeoutSeconds)
 
 ::testing::AssertionResult GameTest::quit(double timeoutSeconds)
 {
-    press("Escape");
+    // Held until the end: on a slow frame a fixed-length press can fall
+    // between two polls of the keyboard.
+    keyDown({"Escape"});
     const std::optional<ExitStatus> status = game().waitForExit(timeoutSeconds);
+    keyUp({"Escape"});
     if (status && status->success())
         return ::testing::AssertionSuccess();
     auto failure = ::testing::AssertionFailure();

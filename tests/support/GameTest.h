@@ -13,7 +13,7 @@
 //       ASSERT_TRUE(waitForOutput("RELOAD", 10, mark));
 //       EXPECT_THAT(title(), ::testing::StartsWith("Quarrystack, FPS: "));
 //       EXPECT_GT(distinctColors(screenshot("playing")), 1u);
-//       ASSERT_TRUE(quit()); // Escape, then exit status 0
+//       ASSERT_TRUE(quit()); // Escape held until the game ends, with exit status 0
 //   }
 //
 // To break the data first, change data() before launching: data().remove("Shader/menu.frag");

@@ -47,9 +47,6 @@ protected:
     // <name>.png among the artifacts when the test fails.
     Image view(const std::string& name);
 
-    // Escape held until the game has ended (a fixed-length press can fall
-    // between two polls on a slow frame); expects exit status 0.
-    [[nodiscard]] ::testing::AssertionResult quitWithEscape(double timeoutSeconds = 30.0);
 };
 
 // A copy of `image` with `rect` painted black, so that comparisons skip it.

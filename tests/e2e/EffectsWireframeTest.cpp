@@ -2,7 +2,7 @@
 // straight to the screen (bloom is bypassed); switching wireframe off again
 // also switches normal mapping off, and F6 brings it back. Every surface of the
 // level carries a normal map.
-#include "effects_fixture.h"
+#include "EffectsTest.h"
 
 #include <iostream>
 
@@ -65,5 +65,5 @@ TEST_F(EffectsTest, F6AndF3SwitchNormalMappingAndWireframe)
     EXPECT_TRUE(imagesMatch(without(view("restored"), liftArea), without(start, liftArea), 6, 0.002))
         << "F6 did not bring normal mapping back";
 
-    ASSERT_TRUE(quitWithEscape());
+    ASSERT_TRUE(quit());
 }

@@ -1,6 +1,6 @@
 // The physics debug lines in the real game: F12 makes the physics world draw
 // its collision shapes as green lines over the level; F12 again stops it.
-#include "effects_fixture.h"
+#include "EffectsTest.h"
 
 #include <iostream>
 
@@ -46,5 +46,5 @@ TEST_F(EffectsTest, F12DrawsAndRemovesThePhysicsWireframe)
         << "the lines stay after the second F12";
     EXPECT_LT(outside(newlyGreen(start, after), liftArea).count(), 20u);
 
-    ASSERT_TRUE(quitWithEscape());
+    ASSERT_TRUE(quit());
 }

@@ -1,7 +1,7 @@
 // The texture filter keys in the real game, seen in the window title
 // ("... TMQ: <texture filter> MMQ: <mipmap filter>") and on the screen, and
 // the camera keys, which select among the level's cameras with no visible effect.
-#include "effects_fixture.h"
+#include "EffectsTest.h"
 
 #include <iostream>
 #include <regex>
@@ -80,5 +80,5 @@ TEST_F(EffectsTest, F4AndF5CycleTheFiltersInTheTitleAndPageKeysChangeNothing)
     EXPECT_TRUE(same(view("after-page-keys")));
     EXPECT_EQ(filters().mmq, "GL_LINEAR_MIPMAP_LINEAR");
 
-    ASSERT_TRUE(quitWithEscape());
+    ASSERT_TRUE(quit());
 }

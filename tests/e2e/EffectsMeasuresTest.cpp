@@ -1,6 +1,6 @@
 // The picture measures that the effects tests judge screenshots by, on made-up
 // pictures: a measure that always passes would let any screenshot through.
-#include "effects_fixture.h"
+#include "EffectsTest.h"
 
 #include <gtest/gtest.h>
 

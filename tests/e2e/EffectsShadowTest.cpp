@@ -1,7 +1,7 @@
 // Shadows in the real game: dynamicBlock1 stands between the first light of
 // the level (above and to its left, at (-1, 8, -5.5)) and the floor, so from
 // the start view its shadow lies on the floor to the right of the block.
-#include "effects_fixture.h"
+#include "EffectsTest.h"
 
 #include <iostream>
 
@@ -70,5 +70,5 @@ TEST_F(EffectsTest, BlockShadowDarkensTheFloorAndF10TurnsShadowsOff)
     report("without bloom, without shadows", plainOff);
     expectShadow(plain, plainOff);
 
-    ASSERT_TRUE(quitWithEscape());
+    ASSERT_TRUE(quit());
 }

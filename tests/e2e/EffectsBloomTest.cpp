@@ -1,7 +1,7 @@
 // Bloom in the real game: on at start, F7 switches it off and on again. The
 // glow adds light around bright parts of the picture and blurs them; dark
 // parts far from anything bright must come through untouched.
-#include "effects_fixture.h"
+#include "EffectsTest.h"
 
 #include <iostream>
 
@@ -54,5 +54,5 @@ TEST_F(EffectsTest, F7SwitchesBloomWhichBrightensAndBlursOnlyBrightAreas)
     const Image again = view("bloom-on-again");
     EXPECT_TRUE(imagesMatch(without(again, liftArea), without(bloomOn, liftArea), 6, 0.002));
 
-    ASSERT_TRUE(quitWithEscape());
+    ASSERT_TRUE(quit());
 }

@@ -2,7 +2,7 @@
 // the level (the quarry lamp above and to the left of dynamicBlock1) by 0.1
 // along z, x and y on every frame they are held. The lighting and the block's
 // shadow shift; the opposite key moves the lamp back.
-#include "effects_fixture.h"
+#include "EffectsTest.h"
 
 #include <iostream>
 
@@ -43,5 +43,5 @@ TEST_F(EffectsTest, LightKeysMoveTheFirstLightAndItsShadows)
         EXPECT_LT(backShare, movedShare / 3.0) << keys.back << " did not move the light back";
     }
 
-    ASSERT_TRUE(quitWithEscape());
+    ASSERT_TRUE(quit());
 }

@@ -1,4 +1,4 @@
-#include "effects_fixture.h"
+#include "EffectsTest.h"
 
 #include <algorithm>
 #include <chrono>
@@ -72,21 +72,6 @@ Image EffectsTest::view(const std::string& name)
 {
     waitFrames(2);
     return screenshot(name);
-}
-
-::testing::AssertionResult EffectsTest::quitWithEscape(double timeoutSeconds)
-{
-    keyDown({"Escape"});
-    const std::optional<ExitStatus> status = waitForExit(timeoutSeconds);
-    keyUp({"Escape"});
-    if (status && status->success())
-        return ::testing::AssertionSuccess();
-    return ::testing::AssertionFailure() << "Escape held: "
-                                         << (status ? "the game ended with " + status->describe()
-                                                    : "the game was still running after " +
-                                                          std::to_string(timeoutSeconds) + " s")
-                                         << "; standard output ends with:\n"
-                                         << outputTail();
 }
 
 double brightness(const Image& image, const Rect& rect)

@@ -1,6 +1,6 @@
 // R in the real game: the player walks off and pushes dynamicBlock1, R resets
 // the level once however long it is held, and the start view comes back.
-#include "effects_fixture.h"
+#include "EffectsTest.h"
 
 #include <iostream>
 
@@ -29,5 +29,5 @@ TEST_F(EffectsTest, RResetsTheLevelToTheStartView)
     // Tolerant: the blocks and the player come to rest again after the reset.
     EXPECT_TRUE(imagesMatch(without(reset, liftArea), without(start, liftArea), 10, 0.02));
 
-    ASSERT_TRUE(quitWithEscape());
+    ASSERT_TRUE(quit());
 }
