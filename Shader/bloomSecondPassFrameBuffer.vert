@@ -1,7 +1,8 @@
 #version 330 core
 
-in vec2 vp;
-in vec2 vt;
+// Both bloom programs draw with one vertex array: the locations are fixed.
+layout(location = 0) in vec2 vp;
+layout(location = 1) in vec2 vt;
 
 out vec2 texCoord;
 

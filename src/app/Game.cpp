@@ -84,7 +84,12 @@ Game::Game(GLFWwindow* window, int screenWidth, int screenHeight)
 {
 }
 
-Game::~Game() = default;
+// Whatever set-up built is released in the fixed teardown order, also when a
+// caller never got to tearDownScene.
+Game::~Game()
+{
+    tearDownScene();
+}
 
 void Game::setUpScene()
 {

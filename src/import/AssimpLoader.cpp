@@ -194,8 +194,7 @@ bool AssimpLoader::createTextures(std::map<std::string, GLuint>& textures, GLenu
             FreeImage_Unload(bitmap);
             bitmap = nullptr;
         }
-        if (FreeImage_FIFSupportsReading(format))
-            bitmap = FreeImage_Load(format, fullPath.c_str(), 0);
+        bitmap = loadBitmap(fullPath, format).release();
         Bitmap pixels = bitmap ? withBitsPerPixel(Bitmap(FreeImage_Clone(bitmap)), 24) : nullptr;
         if (!pixels || !FreeImage_GetBits(pixels.get())) {
             // A texture that cannot be read would draw as black: refuse the level.
@@ -303,8 +302,10 @@ ImportObject* AssimpLoader::makeObject(const aiScene* scene, const aiNode* node,
             const aiVector3D& p = mesh->mVertices[v];
             const aiVector3D& n = mesh->mNormals[v];
             const aiVector3D& t = mesh->mTextureCoords[0][v];
-            std::copy_n(&p.x, 3, data.positions + v * 3);
-            std::copy_n(&n.x, 3, data.normals + v * 3);
+            const float position[3] = {p.x, p.y, p.z};
+            const float normal[3] = {n.x, n.y, n.z};
+            std::copy_n(position, 3, data.positions + v * 3);
+            std::copy_n(normal, 3, data.normals + v * 3);
             data.uvs[v * 2] = t.x;
             data.uvs[v * 2 + 1] = t.y;
         }
@@ -324,7 +325,8 @@ ImportObject* AssimpLoader::makeObject(const aiScene* scene, const aiNode* node,
     if (mesh->HasTangentsAndBitangents() && mesh->HasPositions() && mesh->HasNormals()) {
         for (unsigned v = 0; v < vertexCount; ++v) {
             const glm::vec4 tangent = orthogonalTangent(mesh->mTangents[v], mesh->mBitangents[v], mesh->mNormals[v]);
-            std::copy_n(&tangent.x, 4, data.tangents + v * 4);
+            const float values[4] = {tangent.x, tangent.y, tangent.z, tangent.w};
+            std::copy_n(values, 4, data.tangents + v * 4);
         }
     }
 

@@ -43,7 +43,10 @@ public:
     // `directory`; false when a picture's format cannot be told or the file
     // embeds textures.
     bool loadTextures(const aiScene* scene, const std::string& directory);
-    // Builds the objects, lights, cameras and the Level.
+    // Builds the objects, lights, cameras and the Level. The scene must have
+    // passed checkLevel (import/LevelCheck.h): the walk relies on its meshes
+    // being triangles with normals, texture coordinates, valid indices and
+    // materials, and on the player and camera nodes being there.
     Level* createLevel(const aiScene* scene, float width, float height, GLFWwindow* window);
     void walkNode(const aiScene* scene, const aiNode* node, Shader* shader, Shader* depthShader,
                   ImportObject* parent, BulletDemo* physics);

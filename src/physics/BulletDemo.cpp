@@ -62,6 +62,7 @@ void BulletDemo::initPhysics()
     // block pressed against a wall from twisting about the wall's normal,
     // and a twisting block works its corners into the wall the same way.
     dynamicsWorld->getSolverInfo().m_solverMode |= SOLVER_USE_2_FRICTION_DIRECTIONS;
+    previousContactAddedCallback = gContactAddedCallback;
     gContactAddedCallback = adjustInternalEdgeContact;
 }
 
@@ -158,6 +159,7 @@ void BulletDemo::adoptTriangleInfo(btTriangleInfoMap* info)
 void BulletDemo::exitPhysics()
 {
     if (dynamicsWorld) {
+        gContactAddedCallback = previousContactAddedCallback;
         for (int i = dynamicsWorld->getNumCollisionObjects() - 1; i >= 0; --i) {
             btCollisionObject* object = dynamicsWorld->getCollisionObjectArray()[i];
             btRigidBody* body = btRigidBody::upcast(object);

@@ -74,6 +74,9 @@ public:
 private:
     std::vector<btCollisionShape*> adoptedShapes; // owned
     std::vector<btTriangleInfoMap*> triangleInfos; // owned
+    // The library's contact-added hook is process-wide: the world installs its
+    // own while it exists and gives the previous one back at teardown.
+    ContactAddedCallback previousContactAddedCallback = nullptr;
 };
 
 // Sets what `contacts` found on the player's flags and menu; never clears a
@@ -102,7 +105,8 @@ ImportedBody createImportedBody(BulletDemo* physics, btTriangleMesh* triangleMes
 void wakeBodiesAround(BulletDemo* physics, btRigidBody* body);
 
 // Puts a body back to `initialMatrix` with a new motion state, no forces and
-// zero velocities, wakes it if it moves, and re-adds it to the world. `beforeReAdd` runs just before
-// the body joins the world again (the player resets its camera there).
+// zero velocities, and re-adds it to the world; a movable body is woken, so
+// that one put back in mid-air falls. `beforeReAdd` runs just before the body
+// joins the world again (the player resets its camera there).
 void resetBody(BulletDemo* physics, btRigidBody* body, const glm::mat4& initialMatrix,
                const std::function<void()>& beforeReAdd = {});

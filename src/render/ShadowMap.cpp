@@ -71,12 +71,16 @@ ShadowMap::ShadowMap(Shader* debugProgram, Shader* depthProgram, Level* level)
                      GL_DEPTH_COMPONENT, GL_FLOAT, nullptr);
 
     // Depth only, all six faces as layers of one attachment.
+    // Nothing to read either: a 3.3 driver may call a framebuffer whose read
+    // buffer names a missing colour attachment incomplete.
     const GLenum none = GL_NONE;
     glDrawBuffers(1, &none);
+    glReadBuffer(GL_NONE);
     glFramebufferTexture(GL_FRAMEBUFFER, GL_DEPTH_ATTACHMENT, cubeMap, 0);
     if (glCheckFramebufferStatus(GL_FRAMEBUFFER) != GL_FRAMEBUFFER_COMPLETE)
         std::cerr << "ERROR: incomplete framebuffer\n";
     glBindFramebuffer(GL_FRAMEBUFFER, 0);
+    glBindTexture(GL_TEXTURE_CUBE_MAP, 0);
 
     glUseProgram(depthProgram->program);
     for (int face = 0; face < 6; ++face) {

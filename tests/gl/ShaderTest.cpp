@@ -181,3 +181,16 @@ TEST_F(ShaderFilesDeathTest, LinkFailurePrintsTheLinkerLog)
         },
         testing::ExitedWithCode(255), "^Failed to link shader program\n");
 }
+
+// The bloom passes draw both programs from one vertex array made with the
+// first program's attribute locations.
+TEST_F(ShaderFiles, BloomProgramsShareTheQuadsAttributeLocations)
+{
+    Shader first(shaderPath("bloomFirstPassFrameBuffer.vert"), shaderPath("bloomFirstPassFrameBuffer.frag"));
+    Shader second(shaderPath("bloomSecondPassFrameBuffer.vert"), shaderPath("bloomSecondPassFrameBuffer.frag"));
+    for (const char* attribute : {"vp", "vt"}) {
+        const GLint location = glGetAttribLocation(first.program, attribute);
+        EXPECT_NE(location, -1) << attribute;
+        EXPECT_EQ(glGetAttribLocation(second.program, attribute), location) << attribute;
+    }
+}
