@@ -75,10 +75,9 @@ const vec2 SHADOW_TAPS[4] = vec2[4](vec2(-0.4, -1.1), vec2(1.1, -0.4), vec2(0.4,
 // light's ray that clears the surface by texel / cos(angle), which grows with
 // the tilt faster than the depth spread of a texel (half a texel × tan), so
 // lit surfaces stay clean at every angle while contact shadows move by about
-// one texel. The
-// four taps sit a texel around the lookup as seen from the light, slid along
-// the light's ray back onto the surface's plane, so that each compares the
-// surface's own distance at that tap.
+// one texel. The four taps sit a texel around the lookup as seen from the
+// light, slid along the light's ray back onto the surface's plane, so that
+// each compares the surface's own distance at that tap.
 float shadowFactor(samplerCube map, int lightIndex, vec3 worldPos)
 {
     vec3 lightPos = light[lightIndex].position;

@@ -25,6 +25,8 @@ void main()
     worldNormal = normalMatrix * normal;
     worldTangent = vec4(mat3(modelMatrix) * tangent.xyz, tangent.w);
     texCoord = uv;
-    eyePosition = inverse(viewMatrix)[3].xyz;
+    // The view matrix is a rotation and a translation: the eye sits at
+    // -R^T t, no general inverse needed.
+    eyePosition = -transpose(mat3(viewMatrix)) * viewMatrix[3].xyz;
     gl_Position = projectionMatrix * viewMatrix * world;
 }

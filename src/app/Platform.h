@@ -6,8 +6,8 @@
 // after a fatal message and the fatal exit itself. Everything platform specific
 // lives in Platform.cpp.
 
-// The command the Windows console runs after a fatal message. The original
-// start-up path spells it "Pause" after the window library fails to start.
+// The command the Windows console runs after a fatal message; after the
+// window library fails to start it is spelled "Pause".
 enum class PauseCommand { Upper, Capitalised };
 
 // Waits for the user to acknowledge a fatal message. On Windows this runs the

@@ -44,9 +44,7 @@ CameraPose benchmarkPathPose(double t)
 GLFWwindow* openFixedSizeWindow(int width, int height, const char* title, bool visible, std::string& error)
 {
     glfwDefaultWindowHints();
-    glfwWindowHint(GLFW_CONTEXT_VERSION_MAJOR, 3);
-    glfwWindowHint(GLFW_CONTEXT_VERSION_MINOR, 3);
-    glfwWindowHint(GLFW_OPENGL_PROFILE, GLFW_OPENGL_CORE_PROFILE);
+    requestGameContext();
     glfwWindowHint(GLFW_RESIZABLE, GLFW_FALSE);
     glfwWindowHint(GLFW_VISIBLE, visible ? GLFW_TRUE : GLFW_FALSE);
     GLFWwindow* window = glfwCreateWindow(width, height, title, nullptr, nullptr);
@@ -148,7 +146,7 @@ void ScriptedRun::place(const CameraPose& pose)
     btRigidBody* body = game.player->rigidBody;
     btTransform transform;
     body->getMotionState()->getWorldTransform(transform);
-    transform.setOrigin(btVector3(pose.eye.x, pose.eye.y - eyeHeight, pose.eye.z));
+    transform.setOrigin(btVector3(pose.eye.x, pose.eye.y - PlayerObject::eyeHeight, pose.eye.z));
     // A kinematic body follows its motion state at every step.
     body->getMotionState()->setWorldTransform(transform);
     body->setWorldTransform(transform);

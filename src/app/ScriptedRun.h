@@ -45,8 +45,6 @@ GLFWwindow* openFixedSizeWindow(int width, int height, const char* title, bool v
 class ScriptedRun {
 public:
     static constexpr double defaultTimeStep = 1.0 / 60.0;
-    // How far above its body's origin the player carries the eye.
-    static constexpr float eyeHeight = 1.3f;
 
     explicit ScriptedRun(Game& game, double timeStep = defaultTimeStep);
     ~ScriptedRun();

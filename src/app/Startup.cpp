@@ -10,9 +10,7 @@ GLFWwindow* openGameWindow(int& screenWidth, int& screenHeight)
     if (!glfwInit())
         fatalError("GLFW failed", "GLFW: no display or no usable video driver", PauseCommand::Capitalised);
 
-    glfwWindowHint(GLFW_CONTEXT_VERSION_MAJOR, 3);
-    glfwWindowHint(GLFW_CONTEXT_VERSION_MINOR, 3);
-    glfwWindowHint(GLFW_OPENGL_PROFILE, GLFW_OPENGL_CORE_PROFILE);
+    requestGameContext();
 
     GLFWmonitor* monitor = glfwGetPrimaryMonitor();
     const GLFWvidmode* mode = monitor ? glfwGetVideoMode(monitor) : nullptr;
@@ -35,6 +33,13 @@ GLFWwindow* openGameWindow(int& screenWidth, int& screenHeight)
     if (!loadGlEntryPoints())
         fatalError("Failed to initialize glew");
     return window;
+}
+
+void requestGameContext()
+{
+    glfwWindowHint(GLFW_CONTEXT_VERSION_MAJOR, 3);
+    glfwWindowHint(GLFW_CONTEXT_VERSION_MINOR, 3);
+    glfwWindowHint(GLFW_OPENGL_PROFILE, GLFW_OPENGL_CORE_PROFILE);
 }
 
 bool loadGlEntryPoints()

@@ -7,6 +7,9 @@ struct GLFWwindow;
 // entry points. Any failure is fatal. Fills in the screen size.
 GLFWwindow* openGameWindow(int& screenWidth, int& screenHeight);
 
+// Window hints for the context the renderer needs: OpenGL 3.3 core.
+void requestGameContext();
+
 // glewInit with glewExperimental, then the vertex-array and mipmap entry
 // points taken from the window library, as the renderer expects them.
 // Returns false when GLEW cannot initialise.

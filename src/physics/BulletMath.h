@@ -14,3 +14,10 @@ inline glm::quat toGlm(const btQuaternion& q) { return glm::quat(q.w(), q.x(), q
 
 // Rotation and translation of `matrix` as a body transform (scale dropped).
 btTransform bodyTransformOf(const glm::mat4& matrix);
+
+// The model matrix of a body: translate(origin) × rotate(rotation) × scale(scaling),
+// where the scaling is its shape's local scaling.
+glm::mat4 modelMatrixOf(const btVector3& origin, const btQuaternion& rotation, const btVector3& scaling);
+
+// The largest of a shape's three scaling factors, for bounding-sphere radii.
+inline float largestComponent(const btVector3& v) { return v[v.maxAxis()]; }

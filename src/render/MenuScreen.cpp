@@ -34,10 +34,10 @@ bool isFourByThree(int width, int height)
     return static_cast<float>(width) / static_cast<float>(height) == 4.0f / 3.0f;
 }
 
-MenuScreen::MenuScreen(Texture* welcomeWide, Texture* gameOverWide, Texture* winWide, Texture* welcomeSquare,
-                       Texture* gameOverSquare, Texture* winSquare, Shader* program, GLFWwindow* window)
-    : welcomeWide(welcomeWide), gameOverWide(gameOverWide), winWide(winWide), welcomeSquare(welcomeSquare),
-      gameOverSquare(gameOverSquare), winSquare(winSquare), program(program), quad(program->program),
+MenuScreen::MenuScreen(Texture* welcome16x9, Texture* gameOver16x9, Texture* win16x9, Texture* welcome4x3,
+                       Texture* gameOver4x3, Texture* win4x3, Shader* program, GLFWwindow* window)
+    : welcome16x9(welcome16x9), gameOver16x9(gameOver16x9), win16x9(win16x9), welcome4x3(welcome4x3),
+      gameOver4x3(gameOver4x3), win4x3(win4x3), program(program), quad(program->program),
       window(window)
 {
 }
@@ -49,15 +49,15 @@ void MenuScreen::checkMenuKeys()
     applyKeys(input::isPressed(window, GLFW_KEY_ENTER), input::isPressed(window, GLFW_KEY_R));
 }
 
-void MenuScreen::drawWelcome() { drawPicture(welcomeWide, welcomeSquare); }
-void MenuScreen::drawGameOver() { drawPicture(gameOverWide, gameOverSquare); }
-void MenuScreen::drawWin() { drawPicture(winWide, winSquare); }
+void MenuScreen::drawWelcome() { drawPicture(welcome16x9, welcome4x3); }
+void MenuScreen::drawGameOver() { drawPicture(gameOver16x9, gameOver4x3); }
+void MenuScreen::drawWin() { drawPicture(win16x9, win4x3); }
 
-void MenuScreen::drawPicture(Texture* wide, Texture* square)
+void MenuScreen::drawPicture(Texture* picture16x9, Texture* picture4x3)
 {
     glUseProgram(program->program);
     glActiveTexture(GL_TEXTURE0);
-    glBindTexture(GL_TEXTURE_2D, fourByThree ? square->id : wide->id);
+    glBindTexture(GL_TEXTURE_2D, fourByThree ? picture4x3->id : picture16x9->id);
     glUniform1i(glGetUniformLocation(program->program, "tex"), 0);
     quad.draw();
     glUseProgram(0);

@@ -25,25 +25,25 @@ bool isFourByThree(int width, int height);
 // The welcome, win and game-over pictures in 16:9 and 4:3, drawn full screen.
 class MenuScreen : public MenuFlags {
 public:
-    MenuScreen(Texture* welcomeWide, Texture* gameOverWide, Texture* winWide, Texture* welcomeSquare,
-               Texture* gameOverSquare, Texture* winSquare, Shader* program, GLFWwindow* window);
+    MenuScreen(Texture* welcome16x9, Texture* gameOver16x9, Texture* win16x9, Texture* welcome4x3,
+               Texture* gameOver4x3, Texture* win4x3, Shader* program, GLFWwindow* window);
 
     void checkMenuKeys();
     void drawWelcome();
     void drawGameOver();
     void drawWin();
 
-    Texture* welcomeWide;
-    Texture* gameOverWide;
-    Texture* winWide;
-    Texture* welcomeSquare;
-    Texture* gameOverSquare;
-    Texture* winSquare;
+    Texture* welcome16x9;
+    Texture* gameOver16x9;
+    Texture* win16x9;
+    Texture* welcome4x3;
+    Texture* gameOver4x3;
+    Texture* win4x3;
     Shader* program;
     FullScreenQuad quad;
     GLFWwindow* window;
     bool fourByThree = false;
 
 private:
-    void drawPicture(Texture* wide, Texture* square);
+    void drawPicture(Texture* picture16x9, Texture* picture4x3);
 };

@@ -42,9 +42,8 @@ bool Texture::load(const std::string& path)
 {
     this->path = path;
 
+    // Null when the type is unknown or unreadable, or the file cannot be loaded.
     const FREE_IMAGE_FORMAT format = detectImageFormat(path);
-    if (format == FIF_UNKNOWN || !FreeImage_FIFSupportsReading(format))
-        return false;
     Bitmap bitmap = loadBitmap(path, format);
     if (!bitmap)
         return false;

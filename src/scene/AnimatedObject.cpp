@@ -8,7 +8,6 @@
 #include <btBulletDynamicsCommon.h>
 #include <glm/gtc/matrix_transform.hpp>
 
-#include <algorithm>
 
 AnimatedObject::AnimatedObject(const glm::mat4& matrix, Shader* shader, Shader* depthShader, ImportObject* parent,
                                btTriangleMesh* triangleMesh, BulletDemo* physics,
@@ -38,7 +37,7 @@ void AnimatedObject::update(double frameTime)
     const btVector3 previousScaling = collisionShape->getLocalScaling();
     collisionShape->setLocalScaling(toBullet(parts.scale));
     const btVector3 scaling = collisionShape->getLocalScaling();
-    maxScale = std::max(scaling.x(), std::max(scaling.y(), scaling.z()));
+    maxScale = largestComponent(scaling);
 
     const btTransform placement(toBullet(parts.rotation), toBullet(parts.translation));
     const bool moved = !(rigidBody->getWorldTransform() == placement) || !(previousScaling == scaling);

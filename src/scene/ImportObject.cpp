@@ -8,9 +8,6 @@
 #include "scene/MatrixMath.h"
 #include "scene/ViewFrustum.h"
 
-#include <glm/gtc/matrix_transform.hpp>
-
-#include <algorithm>
 
 namespace {
 
@@ -86,9 +83,8 @@ void ImportObject::update(double /*frameTime*/)
     btTransform transform;
     rigidBody->getMotionState()->getWorldTransform(transform);
     const btVector3 shapeScale = collisionShape->getLocalScaling();
-    maxScale = std::max({shapeScale.x(), shapeScale.y(), shapeScale.z()});
-    modelMatrix = glm::translate(glm::mat4(1.0f), toGlm(transform.getOrigin())) *
-                  glm::mat4_cast(toGlm(transform.getRotation())) * glm::scale(glm::mat4(1.0f), toGlm(shapeScale));
+    maxScale = largestComponent(shapeScale);
+    modelMatrix = modelMatrixOf(transform.getOrigin(), transform.getRotation(), shapeScale);
 }
 
 void ImportObject::draw(ViewFrustum* frustum)

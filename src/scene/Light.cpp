@@ -6,8 +6,10 @@
 
 namespace {
 
-// Just over 90 degrees: neighbouring cube faces overlap by half a texel, so a
-// 1024-texel face never samples outside itself at its edges.
+// Just over 90 degrees (tan of the half angle is 1024/1023): each face sees a
+// sliver past its edges, so lookups right at a cube edge still find depth
+// that was rendered for them. The lit program stretches its lookup direction
+// by the same factor.
 const float shadowFieldOfView = static_cast<float>(2.0 * std::atan(1024.0 / 1023.0));
 
 glm::mat4 fromColumns(const glm::vec3& c0, const glm::vec3& c1, const glm::vec3& c2)

@@ -8,7 +8,6 @@
 
 #include <GLFW/glfw3.h>
 #include <btBulletDynamicsCommon.h>
-#include <glm/gtc/matrix_transform.hpp>
 
 #include <algorithm>
 #include <cmath>
@@ -22,7 +21,6 @@ constexpr float walkSpeed = 5.0f;
 constexpr float airSteerFactor = 0.3f;
 constexpr float jumpSpeed = 6.0f;
 constexpr float headingGain = 10.0f;
-constexpr float eyeHeight = 1.3f;
 // The movement table is written for the heading minus this (not quite pi/2).
 constexpr float quarterTurn = 1.57f;
 
@@ -58,12 +56,6 @@ PlayerObject::PlayerObject(const glm::mat4& matrix, Shader* shader, Shader* dept
     : ImportObject(matrix, shader, depthShader, parent, triangleMesh, physics, mass, std::move(triangleCorners),
                    std::move(mesh))
 {
-    inputEnabled = true;
-    grounded = false;
-    airControl = false;
-    moving = false;
-    firstMouse = true;
-
     // A capsule glides over steps and seams where the mesh hull would catch.
     const float radius = 0.5f * boundingSphere.radius;
     const float height = std::fabs(boundingSphere.minimum[1] - boundingSphere.maximum[1]);
@@ -91,9 +83,8 @@ void PlayerObject::update(double frameTime)
         handleInput(static_cast<float>(frameTime));
 
     const btVector3 scaling = collisionShape->getLocalScaling();
-    maxScale = std::max(scaling.x(), std::max(scaling.y(), scaling.z()));
-    modelMatrix = glm::translate(glm::mat4(1.0f), toGlm(origin)) * glm::mat4_cast(toGlm(rigidBody->getOrientation())) *
-                  glm::scale(glm::mat4(1.0f), toGlm(scaling));
+    maxScale = largestComponent(scaling);
+    modelMatrix = modelMatrixOf(origin, rigidBody->getOrientation(), scaling);
 }
 
 void PlayerObject::handleInput(float frameTime)

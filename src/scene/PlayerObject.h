@@ -15,6 +15,9 @@ extern float moveSpeed;
 // the first-person camera on top.
 class PlayerObject : public ImportObject {
 public:
+    // How far above its body's origin the player carries the camera.
+    static constexpr float eyeHeight = 1.3f;
+
     // The same inputs as ImportObject (mass 1); replaces the mesh shape by a
     // capsule made from the bounding sphere.
     PlayerObject(const glm::mat4& matrix, Shader* shader, Shader* depthShader, ImportObject* parent,

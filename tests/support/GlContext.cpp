@@ -1,5 +1,6 @@
 #include "support/GlContext.h"
 
+#include "app/Startup.h"
 #include "support/Xvfb.h"
 
 #include <cstdlib>
@@ -17,17 +18,15 @@ GLFWwindow* sharedGlContext()
     setenv("DISPLAY", display->name().c_str(), 1);
     if (!glfwInit())
         throw std::runtime_error("GL test: glfwInit failed");
-    glfwWindowHint(GLFW_CONTEXT_VERSION_MAJOR, 3);
-    glfwWindowHint(GLFW_CONTEXT_VERSION_MINOR, 3);
-    glfwWindowHint(GLFW_OPENGL_PROFILE, GLFW_OPENGL_CORE_PROFILE);
+    requestGameContext();
     glfwWindowHint(GLFW_VISIBLE, GLFW_FALSE);
     window = glfwCreateWindow(640, 360, "gl test", nullptr, nullptr);
     if (!window)
         throw std::runtime_error("GL test: no window");
     glfwMakeContextCurrent(window);
-    glewExperimental = GL_TRUE;
-    if (glewInit() != GLEW_OK)
+    if (!loadGlEntryPoints())
         throw std::runtime_error("GL test: glewInit failed");
+    glGetError(); // glewInit leaves GL_INVALID_ENUM behind on core contexts; tests read the error state
     glGetError(); // glewInit leaves GL_INVALID_ENUM behind on core contexts
     return window;
 }

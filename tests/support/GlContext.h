@@ -5,13 +5,19 @@
 #include <gtest/gtest.h>
 
 // A hidden window with a current OpenGL 3.3 core context on a private Xvfb
-// display, made once per test process and kept until it ends. The entry
-// points are loaded the way the game loads them.
+// display, made once per test process and kept until it ends. The context and
+// the entry points are set up the way the game sets them up.
 GLFWwindow* sharedGlContext();
 
 // Base fixture for tests that need GL.
 class GlTest : public ::testing::Test {
 protected:
-    void SetUp() override { window = sharedGlContext(); }
+    // Every test starts with a clean GL error state, whatever ran before it.
+    void SetUp() override
+    {
+        window = sharedGlContext();
+        while (glGetError() != GL_NO_ERROR) {
+        }
+    }
     GLFWwindow* window = nullptr;
 };

@@ -44,7 +44,7 @@ CameraPose playerStart(const Game& game)
 {
     const glm::vec3 origin(game.player->initialModelMatrix[3]);
     CameraPose pose;
-    pose.eye = origin + glm::vec3(0.0f, ScriptedRun::eyeHeight, 0.0f);
+    pose.eye = origin + glm::vec3(0.0f, PlayerObject::eyeHeight, 0.0f);
     return pose;
 }
 
