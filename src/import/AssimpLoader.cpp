@@ -20,6 +20,7 @@
 #include <algorithm>
 #include <cmath>
 #include <fstream>
+#include <type_traits>
 #include <iostream>
 
 namespace {
@@ -36,6 +37,16 @@ glm::mat4 toGlm(const aiMatrix4x4& m)
 {
     // Assimp's matrices are row-major; GLM's columns are Assimp's rows.
     return glm::mat4(m.a1, m.b1, m.c1, m.d1, m.a2, m.b2, m.c2, m.d2, m.a3, m.b3, m.c3, m.d3, m.a4, m.b4, m.c4, m.d4);
+}
+
+glm::vec3 toGlm(const aiVector3D& v)
+{
+    return glm::vec3(v.x, v.y, v.z);
+}
+
+glm::quat toGlm(const aiQuaternion& q)
+{
+    return glm::quat(q.w, q.x, q.y, q.z);
 }
 
 glm::vec3 nodeTranslation(const aiNode* node)
@@ -368,31 +379,25 @@ ImportObject* AssimpLoader::makeObject(const aiScene* scene, const aiNode* node,
         if (const aiNodeAnim* channel = findChannel(animation, name)) {
             // Collada key times arrive in ticks; the animation clock counts seconds.
             const double ticksPerSecond = animation->mTicksPerSecond > 0.0 ? animation->mTicksPerSecond : 1.0;
+            // One track's values and times, copied into arrays that last the run.
+            auto copyTrack = [this, ticksPerSecond](const auto* source, unsigned count, auto*& values,
+                                                    double*& times) {
+                using Value = std::remove_reference_t<decltype(*values)>;
+                values = keepArray<Value>(count);
+                times = keepArray<double>(count);
+                for (unsigned k = 0; k < count; ++k) {
+                    values[k] = toGlm(source[k].mValue);
+                    times[k] = source[k].mTime / ticksPerSecond;
+                }
+                return static_cast<int32_t>(count);
+            };
             AnimationKeys keys;
-            keys.positionKeyCount = static_cast<int32_t>(channel->mNumPositionKeys);
-            keys.rotationKeyCount = static_cast<int32_t>(channel->mNumRotationKeys);
-            keys.scalingKeyCount = static_cast<int32_t>(channel->mNumScalingKeys);
-            keys.positionKeys = keepArray<glm::vec3>(channel->mNumPositionKeys);
-            keys.positionTimes = keepArray<double>(channel->mNumPositionKeys);
-            for (unsigned k = 0; k < channel->mNumPositionKeys; ++k) {
-                const aiVectorKey& key = channel->mPositionKeys[k];
-                keys.positionKeys[k] = glm::vec3(key.mValue.x, key.mValue.y, key.mValue.z);
-                keys.positionTimes[k] = key.mTime / ticksPerSecond;
-            }
-            keys.rotationKeys = keepArray<glm::quat>(channel->mNumRotationKeys);
-            keys.rotationTimes = keepArray<double>(channel->mNumRotationKeys);
-            for (unsigned k = 0; k < channel->mNumRotationKeys; ++k) {
-                const aiQuatKey& key = channel->mRotationKeys[k];
-                keys.rotationKeys[k] = glm::quat(key.mValue.w, key.mValue.x, key.mValue.y, key.mValue.z);
-                keys.rotationTimes[k] = key.mTime / ticksPerSecond;
-            }
-            keys.scalingKeys = keepArray<glm::vec3>(channel->mNumScalingKeys);
-            keys.scalingTimes = keepArray<double>(channel->mNumScalingKeys);
-            for (unsigned k = 0; k < channel->mNumScalingKeys; ++k) {
-                const aiVectorKey& key = channel->mScalingKeys[k];
-                keys.scalingKeys[k] = glm::vec3(key.mValue.x, key.mValue.y, key.mValue.z);
-                keys.scalingTimes[k] = key.mTime / ticksPerSecond;
-            }
+            keys.positionKeyCount =
+                copyTrack(channel->mPositionKeys, channel->mNumPositionKeys, keys.positionKeys, keys.positionTimes);
+            keys.rotationKeyCount =
+                copyTrack(channel->mRotationKeys, channel->mNumRotationKeys, keys.rotationKeys, keys.rotationTimes);
+            keys.scalingKeyCount =
+                copyTrack(channel->mScalingKeys, channel->mNumScalingKeys, keys.scalingKeys, keys.scalingTimes);
             keys.duration = animation->mDuration / ticksPerSecond;
             return new AnimatedObject(placed, shader, depthShader, parent, triangleMesh, physics, std::move(corners),
                                       std::move(data), keys);
