@@ -249,9 +249,10 @@ std::ostream& operator<<(std::ostream& out, const PngVariant& v)
     return out << v.name;
 }
 
+// Palette and 16-bit-per-channel files go through the same loader, which the
+// GL texture test feeds with every depth.
 const PngVariant pngVariants[] = {
     {"Grey8", {"-type", "Grayscale", "-depth", "8"}, 8, 0},
-    {"Palette8", {"PNG8:"}, 8, 3},
     {"Grey16", {"-type", "Grayscale", "-depth", "16"}, 16, 0},
     {"GreyAlpha16",
      {"-alpha", "set", "-channel", "A", "-evaluate", "set", "50%", "+channel", "-type", "GrayscaleAlpha", "-depth",
@@ -261,8 +262,6 @@ const PngVariant pngVariants[] = {
     {"Rgb24", {"PNG24:"}, 8, 2},
     // Half transparent: the pictures are drawn opaque, so only the colour shows.
     {"Rgba32", {"-alpha", "set", "-channel", "A", "-evaluate", "set", "50%", "+channel", "PNG32:"}, 8, 6},
-    {"Rgb48", {"PNG48:"}, 16, 2},
-    {"Rgba64", {"PNG64:"}, 16, 6},
 };
 
 class OddInputPicture : public OddInput, public ::testing::WithParamInterface<PngVariant> {

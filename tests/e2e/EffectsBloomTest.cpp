@@ -3,8 +3,6 @@
 // parts far from anything bright must come through untouched.
 #include "EffectsTest.h"
 
-#include <iostream>
-
 namespace {
 
 // The sky along the top edge of the screen, far from anything bright on the
@@ -27,14 +25,6 @@ TEST_F(EffectsTest, F7SwitchesBloomWhichBrightensAndBlursOnlyBrightAreas)
     // The glow's filter reaches four pixels; six keeps clear of it.
     const PixelMask dark =
         inside(outside(awayFrom(darkPixels(bloomOff, 40), litPixels(bloomOff, 60), 6), liftArea), interior);
-    std::cout << "[ measured ] bright areas " << bright.share() * 100 << " % of the picture: " << brightness(bloomOn, bright)
-              << " with bloom, " << brightness(bloomOff, bright) << " without; detail " << detail(bloomOn, bright)
-              << " with bloom, " << detail(bloomOff, bright) << " without\n";
-    std::cout << "[ measured ] dark areas " << dark.share() * 100 << " %, mean change "
-              << meanDifference(bloomOn, bloomOff, dark) << "; the sky's top rows " << brightness(bloomOn, skyTopEdge)
-              << " with bloom, " << brightness(bloomOff, skyTopEdge) << " without\n";
-    std::cout << "[ measured ] white (all channels >= 250): " << palePixels(bloomOn, 250).share() * 100
-              << " % with bloom, " << palePixels(bloomOff, 250).share() * 100 << " % without\n";
 
     // The view holds both kinds: lamp-lit stone, and the black sky.
     ASSERT_GT(bright.share(), 0.01);

@@ -2,8 +2,6 @@
 // its collision shapes as green lines over the level; F12 again stops it.
 #include "EffectsTest.h"
 
-#include <iostream>
-
 namespace {
 
 // Pixels that are green in `after` and changed since `before`.
@@ -28,8 +26,6 @@ TEST_F(EffectsTest, F12DrawsAndRemovesThePhysicsWireframe)
     const PixelMask changed = outside(changedPixels(start, debug, 12), liftArea);
     // The lines are green; so is some lamp light on the far wall, which stays.
     const PixelMask green = outside(newlyGreen(start, debug), liftArea);
-    std::cout << "[ measured ] F12: " << changed.share() * 100 << " % of the picture changed; " << green.count()
-              << " pixels turned green, " << thinShare(green, 4) * 100 << " % of them on thin strokes\n";
     // Lines over the blocks, the floor and the walls: a visible change (two
     // pictures without a key differ in at most 0.2 % of the pixels), but no
     // whole areas.

@@ -4,8 +4,6 @@
 // shadow shift; the opposite key moves the lamp back.
 #include "EffectsTest.h"
 
-#include <iostream>
-
 namespace {
 
 struct LightKeys {
@@ -36,8 +34,6 @@ TEST_F(EffectsTest, LightKeysMoveTheFirstLightAndItsShadows)
 
         const double movedShare = outside(changedPixels(start, moved, 6), liftArea).share();
         const double backShare = outside(changedPixels(start, back, 6), liftArea).share();
-        std::cout << "[ measured ] " << keys.away << ": " << movedShare * 100 << " % of the picture changed; "
-                  << keys.back << " back: " << backShare * 100 << " % still differs\n";
         // Two pictures without a key differ in at most 0.2 % (outside the lift).
         EXPECT_GT(movedShare, 0.05) << keys.away << " did not change the lighting";
         EXPECT_LT(backShare, movedShare / 3.0) << keys.back << " did not move the light back";

@@ -2,8 +2,6 @@
 // the level once however long it is held, and the start view comes back.
 #include "EffectsTest.h"
 
-#include <iostream>
-
 TEST_F(EffectsTest, RResetsTheLevelToTheStartView)
 {
     startPlaying();
@@ -13,7 +11,6 @@ TEST_F(EffectsTest, RResetsTheLevelToTheStartView)
     holdFrames({"w"}, 25);
     const Image walked = view("walked");
     const double walkedShare = outside(changedPixels(start, walked, 6), liftArea).share();
-    std::cout << "[ measured ] after walking " << walkedShare * 100 << " % of the picture changed\n";
     ASSERT_GT(walkedShare, 0.3) << "the player did not walk";
 
     const std::size_t mark = outputMark();
@@ -24,8 +21,6 @@ TEST_F(EffectsTest, RResetsTheLevelToTheStartView)
     const Image reset = view("after-reset");
     EXPECT_EQ(countInOutput("RELOAD", mark), 1u) << "R held for many frames reset the level more than once";
 
-    const double resetShare = outside(changedPixels(start, reset, 6), liftArea).share();
-    std::cout << "[ measured ] after R " << resetShare * 100 << " % of the picture differs from the start\n";
     // Tolerant: the blocks and the player come to rest again after the reset.
     EXPECT_TRUE(imagesMatch(without(reset, liftArea), without(start, liftArea), 10, 0.02));
 

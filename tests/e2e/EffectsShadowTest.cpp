@@ -3,8 +3,6 @@
 // the start view its shadow lies on the floor to the right of the block.
 #include "EffectsTest.h"
 
-#include <iostream>
-
 namespace {
 
 // In the 320 x 180 start view the block's front face ends at x 181 and
@@ -16,12 +14,6 @@ constexpr Rect contactStrip{182, 148, 6, 10};
 // The floor just in front of the shadow, which no lamp's shadow reaches: its
 // brightness does not depend on F10.
 constexpr Rect floorInFront{190, 164, 60, 10};
-
-void report(const char* what, const Image& shot)
-{
-    std::cout << "[ measured ] " << what << ": shadow " << brightness(shot, blockShadow) << ", contact "
-              << brightness(shot, contactStrip) << ", floor in front " << brightness(shot, floorInFront) << '\n';
-}
 
 } // namespace
 
@@ -52,8 +44,6 @@ TEST_F(EffectsTest, BlockShadowDarkensTheFloorAndF10TurnsShadowsOff)
 
     tap("F10");
     const Image off = view("shadows-off");
-    report("with shadows", start);
-    report("without shadows", off);
     expectShadow(start, off);
 
     tap("F10");
@@ -66,8 +56,6 @@ TEST_F(EffectsTest, BlockShadowDarkensTheFloorAndF10TurnsShadowsOff)
     const Image plain = view("no-bloom");
     tap("F10");
     const Image plainOff = view("no-bloom-shadows-off");
-    report("without bloom, with shadows", plain);
-    report("without bloom, without shadows", plainOff);
     expectShadow(plain, plainOff);
 
     ASSERT_TRUE(quit());

@@ -15,15 +15,6 @@ constexpr int framesToSeeKey = 3;
 
 int brightest(Rgb c) { return std::max({c.r, c.g, c.b}); }
 
-PixelMask maskOf(const Image& image)
-{
-    PixelMask mask;
-    mask.width = image.width();
-    mask.height = image.height();
-    mask.set.assign(image.pixels().size(), 0);
-    return mask;
-}
-
 } // namespace
 
 void EffectsTest::startPlaying()
@@ -74,12 +65,6 @@ Image EffectsTest::view(const std::string& name)
     return screenshot(name);
 }
 
-double brightness(const Image& image, const Rect& rect)
-{
-    const MeanColor mean = meanColor(image, rect);
-    return (mean.r + mean.g + mean.b) / 3.0;
-}
-
 Image without(const Image& image, Rect rect)
 {
     Image copy = image;
@@ -99,128 +84,57 @@ double PixelMask::share() const
     return set.empty() ? 0.0 : static_cast<double>(count()) / static_cast<double>(set.size());
 }
 
+namespace {
+
+// The pixels of `image` (with the same pixel of `other`) for which `test` holds.
+template <class Test> PixelMask pixelsWhere(const Image& image, Test test, const Image* other = nullptr)
+{
+    if (other && (other->width() != image.width() || other->height() != image.height()))
+        throw std::invalid_argument("pixelsWhere: pictures of different sizes");
+    PixelMask mask{image.width(), image.height(), std::vector<char>(image.pixels().size(), 0)};
+    for (std::size_t i = 0; i < mask.set.size(); ++i)
+        mask.set[i] = test(image.pixels()[i], other ? other->pixels()[i] : Rgb{});
+    return mask;
+}
+
+int largestChannelDifference(Rgb a, Rgb b)
+{
+    return std::max({std::abs(a.r - b.r), std::abs(a.g - b.g), std::abs(a.b - b.b)});
+}
+
+double mean(Rgb c) { return (c.r + c.g + c.b) / 3.0; }
+
+// The pixels inside `rect`, clipped to the picture.
+PixelMask maskOf(const Image& image, const Rect& rect)
+{
+    return inside(pixelsWhere(image, [](Rgb, Rgb) { return true; }), rect);
+}
+
+} // namespace
+
 PixelMask darkPixels(const Image& image, int limit)
 {
-    PixelMask mask = maskOf(image);
-    for (std::size_t i = 0; i < mask.set.size(); ++i)
-        mask.set[i] = brightest(image.pixels()[i]) <= limit;
-    return mask;
+    return pixelsWhere(image, [=](Rgb c, Rgb) { return brightest(c) <= limit; });
 }
 
 PixelMask litPixels(const Image& image, int limit)
 {
-    PixelMask mask = maskOf(image);
-    for (std::size_t i = 0; i < mask.set.size(); ++i)
-        mask.set[i] = brightest(image.pixels()[i]) > limit;
-    return mask;
-}
-
-PixelMask changedPixels(const Image& before, const Image& after, int tolerance)
-{
-    if (before.width() != after.width() || before.height() != after.height())
-        throw std::invalid_argument("changedPixels: pictures of different sizes");
-    PixelMask mask = maskOf(before);
-    for (std::size_t i = 0; i < mask.set.size(); ++i) {
-        const Rgb a = before.pixels()[i];
-        const Rgb b = after.pixels()[i];
-        const int difference = std::max({std::abs(a.r - b.r), std::abs(a.g - b.g), std::abs(a.b - b.b)});
-        mask.set[i] = difference > tolerance;
-    }
-    return mask;
-}
-
-PixelMask greenPixels(const Image& image, int margin)
-{
-    PixelMask mask = maskOf(image);
-    for (std::size_t i = 0; i < mask.set.size(); ++i) {
-        const Rgb c = image.pixels()[i];
-        mask.set[i] = c.g > c.r + margin && c.g > c.b + margin;
-    }
-    return mask;
-}
-
-double thinShare(const PixelMask& mask, int reach)
-{
-    auto unset = [&](int x, int y) {
-        return x >= 0 && y >= 0 && x < mask.width && y < mask.height && !mask.at(x, y);
-    };
-    auto clearWithin = [&](int x, int y, int dx, int dy) {
-        for (int step = 1; step <= reach; ++step)
-            if (unset(x + dx * step, y + dy * step))
-                return true;
-        return false;
-    };
-    std::size_t set = 0;
-    std::size_t thin = 0;
-    for (int y = 0; y < mask.height; ++y)
-        for (int x = 0; x < mask.width; ++x) {
-            if (!mask.at(x, y))
-                continue;
-            ++set;
-            if ((clearWithin(x, y, -1, 0) && clearWithin(x, y, 1, 0)) ||
-                (clearWithin(x, y, 0, -1) && clearWithin(x, y, 0, 1)))
-                ++thin;
-        }
-    return set == 0 ? 0.0 : static_cast<double>(thin) / static_cast<double>(set);
-}
-
-double detail(const Image& image, const Rect& rect)
-{
-    double sum = 0.0;
-    int count = 0;
-    for (int y = rect.y; y < rect.y + rect.height; ++y)
-        for (int x = rect.x; x + 1 < rect.x + rect.width; ++x) {
-            const Rgb a = image.at(x, y);
-            const Rgb b = image.at(x + 1, y);
-            sum += std::abs((a.r + a.g + a.b) - (b.r + b.g + b.b)) / 3.0;
-            ++count;
-        }
-    return count == 0 ? 0.0 : sum / count;
-}
-
-PixelMask awayFrom(const PixelMask& mask, const PixelMask& other, int reach)
-{
-    PixelMask result = mask;
-    for (int y = 0; y < mask.height; ++y)
-        for (int x = 0; x < mask.width; ++x) {
-            if (!mask.at(x, y))
-                continue;
-            for (int dy = -reach; dy <= reach && result.at(x, y); ++dy)
-                for (int dx = -reach; dx <= reach; ++dx) {
-                    const int ox = x + dx;
-                    const int oy = y + dy;
-                    if (ox >= 0 && oy >= 0 && ox < other.width && oy < other.height && other.at(ox, oy)) {
-                        result.set[static_cast<std::size_t>(y) * result.width + x] = 0;
-                        break;
-                    }
-                }
-        }
-    return result;
-}
-
-double meanDifference(const Image& a, const Image& b, const PixelMask& where)
-{
-    double sum = 0.0;
-    std::size_t count = 0;
-    for (std::size_t i = 0; i < where.set.size(); ++i) {
-        if (!where.set[i])
-            continue;
-        const Rgb p = a.pixels()[i];
-        const Rgb q = b.pixels()[i];
-        sum += std::max({std::abs(p.r - q.r), std::abs(p.g - q.g), std::abs(p.b - q.b)});
-        ++count;
-    }
-    return count == 0 ? 0.0 : sum / static_cast<double>(count);
+    return pixelsWhere(image, [=](Rgb c, Rgb) { return brightest(c) > limit; });
 }
 
 PixelMask palePixels(const Image& image, int limit)
 {
-    PixelMask mask = maskOf(image);
-    for (std::size_t i = 0; i < mask.set.size(); ++i) {
-        const Rgb c = image.pixels()[i];
-        mask.set[i] = std::min({c.r, c.g, c.b}) >= limit;
-    }
-    return mask;
+    return pixelsWhere(image, [=](Rgb c, Rgb) { return std::min({c.r, c.g, c.b}) >= limit; });
+}
+
+PixelMask greenPixels(const Image& image, int margin)
+{
+    return pixelsWhere(image, [=](Rgb c, Rgb) { return c.g > c.r + margin && c.g > c.b + margin; });
+}
+
+PixelMask changedPixels(const Image& before, const Image& after, int tolerance)
+{
+    return pixelsWhere(before, [=](Rgb a, Rgb b) { return largestChannelDifference(a, b) > tolerance; }, &after);
 }
 
 PixelMask outside(PixelMask mask, const Rect& rect)
@@ -241,18 +155,64 @@ PixelMask inside(const PixelMask& mask, const Rect& rect)
     return result;
 }
 
+PixelMask awayFrom(const PixelMask& mask, const PixelMask& other, int reach)
+{
+    PixelMask result = mask;
+    for (int y = 0; y < mask.height; ++y)
+        for (int x = 0; x < mask.width; ++x)
+            for (int dy = -reach; dy <= reach && result.at(x, y); ++dy)
+                for (int dx = -reach; dx <= reach; ++dx) {
+                    const int ox = x + dx, oy = y + dy;
+                    if (ox >= 0 && oy >= 0 && ox < other.width && oy < other.height && other.at(ox, oy))
+                        result.set[static_cast<std::size_t>(y) * result.width + x] = 0;
+                }
+    return result;
+}
+
+double thinShare(const PixelMask& mask, int reach)
+{
+    auto clearWithin = [&](int x, int y, int dx, int dy) {
+        for (int step = 1; step <= reach; ++step) {
+            const int cx = x + dx * step, cy = y + dy * step;
+            if (cx >= 0 && cy >= 0 && cx < mask.width && cy < mask.height && !mask.at(cx, cy))
+                return true;
+        }
+        return false;
+    };
+    std::size_t set = 0, thin = 0;
+    for (int y = 0; y < mask.height; ++y)
+        for (int x = 0; x < mask.width; ++x) {
+            if (!mask.at(x, y))
+                continue;
+            ++set;
+            if ((clearWithin(x, y, -1, 0) && clearWithin(x, y, 1, 0)) ||
+                (clearWithin(x, y, 0, -1) && clearWithin(x, y, 0, 1)))
+                ++thin;
+        }
+    return set == 0 ? 0.0 : static_cast<double>(thin) / static_cast<double>(set);
+}
+
+double brightness(const Image& image, const Rect& rect)
+{
+    return brightness(image, maskOf(image, rect));
+}
+
 double brightness(const Image& image, const PixelMask& where)
 {
     double sum = 0.0;
     std::size_t count = 0;
-    for (std::size_t i = 0; i < where.set.size(); ++i) {
-        if (!where.set[i])
-            continue;
-        const Rgb c = image.pixels()[i];
-        sum += (c.r + c.g + c.b) / 3.0;
-        ++count;
-    }
+    for (std::size_t i = 0; i < where.set.size(); ++i)
+        if (where.set[i]) {
+            sum += mean(image.pixels()[i]);
+            ++count;
+        }
     return count == 0 ? 0.0 : sum / static_cast<double>(count);
+}
+
+double detail(const Image& image, const Rect& rect)
+{
+    // Each pixel with its right-hand neighbour, both inside the rectangle.
+    return detail(image, maskOf(image, {rect.x, rect.y, rect.width - 1, rect.height}));
 }
 
 double detail(const Image& image, const PixelMask& where)
@@ -260,12 +220,21 @@ double detail(const Image& image, const PixelMask& where)
     double sum = 0.0;
     std::size_t count = 0;
     for (int y = 0; y < image.height(); ++y)
-        for (int x = 0; x + 1 < image.width(); ++x) {
-            if (!where.at(x, y))
-                continue;
-            const Rgb a = image.at(x, y);
-            const Rgb b = image.at(x + 1, y);
-            sum += std::abs((a.r + a.g + a.b) - (b.r + b.g + b.b)) / 3.0;
+        for (int x = 0; x + 1 < image.width(); ++x)
+            if (where.at(x, y)) {
+                sum += std::abs(mean(image.at(x, y)) - mean(image.at(x + 1, y)));
+                ++count;
+            }
+    return count == 0 ? 0.0 : sum / static_cast<double>(count);
+}
+
+double meanDifference(const Image& a, const Image& b, const PixelMask& where)
+{
+    double sum = 0.0;
+    std::size_t count = 0;
+    for (std::size_t i = 0; i < where.set.size(); ++i)
+        if (where.set[i]) {
+            sum += largestChannelDifference(a.pixels()[i], b.pixels()[i]);
             ++count;
         }
     return count == 0 ? 0.0 : sum / static_cast<double>(count);

@@ -3,7 +3,6 @@
 // the camera keys, which select among the level's cameras with no visible effect.
 #include "EffectsTest.h"
 
-#include <iostream>
 #include <regex>
 
 namespace {
@@ -53,7 +52,6 @@ TEST_F(EffectsTest, F4AndF5CycleTheFiltersInTheTitleAndPageKeysChangeNothing)
     // distant, minified stone turns to speckle.
     const Image nearest = view("mmq-off");
     const double changed = outside(changedPixels(start, nearest, 6), liftArea).share();
-    std::cout << "[ measured ] mipmaps off: " << changed * 100 << " % of the picture changed\n";
     EXPECT_GT(changed, 0.05) << "switching mipmaps off did not change the textures";
     tap("F5");
     EXPECT_EQ(filters().mmq, "GL_NEAREST_MIPMAP_NEAREST");

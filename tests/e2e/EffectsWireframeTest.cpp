@@ -4,8 +4,6 @@
 // level carries a normal map.
 #include "EffectsTest.h"
 
-#include <iostream>
-
 namespace {
 
 // The brick wall on the right, lit at a grazing angle: its normal map shapes
@@ -13,8 +11,6 @@ namespace {
 constexpr Rect rightWall{250, 0, 70, 50};
 // Pixels brighter than this in a wireframe picture belong to lines.
 constexpr int lineLevel = 60;
-
-std::ostream& operator<<(std::ostream& out, const PixelMask& mask) { return out << mask.share() * 100 << " %"; }
 
 } // namespace
 
@@ -26,8 +22,6 @@ TEST_F(EffectsTest, F6AndF3SwitchNormalMappingAndWireframe)
     tap("F6");
     const Image flat = view("normal-mapping-off");
     const PixelMask shadingChanged = outside(changedPixels(start, flat, 6), liftArea);
-    std::cout << "[ measured ] F6 changes " << shadingChanged << " of the picture; detail of the right wall "
-              << detail(start, rightWall) << " with normal mapping, " << detail(flat, rightWall) << " without\n";
     // Two pictures without a key differ in at most 0.2 % (outside the lift).
     EXPECT_GT(shadingChanged.share(), 0.05) << "F6 hardly changes the shading";
     // The normal map draws the relief of the bricks: more contrast between neighbours.
@@ -40,9 +34,6 @@ TEST_F(EffectsTest, F6AndF3SwitchNormalMappingAndWireframe)
     const Image wire = view("wireframe");
     const PixelMask lines = litPixels(wire, lineLevel);
     const PixelMask black = darkPixels(wire, 20);
-    std::cout << "[ measured ] wireframe: " << black << " black, " << lines << " line pixels, "
-              << thinShare(lines, 2) * 100 << " % of them on thin strokes; filled: " << darkPixels(start, 20)
-              << " black, " << thinShare(litPixels(start, lineLevel), 2) * 100 << " % on thin strokes\n";
     // Filled, only the sky is black (about 15 %); as lines, most of the screen.
     EXPECT_GT(black.share(), 0.6);
     EXPECT_LT(darkPixels(start, 20).share(), 0.3);

@@ -13,45 +13,17 @@ namespace {
 
 // Data/LevelFinal.dae's mesh nodes in file order, each body's name line
 // followed by the line of its list where it has one.
+// clang-format off
 const std::vector<std::string> bodyLines = {
-    "cliff_north",
-    "cliff_south",
-    "cliff_west",
-    "cliff_east",
-    "Floor_quarry",
-    "ADDED TO FLOOR: Floor_quarry",
-    "ledge_rock",
-    "Floor_ledge",
-    "ADDED TO FLOOR: Floor_ledge",
-    "terrace_rock",
-    "Floor_terrace",
-    "ADDED TO FLOOR: Floor_terrace",
-    "pit_loose",
-    "rock_pillar1",
-    "rock_pillar2",
-    "scaffold_frame",
-    "Floor_scaffold",
-    "ADDED TO FLOOR: Floor_scaffold",
-    "Floor_crate1",
-    "ADDED TO FLOOR: Floor_crate1",
-    "Floor_crate2",
-    "ADDED TO FLOOR: Floor_crate2",
-    "dynamicBlock1",
-    "ADDED TO dynamic: dynamicBlock1",
-    "dynamicBlock2",
-    "ADDED TO dynamic: dynamicBlock2",
-    "dynamicBlock3",
-    "ADDED TO dynamic: dynamicBlock3",
-    "dynamicBlock4",
-    "ADDED TO dynamic: dynamicBlock4",
-    "beacon_win",
-    "Floor_lift_Anim",
-    "ADDED TO FLOOR: Floor_lift_Anim",
-    "lift_frame",
-    "crane_mast",
-    "crane_arm_Anim",
-    "player",
-};
+    "cliff_north", "cliff_south", "cliff_west", "cliff_east", "Floor_quarry", "ADDED TO FLOOR: Floor_quarry",
+    "ledge_rock", "Floor_ledge", "ADDED TO FLOOR: Floor_ledge", "terrace_rock", "Floor_terrace",
+    "ADDED TO FLOOR: Floor_terrace", "pit_loose", "rock_pillar1", "rock_pillar2", "scaffold_frame", "Floor_scaffold",
+    "ADDED TO FLOOR: Floor_scaffold", "Floor_crate1", "ADDED TO FLOOR: Floor_crate1", "Floor_crate2",
+    "ADDED TO FLOOR: Floor_crate2", "dynamicBlock1", "ADDED TO dynamic: dynamicBlock1", "dynamicBlock2",
+    "ADDED TO dynamic: dynamicBlock2", "dynamicBlock3", "ADDED TO dynamic: dynamicBlock3", "dynamicBlock4",
+    "ADDED TO dynamic: dynamicBlock4", "beacon_win", "Floor_lift_Anim", "ADDED TO FLOOR: Floor_lift_Anim",
+    "lift_frame", "crane_mast", "crane_arm_Anim", "player"};
+// clang-format on
 
 std::vector<std::string> linesBeforeTheFirstFrame(const std::string& output)
 {

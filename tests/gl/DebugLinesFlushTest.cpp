@@ -118,31 +118,27 @@ TEST_F(DebugLinesGl, LinesLiveOnlyForOneFlush)
     EXPECT_EQ(glGetError(), static_cast<GLenum>(GL_NO_ERROR));
 }
 
-TEST_F(DebugLinesGl, TwoColourLineIsDrawnInItsFromColour)
+// A two-colour line is drawn in its from colour. Without a depth test the
+// line drawn last wins: that is the first recorded.
+TEST_F(DebugLinesGl, TwoColourLineTakesItsFromColourAndTheFirstRecordedIsDrawnLast)
 {
     RenderTarget target(32, 32);
     target.bind();
     btIDebugDraw& asBullet = *drawer;
     asBullet.drawLine(btVector3(-0.9f, row16, 0), btVector3(0.9f, row16, 0), btVector3(1, 0, 0), btVector3(0, 0, 1));
     flushDebugLines(*drawer, glm::mat4(1.0f));
-    const Image image = Image::ofTexture(target.color);
+    Image image = Image::ofTexture(target.color);
     for (int x : {3, 8, 16, 23, 28})
         EXPECT_EQ(image.at(x, 16), (std::array<int, 4>{255, 0, 0, 255})) << "x " << x;
     EXPECT_EQ(image.at(16, 20), (std::array<int, 4>{0, 0, 0, 255}));
-}
 
-// Without a depth test the line drawn last wins: that is the first recorded.
-TEST_F(DebugLinesGl, FirstRecordedLineIsDrawnLast)
-{
-    RenderTarget target(32, 32);
     target.bind();
     glDisable(GL_DEPTH_TEST);
-    drawer->drawLine(btVector3(-0.9f, row16, 0), btVector3(0.9f, row16, 0), btVector3(0, 1, 0));
-    drawer->drawLine(btVector3(-0.9f, row16, 0), btVector3(0.9f, row16, 0), btVector3(1, 0, 0));
-    drawer->drawLine(btVector3(-0.9f, row16, 0), btVector3(0.9f, row16, 0), btVector3(0, 0, 1));
+    for (const btVector3& colour : {btVector3(0, 1, 0), btVector3(1, 0, 0), btVector3(0, 0, 1)})
+        drawer->drawLine(btVector3(-0.9f, row16, 0), btVector3(0.9f, row16, 0), colour);
     flushDebugLines(*drawer, glm::mat4(1.0f));
     glEnable(GL_DEPTH_TEST);
-    const Image image = Image::ofTexture(target.color);
+    image = Image::ofTexture(target.color);
     EXPECT_EQ(image.at(16, 16), (std::array<int, 4>{0, 255, 0, 255}));
 }
 

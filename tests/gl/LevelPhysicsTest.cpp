@@ -379,7 +379,8 @@ WalkRecord walkAlong(ShippedLevel& level, const Walk& walk)
 }
 
 // Over Floor_quarry's two parts along and across the diagonals of their
-// triangles, and over Floor_ledge.
+// triangles, across the line x = -1 where the rectangles of the L-shaped floor
+// meet and round its inner corner, and over Floor_ledge.
 TEST_F(LevelPhysics, WalkingOverTheFloorsTrianglesNeverHops)
 {
     const Walk walks[] = {
@@ -388,27 +389,10 @@ TEST_F(LevelPhysics, WalkingOverTheFloorsTrianglesNeverHops)
         {"south along x = -8.5", {-8.5f, 1.0f}, south, 11.5f, floorTop},
         {"north-east over the west part", {-9, -10.5f}, pi / 4.0f, 9.9f, floorTop},
         {"north-east over the east part", {5.5f, -11.3f}, pi / 4.0f, 7.0f, floorTop},
+        {"east across the inner line", {-6, -2}, east, 10.0f, floorTop},
+        {"west across the inner line", {4.5f, -6.5f}, west, 10.0f, floorTop},
+        {"north-east round the inner corner", {-4.5f, -8.3f}, pi / 4.0f, 7.0f, floorTop},
         {"east on the ledge", {-11.3f, 10}, east, 9.7f, upperTop},
-    };
-    for (const Walk& walk : walks) {
-        SCOPED_TRACE(walk.name);
-        const WalkRecord r = walkAlong(*level, walk);
-        EXPECT_TRUE(r.hops.empty()) << r.hops.size() << " frames; vertical speed up to " << r.worstVy << " at "
-                                    << str(r.worstAt);
-        EXPECT_EQ(r.airborne, 0) << "frames without ground";
-        EXPECT_GT(r.lowest, -sinkTolerance);
-        EXPECT_LT(r.highest, sinkTolerance);
-    }
-}
-
-// Floor_quarry is L-shaped: walks across the line x = -1, where its
-// rectangles meet, and round its inner corner stay flat as well.
-TEST_F(LevelPhysics, CrossingTheQuarryFloorsInnerLineNeverHops)
-{
-    const Walk walks[] = {
-        {"east along z = -2", {-6, -2}, east, 10.0f, floorTop},
-        {"west along z = -6.5", {4.5f, -6.5f}, west, 10.0f, floorTop},
-        {"north-east", {-4.5f, -8.3f}, pi / 4.0f, 7.0f, floorTop},
     };
     for (const Walk& walk : walks) {
         SCOPED_TRACE(walk.name);

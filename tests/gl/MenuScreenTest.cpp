@@ -50,7 +50,8 @@ protected:
         program = std::make_unique<Shader>(shaderDir + "menu.vert", shaderDir + "menu.frag");
         for (int i = 0; i < 6; ++i)
             pictures[i] = std::make_unique<Texture>(
-                files.save("picture" + std::to_string(i) + ".png", solidBitmap(4, 4, 32, pictureColours[i]), FIF_PNG));
+                saveBitmap(files, "picture" + std::to_string(i) + ".png", solidBitmap(4, 4, 32, pictureColours[i]),
+                           FIF_PNG));
         menu = std::make_unique<MenuScreen>(pictures[0].get(), pictures[1].get(), pictures[2].get(), pictures[3].get(),
                                             pictures[4].get(), pictures[5].get(), program.get(), window);
         input::setBackend(&keys);
@@ -95,7 +96,7 @@ protected:
             }
     }
 
-    TempImageDir files;
+    TempDir files{"menu-test"};
     FakeKeys keys;
     std::unique_ptr<Shader> program;
     std::unique_ptr<Texture> pictures[6];
@@ -105,17 +106,9 @@ protected:
 
 } // namespace
 
-TEST_F(MenuScreenTest, StartsOnTheWelcomePictureInTheWideVariant)
+TEST_F(MenuScreenTest, EachDrawShowsItsPictureOverTheWholeScreen)
 {
-    EXPECT_TRUE(menu->showing);
-    EXPECT_TRUE(menu->welcome);
-    EXPECT_FALSE(menu->win);
-    EXPECT_FALSE(menu->gameOver);
     EXPECT_FALSE(menu->fourByThree);
-}
-
-TEST_F(MenuScreenTest, QuadBuffersHoldSixVerticesOfTwoFloats)
-{
     for (GLuint buffer : {menu->quad.positionBuffer.id(), menu->quad.texCoordBuffer.id()}) {
         GLint size = 0;
         glBindBuffer(GL_ARRAY_BUFFER, buffer);
@@ -138,10 +131,7 @@ TEST_F(MenuScreenTest, QuadBuffersHoldSixVerticesOfTwoFloats)
                                                              : menu->quad.texCoordBuffer.id());
     }
     glBindVertexArray(0);
-}
 
-TEST_F(MenuScreenTest, EachDrawShowsItsPictureOverTheWholeScreen)
-{
     struct Row {
         void (MenuScreen::*draw)();
         bool fourByThree;
@@ -170,11 +160,9 @@ TEST_F(MenuScreenTest, EachDrawShowsItsPictureOverTheWholeScreen)
         EXPECT_EQ(vertexArray, 0);
         EXPECT_EQ(glGetError(), GLenum(GL_NO_ERROR));
     }
-}
 
-TEST_F(MenuScreenTest, LooksUpTexOnEveryDraw)
-{
     // Someone else pointed the sampler at another unit; the draw sets it back to 0.
+    menu->fourByThree = false;
     glUseProgram(program->program);
     glUniform1i(glGetUniformLocation(program->program, "tex"), 4);
     glUseProgram(0);
@@ -218,11 +206,11 @@ TEST_F(MenuScreenTest, CheckMenuKeysReadsEnterAndRThroughInput)
 TEST_F(MenuScreenTest, TextRendererLoadsTheAtlasFromTheWorkingDirectory)
 {
     const Rgba atlasColour{10, 220, 120, 255};
-    files.save("Textures/menu/fontArialMirrored.png", solidBitmap(16, 16, 32, atlasColour), FIF_PNG);
+    saveBitmap(files, "Textures/menu/fontArialMirrored.png", solidBitmap(16, 16, 32, atlasColour), FIF_PNG);
     Shader textProgram(shaderDir + "TextVertexShader.vert", shaderDir + "TextVertexShader.frag");
 
     const std::filesystem::path previous = std::filesystem::current_path();
-    std::filesystem::current_path(files.root());
+    std::filesystem::current_path(files.path());
     TextRenderer text(&textProgram);
     std::filesystem::current_path(previous);
 

@@ -213,7 +213,8 @@ public:
     // Any mesh; `textures` overrides the material buffer, colour texture and
     // normal map where given (non-zero).
     ImportObject* addMesh(const std::string& name, MeshArrays mesh, const glm::mat4& matrix, int mass,
-                          std::array<GLuint, 3> textures = {0, 0, 0}, Shader* program = nullptr)
+                          std::array<GLuint, 3> textures = {0, 0, 0}, Shader* program = nullptr,
+                          ImportObject* parent = nullptr)
     {
         auto [arrays, triangles] = keep(std::move(mesh));
         MeshData data = meshData(*arrays, name);
@@ -223,7 +224,7 @@ public:
             data.colorTexture = textures[1];
         if (textures[2])
             data.normalMap = textures[2];
-        auto* object = new ImportObject(matrix, program ? program : &phong, &depth, nullptr, triangles, physics.get(),
+        auto* object = new ImportObject(matrix, program ? program : &phong, &depth, parent, triangles, physics.get(),
                                         mass, arrays->corners(), std::move(data));
         objects.push_back(object);
         return object;

@@ -1,62 +1,23 @@
-#include "RenderTarget.h"
-
-#include "physics/BulletDemo.h"
 #include "render/ShadowMap.h"
-#include "scene/ImportObject.h"
 #include "scene/Level.h"
 #include "scene/Light.h"
-#include "scene/Material.h"
-#include "support/GlContext.h"
 
-#include <FreeImage.h>
-#include <glm/gtc/matrix_transform.hpp>
+#include "RenderTarget.h"
+#include "SceneWorld.h"
+
 #include <glm/gtc/type_ptr.hpp>
 
 #include <algorithm>
 #include <cmath>
-#include <deque>
-#include <optional>
 
 namespace {
 
-// Vertex arrays of quads; MeshData only points at them, so they live in the
-// fixture as long as the objects.
-struct QuadMesh {
-    std::vector<float> positions, normals, uvs, tangents;
-    std::vector<uint32_t> indices;
-    std::vector<glm::vec3> corners;
-
-    // Corners c − u − v, c + u − v, c + u + v, c − u + v: the front faces u × v.
-    void addQuad(const glm::vec3& c, const glm::vec3& u, const glm::vec3& v)
-    {
-        const glm::vec3 n = glm::normalize(glm::cross(u, v));
-        const glm::vec3 t = glm::normalize(u);
-        const uint32_t first = static_cast<uint32_t>(positions.size() / 3);
-        const glm::vec3 quad[4] = {c - u - v, c + u - v, c + u + v, c - u + v};
-        const float quadUvs[8] = {0, 0, 1, 0, 1, 1, 0, 1};
-        for (int i = 0; i < 4; ++i) {
-            positions.insert(positions.end(), {quad[i].x, quad[i].y, quad[i].z});
-            normals.insert(normals.end(), {n.x, n.y, n.z});
-            uvs.insert(uvs.end(), {quadUvs[2 * i], quadUvs[2 * i + 1]});
-            tangents.insert(tangents.end(), {t.x, t.y, t.z, 1.0f});
-        }
-        for (uint32_t i : {0u, 1u, 2u, 0u, 2u, 3u}) {
-            indices.push_back(first + i);
-            corners.push_back(quad[i]);
-        }
-    }
-
-    // A box with its faces turned outwards.
-    void addBox(const glm::vec3& c, const glm::vec3& h)
-    {
-        addQuad(c + glm::vec3(h.x, 0, 0), {0, h.y, 0}, {0, 0, h.z});
-        addQuad(c - glm::vec3(h.x, 0, 0), {0, 0, h.z}, {0, h.y, 0});
-        addQuad(c + glm::vec3(0, h.y, 0), {0, 0, h.z}, {h.x, 0, 0});
-        addQuad(c - glm::vec3(0, h.y, 0), {h.x, 0, 0}, {0, 0, h.z});
-        addQuad(c + glm::vec3(0, 0, h.z), {h.x, 0, 0}, {0, h.y, 0});
-        addQuad(c - glm::vec3(0, 0, h.z), {0, h.y, 0}, {h.x, 0, 0});
-    }
-};
+// A quad with corners c − u − v, c + u − v, c + u + v, c − u + v whose front
+// faces u × v.
+void addQuad(MeshArrays& mesh, const glm::vec3& c, const glm::vec3& u, const glm::vec3& v)
+{
+    mesh.addFace(c, glm::normalize(glm::cross(u, v)), u, v);
+}
 
 struct Box {
     glm::vec3 low, high;
@@ -90,11 +51,7 @@ protected:
     void SetUp() override
     {
         GlTest::SetUp();
-        physics.initPhysics();
-        const std::string dir = std::string(QUARRYSTACK_SOURCE_DIR) + "/Shader/";
-        phong = std::make_unique<Shader>(dir + "PhongCombined.vert", dir + "PhongCombined.frag");
-        depth = std::make_unique<Shader>(dir + "shadowMapOmniFirstPass.vert", dir + "shadowMapOmniFirstPass.geom",
-                                         dir + "shadowMapOmniFirstPass.frag");
+        world = std::make_unique<SceneWorld>(window);
         debug = gameProgram("shadowMapDebugCubeShader");
         grey = std::make_unique<Material>(glm::vec4(0.6f, 0.6f, 0.6f, 1.0f), glm::vec4(0.0f), glm::vec4(0.0f),
                                           glm::vec4(0.0f, 0.0f, 0.0f, 1.0f), 1.0f, 0);
@@ -107,46 +64,33 @@ protected:
     void TearDown() override
     {
         level.reset();
-        physics.exitPhysics();
+        world.reset();
     }
 
-    void addObject(QuadMesh geometry, const std::string& name)
+    void addObject(MeshArrays mesh, const std::string& name, const glm::vec3& at = glm::vec3(0.0f))
     {
-        meshes.push_back(std::move(geometry));
-        QuadMesh& m = meshes.back();
-        physicsMeshes.push_back(std::make_unique<btTriangleMesh>());
-        for (size_t i = 0; i < m.corners.size(); i += 3)
-            physicsMeshes.back()->addTriangle({m.corners[i].x, m.corners[i].y, m.corners[i].z},
-                                              {m.corners[i + 1].x, m.corners[i + 1].y, m.corners[i + 1].z},
-                                              {m.corners[i + 2].x, m.corners[i + 2].y, m.corners[i + 2].z});
-        MeshData data;
-        data.materialBuffer = grey->getUniformBuffer();
-        data.positions = m.positions.data();
-        data.normals = m.normals.data();
-        data.uvs = m.uvs.data();
-        data.tangents = m.tangents.data();
-        data.indices = m.indices.data();
-        data.vertexCount = static_cast<uint32_t>(m.positions.size() / 3);
-        data.faceCount = static_cast<uint32_t>(m.indices.size() / 3);
-        data.name = name;
-        objects.push_back(new ImportObject(glm::mat4(1.0f), phong.get(), depth.get(), nullptr,
-                                           physicsMeshes.back().get(), &physics, 0, m.corners, data));
+        world->addMesh(name, std::move(mesh), glm::translate(glm::mat4(1.0f), at), 0,
+                       {grey->getUniformBuffer(), 0, 0});
     }
 
-    // The level takes the objects made so far (and owns them), and the light.
-    void makeLevel(Light& light)
+    // A level of the objects made so far (which it then owns) and `lights`.
+    void makeLevel(const std::vector<Light*>& lights)
     {
-        level = std::make_unique<Level>(glm::mat4(1.0f), phong.get(), objects, std::vector<Light*>{},
+        level = std::make_unique<Level>(glm::mat4(1.0f), &world->phong, world->objects, std::vector<Light*>{},
                                         std::vector<Material*>{}, nullptr);
-        level->addLight(&light);
+        world->objects.clear();
+        for (Light* light : lights)
+            level->addLight(light);
     }
+
+    std::unique_ptr<ShadowMap> shadowMap() { return std::make_unique<ShadowMap>(debug.get(), &world->depth, level.get()); }
 
     // One lit frame the way the game draws it, into `target`.
     Image litFrame(const RenderTarget& target, const glm::mat4& view, const glm::mat4& projection, int shadows)
     {
         target.bind();
         glEnable(GL_CULL_FACE);
-        const GLuint program = phong->program;
+        const GLuint program = world->phong.program;
         glUseProgram(program);
         glUniform1i(glGetUniformLocation(program, "normalMapping"), 1);
         glUniform1i(glGetUniformLocation(program, "shadowMapping"), shadows);
@@ -158,12 +102,9 @@ protected:
         return Image::ofTexture(target.color);
     }
 
-    BulletDemo physics;
-    std::unique_ptr<Shader> phong, depth, debug;
+    std::unique_ptr<SceneWorld> world;
+    std::unique_ptr<Shader> debug;
     std::unique_ptr<Material> grey;
-    std::deque<QuadMesh> meshes;
-    std::vector<std::unique_ptr<btTriangleMesh>> physicsMeshes;
-    std::vector<ImportObject*> objects;
     std::unique_ptr<Level> level;
 };
 
@@ -179,22 +120,6 @@ std::vector<float> readFace(GLuint cubeMap, int face)
 
 constexpr float farDistance = 100.0f;
 
-void writeImage(const Image& image, const std::string& path)
-{
-    FIBITMAP* bitmap = FreeImage_Allocate(image.width, image.height, 24);
-    for (int y = 0; y < image.height; ++y) {
-        BYTE* row = FreeImage_GetScanLine(bitmap, y);
-        for (int x = 0; x < image.width; ++x) {
-            const auto px = image.at(x, y);
-            row[3 * x + FI_RGBA_RED] = static_cast<BYTE>(px[0]);
-            row[3 * x + FI_RGBA_GREEN] = static_cast<BYTE>(px[1]);
-            row[3 * x + FI_RGBA_BLUE] = static_cast<BYTE>(px[2]);
-        }
-    }
-    FreeImage_Save(FIF_PNG, bitmap, path.c_str());
-    FreeImage_Unload(bitmap);
-}
-
 } // namespace
 
 // Six walls facing the light at six distances: each face's centre texel holds
@@ -204,18 +129,18 @@ TEST_F(ShadowScene, EachFaceHoldsTheDistanceToItsWall)
     const glm::vec3 l(1.0f, 2.0f, 3.0f);
     const float distances[6] = {2, 3, 4, 5, 6, 7};
     const glm::vec3 axes[6] = {{1, 0, 0}, {-1, 0, 0}, {0, 1, 0}, {0, -1, 0}, {0, 0, 1}, {0, 0, -1}};
-    QuadMesh walls;
+    MeshArrays walls;
     for (int face = 0; face < 6; ++face) {
         const glm::vec3 a = axes[face];
         const glm::vec3 side = std::abs(a.y) > 0.5f ? glm::vec3(1, 0, 0) : glm::vec3(0, 1, 0);
         const glm::vec3 other = glm::cross(a, side);
         // u × v = −a: the wall faces the light.
-        walls.addQuad(l + a * distances[face], other * 20.0f, side * 20.0f);
+        addQuad(walls, l + a * distances[face], other * 20.0f, side * 20.0f);
     }
     addObject(walls, "walls");
     Light light(l, glm::vec3(1.0f), 1.0f);
-    makeLevel(light);
-    ShadowMap shadowMap(debug.get(), depth.get(), level.get());
+    makeLevel({&light});
+    ShadowMap shadowMap(debug.get(), &world->depth, level.get());
     shadowMap.render(light);
 
     EXPECT_EQ(light.depthMap, static_cast<GLint>(shadowMap.cubeMap.id()));
@@ -248,13 +173,13 @@ TEST_F(ShadowScene, EachFaceHoldsTheDistanceToItsWall)
 TEST_F(ShadowScene, FaceImageMatchesCubeLookupDirections)
 {
     const glm::vec3 l(1.0f, 2.0f, 3.0f);
-    QuadMesh quad;
+    MeshArrays quad;
     // y from l.y − 1 to l.y + 4, z from l.z − 1 to l.z + 4, facing −X.
-    quad.addQuad(l + glm::vec3(5.0f, 1.5f, 1.5f), {0, 0, 2.5f}, {0, 2.5f, 0});
+    addQuad(quad, l + glm::vec3(5.0f, 1.5f, 1.5f), {0, 0, 2.5f}, {0, 2.5f, 0});
     addObject(quad, "quad");
     Light light(l, glm::vec3(1.0f), 1.0f);
-    makeLevel(light);
-    ShadowMap shadowMap(debug.get(), depth.get(), level.get());
+    makeLevel({&light});
+    ShadowMap shadowMap(debug.get(), &world->depth, level.get());
     shadowMap.render(light);
 
     const std::vector<float> texels = readFace(shadowMap.cubeMap, 0);
@@ -298,12 +223,10 @@ protected:
     {
         ShadowScene::SetUp();
         target = std::make_unique<RenderTarget>(width, height);
-        QuadMesh floor;
-        floor.addQuad({0, 0, 0}, {0, 0, 9}, {9, 0, 0});
+        MeshArrays floor;
+        addQuad(floor, {0, 0, 0}, {0, 0, 9}, {9, 0, 0});
         addObject(floor, "slab");
-        QuadMesh boxMesh;
-        boxMesh.addBox((box.low + box.high) * 0.5f, (box.high - box.low) * 0.5f);
-        addObject(boxMesh, "crate");
+        addObject(boxArrays((box.high - box.low) * 0.5f), "crate", (box.low + box.high) * 0.5f);
     }
 
     glm::ivec2 pixelOf(const glm::vec3& p) const
@@ -368,9 +291,6 @@ protected:
         EXPECT_GT(footLight, 8);
         EXPECT_LE(shadowed.red(fp.x, fp.y) - unlit.red(fp.x, fp.y), footLight / 4)
             << "at the foot " << foot.x << ", " << foot.z;
-
-        if (const char* dir = std::getenv("QUARRYSTACK_SHADOW_DUMP"))
-            writeImage(shadowed, std::string(dir) + "/" + c.name + ".png");
     }
 
     const Box box{{-0.5f, 0.0f, -0.5f}, {0.5f, 1.0f, 0.5f}};
@@ -385,8 +305,8 @@ protected:
 TEST_F(BoxOnFloor, FloorIsCleanAndTheShadowIsAttached)
 {
     Light light(glm::vec3(0.0f), glm::vec3(1.0f), 1.0f);
-    makeLevel(light);
-    ShadowMap shadowMap(debug.get(), depth.get(), level.get());
+    makeLevel({&light});
+    ShadowMap shadowMap(debug.get(), &world->depth, level.get());
     for (const LightCase& c : lightCases) {
         SCOPED_TRACE(c.name);
         light.position = c.light;
@@ -404,13 +324,10 @@ TEST_F(BoxOnFloor, EachLightReadsItsOwnCubeMap)
     std::vector<std::unique_ptr<Light>> lights;
     for (int i = 0; i < 5; ++i)
         lights.push_back(std::make_unique<Light>(glm::vec3(2.0f * i - 4.0f, -2.0f, 0.0f), glm::vec3(1.0f), 0.0f));
-    level = std::make_unique<Level>(glm::mat4(1.0f), phong.get(), objects, std::vector<Light*>{},
-                                    std::vector<Material*>{}, nullptr);
-    for (auto& light : lights)
-        level->addLight(light.get());
+    makeLevel({lights[0].get(), lights[1].get(), lights[2].get(), lights[3].get(), lights[4].get()});
     std::vector<std::unique_ptr<ShadowMap>> shadowMaps;
     for (int i = 0; i < 5; ++i)
-        shadowMaps.push_back(std::make_unique<ShadowMap>(debug.get(), depth.get(), level.get()));
+        shadowMaps.push_back(shadowMap());
 
     const LightCase& c = lightCases[1];
     for (int active = 0; active < 5; ++active) {
@@ -432,9 +349,9 @@ TEST_F(BoxOnFloor, LightsWithoutAShadowUnitCastNoShadow)
 {
     const LightCase& c = lightCases[1];
     Light light(c.light, glm::vec3(1.0f), c.power);
-    makeLevel(light);
-    ShadowMap shadowMap(debug.get(), depth.get(), level.get());
-    shadowMap.render(light);
+    makeLevel({&light});
+    const auto map = shadowMap();
+    map->render(light);
     const Image plain = litFrame(*target, view, projection, 0);
     const glm::ivec2 foot = pixelOf({-0.6f, 0.0f, 0.0f});
     ASSERT_LT(litFrame(*target, view, projection, 1).red(foot.x, foot.y), plain.red(foot.x, foot.y));

@@ -1,68 +1,44 @@
 #pragma once
 
-#include "app/Input.h"
 #include "import/AssimpLoader.h"
-#include "physics/BulletDemo.h"
-#include "physics/MyRigidBody.h"
-#include "render/MenuScreen.h"
-#include "render/Shader.h"
-#include "scene/Camera.h"
-#include "scene/ImportObject.h"
 #include "scene/Level.h"
 #include "scene/Light.h"
-#include "scene/PlayerObject.h"
 
 #include "SceneWorld.h"
 
-#include <btBulletDynamicsCommon.h>
-#include <gtest/gtest.h>
 #include <unistd.h>
 
 #include <climits>
-#include <memory>
 #include <stdexcept>
-#include <string>
 
-// The shipped level, imported by the game's own loader into a fresh physics
-// world, with the built-in lights added the way the game's set-up adds them.
-// Frames run as the game runs them: the physics step, then the level's update.
+// A level file (the shipped one unless told otherwise), imported by the game's
+// own loader into a fresh physics world, with the built-in lights added the way
+// the game's set-up adds them. Frames run as the game runs them: the physics
+// step, then the level's update.
 class ShippedLevel {
 public:
     static constexpr double frameTime = 1.0 / 60.0;
 
-    explicit ShippedLevel(GLFWwindow* window)
-        : phong(shaderDir() + "PhongCombined.vert", shaderDir() + "PhongCombined.frag"),
-          depth(shaderDir() + "shadowMapOmniFirstPass.vert", shaderDir() + "shadowMapOmniFirstPass.geom",
-                shaderDir() + "shadowMapOmniFirstPass.frag"),
-          menuProgram(shaderDir() + "menu.vert", shaderDir() + "menu.frag"),
-          physics(std::make_unique<BulletDemo>()),
-          lightA(glm::vec3(4.0f, 4.0f, 4.0f), glm::vec3(1.0f), 2.0f),
+    // Paths relative to the source tree, as the game's are to its directory.
+    explicit ShippedLevel(GLFWwindow* window, const std::string& file = "Data/LevelFinal.dae",
+                          const std::string& textures = "Textures/new/")
+        : world(window), physics(world.physics), lightA(glm::vec3(4.0f, 4.0f, 4.0f), glm::vec3(1.0f), 2.0f),
           lightB(glm::vec3(0.0f, 54.0f, 0.0f), glm::vec3(1.0f), 150.0f)
     {
-        physics->initPhysics();
-        // The menu never draws here: the contact check only raises its flags.
-        menu = std::make_unique<MenuScreen>(nullptr, nullptr, nullptr, nullptr, nullptr, nullptr, &menuProgram,
-                                            window);
-        menu->showing = false;
-        menu->welcome = false;
-
-        // The level names its textures relative to the game's directory.
         char previous[PATH_MAX];
         if (!getcwd(previous, sizeof previous) || chdir(QUARRYSTACK_SOURCE_DIR) != 0)
             throw std::runtime_error("ShippedLevel: cannot enter the source directory");
-        loader = std::make_unique<AssimpLoader>(&phong, &depth, physics.get());
-        const aiScene* scene = loader->load("Data/LevelFinal.dae");
-        const bool textures = scene && loader->loadTextures(scene, "Textures/new/");
-        if (textures)
+        loader = std::make_unique<AssimpLoader>(&world.phong, &world.depth, physics.get());
+        const aiScene* scene = loader->load(file);
+        if (scene && loader->loadTextures(scene, textures))
             level.reset(loader->createLevel(scene, 640.0f, 360.0f, window));
         if (chdir(previous) != 0 || !level || !level->player)
-            throw std::runtime_error("ShippedLevel: Data/LevelFinal.dae did not load");
+            throw std::runtime_error("ShippedLevel: " + file + " did not load");
 
         player = level->player;
-        player->menu = menu.get();
+        player->menu = world.menu.get();
         level->addLight(&lightB);
         level->addLight(&lightA);
-        input::setBackend(&input);
         // The game opens on the welcome picture; its first game frame reloads
         // the level, which also sets the camera's angles to 0.
         reload();
@@ -70,7 +46,6 @@ public:
 
     ~ShippedLevel()
     {
-        input::setBackend(nullptr);
         // The game's teardown order: bodies go with the physics owner before
         // the objects; the loader keeps the triangle meshes until last.
         physics.reset();
@@ -111,13 +86,12 @@ public:
         const btVector3& o = body->getWorldTransform().getOrigin();
         return {o.x(), o.y(), o.z()};
     }
-    static glm::vec3 velocityOf(const btRigidBody* body)
+    glm::vec3 playerPosition() const { return positionOf(player->rigidBody); }
+    glm::vec3 playerVelocity() const
     {
-        const btVector3& v = body->getLinearVelocity();
+        const btVector3& v = player->rigidBody->getLinearVelocity();
         return {v.x(), v.y(), v.z()};
     }
-    glm::vec3 playerPosition() const { return positionOf(player->rigidBody); }
-    glm::vec3 playerVelocity() const { return velocityOf(player->rigidBody); }
 
     // Moves a movable body to `position`, at rest, upright, as a reset would.
     static void place(btRigidBody* body, const glm::vec3& position)
@@ -139,12 +113,10 @@ public:
     // walks along (sin h, cos h)). The body turns after it on its own.
     void face(float heading) { player->camera->horizontalAngle = heading; }
 
-    Shader phong;
-    Shader depth;
-    Shader menuProgram;
-    FakeInput input;
-    std::unique_ptr<BulletDemo> physics;
-    std::unique_ptr<MenuScreen> menu;
+    SceneWorld world; // the programs, the menu and the keys
+    std::unique_ptr<BulletDemo>& physics;
+    FakeInput& input = world.input;
+    MenuScreen* menu = world.menu.get();
     Light lightA;
     Light lightB;
     std::unique_ptr<AssimpLoader> loader;

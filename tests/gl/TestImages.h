@@ -1,61 +1,37 @@
 #pragma once
 
+#include "support/TempDir.h"
+
 #include <FreeImage.h>
 #include <gtest/gtest.h>
 
 #include <array>
 #include <cstdint>
-#include <cstdlib>
 #include <filesystem>
 #include <fstream>
-#include <stdexcept>
 #include <string>
 #include <vector>
 
-// Small image files written at test time, in a private temporary folder that
-// goes away with the object.
-class TempImageDir {
-public:
-    TempImageDir()
-    {
-        std::string pattern = (std::filesystem::temp_directory_path() / "quarrystack-images-XXXXXX").string();
-        if (!mkdtemp(pattern.data()))
-            throw std::runtime_error("cannot create a temporary folder");
-        dir_ = pattern;
-    }
-    ~TempImageDir()
-    {
-        std::error_code ignored;
-        std::filesystem::remove_all(dir_, ignored);
-    }
-    TempImageDir(const TempImageDir&) = delete;
-    TempImageDir& operator=(const TempImageDir&) = delete;
+// Writes `bytes` as `name` in `dir`; returns the path.
+inline std::string writeFile(const TempDir& dir, const std::string& name, const std::string& bytes)
+{
+    const std::filesystem::path path = dir.path() / name;
+    std::filesystem::create_directories(path.parent_path());
+    std::ofstream(path, std::ios::binary) << bytes;
+    return path.string();
+}
 
-    std::string path(const std::string& name) const { return (dir_ / name).string(); }
-    const std::filesystem::path& root() const { return dir_; }
-
-    std::string writeBytes(const std::string& name, const std::string& bytes) const
-    {
-        std::filesystem::create_directories((dir_ / name).parent_path());
-        std::ofstream out(path(name), std::ios::binary);
-        out << bytes;
-        return path(name);
-    }
-
-    // Saves `bitmap` (and unloads it) in `format` under `name`.
-    std::string save(const std::string& name, FIBITMAP* bitmap, FREE_IMAGE_FORMAT format, int flags = 0) const
-    {
-        std::filesystem::create_directories((dir_ / name).parent_path());
-        const bool saved = FreeImage_Save(format, bitmap, path(name).c_str(), flags);
-        FreeImage_Unload(bitmap);
-        if (!saved)
-            ADD_FAILURE() << "FreeImage could not write " << name;
-        return path(name);
-    }
-
-private:
-    std::filesystem::path dir_;
-};
+// Saves `bitmap` (and unloads it) in `format` as `name` in `dir`; returns the path.
+inline std::string saveBitmap(const TempDir& dir, const std::string& name, FIBITMAP* bitmap,
+                              FREE_IMAGE_FORMAT format, int flags = 0)
+{
+    const std::filesystem::path path = dir.path() / name;
+    std::filesystem::create_directories(path.parent_path());
+    if (!FreeImage_Save(format, bitmap, path.string().c_str(), flags))
+        ADD_FAILURE() << "FreeImage could not write " << name;
+    FreeImage_Unload(bitmap);
+    return path.string();
+}
 
 using Rgba = std::array<uint8_t, 4>;
 

@@ -59,36 +59,30 @@ Rgba quarterColour(unsigned x, unsigned y, unsigned width, unsigned height)
 
 class TextureTest : public GlTest {
 protected:
-    TempImageDir files;
+    TempDir files{"texture-test"};
 };
 
 } // namespace
 
-TEST_F(TextureTest, LeavesUnitThreeActiveWithTheTextureBound)
+TEST_F(TextureTest, LeavesUnitThreeActiveWithTheMipmappedTextureBound)
 {
-    const std::string file = files.save("solid.png", solidBitmap(4, 4, 32, red), FIF_PNG);
+    const std::string file = saveBitmap(files, "mip.png", solidBitmap(8, 4, 32, green), FIF_PNG);
     glActiveTexture(GL_TEXTURE0);
     Texture texture(file);
-    GLint active = 0, bound = 0;
+    GLint active = 0, bound = 0, minFilter = 0, magFilter = 0, wrap = 0;
     glGetIntegerv(GL_ACTIVE_TEXTURE, &active);
     glGetIntegerv(GL_TEXTURE_BINDING_2D, &bound);
     EXPECT_EQ(active, GL_TEXTURE3);
     EXPECT_NE(texture.id.id(), 0u);
     EXPECT_EQ(static_cast<GLuint>(bound), texture.id.id());
     EXPECT_EQ(texture.path, file);
-    EXPECT_EQ(glGetError(), static_cast<GLenum>(GL_NO_ERROR));
-}
-
-TEST_F(TextureTest, HasFullMipmapChainAndItsOwnFilters)
-{
-    Texture texture(files.save("mip.png", solidBitmap(8, 4, 32, green), FIF_PNG));
-    GLint minFilter = 0, magFilter = 0, wrap = 0;
     glGetTexParameteriv(GL_TEXTURE_2D, GL_TEXTURE_MIN_FILTER, &minFilter);
     glGetTexParameteriv(GL_TEXTURE_2D, GL_TEXTURE_MAG_FILTER, &magFilter);
     glGetTexParameteriv(GL_TEXTURE_2D, GL_TEXTURE_WRAP_S, &wrap);
     EXPECT_EQ(minFilter, GL_LINEAR_MIPMAP_LINEAR);
     EXPECT_EQ(magFilter, GL_LINEAR);
     EXPECT_EQ(wrap, GL_REPEAT);
+    EXPECT_EQ(glGetError(), static_cast<GLenum>(GL_NO_ERROR));
 
     const TexImage last = readBack(texture.id, 3); // 8×4 → 4×2 → 2×1 → 1×1
     EXPECT_EQ(last.width, 1);
@@ -103,7 +97,7 @@ uint16_t wide(uint8_t v) { return static_cast<uint16_t>(v * 257); }
 // One image file the loader must take and the colour it must give at (x, y).
 struct ImageCase {
     const char* name;
-    std::function<std::string(const TempImageDir&)> write;
+    std::function<std::string(const TempDir&)> write;
     std::function<Rgba(unsigned x, unsigned y)> expected;
     int tolerance;
     // What FreeImage itself reports for the written file, to be sure the case is what it says.
@@ -142,8 +136,8 @@ std::vector<ImageCase> imageCases()
 
     return {
         {"png32",
-         [=](const TempImageDir& d) {
-             return d.save("q32.png", colourBitmap(W, H, 32, [=](unsigned x, unsigned y) {
+         [=](const TempDir& d) {
+             return saveBitmap(d, "q32.png", colourBitmap(W, H, 32, [=](unsigned x, unsigned y) {
                                Rgba c = quarters(x, y);
                                c[3] = uint8_t(40 * x);
                                return c;
@@ -155,32 +149,32 @@ std::vector<ImageCase> imageCases()
              return c;
          },
          0, FIT_BITMAP, 32, FIC_RGBALPHA},
-        {"png24", [=](const TempImageDir& d) { return d.save("q24.png", colourBitmap(W, H, 24, quarters), FIF_PNG); },
+        {"png24", [=](const TempDir& d) { return saveBitmap(d, "q24.png", colourBitmap(W, H, 24, quarters), FIF_PNG); },
          quarters, 0, FIT_BITMAP, 24, FIC_RGB},
         {"png24OddWidth",
-         [](const TempImageDir& d) {
-             return d.save("odd.png", colourBitmap(5, H, 24, [](unsigned x, unsigned y) { return quarterColour(x, y, 5, H); }),
+         [](const TempDir& d) {
+             return saveBitmap(d, "odd.png", colourBitmap(5, H, 24, [](unsigned x, unsigned y) { return quarterColour(x, y, 5, H); }),
                            FIF_PNG);
          },
          [](unsigned x, unsigned y) { return quarterColour(x, y, 5, H); }, 0, FIT_BITMAP, 24, FIC_RGB},
-        {"png8Grey", [=](const TempImageDir& d) { return d.save("grey8.png", paletteBitmap(W, H, greyPalette(), [](unsigned x, unsigned) { return x * 30; }), FIF_PNG); },
+        {"png8Grey", [=](const TempDir& d) { return saveBitmap(d, "grey8.png", paletteBitmap(W, H, greyPalette(), [](unsigned x, unsigned) { return x * 30; }), FIF_PNG); },
          ramp, 0, FIT_BITMAP, 8, FIC_MINISBLACK},
-        {"png8Palette", [=](const TempImageDir& d) { return d.save("pal8.png", paletteBitmap(W, H, palette, paletteIndex), FIF_PNG); },
+        {"png8Palette", [=](const TempDir& d) { return saveBitmap(d, "pal8.png", paletteBitmap(W, H, palette, paletteIndex), FIF_PNG); },
          paletteColour, 0, FIT_BITMAP, 8, FIC_PALETTE},
         {"png16Grey",
-         [](const TempImageDir& d) {
+         [](const TempDir& d) {
              FIBITMAP* bitmap = FreeImage_AllocateT(FIT_UINT16, int(W), int(H));
              for (unsigned y = 0; y < H; ++y)
                  for (unsigned x = 0; x < W; ++x)
                      reinterpret_cast<uint16_t*>(FreeImage_GetScanLine(bitmap, int(y)))[x] = wide(uint8_t(x * 30));
-             return d.save("grey16.png", bitmap, FIF_PNG);
+             return saveBitmap(d, "grey16.png", bitmap, FIF_PNG);
          },
          ramp, 0, FIT_UINT16, 16, FIC_MINISBLACK},
-        {"png48", [=](const TempImageDir& d) { return d.save("q48.png", rgb16(W, H, false, quarters), FIF_PNG); },
+        {"png48", [=](const TempDir& d) { return saveBitmap(d, "q48.png", rgb16(W, H, false, quarters), FIF_PNG); },
          quarters, 0, FIT_RGB16, 48, FIC_RGB},
         {"png64",
-         [=](const TempImageDir& d) {
-             return d.save("q64.png", rgb16(W, H, true, [=](unsigned x, unsigned y) {
+         [=](const TempDir& d) {
+             return saveBitmap(d, "q64.png", rgb16(W, H, true, [=](unsigned x, unsigned y) {
                                Rgba c = quarters(x, y);
                                c[3] = uint8_t(40 * x);
                                return c;
@@ -194,35 +188,35 @@ std::vector<ImageCase> imageCases()
          0, FIT_RGBA16, 64, FIC_RGBALPHA},
         // Each 16 × 16 block is one colour, so the JPEG keeps it almost exactly:
         // a red left half reads back red only if the BGR data went up as GL_BGR.
-        {"jpeg24", [=](const TempImageDir& d) { return d.save("rb.jpg", colourBitmap(32, 16, 24, redBlue), FIF_JPEG, JPEG_QUALITYSUPERB); },
+        {"jpeg24", [=](const TempDir& d) { return saveBitmap(d, "rb.jpg", colourBitmap(32, 16, 24, redBlue), FIF_JPEG, JPEG_QUALITYSUPERB); },
          redBlue, 6, FIT_BITMAP, 24, FIC_RGB},
         // The contents say PNG whatever the name says.
         {"pngNamedJpg",
-         [=](const TempImageDir& d) {
-             const std::string png = d.save("disguised.png", colourBitmap(W, H, 24, quarters), FIF_PNG);
-             const std::string jpg = d.path("disguised.jpg");
+         [=](const TempDir& d) {
+             const std::string png = saveBitmap(d, "disguised.png", colourBitmap(W, H, 24, quarters), FIF_PNG);
+             const std::string jpg = (d.path() / "disguised.jpg").string();
              std::filesystem::rename(png, jpg);
              return jpg;
          },
          quarters, 0, FIT_BITMAP, 24, FIC_RGB},
         {"bmp24OddWidth",
-         [](const TempImageDir& d) {
-             return d.save("odd.bmp", colourBitmap(5, H, 24, [](unsigned x, unsigned y) { return quarterColour(x, y, 5, H); }),
+         [](const TempDir& d) {
+             return saveBitmap(d, "odd.bmp", colourBitmap(5, H, 24, [](unsigned x, unsigned y) { return quarterColour(x, y, 5, H); }),
                            FIF_BMP);
          },
          [](unsigned x, unsigned y) { return quarterColour(x, y, 5, H); }, 0, FIT_BITMAP, 24, FIC_RGB},
-        {"bmp8Palette", [=](const TempImageDir& d) { return d.save("pal8.bmp", paletteBitmap(W, H, palette, paletteIndex), FIF_BMP); },
+        {"bmp8Palette", [=](const TempDir& d) { return saveBitmap(d, "pal8.bmp", paletteBitmap(W, H, palette, paletteIndex), FIF_BMP); },
          paletteColour, 0, FIT_BITMAP, 8, FIC_PALETTE},
-        {"bmp32", [=](const TempImageDir& d) { return d.save("q32.bmp", colourBitmap(W, H, 32, quarters), FIF_BMP); },
+        {"bmp32", [=](const TempDir& d) { return saveBitmap(d, "q32.bmp", colourBitmap(W, H, 32, quarters), FIF_BMP); },
          quarters, 0, FIT_BITMAP, 32, FIC_RGB},
         // A wireless bitmap has no signature FreeImage can sniff: the extension decides.
         {"wbmpByExtension",
-         [](const TempImageDir& d) {
+         [](const TempDir& d) {
              FIBITMAP* bitmap = FreeImage_Allocate(int(W), int(H), 1);
              RGBQUAD* entries = FreeImage_GetPalette(bitmap);
              entries[1].rgbRed = entries[1].rgbGreen = entries[1].rgbBlue = 255;
              FreeImage_GetScanLine(bitmap, 0)[0] = 0xF0; // bottom row: four white, four black
-             return d.save("mono.wbmp", bitmap, FIF_WBMP);
+             return saveBitmap(d, "mono.wbmp", bitmap, FIF_WBMP);
          },
          [](unsigned x, unsigned y) { return y == 0 && x < 4 ? white : Rgba{0, 0, 0, 255}; }, 0, FIT_BITMAP, 1,
          FIC_MINISBLACK},
@@ -272,12 +266,12 @@ protected:
 
 TEST_F(TextureDeathTest, UnreadableFilesEndTheProcess)
 {
-    const std::string garbage = files.writeBytes("garbage.png", "this is not a picture at all");
-    const std::string unknown = files.writeBytes("garbage.xyz", "neither is this");
-    const std::string empty = files.writeBytes("empty.png", "");
-    const std::string missing = files.path("missing.png");
+    const std::string garbage = writeFile(files, "garbage.png", "this is not a picture at all");
+    const std::string unknown = writeFile(files, "garbage.xyz", "neither is this");
+    const std::string empty = writeFile(files, "empty.png", "");
+    const std::string missing = (files.path() / "missing.png").string();
     // The contents of a wireless bitmap under a PNG name: the PNG reader refuses it.
-    const std::string wrongName = files.writeBytes("mono.png", std::string("\0\0\x08\x06", 4) + std::string(6, '\0'));
+    const std::string wrongName = writeFile(files, "mono.png", std::string("\0\0\x08\x06", 4) + std::string(6, '\0'));
 
     for (const std::string& file : {garbage, unknown, empty, missing, wrongName}) {
         SCOPED_TRACE(file);

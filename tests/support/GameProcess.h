@@ -71,7 +71,6 @@ public:
     GameProcess& operator=(const GameProcess&) = delete;
 
     pid_t pid() const { return pid_; }
-    const ProcessOptions& options() const { return options_; }
 
     // Reaps the child without blocking; true while it has not ended.
     bool running();

@@ -49,20 +49,6 @@ std::string XControl::run(const std::vector<std::string>& command, double timeou
     return result.output;
 }
 
-XControl::WindowId XControl::findWindow(const std::string& namePattern, double timeoutSeconds) const
-{
-    const std::vector<std::string> command{"xdotool", "search", "--sync", "--onlyvisible", "--name", namePattern};
-    const ToolResult result = runTool(command, display_, timeoutSeconds);
-    const std::vector<WindowId> ids = parseWindowIds(result.output);
-    if (!ids.empty())
-        return ids.front();
-    if (result.timedOut)
-        throw std::runtime_error("XControl: no window named like '" + namePattern + "' appeared on " + display_ +
-                                 " within " + std::to_string(timeoutSeconds) + " s");
-    throw std::runtime_error("XControl: window search for '" + namePattern + "' on " + display_ + " failed (" +
-                             result.status.describe() + "): " + trimmed(result.errorOutput));
-}
-
 std::vector<XControl::WindowId> XControl::windows(const std::string& namePattern) const
 {
     // Without --sync xdotool exits 1 when nothing matches: not an error here.

@@ -25,10 +25,8 @@ public:
 
     const std::string& display() const { return display_; }
 
-    // The first visible window whose name matches the extended regular
-    // expression `namePattern`, waiting up to `timeoutSeconds` for it to appear.
-    WindowId findWindow(const std::string& namePattern, double timeoutSeconds = 20.0) const;
-    // Every visible window matching now; empty when none does.
+    // Every visible window whose name matches the extended regular expression
+    // `namePattern` now; empty when none does.
     std::vector<WindowId> windows(const std::string& namePattern) const;
 
     // Without a window manager nothing gives a window the input focus, and

@@ -2,6 +2,8 @@
 // These tests regenerate them and insist on the same bytes, then check the
 // properties the game relies on when it loads them.
 
+#include "support/TempDir.h"
+
 #include <FreeImage.h>
 #include <gtest/gtest.h>
 
@@ -46,24 +48,6 @@ std::vector<char> readBytes(const fs::path& path)
 
 std::string quoted(const fs::path& p) { return "'" + p.string() + "'"; }
 
-struct TempDir {
-    fs::path path;
-    TempDir()
-    {
-        std::string pattern = (fs::temp_directory_path() / "makeart-XXXXXX").string();
-        std::vector<char> buffer(pattern.begin(), pattern.end());
-        buffer.push_back('\0');
-        if (mkdtemp(buffer.data()))
-            path = buffer.data();
-    }
-    ~TempDir()
-    {
-        std::error_code ignored;
-        if (!path.empty())
-            fs::remove_all(path, ignored);
-    }
-};
-
 // A decoded picture with FreeImage's own row order: row 0 is the bottom row,
 // the one the game uploads first (texture coordinate v = 0).
 class Picture {
@@ -105,9 +89,8 @@ TEST(ArtReproducible, ToolWritesTheCommittedFilesByteForByte)
 {
     const fs::path tool = fs::path(QUARRYSTACK_BINARY_DIR) / "tools" / "makeart";
     ASSERT_TRUE(fs::exists(tool)) << "build the makeart target first: " << tool;
-    TempDir dir;
-    ASSERT_FALSE(dir.path.empty());
-    const fs::path target = dir.path / "Textures";
+    const TempDir dir("makeart");
+    const fs::path target = dir.path() / "Textures";
     const std::string command = quoted(tool) + " " + quoted(target);
     ASSERT_EQ(std::system(command.c_str()), 0) << command;
 
@@ -134,9 +117,8 @@ TEST(ArtReproducible, ToolFailsWhenTheTargetCannotBeCreated)
 {
     const fs::path tool = fs::path(QUARRYSTACK_BINARY_DIR) / "tools" / "makeart";
     ASSERT_TRUE(fs::exists(tool));
-    TempDir dir;
-    ASSERT_FALSE(dir.path.empty());
-    const fs::path blocker = dir.path / "plain-file";
+    const TempDir dir("makeart");
+    const fs::path blocker = dir.path() / "plain-file";
     std::ofstream(blocker) << "not a directory";
     const std::string command = quoted(tool) + " " + quoted(blocker / "Textures") + " 2>/dev/null";
     int status = std::system(command.c_str());

@@ -23,28 +23,27 @@ void expectEncloses(const BoundingSphere& sphere, const std::vector<glm::vec3>& 
 
 } // namespace
 
-TEST(BoundingSphere, EmptyInputGivesTheZeroSphere)
+TEST(BoundingSphere, FewOrAlignedPoints)
 {
-    const BoundingSphere sphere = computeBoundingSphere({});
-    EXPECT_EQ(sphere.center, glm::vec3(0.0f));
-    EXPECT_EQ(sphere.radius, 0.0f);
-    EXPECT_EQ(sphere.radiusSquared, 0.0f);
-}
-
-TEST(BoundingSphere, SinglePointGivesAPointSphere)
-{
-    const BoundingSphere sphere = computeBoundingSphere({{1.0f, -2.0f, 3.0f}});
-    EXPECT_EQ(sphere.center, glm::vec3(1.0f, -2.0f, 3.0f));
-    EXPECT_EQ(sphere.radius, 0.0f);
-}
-
-TEST(BoundingSphere, TriangleWithThirdCornerInsideKeepsTheMidpointOfTheWidestPair)
-{
-    // x spread 16 beats y spread 5: the sphere is the x pair's, and (2, 1, 0) already lies inside.
-    const BoundingSphere sphere = computeBoundingSphere({{0, 0, 0}, {4, 0, 0}, {2, 1, 0}});
-    EXPECT_EQ(sphere.center, glm::vec3(2.0f, 0.0f, 0.0f));
-    EXPECT_EQ(sphere.radius, 2.0f);
-    EXPECT_EQ(sphere.radiusSquared, 4.0f);
+    const struct {
+        const char* name;
+        std::vector<glm::vec3> points;
+        glm::vec3 center;
+        float radius;
+    } rows[] = {
+        {"nothing gives the zero sphere", {}, {0, 0, 0}, 0.0f},
+        {"one point gives a point sphere", {{1, -2, 3}}, {1, -2, 3}, 0.0f},
+        // x spread 16 beats y spread 5, and (2, 1, 0) already lies inside.
+        {"third corner inside", {{0, 0, 0}, {4, 0, 0}, {2, 1, 0}}, {2, 0, 0}, 2.0f},
+        {"the z pair when it is strictly widest", {{0, 0, -3}, {1, 0, 0}, {0, 1, 0}, {0, 0, 3}}, {0, 0, 0}, 3.0f},
+    };
+    for (const auto& row : rows) {
+        SCOPED_TRACE(row.name);
+        const BoundingSphere sphere = computeBoundingSphere(row.points);
+        EXPECT_EQ(sphere.center, row.center);
+        EXPECT_EQ(sphere.radius, row.radius);
+        EXPECT_EQ(sphere.radiusSquared, row.radius * row.radius);
+    }
 }
 
 TEST(BoundingSphere, TriangleGrowsFromTheMidpointToTakeTheThirdCorner)
@@ -107,13 +106,6 @@ INSTANTIATE_TEST_SUITE_P(
         // grown towards (0, 0, 3). Had z won, y and z of the centre would swap.
         PairTieCase{"YOverZ", {{0, 0, 0}, {0, 3, 0}, {0, 0, 3}}, {0.0f, 1.0854102f, 0.8291796f}, 2.4270510f}),
     [](const ::testing::TestParamInfo<PairTieCase>& info) { return std::string(info.param.name); });
-
-TEST(BoundingSphere, ZPairWinsWhenItIsStrictlyWidest)
-{
-    const BoundingSphere sphere = computeBoundingSphere({{0, 0, -3}, {1, 0, 0}, {0, 1, 0}, {0, 0, 3}});
-    EXPECT_EQ(sphere.center, glm::vec3(0.0f));
-    EXPECT_EQ(sphere.radius, 3.0f);
-}
 
 TEST(BoundingSphere, GrowsToTakeOutliersOfACloud)
 {

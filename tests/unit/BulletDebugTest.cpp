@@ -1,9 +1,6 @@
 #include "render/BulletDebug.h"
 
-#include <btBulletDynamicsCommon.h>
 #include <gtest/gtest.h>
-
-#include <memory>
 
 namespace {
 
@@ -43,17 +40,6 @@ TEST(BulletDebug, RecordsLinesInEmissionOrder)
     expectLine(drawer.lines[1], btVector3(-1, -2, -3), btVector3(7, 8, 9), btVector3(1, 0, 0));
 }
 
-TEST(BulletDebug, TwoColourLineKeepsTheFromColour)
-{
-    BulletDebug drawer(nullptr, nullptr);
-    btIDebugDraw& asBullet = drawer;
-    asBullet.drawLine(btVector3(0, 0, 0), btVector3(1, 1, 1), btVector3(0, 1, 0), btVector3(1, 0, 1));
-    drawer.drawLine(btVector3(0, 0, 0), btVector3(2, 2, 2), btVector3(0, 0, 1), btVector3(1, 1, 0));
-    ASSERT_EQ(drawer.lines.size(), 2u);
-    expectLine(drawer.lines[0], btVector3(0, 0, 0), btVector3(1, 1, 1), btVector3(0, 1, 0));
-    expectLine(drawer.lines[1], btVector3(0, 0, 0), btVector3(2, 2, 2), btVector3(0, 0, 1));
-}
-
 TEST(BulletDebug, ContactPointsWarningsAndTextsRecordNothingInAnyMode)
 {
     for (int mode : {0, 1, -1}) {
@@ -65,42 +51,6 @@ TEST(BulletDebug, ContactPointsWarningsAndTextsRecordNothingInAnyMode)
         EXPECT_TRUE(drawer.lines.empty()) << "mode " << mode;
         EXPECT_EQ(drawer.getDebugMode(), mode);
     }
-}
-
-// The library's own shape helpers end up as one-colour lines.
-TEST(BulletDebug, DefaultShapeHelpersBecomeLines)
-{
-    BulletDebug drawer(nullptr, nullptr);
-    drawer.drawBox(btVector3(-1, -1, -1), btVector3(1, 1, 1), btVector3(1, 0.5f, 0));
-    ASSERT_EQ(drawer.lines.size(), 12u);
-    for (const DebugLine& line : drawer.lines) {
-        EXPECT_FLOAT_EQ(line.color[0], 1.0f);
-        EXPECT_FLOAT_EQ(line.color[1], 0.5f);
-        EXPECT_FLOAT_EQ(line.color[2], 0.0f);
-    }
-}
-
-TEST(BulletDebug, WorldEmitsLinesOnlyInWireframeMode)
-{
-    btDefaultCollisionConfiguration configuration;
-    btCollisionDispatcher dispatcher(&configuration);
-    btDbvtBroadphase broadphase;
-    btSequentialImpulseConstraintSolver solver;
-    btDiscreteDynamicsWorld world(&dispatcher, &broadphase, &solver, &configuration);
-    btBoxShape box(btVector3(1, 1, 1));
-    btDefaultMotionState motion;
-    btRigidBody body(btRigidBody::btRigidBodyConstructionInfo(0.0f, &motion, &box));
-    world.addRigidBody(&body);
-
-    BulletDebug drawer(nullptr, nullptr);
-    world.setDebugDrawer(&drawer);
-    world.debugDrawWorld();
-    EXPECT_TRUE(drawer.lines.empty());
-
-    drawer.setDebugMode(btIDebugDraw::DBG_DrawWireframe);
-    world.debugDrawWorld();
-    EXPECT_FALSE(drawer.lines.empty());
-    world.removeRigidBody(&body);
 }
 
 TEST(TakeDebugLines, LastLineFirstWithColoursPerEnd)
@@ -117,13 +67,5 @@ TEST(TakeDebugLines, LastLineFirstWithColoursPerEnd)
     EXPECT_EQ(vertices.colors, (std::vector<float>{0.7f, 0.8f, 0.9f, 0.7f, 0.8f, 0.9f, 0.4f, 0.5f, 0.6f, 0.4f,
                                                    0.5f, 0.6f, 0.1f, 0.2f, 0.3f, 0.1f, 0.2f, 0.3f}));
     EXPECT_EQ(vertices.indices, (std::vector<uint32_t>{0, 1, 2, 3, 4, 5}));
-}
-
-TEST(TakeDebugLines, NoLinesGiveNoVertices)
-{
-    std::vector<DebugLine> lines;
-    const DebugLineVertices vertices = takeDebugLines(lines);
-    EXPECT_TRUE(vertices.positions.empty());
-    EXPECT_TRUE(vertices.colors.empty());
-    EXPECT_TRUE(vertices.indices.empty());
+    EXPECT_TRUE(takeDebugLines(lines).indices.empty());
 }

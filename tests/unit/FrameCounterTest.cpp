@@ -45,15 +45,6 @@ struct FakeClock {
 
 } // namespace
 
-TEST(FrameCounter, ShowsZeroUntilTheFirstSample)
-{
-    FakeClock clock;
-    clock.seconds = 0.5;
-    clock.counter.update();
-    clock.counter.update();
-    EXPECT_EQ(clock.counter.fps(), 0.0);
-}
-
 TEST(FrameCounter, FirstTenSamplesShowTheLastSampleAlone)
 {
     FakeClock clock;
@@ -75,25 +66,27 @@ TEST(FrameCounter, AfterTenSamplesShowsTheMeanOfTheLastTen)
     EXPECT_DOUBLE_EQ(clock.counter.fps(), 75.0);
 }
 
-TEST(FrameCounter, SlowStartTakesASampleOfOneFrame)
-{
-    // Set-up took longer than a second: the very first frame takes a sample.
-    FakeClock clock;
-    clock.seconds = 2.5;
-    clock.counter.update();
-    EXPECT_EQ(clock.counter.fps(), 1.0);
-}
-
+// A sample falls due a whole second after the last one; set-up that took
+// longer than a second makes the very first frame a sample of one frame.
 TEST(FrameCounter, SampleNeedsAFullSecond)
 {
     FakeClock clock;
+    clock.seconds = 0.5;
+    clock.counter.update();
+    EXPECT_EQ(clock.counter.fps(), 0.0);
     clock.seconds = 1.0;
-    clock.counter.update(); // first sample at 1000 ms, one frame
+    clock.counter.update(); // first sample at 1000 ms: two frames
+    EXPECT_EQ(clock.counter.fps(), 2.0);
     clock.seconds = 1.999;
     clock.counter.update();
     clock.counter.update();
-    EXPECT_EQ(clock.counter.fps(), 1.0);
+    EXPECT_EQ(clock.counter.fps(), 2.0);
     clock.seconds = 2.0;
     clock.counter.update(); // 1000 ms later: three frames
     EXPECT_EQ(clock.counter.fps(), 3.0);
+
+    FakeClock slowStart;
+    slowStart.seconds = 2.5;
+    slowStart.counter.update();
+    EXPECT_EQ(slowStart.counter.fps(), 1.0);
 }

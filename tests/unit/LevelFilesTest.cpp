@@ -2,6 +2,8 @@
 // to the generator shows up here until scripts/make-level.sh has rewritten
 // them, and a hand edit to a generated file is caught.
 
+#include "support/TempDir.h"
+
 #include <gtest/gtest.h>
 
 #include <cstdlib>
@@ -10,7 +12,6 @@
 #include <set>
 #include <sstream>
 #include <string>
-#include <unistd.h>
 
 namespace {
 
@@ -23,25 +24,6 @@ std::string readBytes(const fs::path& path)
     bytes << in.rdbuf();
     return bytes.str();
 }
-
-class TempDir {
-public:
-    TempDir()
-    {
-        std::string pattern = (fs::temp_directory_path() / "makelevel-XXXXXX").string();
-        if (mkdtemp(pattern.data()) != nullptr) {
-            path = pattern;
-        }
-    }
-    ~TempDir()
-    {
-        if (!path.empty()) {
-            std::error_code ignored;
-            fs::remove_all(path, ignored);
-        }
-    }
-    fs::path path;
-};
 
 std::set<std::string> filesBelow(const fs::path& root, const fs::path& sub)
 {
@@ -61,18 +43,17 @@ TEST(LevelReproducible, GeneratorRewritesTheCommittedFilesByteForByte)
 {
     fs::path tool = fs::path(QUARRYSTACK_BINARY_DIR) / "tools" / "makelevel";
     ASSERT_TRUE(fs::is_regular_file(tool)) << "build the makelevel target: " << tool;
-    TempDir out;
-    ASSERT_FALSE(out.path.empty());
-    std::string command = "\"" + tool.string() + "\" --root \"" + out.path.string() + "\" > /dev/null";
+    const TempDir out("makelevel");
+    std::string command = "\"" + tool.string() + "\" --root \"" + out.path().string() + "\" > /dev/null";
     ASSERT_EQ(std::system(command.c_str()), 0) << command;
 
     fs::path source = QUARRYSTACK_SOURCE_DIR;
-    std::set<std::string> generated = filesBelow(out.path, "");
+    std::set<std::string> generated = filesBelow(out.path(), "");
     ASSERT_TRUE(generated.count("Data/LevelFinal.dae"));
     for (const std::string& file : generated) {
         SCOPED_TRACE(file);
         ASSERT_TRUE(fs::is_regular_file(source / file)) << "not committed; run scripts/make-level.sh";
-        std::string fresh = readBytes(out.path / file);
+        std::string fresh = readBytes(out.path() / file);
         std::string committed = readBytes(source / file);
         if (fresh != committed) {
             size_t at = 0;

@@ -84,6 +84,15 @@ TEST_F(SettingsKeys, HeldToggleFiresOncePerPress)
     EXPECT_EQ(settings->bloom, 0);
     frame({GLFW_KEY_F7});
     EXPECT_EQ(settings->bloom, 1);
+
+    // A latch belongs to its key: holding one key does not block another.
+    frame({GLFW_KEY_F7, GLFW_KEY_F8});
+    EXPECT_EQ(settings->bloom, 1);
+    EXPECT_EQ(settings->frustumCulling, 0);
+    frame({GLFW_KEY_F8});
+    frame({GLFW_KEY_F7, GLFW_KEY_F8});
+    EXPECT_EQ(settings->bloom, 0);
+    EXPECT_EQ(settings->frustumCulling, 0);
 }
 
 // Every plain toggle flips 1 and 0 and leaves any other value alone.
@@ -287,17 +296,4 @@ TEST_F(SettingsKeys, DebugDrawingKeySwitchesOnlyModesZeroAndOne)
     drawer.setDebugMode(3);
     tap(GLFW_KEY_F12);
     EXPECT_EQ(drawer.getDebugMode(), 3);
-}
-
-// A latch belongs to its key: holding one key does not block another.
-TEST_F(SettingsKeys, LatchesAreIndependent)
-{
-    frame({GLFW_KEY_F7});
-    frame({GLFW_KEY_F7, GLFW_KEY_F8});
-    EXPECT_EQ(settings->bloom, 0);
-    EXPECT_EQ(settings->frustumCulling, 0);
-    frame({GLFW_KEY_F8});
-    frame({GLFW_KEY_F7, GLFW_KEY_F8});
-    EXPECT_EQ(settings->bloom, 1);
-    EXPECT_EQ(settings->frustumCulling, 0);
 }
