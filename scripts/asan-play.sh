@@ -13,6 +13,7 @@
 #   ASAN_BUILD_DIR=dir scripts/asan-play.sh
 set -euo pipefail
 cd "$(dirname "$0")/.."
+. scripts/lib/xvfb.sh
 root=$PWD
 build_dir=${ASAN_BUILD_DIR:-build-asan}
 out="$root/out/asan-play"
@@ -20,12 +21,9 @@ rm -rf "$out"
 mkdir -p "$out"
 
 cmake -S . -B "$build_dir" -G Ninja -DQUARRYSTACK_SANITIZE=ON >/dev/null
-ninja -C "$build_dir" quarrystack
+ninja -C "$build_dir" quarrystack nodlclose
 game="$root/$build_dir/quarrystack"
-
-echo 'int dlclose(void *handle) { (void)handle; return 0; }' >"$out/nodlclose.c"
-cc -shared -fPIC -o "$out/nodlclose.so" "$out/nodlclose.c"
-sanitizer_preload="$(gcc -print-file-name=libasan.so):$out/nodlclose.so"
+sanitizer_preload="$(gcc -print-file-name=libasan.so):$root/$build_dir/tests/nodlclose.so"
 export ASAN_OPTIONS=detect_leaks=1:abort_on_error=0:exitcode=99
 export UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1
 
@@ -48,13 +46,8 @@ cleanup() {
 }
 trap cleanup EXIT
 
-fifo=$(mktemp -u)
-mkfifo "$fifo"
-Xvfb -displayfd 3 -screen 0 320x180x24 -nolisten tcp 3>"$fifo" >/dev/null 2>&1 &
-xvfb_pid=$!
-read -r display_number <"$fifo"
-rm -f "$fifo"
-display=":$display_number"
+start_xvfb 320x180
+display=$xvfb_display
 
 x() { DISPLAY=$display xdotool "$@"; }
 key() { x keydown "$1"; sleep "${2:-0.5}"; x keyup "$1"; }

@@ -8,6 +8,7 @@
 # Set BUILD_DIR to use another build folder.
 set -euo pipefail
 cd "$(dirname "$0")/.."
+. scripts/lib/xvfb.sh
 frames=""
 if [ "${1:-}" = "--frames" ] && [ -n "${2:-}" ]; then
   frames=$2
@@ -19,14 +20,10 @@ bench="$PWD/$build_dir/tools/benchmark"
 out="$PWD/out/benchmark"
 mkdir -p "$out"
 
-fifo=$(mktemp -u)
-mkfifo "$fifo"
-Xvfb -displayfd 3 -screen 0 1280x720x24 -nolisten tcp 3>"$fifo" >/dev/null 2>&1 &
-xvfb_pid=$!
-trap 'kill "$xvfb_pid" 2>/dev/null || true' EXIT
-read -r display_number <"$fifo"
-rm -f "$fifo"
-export DISPLAY=":$display_number"
+xvfb_pid=""
+trap '[ -n "$xvfb_pid" ] && kill "$xvfb_pid" 2>/dev/null || true' EXIT
+start_xvfb 1280x720
+export DISPLAY=$xvfb_display
 
 for run in 1280x720:24 640x360:60; do
   size=${run%:*}

@@ -7,6 +7,7 @@
 # pit. It takes about a minute.
 set -euo pipefail
 cd "$(dirname "$0")/.."
+. scripts/lib/xvfb.sh
 scripts/setup.sh
 scripts/build.sh
 game="$PWD/build/quarrystack"
@@ -21,19 +22,15 @@ mkdir -p "$out"
 log="$out/console.log"
 echo "play: no display found; playing a scripted demo in a virtual 640x360 display"
 
-fifo=$(mktemp -u)
-mkfifo "$fifo"
-Xvfb -displayfd 3 -screen 0 640x360x24 -nolisten tcp 3>"$fifo" >/dev/null 2>&1 &
-xvfb_pid=$!
-read -r display_number <"$fifo"
-rm -f "$fifo"
-export DISPLAY=":$display_number"
+xvfb_pid=""
 game_pid=""
 cleanup() {
   [ -n "$game_pid" ] && kill "$game_pid" 2>/dev/null || true
-  kill "$xvfb_pid" 2>/dev/null || true
+  [ -n "$xvfb_pid" ] && kill "$xvfb_pid" 2>/dev/null || true
 }
 trap cleanup EXIT
+start_xvfb 640x360
+export DISPLAY=$xvfb_display
 
 "$game" >"$log" 2>&1 </dev/null &
 game_pid=$!

@@ -16,6 +16,7 @@
 # live GL objects grew by more than SOAK_MAX_GL (default 0) at all.
 set -euo pipefail
 cd "$(dirname "$0")/.."
+. scripts/lib/xvfb.sh
 minutes=${1:-10}
 every=${SOAK_EVERY:-5}
 max_rss_growth=${SOAK_MAX_RSS_KB:-4096}
@@ -37,19 +38,15 @@ out="$PWD/out/soak"
 rm -rf "$out"
 mkdir -p "$out"
 
-fifo=$(mktemp -u)
-mkfifo "$fifo"
-Xvfb -displayfd 3 -screen 0 320x180x24 -nolisten tcp 3>"$fifo" >/dev/null 2>&1 &
-xvfb_pid=$!
-read -r display_number <"$fifo"
-rm -f "$fifo"
-export DISPLAY=":$display_number"
+xvfb_pid=""
 game_pid=""
 cleanup() {
   [ -n "$game_pid" ] && kill "$game_pid" 2>/dev/null || true
-  kill "$xvfb_pid" 2>/dev/null || true
+  [ -n "$xvfb_pid" ] && kill "$xvfb_pid" 2>/dev/null || true
 }
 trap cleanup EXIT
+start_xvfb 320x180
+export DISPLAY=$xvfb_display
 
 # The game's data is the repository's own; the per-frame lines are dropped.
 LD_PRELOAD="$preload" "$driver" --every "$every" 2>"$out/samples.txt" > >(grep --line-buffered -v '^frametime: ' >"$out/console.log") &

@@ -6,20 +6,17 @@
 # Set BUILD_DIR to use another build folder.
 set -euo pipefail
 cd "$(dirname "$0")/.."
+. scripts/lib/xvfb.sh
 build_dir=${BUILD_DIR:-build}
 cmake -S . -B "$build_dir" -G Ninja >/dev/null
 cmake --build "$build_dir" --target golden >/dev/null
 golden="$PWD/$build_dir/tools/golden"
 refs="$PWD/tests/data/golden"
 
-fifo=$(mktemp -u)
-mkfifo "$fifo"
-Xvfb -displayfd 3 -screen 0 640x360x24 -nolisten tcp 3>"$fifo" >/dev/null 2>&1 &
-xvfb_pid=$!
-trap 'kill "$xvfb_pid" 2>/dev/null || true' EXIT
-read -r display_number <"$fifo"
-rm -f "$fifo"
-export DISPLAY=":$display_number"
+xvfb_pid=""
+trap '[ -n "$xvfb_pid" ] && kill "$xvfb_pid" 2>/dev/null || true' EXIT
+start_xvfb 640x360
+export DISPLAY=$xvfb_display
 
 # A view that no longer exists must not leave its old picture behind.
 mkdir -p "$refs"
