@@ -191,16 +191,6 @@ TEST_F(MenuScreenTest, CheckMenuKeysReadsEnterAndRThroughInput)
     menu->checkMenuKeys();
     EXPECT_EQ(keys.reads, 0);
     EXPECT_FALSE(menu->showing);
-
-    menu->showing = true;
-    menu->gameOver = true;
-    keys.pressed = {GLFW_KEY_ENTER};
-    menu->checkMenuKeys();
-    EXPECT_TRUE(menu->gameOver);
-    keys.pressed = {GLFW_KEY_R};
-    menu->checkMenuKeys();
-    EXPECT_FALSE(menu->showing);
-    EXPECT_FALSE(menu->gameOver);
 }
 
 TEST_F(MenuScreenTest, TextRendererLoadsTheAtlasFromTheWorkingDirectory)

@@ -109,6 +109,12 @@ struct ImageCase {
 std::vector<ImageCase> imageCases()
 {
     const auto quarters = [](unsigned x, unsigned y) { return quarterColour(x, y, W, H); };
+    const auto oddQuarters = [](unsigned x, unsigned y) { return quarterColour(x, y, 5, H); };
+    const auto fadingQuarters = [](unsigned x, unsigned y) {
+        Rgba c = quarterColour(x, y, W, H);
+        c[3] = uint8_t(40 * x);
+        return c;
+    };
     const auto ramp = [](unsigned x, unsigned) {
         const auto v = static_cast<uint8_t>(x * 30);
         return Rgba{v, v, v, 255};
@@ -135,28 +141,12 @@ std::vector<ImageCase> imageCases()
     };
 
     return {
-        {"png32",
-         [=](const TempDir& d) {
-             return saveBitmap(d, "q32.png", colourBitmap(W, H, 32, [=](unsigned x, unsigned y) {
-                               Rgba c = quarters(x, y);
-                               c[3] = uint8_t(40 * x);
-                               return c;
-                           }), FIF_PNG);
-         },
-         [=](unsigned x, unsigned y) {
-             Rgba c = quarters(x, y);
-             c[3] = uint8_t(40 * x);
-             return c;
-         },
-         0, FIT_BITMAP, 32, FIC_RGBALPHA},
+        {"png32", [=](const TempDir& d) { return saveBitmap(d, "q32.png", colourBitmap(W, H, 32, fadingQuarters), FIF_PNG); },
+         fadingQuarters, 0, FIT_BITMAP, 32, FIC_RGBALPHA},
         {"png24", [=](const TempDir& d) { return saveBitmap(d, "q24.png", colourBitmap(W, H, 24, quarters), FIF_PNG); },
          quarters, 0, FIT_BITMAP, 24, FIC_RGB},
-        {"png24OddWidth",
-         [](const TempDir& d) {
-             return saveBitmap(d, "odd.png", colourBitmap(5, H, 24, [](unsigned x, unsigned y) { return quarterColour(x, y, 5, H); }),
-                           FIF_PNG);
-         },
-         [](unsigned x, unsigned y) { return quarterColour(x, y, 5, H); }, 0, FIT_BITMAP, 24, FIC_RGB},
+        {"png24OddWidth", [=](const TempDir& d) { return saveBitmap(d, "odd.png", colourBitmap(5, H, 24, oddQuarters), FIF_PNG); },
+         oddQuarters, 0, FIT_BITMAP, 24, FIC_RGB},
         {"png8Grey", [=](const TempDir& d) { return saveBitmap(d, "grey8.png", paletteBitmap(W, H, greyPalette(), [](unsigned x, unsigned) { return x * 30; }), FIF_PNG); },
          ramp, 0, FIT_BITMAP, 8, FIC_MINISBLACK},
         {"png8Palette", [=](const TempDir& d) { return saveBitmap(d, "pal8.png", paletteBitmap(W, H, palette, paletteIndex), FIF_PNG); },
@@ -172,20 +162,8 @@ std::vector<ImageCase> imageCases()
          ramp, 0, FIT_UINT16, 16, FIC_MINISBLACK},
         {"png48", [=](const TempDir& d) { return saveBitmap(d, "q48.png", rgb16(W, H, false, quarters), FIF_PNG); },
          quarters, 0, FIT_RGB16, 48, FIC_RGB},
-        {"png64",
-         [=](const TempDir& d) {
-             return saveBitmap(d, "q64.png", rgb16(W, H, true, [=](unsigned x, unsigned y) {
-                               Rgba c = quarters(x, y);
-                               c[3] = uint8_t(40 * x);
-                               return c;
-                           }), FIF_PNG);
-         },
-         [=](unsigned x, unsigned y) {
-             Rgba c = quarters(x, y);
-             c[3] = uint8_t(40 * x);
-             return c;
-         },
-         0, FIT_RGBA16, 64, FIC_RGBALPHA},
+        {"png64", [=](const TempDir& d) { return saveBitmap(d, "q64.png", rgb16(W, H, true, fadingQuarters), FIF_PNG); },
+         fadingQuarters, 0, FIT_RGBA16, 64, FIC_RGBALPHA},
         // Each 16 × 16 block is one colour, so the JPEG keeps it almost exactly:
         // a red left half reads back red only if the BGR data went up as GL_BGR.
         {"jpeg24", [=](const TempDir& d) { return saveBitmap(d, "rb.jpg", colourBitmap(32, 16, 24, redBlue), FIF_JPEG, JPEG_QUALITYSUPERB); },
@@ -199,12 +177,8 @@ std::vector<ImageCase> imageCases()
              return jpg;
          },
          quarters, 0, FIT_BITMAP, 24, FIC_RGB},
-        {"bmp24OddWidth",
-         [](const TempDir& d) {
-             return saveBitmap(d, "odd.bmp", colourBitmap(5, H, 24, [](unsigned x, unsigned y) { return quarterColour(x, y, 5, H); }),
-                           FIF_BMP);
-         },
-         [](unsigned x, unsigned y) { return quarterColour(x, y, 5, H); }, 0, FIT_BITMAP, 24, FIC_RGB},
+        {"bmp24OddWidth", [=](const TempDir& d) { return saveBitmap(d, "odd.bmp", colourBitmap(5, H, 24, oddQuarters), FIF_BMP); },
+         oddQuarters, 0, FIT_BITMAP, 24, FIC_RGB},
         {"bmp8Palette", [=](const TempDir& d) { return saveBitmap(d, "pal8.bmp", paletteBitmap(W, H, palette, paletteIndex), FIF_BMP); },
          paletteColour, 0, FIT_BITMAP, 8, FIC_PALETTE},
         {"bmp32", [=](const TempDir& d) { return saveBitmap(d, "q32.bmp", colourBitmap(W, H, 32, quarters), FIF_BMP); },
