@@ -114,19 +114,13 @@ TEST_F(BloomGl, TargetsAreCompleteWithTheirFormats)
 TEST_F(BloomGl, DarkSceneStaysAsItIs)
 {
     renderScene(0.4f);
-    GLint value = -1;
-    glGetIntegerv(GL_FRAMEBUFFER_BINDING, &value);
-    EXPECT_EQ(value, 0);
-    glGetIntegerv(GL_CURRENT_PROGRAM, &value);
-    EXPECT_EQ(value, 0);
-    glGetIntegerv(GL_VERTEX_ARRAY_BINDING, &value);
-    EXPECT_EQ(value, 0);
-    glGetIntegerv(GL_ACTIVE_TEXTURE, &value);
-    EXPECT_EQ(value, GL_TEXTURE1);
+    EXPECT_EQ(glInteger(GL_FRAMEBUFFER_BINDING), 0);
+    EXPECT_EQ(glInteger(GL_CURRENT_PROGRAM), 0);
+    EXPECT_EQ(glInteger(GL_VERTEX_ARRAY_BINDING), 0);
+    EXPECT_EQ(glInteger(GL_ACTIVE_TEXTURE), GL_TEXTURE1);
     for (GLenum unit : {GL_TEXTURE0, GL_TEXTURE1}) {
         glActiveTexture(unit);
-        glGetIntegerv(GL_TEXTURE_BINDING_2D, &value);
-        EXPECT_EQ(value, 0);
+        EXPECT_EQ(glInteger(GL_TEXTURE_BINDING_2D), 0);
     }
     glActiveTexture(GL_TEXTURE0);
     EXPECT_EQ(glGetError(), static_cast<GLenum>(GL_NO_ERROR));

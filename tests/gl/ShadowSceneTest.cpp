@@ -144,15 +144,10 @@ TEST_F(ShadowScene, EachFaceHoldsTheDistanceToItsWall)
     shadowMap.render(light);
 
     EXPECT_EQ(light.depthMap, static_cast<GLint>(shadowMap.cubeMap.id()));
-    GLint value = -1;
-    glGetIntegerv(GL_FRAMEBUFFER_BINDING, &value);
-    EXPECT_EQ(value, 0);
-    glGetIntegerv(GL_CURRENT_PROGRAM, &value);
-    EXPECT_EQ(value, 0);
-    glGetIntegerv(GL_VERTEX_ARRAY_BINDING, &value);
-    EXPECT_EQ(value, 0);
-    glGetIntegerv(GL_TEXTURE_BINDING_CUBE_MAP, &value);
-    EXPECT_EQ(value, 0);
+    EXPECT_EQ(glInteger(GL_FRAMEBUFFER_BINDING), 0);
+    EXPECT_EQ(glInteger(GL_CURRENT_PROGRAM), 0);
+    EXPECT_EQ(glInteger(GL_VERTEX_ARRAY_BINDING), 0);
+    EXPECT_EQ(glInteger(GL_TEXTURE_BINDING_CUBE_MAP), 0);
     GLint viewport[4] = {};
     glGetIntegerv(GL_VIEWPORT, viewport);
     EXPECT_EQ(viewport[2], 256);

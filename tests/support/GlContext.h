@@ -9,6 +9,14 @@
 // the entry points are set up the way the game sets them up.
 GLFWwindow* sharedGlContext();
 
+// The current value of an integer GL state, such as a binding.
+inline GLint glInteger(GLenum name)
+{
+    GLint value = -1;
+    glGetIntegerv(name, &value);
+    return value;
+}
+
 // Base fixture for tests that need GL.
 class GlTest : public ::testing::Test {
 protected:
