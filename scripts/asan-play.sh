@@ -38,14 +38,6 @@ check_reports() { # name errfile
   fi
 }
 
-xvfb_pid=""
-game_pid=""
-cleanup() {
-  [ -n "$game_pid" ] && kill "$game_pid" 2>/dev/null || true
-  [ -n "$xvfb_pid" ] && kill "$xvfb_pid" 2>/dev/null || true
-}
-trap cleanup EXIT
-
 start_xvfb 320x180
 display=$xvfb_display
 

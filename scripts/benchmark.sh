@@ -20,8 +20,6 @@ bench="$PWD/$build_dir/tools/benchmark"
 out="$PWD/out/benchmark"
 mkdir -p "$out"
 
-xvfb_pid=""
-trap '[ -n "$xvfb_pid" ] && kill "$xvfb_pid" 2>/dev/null || true' EXIT
 start_xvfb 1280x720
 export DISPLAY=$xvfb_display
 

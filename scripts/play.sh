@@ -22,13 +22,6 @@ mkdir -p "$out"
 log="$out/console.log"
 echo "play: no display found; playing a scripted demo in a virtual 640x360 display"
 
-xvfb_pid=""
-game_pid=""
-cleanup() {
-  [ -n "$game_pid" ] && kill "$game_pid" 2>/dev/null || true
-  [ -n "$xvfb_pid" ] && kill "$xvfb_pid" 2>/dev/null || true
-}
-trap cleanup EXIT
 start_xvfb 640x360
 export DISPLAY=$xvfb_display
 

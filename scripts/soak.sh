@@ -38,13 +38,6 @@ out="$PWD/out/soak"
 rm -rf "$out"
 mkdir -p "$out"
 
-xvfb_pid=""
-game_pid=""
-cleanup() {
-  [ -n "$game_pid" ] && kill "$game_pid" 2>/dev/null || true
-  [ -n "$xvfb_pid" ] && kill "$xvfb_pid" 2>/dev/null || true
-}
-trap cleanup EXIT
 start_xvfb 320x180
 export DISPLAY=$xvfb_display
 

@@ -13,8 +13,6 @@ cmake --build "$build_dir" --target golden >/dev/null
 golden="$PWD/$build_dir/tools/golden"
 refs="$PWD/tests/data/golden"
 
-xvfb_pid=""
-trap '[ -n "$xvfb_pid" ] && kill "$xvfb_pid" 2>/dev/null || true' EXIT
 start_xvfb 640x360
 export DISPLAY=$xvfb_display
 

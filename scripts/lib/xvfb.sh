@@ -2,8 +2,16 @@
 #
 # start_xvfb WIDTHxHEIGHT starts Xvfb on the first free display number (the
 # server picks it and reports it through -displayfd, so parallel runs never
-# collide) and sets xvfb_pid and xvfb_display. The caller stops the server,
-# best from an EXIT trap set before the call.
+# collide) and sets xvfb_pid and xvfb_display. When the script exits, the
+# server is stopped, and so is the game if the script keeps its pid in game_pid.
+xvfb_pid=""
+game_pid=""
+stop_xvfb_and_game() {
+  [ -n "$game_pid" ] && kill "$game_pid" 2>/dev/null || true
+  [ -n "$xvfb_pid" ] && kill "$xvfb_pid" 2>/dev/null || true
+}
+trap stop_xvfb_and_game EXIT
+
 start_xvfb() {
   local fifo display_number
   fifo=$(mktemp -u)
