@@ -1,7 +1,7 @@
 #include "app/Game.h"
 
-#include "app/Input.h"
-#include "app/Platform.h"
+#include "core/Input.h"
+#include "core/Platform.h"
 #include "app/Settings.h"
 #include "app/Startup.h"
 #include "import/AssimpLoader.h"

@@ -1,7 +1,7 @@
 #include "app/ScriptedRun.h"
 
 #include "app/Game.h"
-#include "app/Input.h"
+#include "core/Input.h"
 #include "app/Settings.h"
 #include "app/Startup.h"
 #include "physics/BulletDemo.h"

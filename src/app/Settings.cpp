@@ -1,6 +1,6 @@
 #include "app/Settings.h"
 
-#include "app/Input.h"
+#include "core/Input.h"
 #include "physics/BulletDemo.h"
 #include "render/BulletDebug.h"
 #include "scene/Camera.h"

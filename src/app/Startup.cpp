@@ -1,6 +1,6 @@
 #include "app/Startup.h"
 
-#include "app/Platform.h"
+#include "core/Platform.h"
 
 #include <GL/glew.h>
 #include <GLFW/glfw3.h>

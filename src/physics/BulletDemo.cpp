@@ -5,7 +5,7 @@
 #include "physics/MyContactResultCallback.h"
 #include "physics/MyRigidBody.h"
 #include "render/MenuScreen.h"
-#include "scene/MatrixMath.h"
+#include "core/MatrixMath.h"
 
 #include <BulletCollision/CollisionDispatch/btInternalEdgeUtility.h>
 #include <BulletCollision/CollisionShapes/btEmptyShape.h>

@@ -1,6 +1,6 @@
 #include "physics/BulletMath.h"
 
-#include "scene/MatrixMath.h"
+#include "core/MatrixMath.h"
 
 #include <glm/gtc/matrix_transform.hpp>
 

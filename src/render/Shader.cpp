@@ -1,6 +1,6 @@
 #include "render/Shader.h"
 
-#include "app/Platform.h"
+#include "core/Platform.h"
 
 #include <fstream>
 #include <iterator>

@@ -1,6 +1,6 @@
 #include "render/Texture.h"
 
-#include "app/Platform.h"
+#include "core/Platform.h"
 #include "render/ImageFile.h"
 
 namespace {

@@ -3,7 +3,7 @@
 #include "physics/BulletDemo.h"
 #include "physics/BulletMath.h"
 #include "physics/MyRigidBody.h"
-#include "scene/MatrixMath.h"
+#include "core/MatrixMath.h"
 
 #include <btBulletDynamicsCommon.h>
 #include <glm/gtc/matrix_transform.hpp>

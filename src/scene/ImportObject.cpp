@@ -5,7 +5,7 @@
 #include "physics/MyRigidBody.h"
 #include "render/Shader.h"
 #include "scene/Material.h"
-#include "scene/MatrixMath.h"
+#include "core/MatrixMath.h"
 #include "scene/ViewFrustum.h"
 
 

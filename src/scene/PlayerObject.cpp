@@ -1,6 +1,6 @@
 #include "scene/PlayerObject.h"
 
-#include "app/Input.h"
+#include "core/Input.h"
 #include "physics/BulletDemo.h"
 #include "physics/BulletMath.h"
 #include "physics/MyRigidBody.h"

@@ -1,6 +1,6 @@
 #include "render/MenuScreen.h"
 
-#include "app/Input.h"
+#include "core/Input.h"
 #include "render/Shader.h"
 #include "render/TextRenderer.h"
 #include "render/Texture.h"

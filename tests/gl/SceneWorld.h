@@ -1,6 +1,6 @@
 #pragma once
 
-#include "app/Input.h"
+#include "core/Input.h"
 #include "physics/BulletDemo.h"
 #include "physics/MyRigidBody.h"
 #include "render/MenuScreen.h"

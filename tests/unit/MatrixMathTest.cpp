@@ -1,5 +1,5 @@
 #include "physics/BulletMath.h"
-#include "scene/MatrixMath.h"
+#include "core/MatrixMath.h"
 
 #include <gtest/gtest.h>
 #include <glm/gtc/matrix_transform.hpp>

@@ -1,4 +1,4 @@
-#include "app/Input.h"
+#include "core/Input.h"
 #include "app/Settings.h"
 #include "render/BulletDebug.h"
 #include "scene/Camera.h"

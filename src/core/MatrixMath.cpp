@@ -1,4 +1,4 @@
-#include "scene/MatrixMath.h"
+#include "core/MatrixMath.h"
 
 Decomposed decompose(const glm::mat4& matrix)
 {
