@@ -32,11 +32,6 @@ void setFilters(GLenum filter)
 
 } // namespace
 
-LevelAssets::LevelAssets() = default;
-LevelAssets::LevelAssets(LevelAssets&&) noexcept = default;
-LevelAssets& LevelAssets::operator=(LevelAssets&&) noexcept = default;
-LevelAssets::~LevelAssets() = default;
-
 Level::Level(Shader* shader, LevelAssets levelAssets)
     : SceneObject(glm::mat4(1.0f)), player(levelAssets.player), assets(std::move(levelAssets)), shader(shader)
 {
@@ -118,22 +113,19 @@ void Level::uploadLights()
     }
 }
 
-// Binds every rendered cube map on its light's unit; `bound` records which of
-// the shadow units got one.
+// Binds every rendered cube map on its light's unit, for the sampler that
+// reads that unit; `bound` records which of the shadow units got one.
 void Level::bindShadowMaps(bool bound[])
 {
-    for (int i = 0; i < maxShadowMaps; ++i) {
-        const int unit = textureUnits::firstShadowMap + i;
+    for (int sampler = 0; sampler < maxShadowMaps; ++sampler) {
+        const int unit = textureUnits::shadowMapSamplers[sampler];
         const int map = getShadowMap(unit);
         if (map == -1)
             continue;
-        const int sampler = static_cast<int>(std::find(std::begin(textureUnits::shadowMapSamplers),
-                                                       std::end(textureUnits::shadowMapSamplers), unit) -
-                                             std::begin(textureUnits::shadowMapSamplers));
         glActiveTexture(textureUnits::glUnit(unit));
         glUniform1i(shadowSamplerLocations[sampler], unit);
         glBindTexture(GL_TEXTURE_CUBE_MAP, static_cast<GLuint>(map));
-        bound[i] = true;
+        bound[unit - textureUnits::firstShadowMap] = true;
     }
 }
 

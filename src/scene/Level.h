@@ -2,6 +2,10 @@
 
 #include "render/GlObjects.h"
 #include "render/TextureUnits.h"
+#include "scene/Camera.h"
+#include "scene/ImportObject.h"
+#include "scene/Light.h"
+#include "scene/Material.h"
 #include "scene/SceneObject.h"
 
 #include <GL/glew.h>
@@ -9,20 +13,11 @@
 #include <memory>
 #include <vector>
 
-class CameraList;
-class ImportObject;
-class Material;
 class PlayerObject;
 class Shader;
-struct Light;
 
 // Everything the import makes for one level, handed to the Level whole.
 struct LevelAssets {
-    LevelAssets();
-    LevelAssets(LevelAssets&&) noexcept;
-    LevelAssets& operator=(LevelAssets&&) noexcept;
-    ~LevelAssets();
-
     std::vector<std::unique_ptr<ImportObject>> objects; // parents before their children
     std::vector<std::unique_ptr<Material>> materials;   // one per mesh object
     std::vector<std::unique_ptr<Light>> lights;          // the file's lights, in file order
