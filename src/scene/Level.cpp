@@ -1,10 +1,6 @@
 #include "scene/Level.h"
 
 #include "render/Shader.h"
-#include "scene/Camera.h"
-#include "scene/ImportObject.h"
-#include "scene/Light.h"
-#include "scene/Material.h"
 #include "scene/PlayerObject.h"
 
 #include <algorithm>

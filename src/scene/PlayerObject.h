@@ -23,7 +23,6 @@ public:
 
     void update(double frameTime) override;
     void reset() override;
-    void handleInput(float frameTime);
 
     int32_t windowWidth = 0;
     int32_t windowHeight = 0;
@@ -32,13 +31,15 @@ public:
     std::unique_ptr<Camera> camera;
     bool inputEnabled = true;
     bool grounded = false;
-    bool airControl = false;
+    bool airControl = false; // a standing jump's one steer in the air is still to come
     bool moving = false;
     bool firstMouse = true;
 
 private:
     struct MoveKeys;
 
+    // Mouse look, the contact check, the walk or jump, and the body's turn.
+    void handleInput(float frameTime);
     float turnWithMouse(float frameTime);
     void moveOnGround(const MoveKeys& keys);
     void steerInAir(const MoveKeys& keys);
