@@ -119,9 +119,6 @@ void Game::setUpScene()
     physics = std::make_unique<BulletDemo>();
     physics->initPhysics();
 
-    lightA = std::make_unique<Light>(glm::vec3(4.0f, 4.0f, 4.0f), glm::vec3(1.0f), 2.0f);
-    lightB = std::make_unique<Light>(glm::vec3(0.0f, 54.0f, 0.0f), glm::vec3(1.0f), 150.0f);
-
     for (size_t i = 0; i < menuPictures.size(); ++i)
         menuPictures[i] = std::make_unique<Texture>(menuPicturePaths[i]);
     menuScreen = std::make_unique<MenuScreen>(menuPictures[0].get(), menuPictures[1].get(), menuPictures[2].get(),
@@ -132,9 +129,9 @@ void Game::setUpScene()
     importLevel();
     player = level->player;
     player->menu = menuScreen.get();
-    cameraList = loader->cameraList;
-    level->addLight(lightB.get());
-    level->addLight(lightA.get());
+    cameraList = level->getCameras();
+    level->addLight(std::make_unique<Light>(glm::vec3(0.0f, 54.0f, 0.0f), glm::vec3(1.0f), 150.0f));
+    level->addLight(std::make_unique<Light>(glm::vec3(4.0f, 4.0f, 4.0f), glm::vec3(1.0f), 2.0f));
 
     for (int i = 0; i < Level::maxShadowMaps; ++i)
         shadowMaps.push_back(std::make_unique<ShadowMap>(shadowDebugShader.get(), shadowOmniShader.get(), level.get()));
@@ -163,8 +160,7 @@ void Game::importLevel()
         fatalError(problem, "Level: Data/LevelFinal.dae does not follow the level format");
     if (!loader->loadTextures(scene, "Textures/new/"))
         fatalError("Fehler beim Laden von Texturen", "Level: a texture of Data/LevelFinal.dae cannot be read");
-    level.reset(loader->createLevel(scene, static_cast<float>(screenWidth), static_cast<float>(screenHeight),
-                                    window));
+    level = loader->createLevel(scene, static_cast<float>(screenWidth), static_cast<float>(screenHeight), window);
 }
 
 void Game::tearDownScene()
@@ -178,8 +174,6 @@ void Game::tearDownScene()
     level.reset();
     player = nullptr;
     settings.reset();
-    lightA.reset();
-    lightB.reset();
     frameCounter.reset();
     bloomEffect.reset();
     for (auto& shadowMap : shadowMaps)
@@ -273,7 +267,8 @@ void Game::runGameFrame(double frameDelta)
     const bool bloomActive = settings->wireframe != 1 && settings->bloom == 1;
     if (bloomActive)
         bloomEffect->bindSceneTarget();
-    level->textureFilter = settings->effectiveTextureFilter();
+    if (settings->effectiveTextureFilter() != level->textureFilter())
+        level->setTextureFilter(settings->effectiveTextureFilter());
     renderScene();
     clock.lap(&FrameTimings::scene);
     if (bloomActive)

@@ -84,14 +84,12 @@ public:
     std::unique_ptr<ViewFrustum> viewFrustum;
     std::unique_ptr<BulletDebug> debugDrawer;
     std::unique_ptr<BulletDemo> physics;
-    std::unique_ptr<Light> lightA;
-    std::unique_ptr<Light> lightB;
     std::array<std::unique_ptr<Texture>, 6> menuPictures;
     std::unique_ptr<MenuScreen> menuScreen;
     std::unique_ptr<AssimpLoader> loader;
     std::unique_ptr<Level> level;
     PlayerObject* player = nullptr; // one of the level's objects
-    CameraList* cameraList = nullptr; // the loader's
+    CameraList* cameraList = nullptr; // the level's
     std::vector<std::unique_ptr<ShadowMap>> shadowMaps;
     std::unique_ptr<Settings> settings;
     GLint normalMappingLocation = -1;

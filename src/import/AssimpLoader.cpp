@@ -3,6 +3,7 @@
 #include "physics/BodyNames.h"
 #include "physics/BulletDemo.h"
 #include "render/ImageFile.h"
+#include "render/TextureUnits.h"
 #include "scene/AnimatedObject.h"
 #include "scene/Camera.h"
 #include "scene/ImportObject.h"
@@ -11,16 +12,13 @@
 #include "scene/Material.h"
 #include "scene/PlayerObject.h"
 
-#include <FreeImage.h>
 #include <assimp/material.h>
 #include <assimp/postprocess.h>
 #include <assimp/scene.h>
-#include <btBulletCollisionCommon.h>
 
 #include <algorithm>
 #include <cmath>
 #include <fstream>
-#include <type_traits>
 #include <iostream>
 
 namespace {
@@ -110,6 +108,73 @@ glm::vec4 orthogonalTangent(const aiVector3D& tangent, const aiVector3D& bitange
     return glm::vec4(orthogonal, handedness);
 }
 
+// The mesh's arrays as the object uploads them. Missing attributes stay zero.
+MeshData readMesh(const aiMesh* mesh, const std::string& name)
+{
+    const size_t vertexCount = mesh->mNumVertices;
+    MeshData data;
+    data.name = name;
+    data.indices.resize(size_t(mesh->mNumFaces) * 3);
+    data.positions.resize(vertexCount * 3);
+    data.normals.resize(vertexCount * 3);
+    data.uvs.resize(vertexCount * 2);
+    data.tangents.resize(vertexCount * 4);
+
+    for (unsigned f = 0; f < mesh->mNumFaces; ++f) {
+        const aiFace& face = mesh->mFaces[f];
+        for (unsigned k = 0; k < 3 && k < face.mNumIndices; ++k)
+            data.indices[f * 3 + k] = face.mIndices[k];
+    }
+    if (mesh->HasPositions() && mesh->HasNormals() && mesh->HasTextureCoords(0)) {
+        for (size_t v = 0; v < vertexCount; ++v) {
+            const aiVector3D& p = mesh->mVertices[v];
+            const aiVector3D& n = mesh->mNormals[v];
+            const aiVector3D& t = mesh->mTextureCoords[0][v];
+            std::copy_n(&p.x, 3, &data.positions[v * 3]);
+            std::copy_n(&n.x, 3, &data.normals[v * 3]);
+            data.uvs[v * 2] = t.x;
+            data.uvs[v * 2 + 1] = t.y;
+        }
+    }
+    if (mesh->HasTangentsAndBitangents() && mesh->HasPositions() && mesh->HasNormals()) {
+        for (size_t v = 0; v < vertexCount; ++v) {
+            const glm::vec4 tangent = orthogonalTangent(mesh->mTangents[v], mesh->mBitangents[v], mesh->mNormals[v]);
+            std::copy_n(&tangent.x, 4, &data.tangents[v * 4]);
+        }
+    }
+    return data;
+}
+
+// One track's values and times; Collada key times arrive in ticks, the
+// animation clock counts seconds.
+template <typename Value, typename Key>
+KeyTrack<Value> readTrack(const Key* keys, unsigned count, double ticksPerSecond)
+{
+    KeyTrack<Value> track;
+    for (unsigned k = 0; k < count; ++k) {
+        track.values.push_back(toGlm(keys[k].mValue));
+        track.times.push_back(keys[k].mTime / ticksPerSecond);
+    }
+    return track;
+}
+
+AnimationKeys readAnimationKeys(const aiAnimation* animation, const aiNodeAnim* channel)
+{
+    const double ticksPerSecond = animation->mTicksPerSecond > 0.0 ? animation->mTicksPerSecond : 1.0;
+    AnimationKeys keys;
+    keys.position = readTrack<glm::vec3>(channel->mPositionKeys, channel->mNumPositionKeys, ticksPerSecond);
+    keys.rotation = readTrack<glm::quat>(channel->mRotationKeys, channel->mNumRotationKeys, ticksPerSecond);
+    keys.scaling = readTrack<glm::vec3>(channel->mScalingKeys, channel->mNumScalingKeys, ticksPerSecond);
+    keys.duration = animation->mDuration / ticksPerSecond;
+    return keys;
+}
+
+// The key frames of the node called `name`, or null when the file has none.
+const aiNodeAnim* animationChannel(const aiScene* scene, const std::string& name)
+{
+    return scene->HasAnimations() ? findChannel(scene->mAnimations[0], name) : nullptr;
+}
+
 } // namespace
 
 AssimpLoader::AssimpLoader(Shader* litShader, Shader* depthShader, BulletDemo* physics)
@@ -117,41 +182,16 @@ AssimpLoader::AssimpLoader(Shader* litShader, Shader* depthShader, BulletDemo* p
 {
 }
 
-AssimpLoader::~AssimpLoader()
-{
-    if (bitmap)
-        FreeImage_Unload(bitmap);
-    if (!textureNames.empty())
-        glDeleteTextures(static_cast<GLsizei>(textureNames.size()), textureNames.data());
-}
-
-template <typename T>
-T* AssimpLoader::keepArray(size_t count)
-{
-    std::shared_ptr<T[]> array(new T[count]());
-    storage.push_back(array);
-    return array.get();
-}
-
-template <typename T, typename... Args>
-T* AssimpLoader::keep(Args&&... args)
-{
-    auto object = std::make_shared<T>(std::forward<Args>(args)...);
-    storage.push_back(object);
-    return object.get();
-}
+AssimpLoader::~AssimpLoader() = default;
 
 const aiScene* AssimpLoader::load(const std::string& path)
 {
-    std::ifstream test(path);
-    if (!test) {
+    if (!std::ifstream(path)) {
         std::cout << "Couldn't open file" << std::endl;
         std::cerr << "Level: cannot open " << path << std::endl;
         return nullptr;
     }
-    test.close();
-
-    scene = importer.ReadFile(path, importFlags);
+    const aiScene* scene = importer.ReadFile(path, importFlags);
     if (!scene) {
         std::cout << "Couldn't load File" << std::endl;
         std::cerr << "Level: " << path << ": " << importer.GetErrorString() << std::endl;
@@ -162,10 +202,6 @@ const aiScene* AssimpLoader::load(const std::string& path)
 
 bool AssimpLoader::loadTextures(const aiScene* scene, const std::string& directory)
 {
-    if (bitmap) {
-        FreeImage_Unload(bitmap);
-        bitmap = nullptr;
-    }
     if (scene->mTextures && scene->mNumTextures > 0)
         return false;
 
@@ -173,46 +209,35 @@ bool AssimpLoader::loadTextures(const aiScene* scene, const std::string& directo
         const aiMaterial* material = scene->mMaterials[m];
         aiString path;
         for (unsigned i = 0; aiGetMaterialTexture(material, aiTextureType_DIFFUSE, i, &path) == AI_SUCCESS; ++i)
-            diffuseTextures.emplace(path.C_Str(), 0);
+            colorTextures.emplace(path.C_Str(), 0);
         for (unsigned i = 0; aiGetMaterialTexture(material, aiTextureType_NORMALS, i, &path) == AI_SUCCESS; ++i)
-            normalTextures.emplace(path.C_Str(), 0);
+            normalMaps.emplace(path.C_Str(), 0);
     }
-    return createTextures(diffuseTextures, GL_TEXTURE0, directory) &&
-           createTextures(normalTextures, GL_TEXTURE1, directory);
+    return createTextures(colorTextures, textureUnits::glUnit(textureUnits::color), directory) &&
+           createTextures(normalMaps, textureUnits::glUnit(textureUnits::normalMap), directory);
 }
 
-// All textures of a kind get their names in one call, in the maps' key order.
-// Every picture is brought to 24-bit BGR before the upload, whatever its depth.
+// Textures are made in the map's key order. Every picture is brought to
+// 24-bit BGR before the upload, whatever its depth.
 bool AssimpLoader::createTextures(std::map<std::string, GLuint>& textures, GLenum unit,
                                   const std::string& directory)
 {
-    if (textures.empty())
-        return true;
-    std::vector<GLuint> names(textures.size());
-    glGenTextures(static_cast<GLsizei>(names.size()), names.data());
-    textureNames.insert(textureNames.end(), names.begin(), names.end());
-
-    size_t next = 0;
     for (auto& [path, name] : textures) {
-        name = names[next++];
         const std::string fullPath = directory + fileNameOf(path);
         const FREE_IMAGE_FORMAT format = detectImageFormat(fullPath);
         if (format == FIF_UNKNOWN) {
             std::cerr << "Level: cannot tell the picture format of " << fullPath << std::endl;
             return false;
         }
-        if (bitmap) {
-            FreeImage_Unload(bitmap);
-            bitmap = nullptr;
-        }
-        bitmap = loadBitmap(fullPath, format).release();
-        Bitmap pixels = bitmap ? withBitsPerPixel(Bitmap(FreeImage_Clone(bitmap)), 24) : nullptr;
+        const Bitmap pixels = withBitsPerPixel(loadBitmap(fullPath, format), 24);
         if (!pixels || !FreeImage_GetBits(pixels.get())) {
             // A texture that cannot be read would draw as black: refuse the level.
             std::cerr << "Level: cannot read the texture " << fullPath << std::endl;
             return false;
         }
 
+        assets.textures.push_back(gl::Texture::create());
+        name = assets.textures.back();
         glActiveTexture(unit);
         glBindTexture(GL_TEXTURE_2D, name);
         glTexImage2D(GL_TEXTURE_2D, 0, GL_RGB, static_cast<GLsizei>(FreeImage_GetWidth(pixels.get())),
@@ -228,23 +253,36 @@ bool AssimpLoader::createTextures(std::map<std::string, GLuint>& textures, GLenu
     return true;
 }
 
-Level* AssimpLoader::createLevel(const aiScene* scene, float width, float height, GLFWwindow* window)
+std::unique_ptr<Level> AssimpLoader::createLevel(const aiScene* scene, float width, float height,
+                                                 GLFWwindow* window)
 {
-    walkNode(scene, scene->mRootNode, litShader, depthShader, nullptr, physics);
+    walkNode(scene, scene->mRootNode, nullptr);
+    addLights(scene);
+    addCameras(scene, width, height, window);
+    auto level = std::make_unique<Level>(litShader, std::move(assets));
+    assets = LevelAssets();
+    return level;
+}
 
-    std::vector<Light*> lights;
+// The light's colour is its ambient colour × 10, its power the linear
+// attenuation; the Level gives out the shadow units.
+void AssimpLoader::addLights(const aiScene* scene)
+{
     for (unsigned i = 0; i < scene->mNumLights; ++i) {
         const aiLight* fileLight = scene->mLights[i];
         const aiNode* node = scene->mRootNode->FindNode(fileLight->mName);
         const aiColor3D& ambient = fileLight->mColorAmbient;
-        Light* light = keep<Light>(nodeTranslation(node),
-                                   glm::vec3(ambient.r * 10.0f, ambient.g * 10.0f, ambient.b * 10.0f),
-                                   fileLight->mAttenuationLinear);
-        light->unit = static_cast<int32_t>(i) + 2;
-        lights.push_back(light);
+        assets.lights.push_back(std::make_unique<Light>(
+            nodeTranslation(node), glm::vec3(ambient.r * 10.0f, ambient.g * 10.0f, ambient.b * 10.0f),
+            fileLight->mAttenuationLinear));
     }
+}
 
-    cameraList = keep<CameraList>(window, player);
+// The first camera becomes the player's, the others go to the list.
+void AssimpLoader::addCameras(const aiScene* scene, float width, float height, GLFWwindow* window)
+{
+    PlayerObject* player = assets.player;
+    assets.cameras = std::make_unique<CameraList>();
     for (unsigned i = 0; i < scene->mNumCameras; ++i) {
         // Every camera is made from the first camera's nodes.
         const aiNode* cameraNode = scene->mRootNode->FindNode(scene->mCameras[0]->mName);
@@ -257,98 +295,68 @@ Level* AssimpLoader::createLevel(const aiScene* scene, float width, float height
             player->windowHeight = static_cast<int32_t>(camera->height);
             player->camera = std::move(camera);
         } else {
-            Camera* listed = camera.get();
-            storage.push_back(std::shared_ptr<Camera>(std::move(camera)));
-            cameraList->addCamera(listed);
+            assets.cameras->addCamera(std::move(camera));
         }
     }
     if (player)
         player->window = window;
-
-    return new Level(glm::mat4(1.0f), litShader, objects, lights, materials, player);
 }
 
-void AssimpLoader::walkNode(const aiScene* scene, const aiNode* node, Shader* shader, Shader* depthShader,
-                            ImportObject* parent, BulletDemo* physics)
+// Each mesh of a node becomes an object; the node's children hang under its
+// last one.
+void AssimpLoader::walkNode(const aiScene* scene, const aiNode* node, ImportObject* parent)
 {
     ImportObject* last = nullptr;
     for (unsigned m = 0; m < node->mNumMeshes; ++m) {
-        const aiMesh* mesh = scene->mMeshes[node->mMeshes[m]];
-        last = makeObject(scene, node, mesh, shader, depthShader, parent, physics);
-        objects.push_back(last);
+        std::unique_ptr<ImportObject> object = makeObject(scene, node, scene->mMeshes[node->mMeshes[m]], parent);
+        last = object.get();
         if (parent)
             parent->addChild(last);
+        assets.objects.push_back(std::move(object));
     }
     for (unsigned c = 0; c < node->mNumChildren; ++c)
-        walkNode(scene, node->mChildren[c], shader, depthShader, last, physics);
+        walkNode(scene, node->mChildren[c], last);
 }
 
-ImportObject* AssimpLoader::makeObject(const aiScene* scene, const aiNode* node, const aiMesh* mesh, Shader* shader,
-                                       Shader* depthShader, ImportObject* parent, BulletDemo* physics)
+// The node's name decides the kind: "player" exactly, "…_Anim" with key
+// frames, a "dynamic…" prefix for a body that falls, else a static mesh.
+std::unique_ptr<ImportObject> AssimpLoader::makeObject(const aiScene* scene, const aiNode* node, const aiMesh* mesh,
+                                                       ImportObject* parent)
 {
     const std::string name = node->mName.C_Str();
-    const unsigned vertexCount = mesh->mNumVertices;
-    const unsigned faceCount = mesh->mNumFaces;
+    MeshData data = readMesh(mesh, name);
+    addMaterial(scene->mMaterials[mesh->mMaterialIndex], data);
 
-    MeshData data;
-    data.indices = keepArray<uint32_t>(size_t(faceCount) * 3);
-    data.positions = keepArray<float>(size_t(vertexCount) * 3);
-    data.normals = keepArray<float>(size_t(vertexCount) * 3);
-    data.uvs = keepArray<float>(size_t(vertexCount) * 2);
-    data.tangents = keepArray<float>(size_t(vertexCount) * 4);
-    data.vertexCount = vertexCount;
-    data.faceCount = faceCount;
-    data.name = name;
+    const glm::mat4 local = toGlm(node->mTransformation);
+    const glm::mat4 placed = parent ? parent->modelMatrix * local : local;
 
-    for (unsigned f = 0; f < faceCount; ++f) {
-        const aiFace& face = mesh->mFaces[f];
-        for (unsigned k = 0; k < 3 && k < face.mNumIndices; ++k)
-            data.indices[f * 3 + k] = face.mIndices[k];
+    if (name == "player") {
+        auto player = std::make_unique<PlayerObject>(local, litShader, depthShader, parent, physics, std::move(data));
+        assets.player = player.get();
+        return player;
     }
-
-    btTriangleMesh* triangleMesh = keep<btTriangleMesh>(true, true);
-    std::vector<glm::vec3> corners;
-    if (mesh->HasPositions() && vertexCount > 0 && mesh->HasNormals() && mesh->HasTextureCoords(0)) {
-        for (unsigned v = 0; v < vertexCount; ++v) {
-            const aiVector3D& p = mesh->mVertices[v];
-            const aiVector3D& n = mesh->mNormals[v];
-            const aiVector3D& t = mesh->mTextureCoords[0][v];
-            const float position[3] = {p.x, p.y, p.z};
-            const float normal[3] = {n.x, n.y, n.z};
-            std::copy_n(position, 3, data.positions + v * 3);
-            std::copy_n(normal, 3, data.normals + v * 3);
-            data.uvs[v * 2] = t.x;
-            data.uvs[v * 2 + 1] = t.y;
-        }
-        corners.reserve(size_t(faceCount) * 3);
-        for (unsigned f = 0; f < faceCount; ++f) {
-            glm::vec3 corner[3];
-            for (unsigned k = 0; k < 3; ++k) {
-                const aiVector3D& p = mesh->mVertices[data.indices[f * 3 + k]];
-                corner[k] = glm::vec3(p.x, p.y, p.z);
-                corners.push_back(corner[k]);
-            }
-            triangleMesh->addTriangle(btVector3(corner[0].x, corner[0].y, corner[0].z),
-                                      btVector3(corner[1].x, corner[1].y, corner[1].z),
-                                      btVector3(corner[2].x, corner[2].y, corner[2].z), false);
-        }
+    if (nameSuffix(name) == "Anim" && scene->HasAnimations()) {
+        if (const aiNodeAnim* channel = animationChannel(scene, name))
+            return std::make_unique<AnimatedObject>(placed, litShader, depthShader, parent, physics, std::move(data),
+                                                    readAnimationKeys(scene->mAnimations[0], channel));
+        // Without key frames the node would jump to the origin: keep it where the file puts it.
+        std::cerr << "Level: no key frames for " << name << "; it stays in place" << std::endl;
     }
-    if (mesh->HasTangentsAndBitangents() && mesh->HasPositions() && mesh->HasNormals()) {
-        for (unsigned v = 0; v < vertexCount; ++v) {
-            const glm::vec4 tangent = orthogonalTangent(mesh->mTangents[v], mesh->mBitangents[v], mesh->mNormals[v]);
-            const float values[4] = {tangent.x, tangent.y, tangent.z, tangent.w};
-            std::copy_n(values, 4, data.tangents + v * 4);
-        }
-    }
+    const int mass = isDynamicName(name) ? 1 : 0;
+    return std::make_unique<ImportObject>(placed, litShader, depthShader, parent, physics, mass, std::move(data));
+}
 
-    const aiMaterial* material = scene->mMaterials[mesh->mMaterialIndex];
+// The mesh's Material joins the level; a colour texture gives a texture count
+// of 1, a normal map beside it 2 (alone it is ignored).
+void AssimpLoader::addMaterial(const aiMaterial* material, MeshData& mesh)
+{
     int32_t textureCount = 0;
     aiString texturePath;
     if (aiGetMaterialTexture(material, aiTextureType_DIFFUSE, 0, &texturePath) == AI_SUCCESS) {
-        currentColorTexture = lookUp(diffuseTextures, texturePath);
+        mesh.colorTexture = lookUp(colorTextures, texturePath);
         textureCount = 1;
         if (aiGetMaterialTexture(material, aiTextureType_NORMALS, 0, &texturePath) == AI_SUCCESS) {
-            currentNormalMap = lookUp(normalTextures, texturePath);
+            mesh.normalMap = lookUp(normalMaps, texturePath);
             textureCount = 2;
         }
     }
@@ -356,56 +364,11 @@ ImportObject* AssimpLoader::makeObject(const aiScene* scene, const aiNode* node,
     unsigned shininessCount = 1;
     if (aiGetMaterialFloatArray(material, AI_MATKEY_SHININESS, &shininess, &shininessCount) != AI_SUCCESS)
         shininess = 0.0f;
-    Material* meshMaterial = keep<Material>(materialColor(material, AI_MATKEY_COLOR_DIFFUSE, {0.8f, 0.8f, 0.8f, 1.0f}),
-                                            materialColor(material, AI_MATKEY_COLOR_AMBIENT, {0.2f, 0.2f, 0.2f, 1.0f}),
-                                            materialColor(material, AI_MATKEY_COLOR_SPECULAR, {0.0f, 0.0f, 0.0f, 1.0f}),
-                                            materialColor(material, AI_MATKEY_COLOR_EMISSIVE, {0.0f, 0.0f, 0.0f, 1.0f}),
-                                            shininess, textureCount);
-    materials.push_back(meshMaterial);
-    data.materialBuffer = meshMaterial->getUniformBuffer();
-    data.colorTexture = currentColorTexture;
-    data.normalMap = currentNormalMap;
-
-    const glm::mat4 local = toGlm(node->mTransformation);
-    const glm::mat4 placed = parent ? parent->modelMatrix * local : local;
-
-    if (name == "player") {
-        player = new PlayerObject(local, shader, depthShader, parent, triangleMesh, physics, 1, std::move(corners),
-                                  std::move(data));
-        return player;
-    }
-    if (nameSuffix(name) == "Anim" && scene->HasAnimations()) {
-        const aiAnimation* animation = scene->mAnimations[0];
-        if (const aiNodeAnim* channel = findChannel(animation, name)) {
-            // Collada key times arrive in ticks; the animation clock counts seconds.
-            const double ticksPerSecond = animation->mTicksPerSecond > 0.0 ? animation->mTicksPerSecond : 1.0;
-            // One track's values and times, copied into arrays that last the run.
-            auto copyTrack = [this, ticksPerSecond](const auto* source, unsigned count, auto*& values,
-                                                    double*& times) {
-                using Value = std::remove_reference_t<decltype(*values)>;
-                values = keepArray<Value>(count);
-                times = keepArray<double>(count);
-                for (unsigned k = 0; k < count; ++k) {
-                    values[k] = toGlm(source[k].mValue);
-                    times[k] = source[k].mTime / ticksPerSecond;
-                }
-                return static_cast<int32_t>(count);
-            };
-            AnimationKeys keys;
-            keys.positionKeyCount =
-                copyTrack(channel->mPositionKeys, channel->mNumPositionKeys, keys.positionKeys, keys.positionTimes);
-            keys.rotationKeyCount =
-                copyTrack(channel->mRotationKeys, channel->mNumRotationKeys, keys.rotationKeys, keys.rotationTimes);
-            keys.scalingKeyCount =
-                copyTrack(channel->mScalingKeys, channel->mNumScalingKeys, keys.scalingKeys, keys.scalingTimes);
-            keys.duration = animation->mDuration / ticksPerSecond;
-            return new AnimatedObject(placed, shader, depthShader, parent, triangleMesh, physics, std::move(corners),
-                                      std::move(data), keys);
-        }
-        // Without key frames the node would jump to the origin: keep it where the file puts it.
-        std::cerr << "Level: no key frames for " << name << "; it stays in place" << std::endl;
-    }
-    const int mass = isDynamicName(name) ? 1 : 0;
-    return new ImportObject(placed, shader, depthShader, parent, triangleMesh, physics, mass, std::move(corners),
-                            std::move(data));
+    assets.materials.push_back(
+        std::make_unique<Material>(materialColor(material, AI_MATKEY_COLOR_DIFFUSE, {0.8f, 0.8f, 0.8f, 1.0f}),
+                                   materialColor(material, AI_MATKEY_COLOR_AMBIENT, {0.2f, 0.2f, 0.2f, 1.0f}),
+                                   materialColor(material, AI_MATKEY_COLOR_SPECULAR, {0.0f, 0.0f, 0.0f, 1.0f}),
+                                   materialColor(material, AI_MATKEY_COLOR_EMISSIVE, {0.0f, 0.0f, 0.0f, 1.0f}),
+                                   shininess, textureCount));
+    mesh.materialBuffer = assets.materials.back()->getUniformBuffer();
 }

@@ -1,27 +1,23 @@
 #pragma once
 
+#include "scene/Level.h"
+
 #include <GL/glew.h>
 #include <assimp/Importer.hpp>
-#include <glm/glm.hpp>
 
 #include <map>
 #include <memory>
 #include <string>
-#include <vector>
 
 struct GLFWwindow;
+struct aiMaterial;
 struct aiMesh;
 struct aiNode;
 struct aiScene;
-struct FIBITMAP;
 class BulletDemo;
-class CameraList;
 class ImportObject;
-class Level;
-class Material;
-class PlayerObject;
 class Shader;
-struct Light;
+struct MeshData;
 
 // Turns the Collada level into the game's objects by the level format's
 // naming rules: "player", the suffix "Anim", the prefix "dynamic", lights and
@@ -31,55 +27,39 @@ public:
     // `litShader` and `depthShader` are handed to every mesh object; bodies are
     // registered with `physics`.
     AssimpLoader(Shader* litShader, Shader* depthShader, BulletDemo* physics);
-    virtual ~AssimpLoader();
+    ~AssimpLoader();
 
     AssimpLoader(const AssimpLoader&) = delete;
     AssimpLoader& operator=(const AssimpLoader&) = delete;
 
     // Reads the file with the game's preset flags; null (after a message) when
-    // the file cannot be opened or imported.
+    // the file cannot be opened or imported. The scene lives as long as the loader.
     const aiScene* load(const std::string& path);
     // Loads every diffuse texture and normal map the materials name from
-    // `directory`; false when a picture's format cannot be told or the file
-    // embeds textures.
+    // `directory`, one texture per path; false when a picture cannot be read
+    // or the file embeds textures.
     bool loadTextures(const aiScene* scene, const std::string& directory);
-    // Builds the objects, lights, cameras and the Level. The scene must have
-    // passed checkLevel (import/LevelCheck.h): the walk relies on its meshes
-    // being triangles with normals, texture coordinates, valid indices and
-    // materials, and on the player and camera nodes being there.
-    Level* createLevel(const aiScene* scene, float width, float height, GLFWwindow* window);
-    void walkNode(const aiScene* scene, const aiNode* node, Shader* shader, Shader* depthShader,
-                  ImportObject* parent, BulletDemo* physics);
-
-    FIBITMAP* bitmap = nullptr; // the picture loaded last by loadTextures
-    CameraList* cameraList = nullptr;
-    Assimp::Importer importer;
-    const aiScene* scene = nullptr;
-    std::map<std::string, GLuint> diffuseTextures;
-    std::map<std::string, GLuint> normalTextures;
-    PlayerObject* player = nullptr;
-
-    // Filled during the walk and handed to the level.
-    std::vector<ImportObject*> objects;
-    std::vector<Material*> materials;
-    GLuint currentColorTexture = 0;
-    GLuint currentNormalMap = 0;
+    // Builds the objects, lights, cameras and the Level, which takes the
+    // textures along. The scene must have passed checkLevel
+    // (import/LevelCheck.h): the walk relies on its meshes being triangles
+    // with normals, texture coordinates, valid indices and materials, and on
+    // the player and camera nodes being there.
+    std::unique_ptr<Level> createLevel(const aiScene* scene, float width, float height, GLFWwindow* window);
 
 private:
-    // Memory that the level's objects point at for the whole run: vertex
-    // arrays, key frames, materials, lights and cameras made by the import.
-    template <typename T>
-    T* keepArray(size_t count);
-    template <typename T, typename... Args>
-    T* keep(Args&&... args);
-
     bool createTextures(std::map<std::string, GLuint>& textures, GLenum unit, const std::string& directory);
-    ImportObject* makeObject(const aiScene* scene, const aiNode* node, const aiMesh* mesh,
-                             Shader* shader, Shader* depthShader, ImportObject* parent, BulletDemo* physics);
+    void walkNode(const aiScene* scene, const aiNode* node, ImportObject* parent);
+    std::unique_ptr<ImportObject> makeObject(const aiScene* scene, const aiNode* node, const aiMesh* mesh,
+                                             ImportObject* parent);
+    void addMaterial(const aiMaterial* material, MeshData& mesh);
+    void addLights(const aiScene* scene);
+    void addCameras(const aiScene* scene, float width, float height, GLFWwindow* window);
 
     Shader* litShader;
     Shader* depthShader;
     BulletDemo* physics;
-    std::vector<std::shared_ptr<void>> storage;
-    std::vector<GLuint> textureNames;
+    Assimp::Importer importer;
+    std::map<std::string, GLuint> colorTextures; // by path in the file
+    std::map<std::string, GLuint> normalMaps;    // by path in the file
+    LevelAssets assets;                          // what the next Level gets
 };

@@ -8,13 +8,9 @@
 #include <btBulletDynamicsCommon.h>
 #include <glm/gtc/matrix_transform.hpp>
 
-
 AnimatedObject::AnimatedObject(const glm::mat4& matrix, Shader* shader, Shader* depthShader, ImportObject* parent,
-                               btTriangleMesh* triangleMesh, BulletDemo* physics,
-                               std::vector<glm::vec3> triangleCorners, MeshData mesh, AnimationKeys keys)
-    : ImportObject(matrix, shader, depthShader, parent, triangleMesh, physics, 0, std::move(triangleCorners),
-                   std::move(mesh)),
-      keys(keys), animationTime(0.0)
+                               BulletDemo* physics, MeshData mesh, AnimationKeys keys)
+    : ImportObject(matrix, shader, depthShader, parent, physics, 0, std::move(mesh)), keys(std::move(keys))
 {
 }
 
@@ -23,9 +19,12 @@ void AnimatedObject::update(double frameTime)
     animationTime = advanceAnimationTime(animationTime, frameTime, keys.duration);
     const double t = animationTime;
 
-    const glm::vec3 p = interpolatePosition(keys.positionKeys, keys.positionTimes, keys.positionKeyCount, t);
-    const glm::quat q = interpolateRotation(keys.rotationKeys, keys.rotationTimes, keys.rotationKeyCount, t);
-    const glm::vec3 s = interpolateScaling(keys.scalingKeys, keys.scalingTimes, keys.scalingKeyCount, t);
+    const glm::vec3 p =
+        interpolatePosition(keys.position.values.data(), keys.position.times.data(), keys.position.count(), t);
+    const glm::quat q =
+        interpolateRotation(keys.rotation.values.data(), keys.rotation.times.data(), keys.rotation.count(), t);
+    const glm::vec3 s =
+        interpolateScaling(keys.scaling.values.data(), keys.scaling.times.data(), keys.scaling.count(), t);
 
     // mat4_cast is the plain quaternion formula; the keys are not normalised.
     const glm::mat4 local = glm::translate(glm::mat4(1.0f), p) * glm::mat4_cast(q) * glm::scale(glm::mat4(1.0f), s);

@@ -6,19 +6,22 @@
 #include <glm/gtc/quaternion.hpp>
 
 #include <cstdint>
+#include <vector>
 
-// Key frames of one animated node. Times and duration are in seconds; the
-// arrays belong to the importer.
+// One track of key frames: values and their times in seconds, equally long.
+template <typename Value>
+struct KeyTrack {
+    std::vector<Value> values;
+    std::vector<double> times;
+
+    int count() const { return static_cast<int>(values.size()); }
+};
+
+// Key frames of one animated node; the duration is in seconds.
 struct AnimationKeys {
-    int32_t positionKeyCount = 0;
-    int32_t rotationKeyCount = 0;
-    int32_t scalingKeyCount = 0;
-    glm::vec3* positionKeys = nullptr;
-    glm::quat* rotationKeys = nullptr;
-    glm::vec3* scalingKeys = nullptr;
-    double* positionTimes = nullptr;
-    double* rotationTimes = nullptr;
-    double* scalingTimes = nullptr;
+    KeyTrack<glm::vec3> position;
+    KeyTrack<glm::quat> rotation;
+    KeyTrack<glm::vec3> scaling;
     double duration = 0.0;
 };
 
@@ -47,8 +50,7 @@ double advanceAnimationTime(double animationTime, double dt, double duration);
 class AnimatedObject : public ImportObject {
 public:
     AnimatedObject(const glm::mat4& matrix, Shader* shader, Shader* depthShader, ImportObject* parent,
-                   btTriangleMesh* triangleMesh, BulletDemo* physics, std::vector<glm::vec3> triangleCorners,
-                   MeshData mesh, AnimationKeys keys);
+                   BulletDemo* physics, MeshData mesh, AnimationKeys keys);
 
     void update(double frameTime) override;
 

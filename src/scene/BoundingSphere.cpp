@@ -10,14 +10,10 @@ float squaredDistance(const glm::vec3& a, const glm::vec3& b)
     return d.x * d.x + d.y * d.y + d.z * d.z;
 }
 
-} // namespace
-
-BoundingSphere computeBoundingSphere(const std::vector<glm::vec3>& points)
+// The smallest and largest coordinate on each axis and the points that gave
+// them; the earliest point keeps a tie.
+void findExtremes(const std::vector<glm::vec3>& points, BoundingSphere& sphere)
 {
-    BoundingSphere sphere;
-    if (points.empty())
-        return sphere;
-
     for (int axis = 0; axis < 3; ++axis) {
         sphere.minimum[axis] = points[0][axis];
         sphere.maximum[axis] = points[0][axis];
@@ -36,24 +32,25 @@ BoundingSphere computeBoundingSphere(const std::vector<glm::vec3>& points)
             }
         }
     }
+}
 
+// The axis whose two extreme points lie furthest apart; ties go to x before y
+// before z.
+int widestAxis(const std::vector<glm::vec3>& points, const BoundingSphere& sphere)
+{
     float spread[3];
     for (int axis = 0; axis < 3; ++axis)
         spread[axis] = squaredDistance(points[sphere.minimumIndex[axis]], points[sphere.maximumIndex[axis]]);
-
-    // Ties go to x before y before z.
-    int chosen = 2;
     if (spread[0] >= spread[1] && spread[0] >= spread[2])
-        chosen = 0;
-    else if (spread[1] >= spread[0] && spread[1] >= spread[2])
-        chosen = 1;
+        return 0;
+    if (spread[1] >= spread[0] && spread[1] >= spread[2])
+        return 1;
+    return 2;
+}
 
-    const glm::vec3& low = points[sphere.minimumIndex[chosen]];
-    const glm::vec3& high = points[sphere.maximumIndex[chosen]];
-    sphere.center = low + (high - low) * 0.5f;
-    sphere.radiusSquared = squaredDistance(sphere.center, high);
-    sphere.radius = std::sqrt(sphere.radiusSquared);
-
+// Each point outside moves the sphere towards it and grows it just enough.
+void growToTake(const std::vector<glm::vec3>& points, BoundingSphere& sphere)
+{
     for (const glm::vec3& p : points) {
         const float d2 = squaredDistance(sphere.center, p);
         if (d2 > sphere.radiusSquared) {
@@ -64,5 +61,23 @@ BoundingSphere computeBoundingSphere(const std::vector<glm::vec3>& points)
             sphere.center += (p - sphere.center) * ((d - grown) / d);
         }
     }
+}
+
+} // namespace
+
+BoundingSphere computeBoundingSphere(const std::vector<glm::vec3>& points)
+{
+    BoundingSphere sphere;
+    if (points.empty())
+        return sphere;
+
+    findExtremes(points, sphere);
+    const int axis = widestAxis(points, sphere);
+    const glm::vec3& low = points[sphere.minimumIndex[axis]];
+    const glm::vec3& high = points[sphere.maximumIndex[axis]];
+    sphere.center = low + (high - low) * 0.5f;
+    sphere.radiusSquared = squaredDistance(sphere.center, high);
+    sphere.radius = std::sqrt(sphere.radiusSquared);
+    growToTake(points, sphere);
     return sphere;
 }

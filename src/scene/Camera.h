@@ -3,10 +3,8 @@
 #include <glm/glm.hpp>
 
 #include <cstdint>
+#include <memory>
 #include <vector>
-
-struct GLFWwindow;
-class PlayerObject;
 
 // Right-handed OpenGL projection with depth -1..1; fovy in radians.
 // tan(fovy / 2) is taken in double precision and rounded to float.
@@ -50,17 +48,13 @@ public:
 // nothing renders from these cameras.
 class CameraList {
 public:
-    CameraList(GLFWwindow* window, PlayerObject* player) : window(window), player(player) {}
-
-    void addCamera(Camera* camera)
+    void addCamera(std::unique_ptr<Camera> camera)
     {
-        cameras.push_back(camera);
+        cameras.push_back(std::move(camera));
         ++cameraCount;
     }
 
-    std::vector<Camera*> cameras; // not owned
-    GLFWwindow* window = nullptr;
+    std::vector<std::unique_ptr<Camera>> cameras;
     int32_t cameraCount = 0;
     int32_t selectedIndex = 0;
-    PlayerObject* player = nullptr;
 };

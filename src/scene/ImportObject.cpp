@@ -4,45 +4,73 @@
 #include "physics/BulletMath.h"
 #include "physics/MyRigidBody.h"
 #include "render/Shader.h"
+#include "render/TextureUnits.h"
 #include "scene/Material.h"
 #include "core/MatrixMath.h"
 #include "scene/ViewFrustum.h"
 
+#include <btBulletCollisionCommon.h>
 
 namespace {
 
-void setFilters(GLenum filter)
+// Bullet's copy of the triangles, for the body's hull or tree.
+std::unique_ptr<btTriangleMesh> triangleMeshOf(const std::vector<glm::vec3>& corners)
 {
-    // A mipmapped value is refused for magnification (GL_INVALID_ENUM) and the
-    // old magnification filter stays; minification takes it.
-    glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MAG_FILTER, static_cast<GLint>(filter));
-    glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MIN_FILTER, static_cast<GLint>(filter));
+    auto triangles = std::make_unique<btTriangleMesh>(true, true);
+    for (size_t k = 0; k + 2 < corners.size(); k += 3)
+        triangles->addTriangle(toBullet(corners[k]), toBullet(corners[k + 1]), toBullet(corners[k + 2]), false);
+    return triangles;
 }
 
 } // namespace
 
+std::vector<glm::vec3> triangleCornersOf(const MeshData& mesh)
+{
+    std::vector<glm::vec3> corners;
+    corners.reserve(mesh.indices.size());
+    for (uint32_t index : mesh.indices)
+        corners.emplace_back(mesh.positions[3 * index], mesh.positions[3 * index + 1], mesh.positions[3 * index + 2]);
+    return corners;
+}
+
 ImportObject::ImportObject(const glm::mat4& matrix, Shader* shader, Shader* depthShader, ImportObject* parent,
-                           btTriangleMesh* triangleMesh, BulletDemo* physics, int mass,
-                           std::vector<glm::vec3> triangleCorners, MeshData mesh)
-    : SceneObject(matrix), triangleCorners(std::move(triangleCorners)), physics(physics), parent(parent),
-      mesh(std::move(mesh)), shader(shader), depthShader(depthShader)
+                           BulletDemo* physics, int mass, MeshData meshData)
+    : SceneObject(matrix), mesh(std::move(meshData)), triangleCorners(triangleCornersOf(mesh)), physics(physics),
+      parent(parent), shader(shader), depthShader(depthShader), triangleMesh(triangleMeshOf(triangleCorners))
 {
     const Decomposed parts = decompose(matrix);
     scale = glm::vec4(parts.scale, 0.0f);
     orientation = parts.rotation;
 
-    const ImportedBody imported = createImportedBody(physics, triangleMesh, matrix, mass, this->mesh.name);
+    const ImportedBody imported = createImportedBody(physics, triangleMesh.get(), matrix, mass, mesh.name);
     collisionShape = imported.shape;
     rigidBody = imported.body;
 
-    const size_t vertices = this->mesh.vertexCount;
-    const size_t faces = this->mesh.faceCount;
-    positionBuffer = gl::uploadBuffer(GL_ARRAY_BUFFER, this->mesh.positions, vertices * 3 * sizeof(float));
-    normalBuffer = gl::uploadBuffer(GL_ARRAY_BUFFER, this->mesh.normals, vertices * 3 * sizeof(float));
-    uvBuffer = gl::uploadBuffer(GL_ARRAY_BUFFER, this->mesh.uvs, vertices * 2 * sizeof(float));
-    indexBuffer = gl::uploadBuffer(GL_ELEMENT_ARRAY_BUFFER, this->mesh.indices, faces * 3 * sizeof(uint32_t));
-    tangentBuffer = gl::uploadBuffer(GL_ARRAY_BUFFER, this->mesh.tangents, vertices * 4 * sizeof(float));
+    uploadMesh();
+    buildVertexArrays();
+    boundingSphere = computeBoundingSphere(triangleCorners);
+    findUniforms();
+}
 
+// The GL handles and the triangle mesh free themselves; body, motion state and
+// shape stay with the physics owner.
+ImportObject::~ImportObject() = default;
+
+void ImportObject::uploadMesh()
+{
+    auto upload = [](GLenum target, const auto& values) {
+        return gl::uploadBuffer(target, values.data(), values.size() * sizeof(values[0]));
+    };
+    positionBuffer = upload(GL_ARRAY_BUFFER, mesh.positions);
+    normalBuffer = upload(GL_ARRAY_BUFFER, mesh.normals);
+    uvBuffer = upload(GL_ARRAY_BUFFER, mesh.uvs);
+    indexBuffer = upload(GL_ELEMENT_ARRAY_BUFFER, mesh.indices);
+    tangentBuffer = upload(GL_ARRAY_BUFFER, mesh.tangents);
+}
+
+// The lit pass reads every attribute; the shadow pass only the positions.
+void ImportObject::buildVertexArrays()
+{
     const GLuint program = shader->program;
     vao = gl::VertexArray::create();
     glBindVertexArray(vao);
@@ -57,9 +85,7 @@ ImportObject::ImportObject(const glm::mat4& matrix, Shader* shader, Shader* dept
 
     const GLuint blockIndex = glGetUniformBlockIndex(program, "Material");
     if (blockIndex != GL_INVALID_INDEX)
-        glUniformBlockBinding(program, blockIndex, materialBinding);
-
-    boundingSphere = computeBoundingSphere(this->triangleCorners);
+        glUniformBlockBinding(program, blockIndex, textureUnits::materialBlockBinding);
 
     depthVao = gl::VertexArray::create();
     glBindVertexArray(depthVao);
@@ -68,15 +94,15 @@ ImportObject::ImportObject(const glm::mat4& matrix, Shader* shader, Shader* dept
     glBindVertexArray(0);
     glBindBuffer(GL_ARRAY_BUFFER, 0);
     glBindBuffer(GL_ELEMENT_ARRAY_BUFFER, 0);
+}
 
+void ImportObject::findUniforms()
+{
+    const GLuint program = shader->program;
     modelMatrixLocation = glGetUniformLocation(program, "modelMatrix");
     colorTextureLocation = glGetUniformLocation(program, "colorTexture");
     normalMapLocation = glGetUniformLocation(program, "normal_map");
 }
-
-// The GL handles free themselves; body, motion state and shape stay with the
-// physics owner, and the vertex arrays with the importer.
-ImportObject::~ImportObject() = default;
 
 void ImportObject::update(double /*frameTime*/)
 {
@@ -92,24 +118,23 @@ void ImportObject::draw(ViewFrustum* frustum)
     if (frustum && !frustumTest(*frustum, modelMatrix, boundingSphere, maxScale))
         return;
 
-    glBindBufferRange(GL_UNIFORM_BUFFER, materialBinding, mesh.materialBuffer, 0, Material::blockSize);
+    glBindBufferRange(GL_UNIFORM_BUFFER, textureUnits::materialBlockBinding, mesh.materialBuffer, 0,
+                      Material::blockSize);
     glUniformMatrix4fv(modelMatrixLocation, 1, GL_FALSE, &modelMatrix[0][0]);
 
-    glActiveTexture(GL_TEXTURE0);
-    glUniform1i(colorTextureLocation, 0);
+    glActiveTexture(textureUnits::glUnit(textureUnits::color));
+    glUniform1i(colorTextureLocation, textureUnits::color);
     glBindTexture(GL_TEXTURE_2D, mesh.colorTexture);
-    setFilters(textureFilter);
 
-    glActiveTexture(GL_TEXTURE1);
-    glUniform1i(normalMapLocation, 1);
+    glActiveTexture(textureUnits::glUnit(textureUnits::normalMap));
+    glUniform1i(normalMapLocation, textureUnits::normalMap);
     glBindTexture(GL_TEXTURE_2D, mesh.normalMap);
-    setFilters(textureFilter);
 
     glBindVertexArray(vao);
-    glDrawElements(GL_TRIANGLES, static_cast<GLsizei>(3 * mesh.faceCount), GL_UNSIGNED_INT, nullptr);
+    glDrawElements(GL_TRIANGLES, static_cast<GLsizei>(mesh.indices.size()), GL_UNSIGNED_INT, nullptr);
 
     glBindTexture(GL_TEXTURE_2D, 0);
-    glActiveTexture(GL_TEXTURE0);
+    glActiveTexture(textureUnits::glUnit(textureUnits::color));
     glBindTexture(GL_TEXTURE_2D, 0);
     glBindVertexArray(0);
     glUseProgram(0);
@@ -119,18 +144,5 @@ bool ImportObject::isVisible(ViewFrustum* frustum)
 {
     return !frustum || frustumTest(*frustum, modelMatrix, boundingSphere, maxScale);
 }
-
-float* ImportObject::setVertices(float* vertices) { return mesh.positions = vertices; }
-float* ImportObject::getVertices() { return mesh.positions; }
-float* ImportObject::setNormals(float* normals) { return mesh.normals = normals; }
-float* ImportObject::getNormals() { return mesh.normals; }
-float* ImportObject::setUvs(float* uvs) { return mesh.uvs = uvs; }
-float* ImportObject::getUvs() { return mesh.uvs; }
-uint32_t* ImportObject::setIndices(uint32_t* indices) { return mesh.indices = indices; }
-uint32_t* ImportObject::getIndices() { return mesh.indices; }
-void ImportObject::addChild(ImportObject* child) { children.push_back(child); }
-std::vector<ImportObject*> ImportObject::getChildren() { return children; }
-GLuint ImportObject::getDepthVao() { return depthVao; }
-uint32_t ImportObject::getFaceCount() { return mesh.faceCount; }
 
 void ImportObject::reset() { resetBody(physics, rigidBody, initialModelMatrix); }

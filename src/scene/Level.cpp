@@ -1,148 +1,189 @@
 #include "scene/Level.h"
 
 #include "render/Shader.h"
-#include "scene/Camera.h"
-#include "scene/ImportObject.h"
-#include "scene/Light.h"
 #include "scene/PlayerObject.h"
 
 #include <algorithm>
+#include <set>
 #include <string>
 
 namespace {
 
-const char* const depthMapNames[Level::maxShadowMaps] = {"depth_map", "depth_map2", "depth_map3", "depth_map4",
-                                                         "depth_map5"};
+// The samplers of textureUnits::shadowMapSamplers, in that order.
+const char* const shadowSamplerNames[Level::maxShadowMaps] = {"depth_map", "depth_map2", "depth_map3", "depth_map4",
+                                                              "depth_map5"};
 
-constexpr int firstShadowUnit = 2;
+// The texture unit a light's cube map takes: one per light from the first
+// shadow unit on, in the order the lights joined the level.
+int32_t shadowUnitOf(size_t lightIndex) { return static_cast<int32_t>(lightIndex) + textureUnits::firstShadowMap; }
 
-// Index into depthMapNames of the sampler that reads the cube map on `unit`.
-// Units 3 and 4 are crossed over relative to the names.
-int samplerIndexForUnit(int unit)
+void setFilters(GLenum filter)
 {
-    static const int table[Level::maxShadowMaps] = {0, 2, 1, 3, 4};
-    return table[unit - firstShadowUnit];
-}
-
-GLint uniformLocation(GLuint program, const std::string& name)
-{
-    return glGetUniformLocation(program, name.c_str());
+    // Magnification knows no mipmaps (GL refuses such a value): with a
+    // mipmapped filter it keeps what it had, and minification takes the filter.
+    if (filter == GL_NEAREST || filter == GL_LINEAR)
+        glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MAG_FILTER, static_cast<GLint>(filter));
+    glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MIN_FILTER, static_cast<GLint>(filter));
 }
 
 } // namespace
 
-Level::Level(const glm::mat4& matrix, Shader* shader, std::vector<ImportObject*> objects, std::vector<Light*> lights,
-             std::vector<Material*> materials, PlayerObject* player)
-    : SceneObject(matrix), objects(std::move(objects)), lights(std::move(lights)), materials(std::move(materials)),
-      shader(shader), player(player)
+Level::Level(Shader* shader, LevelAssets levelAssets)
+    : SceneObject(glm::mat4(1.0f)), player(levelAssets.player), assets(std::move(levelAssets)), shader(shader)
 {
+    for (size_t i = 0; i < assets.lights.size(); ++i)
+        assets.lights[i]->unit = shadowUnitOf(i);
+    if (shader)
+        findUniforms();
+    setTextureFilter(GL_LINEAR_MIPMAP_LINEAR);
 }
 
-Level::~Level()
+// Objects go first: they point at materials and textures, never the reverse.
+Level::~Level() { assets.objects.clear(); }
+
+std::vector<ImportObject*> Level::getObjects() const
 {
-    for (ImportObject* object : objects)
-        delete object;
+    std::vector<ImportObject*> objects;
+    for (const auto& object : assets.objects)
+        objects.push_back(object.get());
+    return objects;
+}
+
+std::vector<Light*> Level::getLights() const
+{
+    std::vector<Light*> view;
+    for (const auto& light : assets.lights)
+        view.push_back(light.get());
+    return view;
 }
 
 void Level::update(double frameTime)
 {
-    for (ImportObject* object : objects)
+    for (const auto& object : assets.objects)
         object->update(frameTime);
 
     // The last light is the viewer's lamp: it hangs just behind and above the
     // eye. Without a light or a camera there is nothing to move.
-    if (lights.empty() || player == nullptr || !player->camera)
+    if (assets.lights.empty() || player == nullptr || !player->camera)
         return;
     const Camera& camera = *player->camera;
-    lights.back()->position = camera.position - camera.direction + glm::vec3(0.0f, 1.0f, 0.0f);
+    assets.lights.back()->position = camera.position - camera.direction + glm::vec3(0.0f, 1.0f, 0.0f);
 }
 
 void Level::draw(ViewFrustum* frustum)
 {
-    initUniforms();
-
     const GLuint program = shader->program;
     glUseProgram(program);
-    const int count = std::min(getLightCount(), maxLights);
-    glUniform1i(numberOfLightsLocation, count);
-    for (int i = 0; i < count; ++i) {
-        const Light& light = *lights[i];
-        glUniform3fv(positionLocations[i], 1, &light.position[0]);
-        glUniform3fv(colorLocations[i], 1, &light.color[0]);
-        glUniform1f(powerLocations[i], light.power * 4.0f);
-        const GLfloat nearFar[2] = {light.nearPlane, light.farPlane};
-        glUniform2fv(nearFarLocations[i], 1, nearFar);
-        glUniform1f(unitLocations[i], static_cast<float>(light.unit));
-    }
-
+    uploadLights();
     bool bound[maxShadowMaps] = {};
-    for (int unit = firstShadowUnit; unit < firstShadowUnit + maxShadowMaps; ++unit) {
-        const int map = getShadowMap(unit);
-        if (map == -1)
-            continue;
-        glActiveTexture(GL_TEXTURE0 + unit);
-        glUniform1i(depthMapLocations[samplerIndexForUnit(unit)], unit);
-        glBindTexture(GL_TEXTURE_CUBE_MAP, static_cast<GLuint>(map));
-        bound[unit - firstShadowUnit] = true;
-    }
+    bindShadowMaps(bound);
 
-    for (ImportObject* object : objects) {
+    for (const auto& object : assets.objects) {
         // Each object's draw ends with program 0.
         glUseProgram(program);
-        object->textureFilter = textureFilter;
         object->draw(frustum);
     }
 
-    for (int unit = firstShadowUnit; unit < firstShadowUnit + maxShadowMaps; ++unit) {
-        if (!bound[unit - firstShadowUnit])
+    for (int i = 0; i < maxShadowMaps; ++i) {
+        if (!bound[i])
             continue;
-        glActiveTexture(GL_TEXTURE0 + unit);
+        glActiveTexture(textureUnits::glUnit(textureUnits::firstShadowMap + i));
         glBindTexture(GL_TEXTURE_CUBE_MAP, 0);
     }
-    glActiveTexture(GL_TEXTURE0);
+    glActiveTexture(textureUnits::glUnit(textureUnits::color));
 }
 
-void Level::addLight(Light* light)
+void Level::uploadLights()
 {
-    light->unit = static_cast<int32_t>(lights.size()) + firstShadowUnit;
-    lights.push_back(light);
+    const int count = std::min(getLightCount(), maxLights);
+    glUniform1i(lightCountLocation, count);
+    for (int i = 0; i < count; ++i) {
+        const Light& light = *assets.lights[i];
+        const LightUniforms& at = lightLocations[i];
+        glUniform3fv(at.position, 1, &light.position[0]);
+        glUniform3fv(at.color, 1, &light.color[0]);
+        glUniform1f(at.power, light.power * 4.0f);
+        const GLfloat nearFar[2] = {light.nearPlane, light.farPlane};
+        glUniform2fv(at.nearFar, 1, nearFar);
+        glUniform1f(at.unit, static_cast<float>(light.unit));
+    }
 }
 
-int Level::getShadowMap(int unit)
+// Binds every rendered cube map on its light's unit, for the sampler that
+// reads that unit; `bound` records which of the shadow units got one.
+void Level::bindShadowMaps(bool bound[])
 {
-    for (const Light* light : lights)
+    for (int sampler = 0; sampler < maxShadowMaps; ++sampler) {
+        const int unit = textureUnits::shadowMapSamplers[sampler];
+        const int map = getShadowMap(unit);
+        if (map == -1)
+            continue;
+        glActiveTexture(textureUnits::glUnit(unit));
+        glUniform1i(shadowSamplerLocations[sampler], unit);
+        glBindTexture(GL_TEXTURE_CUBE_MAP, static_cast<GLuint>(map));
+        bound[unit - textureUnits::firstShadowMap] = true;
+    }
+}
+
+Light* Level::addLight(std::unique_ptr<Light> light)
+{
+    light->unit = shadowUnitOf(assets.lights.size());
+    assets.lights.push_back(std::move(light));
+    return assets.lights.back().get();
+}
+
+int Level::getShadowMap(int unit) const
+{
+    for (const auto& light : assets.lights)
         if (light->unit == unit)
             return light->depthMap;
     return -1;
 }
 
-std::vector<Light*> Level::getLights() { return lights; }
+void Level::setTextureFilter(GLenum filter)
+{
+    appliedTextureFilter = filter;
+    std::set<GLuint> textures;
+    for (const auto& object : assets.objects)
+        for (GLuint texture : {object->mesh.colorTexture, object->mesh.normalMap})
+            if (texture != 0)
+                textures.insert(texture);
+    if (textures.empty())
+        return;
 
-int Level::getLightCount() { return static_cast<int>(lights.size()); }
+    GLint previous = 0;
+    glGetIntegerv(GL_TEXTURE_BINDING_2D, &previous);
+    for (GLuint texture : textures) {
+        glBindTexture(GL_TEXTURE_2D, texture);
+        setFilters(filter);
+    }
+    glBindTexture(GL_TEXTURE_2D, static_cast<GLuint>(previous));
+}
 
-void Level::initUniforms()
+// Every location the lit pass needs, once: the program keeps them for its life.
+void Level::findUniforms()
 {
     const GLuint program = shader->program;
-    glUseProgram(program);
     for (int i = 0; i < maxShadowMaps; ++i)
-        depthMapLocations[i] = uniformLocation(program, depthMapNames[i]);
-    numberOfLightsLocation = uniformLocation(program, "numberoflights");
-
-    const int count = std::min(getLightCount(), maxLights);
-    for (int i = 0; i < count; ++i) {
+        shadowSamplerLocations[i] = glGetUniformLocation(program, shadowSamplerNames[i]);
+    lightCountLocation = glGetUniformLocation(program, "numberoflights");
+    for (int i = 0; i < maxLights; ++i) {
         const std::string prefix = "light[" + std::to_string(i) + "]";
-        positionLocations[i] = uniformLocation(program, prefix + ".position");
-        colorLocations[i] = uniformLocation(program, prefix + ".color");
-        powerLocations[i] = uniformLocation(program, prefix + ".power");
-        nearFarLocations[i] = uniformLocation(program, prefix + ".near_far");
-        unitLocations[i] = uniformLocation(program, prefix + ".unit");
+        LightUniforms& at = lightLocations[i];
+        at.position = glGetUniformLocation(program, (prefix + ".position").c_str());
+        at.color = glGetUniformLocation(program, (prefix + ".color").c_str());
+        at.power = glGetUniformLocation(program, (prefix + ".power").c_str());
+        at.nearFar = glGetUniformLocation(program, (prefix + ".near_far").c_str());
+        at.unit = glGetUniformLocation(program, (prefix + ".unit").c_str());
     }
 
     // Samplers default to unit 0, where the colour texture lives; a 2D and a
     // cube sampler on one unit make every draw fail. Give each cube sampler its
     // own unit from the start, whether or not a map has been rendered yet.
-    for (int unit = firstShadowUnit; unit < firstShadowUnit + maxShadowMaps; ++unit)
-        glUniform1i(depthMapLocations[samplerIndexForUnit(unit)], unit);
-
-    glUseProgram(0);
+    GLint previous = 0;
+    glGetIntegerv(GL_CURRENT_PROGRAM, &previous);
+    glUseProgram(program);
+    for (int i = 0; i < maxShadowMaps; ++i)
+        glUniform1i(shadowSamplerLocations[i], textureUnits::shadowMapSamplers[i]);
+    glUseProgram(static_cast<GLuint>(previous));
 }

@@ -1,51 +1,79 @@
 #pragma once
 
+#include "render/GlObjects.h"
+#include "render/TextureUnits.h"
+#include "scene/Camera.h"
+#include "scene/ImportObject.h"
+#include "scene/Light.h"
+#include "scene/Material.h"
 #include "scene/SceneObject.h"
 
 #include <GL/glew.h>
 
+#include <memory>
 #include <vector>
 
-class ImportObject;
-class Material;
 class PlayerObject;
 class Shader;
-struct Light;
 
-// The whole loaded level: its objects (owned), lights (not owned), materials
-// and the player. Updates every object and runs the lit pass.
+// Everything the import makes for one level, handed to the Level whole.
+struct LevelAssets {
+    std::vector<std::unique_ptr<ImportObject>> objects; // parents before their children
+    std::vector<std::unique_ptr<Material>> materials;   // one per mesh object
+    std::vector<std::unique_ptr<Light>> lights;          // the file's lights, in file order
+    std::vector<gl::Texture> textures;                   // colour textures and normal maps
+    std::unique_ptr<CameraList> cameras;                 // the cameras after the player's
+    PlayerObject* player = nullptr;                      // one of objects, or null
+};
+
+// The whole loaded level: it owns its objects, lights, materials, textures and
+// cameras. Updates every object and runs the lit pass.
 class Level : public kirn::scene::SceneObject {
 public:
     static constexpr int maxLights = 10;
-    static constexpr int maxShadowMaps = 5;
+    static constexpr int maxShadowMaps = textureUnits::shadowMapCount;
 
-    Level(const glm::mat4& matrix, Shader* shader, std::vector<ImportObject*> objects, std::vector<Light*> lights,
-          std::vector<Material*> materials, PlayerObject* player);
+    // Finds the lit program's uniforms and gives each file light its shadow
+    // unit. `shader` may be null for a level that never draws.
+    Level(Shader* shader, LevelAssets assets);
     ~Level() override;
 
     // Updates every object, then moves the last light behind the player's camera.
     void update(double frameTime) override;
-    // The lit pass: light uniforms, shadow samplers on units 2 to 6, every object.
+    // The lit pass: light uniforms, shadow samplers, every object.
     void draw(ViewFrustum* frustum) override;
-    virtual void addLight(Light* light);
-    virtual int getShadowMap(int unit);
-    virtual std::vector<Light*> getLights();
-    virtual int getLightCount();
-    virtual void initUniforms();
+    // Appends a light; it takes the next shadow unit. Returns the light.
+    Light* addLight(std::unique_ptr<Light> light);
+    // The depth cube map of the first light on texture `unit`; -1 for none.
+    int getShadowMap(int unit) const;
+    // Sets minification and magnification of every texture the objects use.
+    void setTextureFilter(GLenum filter);
+    GLenum textureFilter() const { return appliedTextureFilter; }
 
-    std::vector<ImportObject*> getObjects() const { return objects; }
+    std::vector<ImportObject*> getObjects() const;
+    std::vector<Light*> getLights() const;
+    int getLightCount() const { return static_cast<int>(assets.lights.size()); }
+    CameraList* getCameras() const { return assets.cameras.get(); }
 
-    std::vector<ImportObject*> objects; // owned
-    std::vector<Light*> lights;         // not owned
-    std::vector<Material*> materials;   // only the list is owned
+    PlayerObject* player = nullptr; // one of the objects
+
+private:
+    struct LightUniforms {
+        GLint position = -1;
+        GLint color = -1;
+        GLint power = -1;
+        GLint nearFar = -1;
+        GLint unit = -1;
+    };
+
+    void findUniforms();
+    void uploadLights();
+    void bindShadowMaps(bool bound[]);
+
+    LevelAssets assets;
     Shader* shader = nullptr;
-    PlayerObject* player = nullptr; // one of objects
-    GLint depthMapLocations[maxShadowMaps] = {-1, -1, -1, -1, -1};
-    GLint numberOfLightsLocation = -1;
-    GLint positionLocations[maxLights] = {-1, -1, -1, -1, -1, -1, -1, -1, -1, -1};
-    GLint powerLocations[maxLights] = {-1, -1, -1, -1, -1, -1, -1, -1, -1, -1};
-    GLint colorLocations[maxLights] = {-1, -1, -1, -1, -1, -1, -1, -1, -1, -1};
-    GLint nearFarLocations[maxLights] = {-1, -1, -1, -1, -1, -1, -1, -1, -1, -1};
-    GLint unitLocations[maxLights] = {-1, -1, -1, -1, -1, -1, -1, -1, -1, -1};
-    GLenum textureFilter = GL_LINEAR_MIPMAP_LINEAR;
+    GLenum appliedTextureFilter = 0;
+    GLint lightCountLocation = -1;
+    GLint shadowSamplerLocations[maxShadowMaps] = {-1, -1, -1, -1, -1};
+    LightUniforms lightLocations[maxLights];
 };

@@ -28,7 +28,7 @@ public:
     Material(const glm::vec4& diffuse, const glm::vec4& ambient, const glm::vec4& specular,
              const glm::vec4& emissive, float shininess, int32_t textureCount);
 
-    virtual GLuint getUniformBuffer() { return uniformBuffer; }
+    GLuint getUniformBuffer() const { return uniformBuffer; }
 
     MaterialBlock block() const;
 

@@ -12,8 +12,6 @@
 #include <algorithm>
 #include <cmath>
 
-float moveSpeed = 5.0f;
-
 namespace {
 
 constexpr double fullTurn = 6.2831853072;
@@ -27,34 +25,65 @@ constexpr float quarterTurn = 1.57f;
 // The float sum wrapped by a double fmod, which keeps the sign of the sum.
 float wrapAngle(float sum) { return static_cast<float>(std::fmod(static_cast<double>(sum), fullTurn)); }
 
+// A walking direction: (x, z) per unit speed from sin a and cos a, with
+// a = heading - 1.57.
 struct Planar {
     float x;
     float z;
 };
+using Direction = Planar (*)(float sinA, float cosA);
 
-// Shared by the six movement operations: `direction` gives (x, z) per unit
-// speed from sin a and cos a, with a = heading - 1.57.
-void applyMovement(PlayerObject& player, Planar (*direction)(float, float))
+Planar forward(float sinA, float cosA) { return {cosA, -sinA}; }
+Planar backward(float sinA, float cosA) { return {-cosA, sinA}; }
+Planar left(float sinA, float cosA) { return {-sinA, -cosA}; }
+Planar right(float sinA, float cosA) { return {sinA, cosA}; }
+Planar forwardRight(float sinA, float cosA) { return {sinA + cosA, cosA - sinA}; }
+Planar forwardLeft(float sinA, float cosA) { return {cosA - sinA, -sinA - cosA}; }
+
+// W decides first; among the others A beats S beats D. There is no backward
+// diagonal. Null when no movement key is held.
+Direction chooseDirection(bool w, bool a, bool s, bool d)
+{
+    if (w)
+        return a ? forwardLeft : d ? forwardRight : forward;
+    if (a)
+        return left;
+    if (s)
+        return backward;
+    if (d)
+        return right;
+    return nullptr;
+}
+
+// The walk sets the horizontal velocity; an air steer goes at 0.3 of the speed
+// and keeps the vertical velocity.
+void applyMovement(PlayerObject& player, Direction direction)
 {
     player.rigidBody->setDamping(0.0f, 0.0f);
     const float a = player.camera->horizontalAngle - quarterTurn;
+    float speed = walkSpeed;
     float vy = 0.0f;
     if (player.airControl) {
-        moveSpeed *= airSteerFactor;
+        speed *= airSteerFactor;
         vy = player.rigidBody->getLinearVelocity().y();
     }
-    const float speed = moveSpeed;
     const Planar p = direction(std::sin(a), std::cos(a));
     player.rigidBody->setLinearVelocity(btVector3(p.x * speed, vy, p.z * speed));
 }
 
 } // namespace
 
+struct PlayerObject::MoveKeys {
+    bool w;
+    bool a;
+    bool s;
+    bool d;
+    bool space;
+};
+
 PlayerObject::PlayerObject(const glm::mat4& matrix, Shader* shader, Shader* depthShader, ImportObject* parent,
-                           btTriangleMesh* triangleMesh, BulletDemo* physics, int mass,
-                           std::vector<glm::vec3> triangleCorners, MeshData mesh)
-    : ImportObject(matrix, shader, depthShader, parent, triangleMesh, physics, mass, std::move(triangleCorners),
-                   std::move(mesh))
+                           BulletDemo* physics, MeshData mesh)
+    : ImportObject(matrix, shader, depthShader, parent, physics, 1, std::move(mesh))
 {
     // A capsule glides over steps and seams where the mesh hull would catch.
     const float radius = 0.5f * boundingSphere.radius;
@@ -89,8 +118,29 @@ void PlayerObject::update(double frameTime)
 
 void PlayerObject::handleInput(float frameTime)
 {
-    const float dt = frameTime;
+    const float heading = turnWithMouse(frameTime);
 
+    grounded = false;
+    physics->checkPlayerContacts(rigidBody, this);
+
+    const MoveKeys keys{input::isPressed(window, GLFW_KEY_W), input::isPressed(window, GLFW_KEY_A),
+                        input::isPressed(window, GLFW_KEY_S), input::isPressed(window, GLFW_KEY_D),
+                        input::isPressed(window, GLFW_KEY_SPACE)};
+    rigidBody->activate();
+    if (grounded)
+        moveOnGround(keys);
+    else
+        steerInAir(keys);
+
+    turnBodyTowards(heading);
+    camera->update();
+}
+
+// The cursor's offset from the window centre turns the camera, and the cursor
+// goes back to the centre; the first focused frame only centres it. Returns
+// the new heading.
+float PlayerObject::turnWithMouse(float frameTime)
+{
     const double centreX = static_cast<double>(windowWidth / 2);
     const double centreY = static_cast<double>(windowHeight / 2);
     double mouseX = centreX;
@@ -105,74 +155,51 @@ void PlayerObject::handleInput(float frameTime)
 
     const float dx = static_cast<float>(centreX - mouseX);
     const float dy = static_cast<float>(centreY - mouseY);
-    camera->horizontalAngle = wrapAngle(camera->horizontalAngle + dt * dx);
-    camera->verticalAngle = wrapAngle(camera->verticalAngle + dt * dy);
-    if (camera->verticalAngle >= 1.0f)
-        camera->verticalAngle = 1.0f;
-    else if (camera->verticalAngle <= -1.0f)
-        camera->verticalAngle = -1.0f;
-    const float heading = camera->horizontalAngle;
+    camera->horizontalAngle = wrapAngle(camera->horizontalAngle + frameTime * dx);
+    camera->verticalAngle = std::clamp(wrapAngle(camera->verticalAngle + frameTime * dy), -1.0f, 1.0f);
+    return camera->horizontalAngle;
+}
 
-    grounded = false;
-    physics->checkPlayerContacts(rigidBody, this);
-
-    moveSpeed = walkSpeed;
-
-    const bool w = input::isPressed(window, GLFW_KEY_W);
-    const bool a = input::isPressed(window, GLFW_KEY_A);
-    const bool s = input::isPressed(window, GLFW_KEY_S);
-    const bool d = input::isPressed(window, GLFW_KEY_D);
-    const bool space = input::isPressed(window, GLFW_KEY_SPACE);
-
-    rigidBody->activate();
-
-    // W decides first; among the others A beats S beats D. There is no
-    // backward diagonal.
-    auto chooseMovement = [&]() -> bool {
-        if (w) {
-            if (a)
-                moveForwardLeft();
-            else if (d)
-                moveForwardRight();
-            else
-                moveForward();
-        } else if (a) {
-            moveLeft();
-        } else if (s) {
-            moveBackward();
-        } else if (d) {
-            moveRight();
-        } else {
-            return false;
-        }
-        return true;
-    };
-
-    if (grounded) {
-        airControl = false;
-        moving = true;
-        if (!chooseMovement()) {
-            moving = false;
-            rigidBody->setDamping(1.0f, 0.0f);
-        }
-        if (space) {
-            // A jump from standing earns one steer in the air.
-            if (!moving)
-                airControl = true;
-            jump();
-        }
-    } else {
-        if (airControl) {
-            if (chooseMovement())
-                airControl = false;
-            else
-                moving = false;
-        }
-        rigidBody->setDamping(0.0f, 0.0f);
-        rigidBody->activate();
+void PlayerObject::moveOnGround(const MoveKeys& keys)
+{
+    airControl = false;
+    moving = walk(keys);
+    if (!moving)
+        rigidBody->setDamping(1.0f, 0.0f);
+    if (keys.space) {
+        // A jump from standing earns one steer in the air.
+        if (!moving)
+            airControl = true;
+        jump();
     }
+}
 
-    // Turn the body towards the camera's heading, on top of its imported orientation.
+// One steer is allowed after a standing jump; it is spent on the first
+// movement key.
+void PlayerObject::steerInAir(const MoveKeys& keys)
+{
+    if (airControl) {
+        if (walk(keys))
+            airControl = false;
+        else
+            moving = false;
+    }
+    rigidBody->setDamping(0.0f, 0.0f);
+    rigidBody->activate();
+}
+
+bool PlayerObject::walk(const MoveKeys& keys)
+{
+    const Direction direction = chooseDirection(keys.w, keys.a, keys.s, keys.d);
+    if (!direction)
+        return false;
+    applyMovement(*this, direction);
+    return true;
+}
+
+// Turns the body towards the camera's heading, on top of its imported orientation.
+void PlayerObject::turnBodyTowards(float heading)
+{
     btTransform transform;
     rigidBody->getMotionState()->getWorldTransform(transform);
     const glm::quat current = toGlm(transform.getRotation());
@@ -183,38 +210,6 @@ void PlayerObject::handleInput(float frameTime)
     const float sine = std::clamp(-2.0f * (error.x * error.z - error.w * error.y), -1.0f, 1.0f);
     const float yawError = std::asin(sine);
     rigidBody->setAngularVelocity(btVector3(0.0f, headingGain * yawError, 0.0f));
-
-    camera->update();
-}
-
-void PlayerObject::moveForward()
-{
-    applyMovement(*this, [](float sinA, float cosA) { return Planar{cosA, -sinA}; });
-}
-
-void PlayerObject::moveBackward()
-{
-    applyMovement(*this, [](float sinA, float cosA) { return Planar{-cosA, sinA}; });
-}
-
-void PlayerObject::moveLeft()
-{
-    applyMovement(*this, [](float sinA, float cosA) { return Planar{-sinA, -cosA}; });
-}
-
-void PlayerObject::moveRight()
-{
-    applyMovement(*this, [](float sinA, float cosA) { return Planar{sinA, cosA}; });
-}
-
-void PlayerObject::moveForwardRight()
-{
-    applyMovement(*this, [](float sinA, float cosA) { return Planar{sinA + cosA, cosA - sinA}; });
-}
-
-void PlayerObject::moveForwardLeft()
-{
-    applyMovement(*this, [](float sinA, float cosA) { return Planar{cosA - sinA, -sinA - cosA}; });
 }
 
 void PlayerObject::jump()

@@ -8,9 +8,6 @@ struct GLFWwindow;
 class Camera;
 class MenuScreen;
 
-// Walking speed; set to 5 every frame, scaled by 0.3 in place for an air steer.
-extern float moveSpeed;
-
 // The player: a capsule body driven by W, A, S, D, space and the mouse, with
 // the first-person camera on top.
 class PlayerObject : public ImportObject {
@@ -18,24 +15,14 @@ public:
     // How far above its body's origin the player carries the camera.
     static constexpr float eyeHeight = 1.3f;
 
-    // The same inputs as ImportObject (mass 1); replaces the mesh shape by a
-    // capsule made from the bounding sphere.
+    // The same inputs as ImportObject, always mass 1; replaces the mesh shape
+    // by a capsule made from the bounding sphere.
     PlayerObject(const glm::mat4& matrix, Shader* shader, Shader* depthShader, ImportObject* parent,
-                 btTriangleMesh* triangleMesh, BulletDemo* physics, int mass,
-                 std::vector<glm::vec3> triangleCorners, MeshData mesh);
+                 BulletDemo* physics, MeshData mesh);
     ~PlayerObject() override;
 
     void update(double frameTime) override;
     void reset() override;
-    virtual void handleInput(float frameTime);
-
-    void moveForward();
-    void moveBackward();
-    void moveLeft();
-    void moveRight();
-    void moveForwardRight();
-    void moveForwardLeft();
-    void jump();
 
     int32_t windowWidth = 0;
     int32_t windowHeight = 0;
@@ -44,7 +31,19 @@ public:
     std::unique_ptr<Camera> camera;
     bool inputEnabled = true;
     bool grounded = false;
-    bool airControl = false;
+    bool airControl = false; // a standing jump's one steer in the air is still to come
     bool moving = false;
     bool firstMouse = true;
+
+private:
+    struct MoveKeys;
+
+    // Mouse look, the contact check, the walk or jump, and the body's turn.
+    void handleInput(float frameTime);
+    float turnWithMouse(float frameTime);
+    void moveOnGround(const MoveKeys& keys);
+    void steerInAir(const MoveKeys& keys);
+    bool walk(const MoveKeys& keys);
+    void turnBodyTowards(float heading);
+    void jump();
 };

@@ -29,18 +29,7 @@ struct Track {
 
     AnimationKeys keys(double duration = 4.0)
     {
-        AnimationKeys k;
-        k.positionKeyCount = static_cast<int32_t>(positions.size());
-        k.rotationKeyCount = static_cast<int32_t>(rotations.size());
-        k.scalingKeyCount = static_cast<int32_t>(scalings.size());
-        k.positionKeys = positions.data();
-        k.rotationKeys = rotations.data();
-        k.scalingKeys = scalings.data();
-        k.positionTimes = times.data();
-        k.rotationTimes = times.data();
-        k.scalingTimes = times.data();
-        k.duration = duration;
-        return k;
+        return AnimationKeys{{positions, times}, {rotations, times}, {scalings, times}, duration};
     }
 };
 
@@ -56,10 +45,8 @@ protected:
     AnimatedObject* addAnimated(const std::string& name, const glm::vec3& half, ImportObject* parent,
                                 AnimationKeys keys, const glm::mat4& matrix = glm::mat4(1.0f))
     {
-        auto [arrays, triangles] = world->keep(boxArrays(half));
-        auto* object = new AnimatedObject(matrix, &world->phong, &world->depth, parent, triangles,
-                                          world->physics.get(), arrays->corners(), world->meshData(*arrays, name),
-                                          keys);
+        auto* object = new AnimatedObject(matrix, &world->phong, &world->depth, parent, world->physics.get(),
+                                          world->meshData(boxArrays(half), name), keys);
         world->objects.push_back(object);
         return object;
     }
@@ -152,7 +139,7 @@ TEST_F(AnimatedObjectTest, LoopsExtrapolatesAndKeepsItsClockThroughAReset)
 
 TEST_F(AnimatedObjectTest, NoKeysAndNoDurationHoldStill)
 {
-    AnimationKeys empty; // zero counts, null arrays, duration 0
+    AnimationKeys empty; // no keys, duration 0
     ImportObject* base = world->addBox("base", {0, 0, 0}, {1, 1, 1}, 0);
     base->modelMatrix = glm::translate(glm::mat4(1.0f), glm::vec3(1, 2, 3));
     AnimatedObject* object = addAnimated("still_Anim", {1, 1, 1}, base, empty);

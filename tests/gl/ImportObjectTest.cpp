@@ -1,4 +1,5 @@
 #include "scene/ImportObject.h"
+#include "scene/Level.h"
 
 #include "scene/ViewFrustum.h"
 #include "support/TempDir.h"
@@ -229,7 +230,6 @@ TEST_F(ImportObjectTest, BindsMaterialBlockAndLooksUpUniforms)
 {
     ImportObject* object = make(glm::mat4(1.0f), 0);
     const GLuint phong = world->phong.program;
-    EXPECT_EQ(object->materialBinding, 2u);
     const GLuint block = glGetUniformBlockIndex(phong, "Material");
     ASSERT_NE(block, GL_INVALID_INDEX);
     GLint binding = -1;
@@ -241,7 +241,6 @@ TEST_F(ImportObjectTest, BindsMaterialBlockAndLooksUpUniforms)
     EXPECT_EQ(object->normalMapLocation, glGetUniformLocation(phong, "normal_map"));
     EXPECT_GE(object->modelMatrixLocation, 0);
     EXPECT_GE(object->colorTextureLocation, 0);
-    EXPECT_EQ(object->textureFilter, GLenum(GL_LINEAR_MIPMAP_LINEAR));
 
     // The depth program has none of the lit attributes and no Material block.
     glGetError();
@@ -371,29 +370,32 @@ TEST_F(ImportObjectTest, DrawShowsTheTexturedMeshAndCullsOutsideTheFrustum)
     EXPECT_EQ(GLuint(program), world->phong.program.id());
 }
 
-TEST_F(ImportObjectTest, DrawSetsBothFiltersAndGlRefusesMipmapMagnification)
+TEST_F(ImportObjectTest, LevelFilterSetsBothTexturesAndMagnificationKeepsItsLastPlainOne)
 {
     ImportObject* object = make(glm::mat4(1.0f), 0);
     object->update(0.0);
+    LevelAssets assets;
+    assets.objects.emplace_back(object);
+    world->objects.clear();
+    Level level(nullptr, std::move(assets));
     ViewFrustum frustum = clipBox();
     const GLuint textures[2] = {colorTexture, world->flatNormals};
     const struct {
         GLenum filter;
         GLint mag, min;
-        GLenum error;
     } rows[] = {
-        {GL_NEAREST, GL_NEAREST, GL_NEAREST, GL_NO_ERROR},
-        {GL_LINEAR_MIPMAP_LINEAR, GL_NEAREST, GL_LINEAR_MIPMAP_LINEAR, GL_INVALID_ENUM},
-        {GL_LINEAR, GL_LINEAR, GL_LINEAR, GL_NO_ERROR},
-        {GL_NEAREST_MIPMAP_NEAREST, GL_LINEAR, GL_NEAREST_MIPMAP_NEAREST, GL_INVALID_ENUM},
+        {GL_NEAREST, GL_NEAREST, GL_NEAREST},
+        {GL_LINEAR_MIPMAP_LINEAR, GL_NEAREST, GL_LINEAR_MIPMAP_LINEAR},
+        {GL_LINEAR, GL_LINEAR, GL_LINEAR},
+        {GL_NEAREST_MIPMAP_NEAREST, GL_LINEAR, GL_NEAREST_MIPMAP_NEAREST},
     };
     for (const auto& row : rows) {
         SCOPED_TRACE(row.filter);
-        object->textureFilter = row.filter;
-        prepareLitPass();
         glGetError();
+        level.setTextureFilter(row.filter);
+        EXPECT_EQ(glGetError(), GLenum(GL_NO_ERROR));
+        prepareLitPass();
         object->draw(&frustum);
-        EXPECT_EQ(glGetError(), row.error);
         for (GLuint texture : textures) {
             EXPECT_EQ(textureParameter(texture, GL_TEXTURE_MAG_FILTER), row.mag);
             EXPECT_EQ(textureParameter(texture, GL_TEXTURE_MIN_FILTER), row.min);

@@ -68,18 +68,19 @@ protected:
         world.reset();
     }
 
-    // A Level over the world's objects, which it then owns.
-    Level* makeLevel(Shader* program, const std::vector<Light*>& lights)
+    // A Level over the world's objects and copies of `lights`, which it then
+    // owns; returns its lights.
+    std::vector<Light*> makeLevel(Shader* program, const std::vector<Light>& lights)
     {
-        level = std::make_unique<Level>(glm::mat4(1.0f), program, world->objects, std::vector<Light*>{},
-                                        std::vector<Material*>{}, nullptr);
+        LevelAssets assets;
+        for (ImportObject* object : world->objects)
+            assets.objects.emplace_back(object);
         world->objects.clear();
-        for (Light* light : lights)
-            level->addLight(light);
-        // A mipmapped filter makes every mesh draw raise GL_INVALID_ENUM on its
-        // magnification call; a plain one keeps the error flag meaningful.
-        level->textureFilter = GL_LINEAR;
-        return level.get();
+        level = std::make_unique<Level>(program, std::move(assets));
+        for (const Light& light : lights)
+            level->addLight(std::make_unique<Light>(light));
+        level->setTextureFilter(GL_LINEAR);
+        return level->getLights();
     }
 
     // What the scene pass does before the Level's lit pass.
@@ -123,22 +124,14 @@ protected:
 
     // Light 0 over the origin, light 9 over x = 6, the eight others below the
     // floor where they light nothing but still take their uniform slots.
-    std::vector<std::unique_ptr<Light>> tenLights()
+    std::vector<Light> tenLights()
     {
-        std::vector<std::unique_ptr<Light>> lights;
-        lights.push_back(std::make_unique<Light>(glm::vec3(0, 2, 0), glm::vec3(1, 1, 1), 0.8f));
+        std::vector<Light> lights;
+        lights.emplace_back(glm::vec3(0, 2, 0), glm::vec3(1, 1, 1), 0.8f);
         for (int i = 1; i < 9; ++i)
-            lights.push_back(std::make_unique<Light>(glm::vec3(i, -5, 0), glm::vec3(1, 1, 1), 50.0f));
-        lights.push_back(std::make_unique<Light>(glm::vec3(6, 1, 0), glm::vec3(1, 1, 1), 0.3f));
+            lights.emplace_back(glm::vec3(i, -5, 0), glm::vec3(1, 1, 1), 50.0f);
+        lights.emplace_back(glm::vec3(6, 1, 0), glm::vec3(1, 1, 1), 0.3f);
         return lights;
-    }
-
-    static std::vector<Light*> raw(const std::vector<std::unique_ptr<Light>>& lights)
-    {
-        std::vector<Light*> out;
-        for (const auto& l : lights)
-            out.push_back(l.get());
-        return out;
     }
 
     std::unique_ptr<SceneWorld> world;
@@ -163,9 +156,9 @@ TEST_F(LitPassTest, BrightnessFallsWithDistanceFromTheFirstTenLights)
     Material material = litMaterial(2);
     floorQuad(material, world->flatNormals);
     auto lights = tenLights();
-    lights.push_back(std::make_unique<Light>(glm::vec3(-6, 1, 0), glm::vec3(1, 1, 1), 5.0f));
-    lights.push_back(std::make_unique<Light>(glm::vec3(-6, 1, 0), glm::vec3(1, 1, 1), 5.0f));
-    makeLevel(&world->phong, raw(lights));
+    lights.emplace_back(glm::vec3(-6, 1, 0), glm::vec3(1, 1, 1), 5.0f);
+    lights.emplace_back(glm::vec3(-6, 1, 0), glm::vec3(1, 1, 1), 5.0f);
+    makeLevel(&world->phong, lights);
     EXPECT_EQ(level->getLightCount(), 12);
     drainGlErrors();
     drawFrame(world->phong);
@@ -189,12 +182,12 @@ TEST_F(LitPassTest, BrightnessFallsWithDistanceFromTheFirstTenLights)
     EXPECT_GT(brightness(pixelAt({6, 0, 0})), brightness(pixelAt({4.5f, 0, 0})) + 30);
 
     GLint count = -1;
-    glGetUniformiv(world->phong.program, level->numberOfLightsLocation, &count);
+    glGetUniformiv(world->phong.program, glGetUniformLocation(world->phong.program, "numberoflights"), &count);
     EXPECT_EQ(count, 10);
     EXPECT_LT(brightness(pixelAt({-6, 0, 0})), brightness(pixelAt({6, 0, 0}))) << "lights 11 and 12 are not drawn";
     GLfloat power = 0.0f, unit = 0.0f;
-    glGetUniformfv(world->phong.program, level->powerLocations[9], &power);
-    glGetUniformfv(world->phong.program, level->unitLocations[9], &unit);
+    glGetUniformfv(world->phong.program, glGetUniformLocation(world->phong.program, "light[9].power"), &power);
+    glGetUniformfv(world->phong.program, glGetUniformLocation(world->phong.program, "light[9].unit"), &unit);
     EXPECT_FLOAT_EQ(power, 4.0f * 0.3f);
     EXPECT_FLOAT_EQ(unit, 11.0f);
 }
@@ -210,7 +203,7 @@ TEST_F(LitPassTest, NormalMapTiltsTheShadingOnlyWithTheSecondTexture)
         SCOPED_TRACE(textureCount);
         Material material = litMaterial(textureCount);
         floorQuad(material, tilted);
-        makeLevel(&world->phong, raw(lights));
+        makeLevel(&world->phong, lights);
         drawFrame(world->phong, 0);
         const int offLeft = brightness(pixelAt({-1.5f, 0, 0}));
         const int offRight = brightness(pixelAt({1.5f, 0, 0}));
@@ -237,7 +230,7 @@ TEST_F(LitPassTest, DiffuseColourWithoutTextureAndTextureColourWithOne)
     world->addMesh("right", squareArrays(1.0f), glm::translate(glm::mat4(1.0f), glm::vec3(1.2f, 0, 0)), 0,
                    {textured.getUniformBuffer(), green, 0});
     auto lights = tenLights();
-    makeLevel(&world->phong, raw(lights));
+    makeLevel(&world->phong, lights);
     drawFrame(world->phong);
 
     const Pixel left = pixelAt({-1.2f, 0, 0});
@@ -261,8 +254,7 @@ TEST_F(LitPassTest, EmissiveGlowsWithoutLightAndSpecularAddsAHighlight)
                    {dull.getUniformBuffer(), 0, 0});
     world->addMesh("shiny", squareArrays(1.0f), glm::translate(glm::mat4(1.0f), glm::vec3(0, 0, 1.2f)), 0,
                    {shiny.getUniformBuffer(), 0, 0});
-    Light light({0, 3, 0}, {1, 1, 1}, 1.5f);
-    makeLevel(&world->phong, {&light});
+    makeLevel(&world->phong, {Light({0, 3, 0}, {1, 1, 1}, 1.5f)});
     drawFrame(world->phong);
 
     const Pixel glow = pixelAt({-3, 0, 0});
@@ -334,8 +326,7 @@ TEST_F(CubeSamplerTest, RealLitProgramDrawsBeforeAnyShadowPass)
 {
     Material material = litMaterial(2);
     floorQuad(material, world->flatNormals);
-    Light a({0, 2, 0}, {1, 1, 1}, 1.0f);
-    makeLevel(&world->phong, {&a});
+    makeLevel(&world->phong, {Light({0, 2, 0}, {1, 1, 1}, 1.0f)});
     drainGlErrors();
     drawFrame(world->phong, 1, 1);
     EXPECT_EQ(glGetError(), static_cast<GLenum>(GL_NO_ERROR));
@@ -349,17 +340,14 @@ TEST_F(CubeSamplerTest, EachUnitsMapReachesItsSamplerAndIsUnboundAfterwards)
     const Pixel colours[5] = {{255, 0, 0, 255}, {0, 255, 0, 255}, {0, 0, 255, 255}, {255, 255, 0, 255},
                               {0, 255, 255, 255}};
     std::vector<gl::Texture> cubes;
-    std::vector<std::unique_ptr<Light>> lights;
-    for (int i = 0; i < 5; ++i) {
+    for (int i = 0; i < 5; ++i)
         cubes.push_back(solidCube(colours[i][0], colours[i][1], colours[i][2]));
-        lights.push_back(std::make_unique<Light>(glm::vec3(0, 2, 0), glm::vec3(1, 1, 1), 1.0f));
-    }
-    makeLevel(probe.get(), raw(lights));
+    const std::vector<Light*> lights = makeLevel(probe.get(), std::vector<Light>(5, Light({0, 2, 0}, {1, 1, 1}, 1.0f)));
     for (int i = 0; i < 5; ++i) {
         ASSERT_EQ(lights[i]->unit, i + 2);
         lights[i]->depthMap = static_cast<GLint>(cubes[i].id());
     }
-    level->textureFilter = GL_NEAREST;
+    level->setTextureFilter(GL_NEAREST);
 
     // Sampler name -> the unit it reads -> the light (unit - 2) whose map shows.
     const int unitOfPick[6] = {0, 2, 4, 3, 5, 6};
@@ -372,7 +360,11 @@ TEST_F(CubeSamplerTest, EachUnitsMapReachesItsSamplerAndIsUnboundAfterwards)
         const Pixel expected = colours[unitOfPick[pick] - 2];
         EXPECT_EQ(pixelAt({0, 0, 0}), expected);
     }
-    EXPECT_EQ(quad->textureFilter, static_cast<GLenum>(GL_NEAREST)) << "the level hands its filter on";
+    GLint minFilter = 0;
+    glBindTexture(GL_TEXTURE_2D, quad->mesh.colorTexture);
+    glGetTexParameteriv(GL_TEXTURE_2D, GL_TEXTURE_MIN_FILTER, &minFilter);
+    glBindTexture(GL_TEXTURE_2D, 0);
+    EXPECT_EQ(minFilter, GL_NEAREST) << "the level hands its filter on";
 
     for (int unit = 2; unit <= 6; ++unit) {
         glActiveTexture(GL_TEXTURE0 + unit);

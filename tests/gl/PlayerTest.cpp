@@ -265,14 +265,12 @@ TEST_F(PlayerTest, StandingJumpGivesOneAirSteerThatKeepsTheVerticalSpeed)
     EXPECT_NEAR(steered.x, 0.0f, 1e-2f);
     EXPECT_EQ(steered.y, before.y);
     EXPECT_FALSE(p->airControl);
-    EXPECT_FLOAT_EQ(moveSpeed, 1.5f);
 
     // Further keys in the air change nothing.
     world->input.hold({GLFW_KEY_D});
     const glm::vec3 drift = stepOnly();
     p->update(frameTime);
     EXPECT_EQ(horizontal(world->velocity()), horizontal(drift));
-    EXPECT_FLOAT_EQ(moveSpeed, 5.0f);
 }
 
 TEST_F(PlayerTest, LoseContactShowsGameOverAndWinWithLoseInOneFrameShowsWin)
@@ -449,13 +447,15 @@ TEST_F(PlayerTest, ResetPutsPlayerAndCameraBack)
 TEST_F(PlayerTest, LevelUpdateHangsTheLastLightBehindTheCamera)
 {
     PlayerObject* p = playerOnFloor();
-    Light fileLight({1, 2, 3}, {1, 1, 1}, 10.0f);
-    Light a({4, 4, 4}, {1, 1, 1}, 2.0f);
     // The level owns the player now; the floor stays the world's.
     world->objects.erase(std::remove(world->objects.begin(), world->objects.end(), p), world->objects.end());
-    auto level = std::make_unique<Level>(glm::mat4(1.0f), &world->phong, std::vector<ImportObject*>{p},
-                                         std::vector<Light*>{&fileLight}, std::vector<Material*>{}, p);
-    level->addLight(&a);
+    LevelAssets assets;
+    assets.objects.emplace_back(p);
+    assets.lights.push_back(std::make_unique<Light>(glm::vec3(1, 2, 3), glm::vec3(1, 1, 1), 10.0f));
+    assets.player = p;
+    auto level = std::make_unique<Level>(&world->phong, std::move(assets));
+    const Light& fileLight = *level->getLights()[0];
+    const Light& a = *level->addLight(std::make_unique<Light>(glm::vec3(4, 4, 4), glm::vec3(1, 1, 1), 2.0f));
     p->camera->horizontalAngle = 0.4f;
     world->physics->stepSimulation(frameTime);
     level->update(frameTime);

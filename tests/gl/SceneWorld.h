@@ -33,7 +33,7 @@ inline const std::string& shaderDir()
 }
 
 // One mesh as the importer would hand it over: flat arrays plus the triangle
-// corners, with a physics triangle mesh built from the same faces.
+// corners.
 struct MeshArrays {
     std::vector<float> positions;
     std::vector<float> normals;
@@ -52,16 +52,6 @@ struct MeshArrays {
         for (uint32_t index : indices)
             out.push_back(vertex(index));
         return out;
-    }
-
-    std::unique_ptr<btTriangleMesh> triangles() const
-    {
-        auto mesh = std::make_unique<btTriangleMesh>(true, true);
-        for (size_t f = 0; f + 2 < indices.size(); f += 3) {
-            const glm::vec3 a = vertex(indices[f]), b = vertex(indices[f + 1]), c = vertex(indices[f + 2]);
-            mesh->addTriangle(btVector3(a.x, a.y, a.z), btVector3(b.x, b.y, b.z), btVector3(c.x, c.y, c.z));
-        }
-        return mesh;
     }
 
     // One quad with outward normal n, in-plane axes u (tangent) and v, centre c.
@@ -145,8 +135,7 @@ inline gl::Texture solidTexture(uint8_t r, uint8_t g, uint8_t b)
 }
 
 // The lit and depth programs, a material, flat textures and a physics world,
-// plus the objects built in it. Objects are deleted before the physics owner;
-// triangle meshes and arrays outlive both.
+// plus the objects built in it. Objects are deleted after the physics owner.
 class SceneWorld {
 public:
     SceneWorld(GLFWwindow* window)
@@ -172,9 +161,11 @@ public:
     ~SceneWorld()
     {
         input::setBackend(nullptr);
+        // The game's order: the physics owner first, then the objects whose
+        // triangle meshes its shapes point into.
+        physics.reset();
         for (ImportObject* object : objects)
             delete object;
-        physics.reset();
     }
 
     SceneWorld(const SceneWorld&) = delete;
@@ -186,23 +177,20 @@ public:
         mesh.materialBuffer = material.getUniformBuffer();
         mesh.colorTexture = colour;
         mesh.normalMap = flatNormals;
-        mesh.positions = const_cast<float*>(arrays.positions.data());
-        mesh.normals = const_cast<float*>(arrays.normals.data());
-        mesh.uvs = const_cast<float*>(arrays.uvs.data());
-        mesh.tangents = const_cast<float*>(arrays.tangents.data());
-        mesh.indices = const_cast<uint32_t*>(arrays.indices.data());
-        mesh.vertexCount = arrays.vertexCount();
-        mesh.faceCount = arrays.faceCount();
+        mesh.positions = arrays.positions;
+        mesh.normals = arrays.normals;
+        mesh.uvs = arrays.uvs;
+        mesh.tangents = arrays.tangents;
+        mesh.indices = arrays.indices;
         mesh.name = name;
         return mesh;
     }
 
-    // Keeps the arrays and the physics mesh alive and returns them.
-    std::pair<const MeshArrays*, btTriangleMesh*> keep(MeshArrays arrays)
+    // Keeps the arrays for the test to compare with.
+    const MeshArrays& keep(MeshArrays arrays)
     {
         kept.push_back(std::move(arrays));
-        triangleMeshes.push_back(kept.back().triangles());
-        return {&kept.back(), triangleMeshes.back().get()};
+        return kept.back();
     }
 
     ImportObject* addBox(const std::string& name, const glm::vec3& centre, const glm::vec3& half, int mass)
@@ -216,16 +204,15 @@ public:
                           std::array<GLuint, 3> textures = {0, 0, 0}, Shader* program = nullptr,
                           ImportObject* parent = nullptr)
     {
-        auto [arrays, triangles] = keep(std::move(mesh));
-        MeshData data = meshData(*arrays, name);
+        MeshData data = meshData(keep(std::move(mesh)), name);
         if (textures[0])
             data.materialBuffer = textures[0];
         if (textures[1])
             data.colorTexture = textures[1];
         if (textures[2])
             data.normalMap = textures[2];
-        auto* object = new ImportObject(matrix, program ? program : &phong, &depth, parent, triangles, physics.get(),
-                                        mass, arrays->corners(), std::move(data));
+        auto* object =
+            new ImportObject(matrix, program ? program : &phong, &depth, parent, physics.get(), mass, std::move(data));
         objects.push_back(object);
         return object;
     }
@@ -235,9 +222,8 @@ public:
     PlayerObject* addPlayer(const glm::vec3& centre, const glm::vec3& half = {0.5f, 0.9f, 0.5f},
                             const glm::mat4& rotation = glm::mat4(1.0f))
     {
-        auto [arrays, triangles] = keep(boxArrays(half));
         auto* p = new PlayerObject(glm::translate(glm::mat4(1.0f), centre) * rotation, &phong, &depth, nullptr,
-                                   triangles, physics.get(), 1, arrays->corners(), meshData(*arrays, "player"));
+                                   physics.get(), meshData(keep(boxArrays(half)), "player"));
         p->camera = std::make_unique<Camera>(45.0f, 640.0f, 360.0f, centre + glm::vec3(0, 0, 1), centre,
                                              glm::vec3(0, 1, 0), 0.0f, 0.0f);
         p->windowWidth = 640;
@@ -276,7 +262,6 @@ public:
     GLFWwindow* window;
     FakeInput input;
     std::deque<MeshArrays> kept;
-    std::vector<std::unique_ptr<btTriangleMesh>> triangleMeshes;
     Shader phong;
     Shader depth;
     Shader menuProgram;

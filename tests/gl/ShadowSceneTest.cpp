@@ -73,14 +73,18 @@ protected:
                        {grey->getUniformBuffer(), 0, 0});
     }
 
-    // A level of the objects made so far (which it then owns) and `lights`.
-    void makeLevel(const std::vector<Light*>& lights)
+    // A level of the objects made so far and copies of `lights`, which it
+    // then owns; returns its lights.
+    std::vector<Light*> makeLevel(const std::vector<Light>& lights)
     {
-        level = std::make_unique<Level>(glm::mat4(1.0f), &world->phong, world->objects, std::vector<Light*>{},
-                                        std::vector<Material*>{}, nullptr);
+        LevelAssets assets;
+        for (ImportObject* object : world->objects)
+            assets.objects.emplace_back(object);
         world->objects.clear();
-        for (Light* light : lights)
-            level->addLight(light);
+        level = std::make_unique<Level>(&world->phong, std::move(assets));
+        for (const Light& light : lights)
+            level->addLight(std::make_unique<Light>(light));
+        return level->getLights();
     }
 
     std::unique_ptr<ShadowMap> shadowMap() { return std::make_unique<ShadowMap>(debug.get(), &world->depth, level.get()); }
@@ -138,8 +142,7 @@ TEST_F(ShadowScene, EachFaceHoldsTheDistanceToItsWall)
         addQuad(walls, l + a * distances[face], other * 20.0f, side * 20.0f);
     }
     addObject(walls, "walls");
-    Light light(l, glm::vec3(1.0f), 1.0f);
-    makeLevel({&light});
+    Light& light = *makeLevel({Light(l, glm::vec3(1.0f), 1.0f)})[0];
     ShadowMap shadowMap(debug.get(), &world->depth, level.get());
     shadowMap.render(light);
 
@@ -172,8 +175,7 @@ TEST_F(ShadowScene, FaceImageMatchesCubeLookupDirections)
     // y from l.y − 1 to l.y + 4, z from l.z − 1 to l.z + 4, facing −X.
     addQuad(quad, l + glm::vec3(5.0f, 1.5f, 1.5f), {0, 0, 2.5f}, {0, 2.5f, 0});
     addObject(quad, "quad");
-    Light light(l, glm::vec3(1.0f), 1.0f);
-    makeLevel({&light});
+    Light& light = *makeLevel({Light(l, glm::vec3(1.0f), 1.0f)})[0];
     ShadowMap shadowMap(debug.get(), &world->depth, level.get());
     shadowMap.render(light);
 
@@ -299,8 +301,7 @@ protected:
 
 TEST_F(BoxOnFloor, FloorIsCleanAndTheShadowIsAttached)
 {
-    Light light(glm::vec3(0.0f), glm::vec3(1.0f), 1.0f);
-    makeLevel({&light});
+    Light& light = *makeLevel({Light(glm::vec3(0.0f), glm::vec3(1.0f), 1.0f)})[0];
     ShadowMap shadowMap(debug.get(), &world->depth, level.get());
     for (const LightCase& c : lightCases) {
         SCOPED_TRACE(c.name);
@@ -316,10 +317,10 @@ TEST_F(BoxOnFloor, FloorIsCleanAndTheShadowIsAttached)
 // nothing, so a light that read another light's map would lose its shadow.
 TEST_F(BoxOnFloor, EachLightReadsItsOwnCubeMap)
 {
-    std::vector<std::unique_ptr<Light>> lights;
+    std::vector<Light> below;
     for (int i = 0; i < 5; ++i)
-        lights.push_back(std::make_unique<Light>(glm::vec3(2.0f * i - 4.0f, -2.0f, 0.0f), glm::vec3(1.0f), 0.0f));
-    makeLevel({lights[0].get(), lights[1].get(), lights[2].get(), lights[3].get(), lights[4].get()});
+        below.emplace_back(glm::vec3(2.0f * i - 4.0f, -2.0f, 0.0f), glm::vec3(1.0f), 0.0f);
+    const std::vector<Light*> lights = makeLevel(below);
     std::vector<std::unique_ptr<ShadowMap>> shadowMaps;
     for (int i = 0; i < 5; ++i)
         shadowMaps.push_back(shadowMap());
@@ -343,8 +344,7 @@ TEST_F(BoxOnFloor, EachLightReadsItsOwnCubeMap)
 TEST_F(BoxOnFloor, LightsWithoutAShadowUnitCastNoShadow)
 {
     const LightCase& c = lightCases[1];
-    Light light(c.light, glm::vec3(1.0f), c.power);
-    makeLevel({&light});
+    Light& light = *makeLevel({Light(c.light, glm::vec3(1.0f), c.power)})[0];
     const auto map = shadowMap();
     map->render(light);
     const Image plain = litFrame(*target, view, projection, 0);

@@ -22,8 +22,7 @@ public:
     // Paths relative to the source tree, as the game's are to its directory.
     explicit ShippedLevel(GLFWwindow* window, const std::string& file = "Data/LevelFinal.dae",
                           const std::string& textures = "Textures/new/")
-        : world(window), physics(world.physics), lightA(glm::vec3(4.0f, 4.0f, 4.0f), glm::vec3(1.0f), 2.0f),
-          lightB(glm::vec3(0.0f, 54.0f, 0.0f), glm::vec3(1.0f), 150.0f)
+        : world(window), physics(world.physics)
     {
         char previous[PATH_MAX];
         if (!getcwd(previous, sizeof previous) || chdir(QUARRYSTACK_SOURCE_DIR) != 0)
@@ -31,14 +30,14 @@ public:
         loader = std::make_unique<AssimpLoader>(&world.phong, &world.depth, physics.get());
         const aiScene* scene = loader->load(file);
         if (scene && loader->loadTextures(scene, textures))
-            level.reset(loader->createLevel(scene, 640.0f, 360.0f, window));
+            level = loader->createLevel(scene, 640.0f, 360.0f, window);
         if (chdir(previous) != 0 || !level || !level->player)
             throw std::runtime_error("ShippedLevel: " + file + " did not load");
 
         player = level->player;
         player->menu = world.menu.get();
-        level->addLight(&lightB);
-        level->addLight(&lightA);
+        level->addLight(std::make_unique<Light>(glm::vec3(0.0f, 54.0f, 0.0f), glm::vec3(1.0f), 150.0f));
+        level->addLight(std::make_unique<Light>(glm::vec3(4.0f, 4.0f, 4.0f), glm::vec3(1.0f), 2.0f));
         // The game opens on the welcome picture; its first game frame reloads
         // the level, which also sets the camera's angles to 0.
         reload();
@@ -47,7 +46,7 @@ public:
     ~ShippedLevel()
     {
         // The game's teardown order: bodies go with the physics owner before
-        // the objects; the loader keeps the triangle meshes until last.
+        // the objects and the triangle meshes they hold.
         physics.reset();
         level.reset();
         loader.reset();
@@ -117,8 +116,6 @@ public:
     std::unique_ptr<BulletDemo>& physics;
     FakeInput& input = world.input;
     MenuScreen* menu = world.menu.get();
-    Light lightA;
-    Light lightB;
     std::unique_ptr<AssimpLoader> loader;
     std::unique_ptr<Level> level;
     PlayerObject* player = nullptr;

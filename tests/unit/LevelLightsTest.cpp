@@ -8,42 +8,45 @@
 
 namespace {
 
-std::unique_ptr<Level> emptyLevel(std::vector<Light*> lights = {})
+std::unique_ptr<Light> light(const glm::vec3& position, float power = 1.0f)
 {
-    return std::make_unique<Level>(glm::mat4(1.0f), nullptr, std::vector<ImportObject*>{}, std::move(lights),
-                                   std::vector<Material*>{}, nullptr);
+    return std::make_unique<Light>(position, glm::vec3(1.0f), power);
+}
+
+// A level without objects or GL: only its lights.
+std::unique_ptr<Level> emptyLevel(std::vector<std::unique_ptr<Light>> lights = {})
+{
+    LevelAssets assets;
+    assets.lights = std::move(lights);
+    return std::make_unique<Level>(nullptr, std::move(assets));
 }
 
 } // namespace
 
 TEST(LevelLights, AddLightNumbersUnitsFromTwoAfterTheFileLights)
 {
-    // Two lights from the level file (units 2 and 3 given by the import), then B and A.
-    Light file0({0, 1, 0}, {1, 1, 1}, 1.0f), file1({0, 2, 0}, {1, 1, 1}, 1.0f);
-    file0.unit = 2;
-    file1.unit = 3;
-    Light b({0, 54, 0}, {1, 1, 1}, 150.0f), a({4, 4, 4}, {1, 1, 1}, 2.0f);
-    auto level = emptyLevel({&file0, &file1});
-    level->addLight(&b);
-    level->addLight(&a);
-    EXPECT_EQ(b.unit, 4);
-    EXPECT_EQ(a.unit, 5);
-    EXPECT_EQ(level->getLightCount(), 4);
+    // Two lights from the level file, then B and A.
+    std::vector<std::unique_ptr<Light>> fileLights;
+    fileLights.push_back(light({0, 1, 0}));
+    fileLights.push_back(light({0, 2, 0}));
+    auto level = emptyLevel(std::move(fileLights));
+    Light* b = level->addLight(light({0, 54, 0}, 150.0f));
+    Light* a = level->addLight(light({4, 4, 4}, 2.0f));
     const std::vector<Light*> lights = level->getLights();
     ASSERT_EQ(lights.size(), 4u);
-    EXPECT_EQ(lights[2], &b);
-    EXPECT_EQ(lights[3], &a);
-    level->getLights().push_back(&a); // a copy
-    EXPECT_EQ(level->getLightCount(), 4);
+    for (int i = 0; i < 4; ++i)
+        EXPECT_EQ(lights[i]->unit, i + 2);
+    EXPECT_EQ(lights[2], b);
+    EXPECT_EQ(lights[3], a);
+    EXPECT_EQ(lights[0]->position, glm::vec3(0, 1, 0));
 }
 
 TEST(LevelLights, ShadowMapOfTheFirstLightOnTheUnit)
 {
-    Light a({0, 0, 0}, {1, 1, 1}, 1.0f), b({0, 0, 0}, {1, 1, 1}, 1.0f), c({0, 0, 0}, {1, 1, 1}, 1.0f);
     auto level = emptyLevel();
-    level->addLight(&a);
-    level->addLight(&b);
-    level->addLight(&c);
+    Light& a = *level->addLight(light({0, 0, 0}));
+    Light& b = *level->addLight(light({0, 0, 0}));
+    Light& c = *level->addLight(light({0, 0, 0}));
     a.depthMap = 11;
     c.depthMap = 33;
     EXPECT_EQ(level->getShadowMap(2), 11);
@@ -63,8 +66,7 @@ TEST(LevelLights, UpdateWithoutLightsOrPlayerChangesNothing)
     level->update(1.0 / 60.0);
     EXPECT_EQ(level->getLightCount(), 0);
 
-    Light a({4, 4, 4}, {1, 1, 1}, 2.0f);
-    level->addLight(&a);
+    const Light* a = level->addLight(light({4, 4, 4}, 2.0f));
     level->update(1.0 / 60.0);
-    EXPECT_EQ(a.position, glm::vec3(4, 4, 4)) << "no player camera to follow";
+    EXPECT_EQ(a->position, glm::vec3(4, 4, 4)) << "no player camera to follow";
 }

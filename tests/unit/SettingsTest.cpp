@@ -32,9 +32,9 @@ protected:
         input::setBackend(&keys);
         cameraList.addCamera(nullptr);
         cameraList.addCamera(nullptr);
-        level = std::make_unique<Level>(glm::mat4(1.0f), nullptr, std::vector<ImportObject*>{},
-                                        std::vector<Light*>{&firstLight, &secondLight}, std::vector<Material*>{},
-                                        nullptr);
+        level = std::make_unique<Level>(nullptr, LevelAssets());
+        firstLight = level->addLight(std::make_unique<Light>(glm::vec3(1.3f, 2.7f, -0.4f), glm::vec3(1.0f), 1.0f));
+        secondLight = level->addLight(std::make_unique<Light>(glm::vec3(5.0f, 6.0f, 7.0f), glm::vec3(1.0f), 1.0f));
         settings = std::make_unique<Settings>(nullptr, &drawer, &cameraList, level.get());
     }
     void TearDown() override { input::setBackend(nullptr); }
@@ -54,9 +54,9 @@ protected:
 
     FakeKeys keys;
     BulletDebug drawer{nullptr, nullptr};
-    CameraList cameraList{nullptr, nullptr};
-    Light firstLight{glm::vec3(1.3f, 2.7f, -0.4f), glm::vec3(1.0f), 1.0f};
-    Light secondLight{glm::vec3(5.0f, 6.0f, 7.0f), glm::vec3(1.0f), 1.0f};
+    CameraList cameraList;
+    Light* firstLight = nullptr;  // the level's
+    Light* secondLight = nullptr; // the level's
     std::unique_ptr<Level> level;
     std::unique_ptr<Settings> settings;
 };
@@ -249,29 +249,29 @@ TEST_F(SettingsKeys, LightKeysMoveTheFirstLightEveryFrame)
     };
     for (const auto& row : rows) {
         SCOPED_TRACE("key " + std::to_string(row.key));
-        const glm::vec3 start = firstLight.position;
+        const glm::vec3 start = firstLight->position;
         float expected = start[row.axis];
         for (int i = 0; i < 100; ++i) {
             frame({row.key});
             expected = static_cast<float>(static_cast<double>(expected) + row.step);
-            ASSERT_EQ(firstLight.position[row.axis], expected) << "frame " << i;
+            ASSERT_EQ(firstLight->position[row.axis], expected) << "frame " << i;
         }
         frame();
         for (int axis = 0; axis < 3; ++axis)
-            EXPECT_EQ(firstLight.position[axis], axis == row.axis ? expected : start[axis]);
-        EXPECT_EQ(secondLight.position, glm::vec3(5.0f, 6.0f, 7.0f));
+            EXPECT_EQ(firstLight->position[axis], axis == row.axis ? expected : start[axis]);
+        EXPECT_EQ(secondLight->position, glm::vec3(5.0f, 6.0f, 7.0f));
     }
 }
 
 TEST_F(SettingsKeys, OppositeLightKeysBothActInOrder)
 {
-    float expected = firstLight.position.z;
+    float expected = firstLight->position.z;
     for (int i = 0; i < 5; ++i) {
         frame({GLFW_KEY_U, GLFW_KEY_J});
         expected = static_cast<float>(static_cast<double>(expected) - 0.1);
         expected = static_cast<float>(static_cast<double>(expected) + 0.1);
     }
-    EXPECT_EQ(firstLight.position.z, expected);
+    EXPECT_EQ(firstLight->position.z, expected);
 }
 
 TEST_F(SettingsKeys, ReloadIsRequestedOnceHoweverLongRIsHeld)

@@ -108,9 +108,9 @@ collada::Channel slide(const std::string& node, vec3 from)
             {from.x, from.y, from.z, from.x, from.y + 1.0f, from.z, from.x, from.y, from.z}, 3};
 }
 
-// Nodes for the naming rules; `animated` adds the animation with channels for
-// the two "Anim" nodes.
-collada::Document namesLevel(bool animated)
+// Nodes for the naming rules; the animation has channels for the first
+// `channels` of the two "Anim" nodes.
+collada::Document namesLevel(int channels)
 {
     collada::Document doc;
     Materials m = addMaterials(doc);
@@ -125,9 +125,8 @@ collada::Document namesLevel(bool animated)
     for (const auto& n : nodes) {
         doc.nodes.push_back(boxNode(doc, n.name, n.position, vec3(0.4f), m.checker));
     }
-    if (animated) {
-        doc.channels.push_back(slide("Anim", nodes[0].position));
-        doc.channels.push_back(slide("dynamic_Anim", nodes[1].position));
+    for (int i = 0; i < channels; ++i) {
+        doc.channels.push_back(slide(nodes[i].name, nodes[i].position));
     }
     addBase(doc, m, Base{});
     return doc;
@@ -153,8 +152,9 @@ collada::Document threeMeshesLevel()
     return doc;
 }
 
-// Texture inheritance and sharing: an untextured mesh before any textured one,
-// one after a textured one, and two different materials naming one picture.
+// Texture sharing and counts: an untextured mesh before any textured one, one
+// after a textured one, two different materials naming one picture, and a
+// colour texture without a normal map.
 collada::Document texturesLevel()
 {
     collada::Document doc;
@@ -172,6 +172,10 @@ collada::Document texturesLevel()
     doc.nodes.push_back(boxNode(doc, "texturedStripes", vec3(-1, 0.5f, 2), vec3(0.4f), m.stripes));
     doc.nodes.push_back(boxNode(doc, "untexturedAfter", vec3(1, 0.5f, 2), vec3(0.4f), blue));
     doc.nodes.push_back(boxNode(doc, "texturedStripesShiny", vec3(3, 0.5f, 2), vec3(0.4f), sharedStripes));
+    collada::Material colourOnly;
+    colourOnly.id = "colourOnly";
+    colourOnly.diffuseTexture = "textures/dots_diffuse.png";
+    doc.nodes.push_back(boxNode(doc, "colourOnly", vec3(0, 0.5f, 4), vec3(0.4f), doc.addMaterial(colourOnly)));
     addBase(doc, m, Base{});
     return doc;
 }
@@ -265,8 +269,9 @@ std::vector<OutputFile> buildFixtures()
         files.push_back({kDir + name, collada::write(doc)});
     };
 
-    level("names_anim.dae", namesLevel(true));
-    level("names_noanim.dae", namesLevel(false));
+    level("names_anim.dae", namesLevel(2));
+    level("names_noanim.dae", namesLevel(0));
+    level("names_one_channel.dae", namesLevel(1));
     level("three_meshes.dae", threeMeshesLevel());
     level("textures.dae", texturesLevel());
     level("two_cameras.dae", twoCamerasLevel());

@@ -1,0 +1,210 @@
+// The importer's naming, texture, light and camera rules, read from the
+// fixture levels with the game's own loader.
+#include "import/AssimpLoader.h"
+#include "physics/MyRigidBody.h"
+#include "scene/AnimatedObject.h"
+#include "scene/Camera.h"
+#include "scene/Level.h"
+#include "scene/Light.h"
+#include "scene/Material.h"
+
+#include "SceneWorld.h"
+
+#include <set>
+#include <stdexcept>
+
+namespace {
+
+const std::string levelDir = std::string(QUARRYSTACK_SOURCE_DIR) + "/tests/data/levels/";
+
+// One fixture level imported into a fresh world; stderr of the import kept.
+struct Imported {
+    Imported(GLFWwindow* window, const std::string& file)
+        : world(window), loader(&world.phong, &world.depth, world.physics.get())
+    {
+        testing::internal::CaptureStderr();
+        const aiScene* scene = loader.load(levelDir + file);
+        if (scene && loader.loadTextures(scene, levelDir + "textures/"))
+            level = loader.createLevel(scene, 640.0f, 360.0f, window);
+        errors = testing::internal::GetCapturedStderr();
+        if (!level)
+            throw std::runtime_error(file + " did not load: " + errors);
+    }
+    ~Imported()
+    {
+        world.physics.reset(); // the game's order: bodies before the objects
+        level.reset();
+    }
+
+    ImportObject* object(const std::string& name, size_t index = 0) const
+    {
+        for (ImportObject* o : level->getObjects())
+            if (o->mesh.name == name && index-- == 0)
+                return o;
+        throw std::runtime_error("no object " + name);
+    }
+
+    SceneWorld world;
+    AssimpLoader loader;
+    std::unique_ptr<Level> level;
+    std::string errors;
+};
+
+MaterialBlock materialOf(const ImportObject* object)
+{
+    MaterialBlock block{};
+    glBindBuffer(GL_UNIFORM_BUFFER, object->mesh.materialBuffer);
+    glGetBufferSubData(GL_UNIFORM_BUFFER, 0, sizeof block, &block);
+    glBindBuffer(GL_UNIFORM_BUFFER, 0);
+    return block;
+}
+
+glm::vec3 translationOf(const ImportObject* object) { return glm::vec3(object->modelMatrix[3]); }
+
+enum class Kind { Player, Animated, Static, Dynamic };
+
+Kind kindOf(const Level& level, ImportObject* object)
+{
+    if (object == static_cast<ImportObject*>(level.player))
+        return Kind::Player;
+    if (dynamic_cast<AnimatedObject*>(object))
+        return Kind::Animated;
+    return object->rigidBody->getInvMass() > 0.0f ? Kind::Dynamic : Kind::Static;
+}
+
+class ImportRulesTest : public GlTest {};
+
+TEST_F(ImportRulesTest, NamesDecideTheKindOfObject)
+{
+    const struct {
+        const char* file;
+        const char* name;
+        Kind kind;
+    } rows[] = {
+        {"names_anim.dae", "player", Kind::Player},
+        {"names_anim.dae", "Player", Kind::Static},
+        {"names_anim.dae", "player_1", Kind::Static},
+        {"names_anim.dae", "dynamicCrate", Kind::Dynamic},
+        {"names_anim.dae", "crate_dynamic", Kind::Static},
+        {"names_anim.dae", "Anim", Kind::Animated},
+        {"names_anim.dae", "dynamic_Anim", Kind::Animated},
+        // Without key frames the suffix counts for nothing.
+        {"names_noanim.dae", "Anim", Kind::Static},
+        {"names_one_channel.dae", "Anim", Kind::Animated},
+        {"names_one_channel.dae", "dynamic_Anim", Kind::Dynamic},
+    };
+    for (const auto& row : rows) {
+        SCOPED_TRACE(std::string(row.file) + " " + row.name);
+        Imported imported(window, row.file);
+        EXPECT_EQ(kindOf(*imported.level, imported.object(row.name)), row.kind);
+        EXPECT_EQ(imported.object(row.name)->rigidBody->name, row.name);
+    }
+}
+
+TEST_F(ImportRulesTest, AnimChannelGivesKeysInSecondsWithoutOneTheNodeStaysInPlace)
+{
+    Imported animated(window, "names_anim.dae");
+    EXPECT_EQ(animated.errors.find("no key frames"), std::string::npos);
+    const auto* lift = dynamic_cast<AnimatedObject*>(animated.object("Anim"));
+    ASSERT_NE(lift, nullptr);
+    EXPECT_EQ(lift->keys.position.times, (std::vector<double>{0.0, 1.0, 2.0}));
+    EXPECT_EQ(lift->keys.position.values[1], glm::vec3(-3.0f, 1.5f, 2.0f));
+    EXPECT_EQ(lift->keys.rotation.count(), 1) << "a constant track shrinks to one key";
+    EXPECT_DOUBLE_EQ(lift->keys.duration, 2.0);
+
+    // A file without any animation leaves the suffix unnoticed.
+    Imported none(window, "names_noanim.dae");
+    EXPECT_EQ(none.errors, "");
+    EXPECT_EQ(translationOf(none.object("Anim")), glm::vec3(-3.0f, 0.5f, 2.0f));
+
+    Imported one(window, "names_one_channel.dae");
+    EXPECT_EQ(one.errors, "Level: no key frames for dynamic_Anim; it stays in place\n");
+    EXPECT_EQ(translationOf(one.object("dynamic_Anim")), glm::vec3(-1.0f, 0.5f, 2.0f));
+}
+
+TEST_F(ImportRulesTest, ThreeMeshesOfOneNodeAreThreeObjectsAndTheChildHangsUnderTheLast)
+{
+    Imported imported(window, "three_meshes.dae");
+    ImportObject* meshes[3] = {imported.object("tripleMesh", 0), imported.object("tripleMesh", 1),
+                               imported.object("tripleMesh", 2)};
+    ImportObject* child = imported.object("tripleMesh_child");
+    EXPECT_EQ(child->parent, meshes[2]);
+    EXPECT_EQ(meshes[2]->getChildren(), std::vector<ImportObject*>{child});
+    EXPECT_TRUE(meshes[0]->getChildren().empty());
+    EXPECT_TRUE(meshes[1]->getChildren().empty());
+    std::set<GLuint> materials;
+    for (ImportObject* mesh : meshes) {
+        EXPECT_EQ(mesh->parent, nullptr);
+        materials.insert(mesh->mesh.materialBuffer);
+    }
+    EXPECT_EQ(materials.size(), 3u) << "one material per mesh";
+    // The child's placement is under its parent's: (0, 0.5, 2) + (0, 1, 0).
+    EXPECT_EQ(translationOf(child), glm::vec3(0.0f, 1.5f, 2.0f));
+}
+
+TEST_F(ImportRulesTest, OneTexturePerPathAndTheTextureCountByMaterial)
+{
+    Imported imported(window, "textures.dae");
+    const struct {
+        const char* name;
+        int32_t textureCount;
+    } rows[] = {{"untexturedFirst", 0}, {"texturedStripes", 2}, {"untexturedAfter", 0},
+                {"texturedStripesShiny", 2}, {"colourOnly", 1}};
+    for (const auto& row : rows) {
+        SCOPED_TRACE(row.name);
+        const ImportObject* object = imported.object(row.name);
+        EXPECT_EQ(materialOf(object).textureCount, row.textureCount);
+        EXPECT_EQ(object->mesh.colorTexture != 0, row.textureCount >= 1);
+        EXPECT_EQ(object->mesh.normalMap != 0, row.textureCount == 2);
+    }
+    const ImportObject* stripes = imported.object("texturedStripes");
+    const ImportObject* shiny = imported.object("texturedStripesShiny");
+    EXPECT_EQ(stripes->mesh.colorTexture, shiny->mesh.colorTexture) << "two materials, one picture";
+    EXPECT_EQ(stripes->mesh.normalMap, shiny->mesh.normalMap);
+    EXPECT_NE(stripes->mesh.colorTexture, stripes->mesh.normalMap);
+    EXPECT_NE(imported.object("colourOnly")->mesh.colorTexture, stripes->mesh.colorTexture);
+    EXPECT_EQ(materialOf(shiny).shininess, 64.0f);
+    EXPECT_EQ(materialOf(shiny).specular, glm::vec4(0.9f, 0.9f, 0.9f, 1.0f));
+    EXPECT_TRUE(glIsTexture(shiny->mesh.colorTexture));
+}
+
+TEST_F(ImportRulesTest, LightsTakeTenTimesTheAmbientColourTheirPowerAndUnitsFromTwo)
+{
+    Imported imported(window, "nine_lights.dae");
+    imported.level->addLight(std::make_unique<Light>(glm::vec3(0.0f), glm::vec3(1.0f), 150.0f));
+    const std::vector<Light*> lights = imported.level->getLights();
+    ASSERT_EQ(lights.size(), 10u);
+    for (int i = 0; i < 9; ++i) {
+        SCOPED_TRACE(i);
+        EXPECT_EQ(lights[i]->position, glm::vec3(-4.0f + static_cast<float>(i), 5.0f, 0.0f));
+        EXPECT_EQ(lights[i]->color, glm::vec3(0.1f * 10.0f));
+        EXPECT_EQ(lights[i]->power, 10.0f + static_cast<float>(i));
+        EXPECT_EQ(lights[i]->unit, 2 + i);
+    }
+    EXPECT_EQ(lights[9]->unit, 11) << "an added light follows the file's";
+}
+
+TEST_F(ImportRulesTest, TheFirstCameraGoesToThePlayerTheRestToTheListAllFromTheFirstCamerasNodes)
+{
+    Imported imported(window, "two_cameras.dae");
+    const PlayerObject* player = imported.level->player;
+    ASSERT_NE(player, nullptr);
+    ASSERT_NE(player->camera, nullptr);
+    EXPECT_EQ(player->window, window);
+    EXPECT_EQ(player->windowWidth, 640);
+    EXPECT_EQ(player->windowHeight, 360);
+    const CameraList* list = imported.level->getCameras();
+    ASSERT_EQ(list->cameras.size(), 1u);
+    EXPECT_EQ(list->cameraCount, 1);
+    for (const Camera* camera : {player->camera.get(), list->cameras[0].get()}) {
+        EXPECT_EQ(camera->fieldOfView, 45.0f);
+        EXPECT_EQ(camera->horizontalAngle, 237.0f);
+        EXPECT_EQ(camera->verticalAngle, 131.0f);
+        EXPECT_EQ(camera->position, glm::vec3(0.0f, 3.0f, -8.0f)) << "camera1's node, also for camera2";
+        EXPECT_EQ(camera->direction, glm::vec3(0.0f, 1.0f, 0.0f)) << "the aim node";
+        EXPECT_EQ(camera->up, glm::vec3(0.0f, 1.0f, 0.0f));
+        EXPECT_EQ(camera->width, 640.0f);
+    }
+}
+
+} // namespace
