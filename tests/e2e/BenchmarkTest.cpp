@@ -1,8 +1,6 @@
 // The benchmark on a tiny window: it runs, and its numbers say what its
 // switches did (a pass that is off takes no time, one that is on does).
-#include "support/GameProcess.h"
-#include "support/TempDir.h"
-#include "support/Xvfb.h"
+#include "support/Game.h"
 
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
@@ -55,18 +53,11 @@ TEST(Benchmark, MeasuresEveryConfigurationAndReference)
     XvfbDisplay display(320, 180);
     TempDir out("benchmark");
     const std::string json = (out.path() / "result.json").string();
-    ProcessOptions options;
-    options.program = QUARRYSTACK_BENCHMARK;
-    options.arguments = {"--width", "160", "--height", "90", "--frames", "4", "--json", json};
-    options.workingDirectory = QUARRYSTACK_SOURCE_DIR;
-    options.display = display.name();
-    options.stdoutTerminal = false;
-    GameProcess benchmark(options);
-    const std::optional<ExitStatus> status = benchmark.waitForExit(120.0);
-    ASSERT_TRUE(status.has_value()) << "the benchmark did not finish in 120 s";
-    ASSERT_TRUE(status->success()) << status->describe() << ":\n" << benchmark.errorOutput();
-
-    const std::string table = benchmark.output();
+    const ToolResult benchmark = runTool({QUARRYSTACK_BENCHMARK, "--width", "160", "--height", "90", "--frames", "4",
+                                          "--json", json, "--data", QUARRYSTACK_SOURCE_DIR},
+                                         display.name(), 120.0);
+    ASSERT_TRUE(benchmark.ok()) << "status " << benchmark.status << ":\n" << benchmark.output;
+    const std::string& table = benchmark.output;
     for (const char* row : {"all effects", "shadows off", "bloom off", "shadows and bloom off",
                             "bloom / 2 copies + 5 mipmap regenerations", "bloom / 10-pass ping-pong Gaussian",
                             "lit pass / lit pass with one shadow tap", "game update / whole frame",
