@@ -48,10 +48,10 @@ const KeyCase keyCases[] = {
     // Leaving wireframe also switches normal mapping off; F6 brings it back.
     {"F3Wireframe", {{{"F3"}, 0, 0.3, 1}, {{"F3"}, 0, changed, 0.3}, {{"F6"}, 0, 0, same}}},
     // The first light moves 0.1 a frame along x, z and y; the opposite key
-    // moves it back (give or take the frame in which a key goes down or up).
+    // moves it back.
     {"LightKeys",
-     {{{"K"}, 10, changed, 1}, {{"H"}, 10, 0, 0.02}, {{"U"}, 10, changed, 1}, {{"J"}, 10, 0, 0.02},
-      {{"L"}, 10, changed, 1}, {{"O"}, 10, 0, 0.02}}},
+     {{{"K"}, 10, changed, 1}, {{"H"}, 10, 0, same}, {{"U"}, 10, changed, 1}, {{"J"}, 10, 0, same},
+      {{"L"}, 10, changed, 1}, {{"O"}, 10, 0, same}}},
     // While a mipmap filter is in effect the texture filter shows only in the
     // title; without mipmaps the distant stone turns to speckle.
     {"F4F5Filters",
@@ -65,7 +65,7 @@ const KeyCase keyCases[] = {
     {"PageKeysChangeNothing", {{{"Prior"}, 0, 0, same}, {{"Prior"}, 0, 0, same}, {{"Next"}, 0, 0, same}}},
     // R held for many frames resets the level once; the blocks and the
     // player come to rest again.
-    {"RResetsOnce", {{{"w"}, 25, 0.3, 1}, {{"r"}, 12, 0, 0.02, startFilters, 1}}},
+    {"RResetsOnce", {{{"w"}, 25, 0.3, 1}, {{"r"}, 12, 0, same, startFilters, 1}}},
 };
 
 class Keys : public GameTest, public ::testing::WithParamInterface<KeyCase> {};
