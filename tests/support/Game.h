@@ -104,8 +104,8 @@ protected:
     void startPlaying(int width = 320, int height = 180);
     int screenWidth = 0, screenHeight = 0; // of the last launch
 
-    std::string output();
-    std::string errors();
+    std::string output() { return readAll("output.txt"); }
+    std::string errors() { return readAll("errors.txt"); }
     std::size_t mark() { return output().size(); } // for the `from` arguments
     std::size_t count(const std::string& text, std::size_t from = 0);
     // These throw when the game ends or hangs before what they wait for.
@@ -118,22 +118,22 @@ protected:
 
     // Keys as xdotool names them (Return, Escape, F3, Prior, w). The game
     // polls keys once a frame, so a press lasts frames, not milliseconds.
-    void keyDown(const std::vector<std::string>& keys);
-    void keyUp(const std::vector<std::string>& keys);
+    void keyDown(const std::vector<std::string>& keys) { x("keydown", keys); }
+    void keyUp(const std::vector<std::string>& keys) { x("keyup", keys); }
     void press(const std::string& key, int frames = 3); // down `frames` frames, then up 3
     void hold(const std::vector<std::string>& keys, double gameSeconds);
 
     // The screen once two more frames are drawn, kept as <name>.png.
     Shot screenshot(const std::string& name);
-    std::string title();
-    std::string windowSize(); // "WIDTHxHEIGHT" as X sees the window
-    const std::string& displayName() const;
+    std::string title() { return x("getwindowname", {window_}); }
+    std::string displayName() const { return display_ ? display_->name() : ""; }
     std::filesystem::path workDir() { return work_.path(); } // kept when a test fails
 
 private:
     void waitUntil(const std::function<bool()>& done, const std::string& what);
     bool running();
-    std::string x(const std::vector<std::string>& arguments);
+    std::string x(const std::string& action, const std::vector<std::string>& arguments); // its first line
+    std::string readAll(const std::string& file);
 
     TempDir work_{"quarrystack-test"};
     std::unique_ptr<TempDir> data_;
