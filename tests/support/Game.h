@@ -1,19 +1,15 @@
 #pragma once
 
 // End-to-end tests run the real game on a private Xvfb display, in a fresh
-// copy of its data, and drive it from outside with xdotool; screenshots and
-// pictures go through ImageMagick. Every wait is for something the game shows
-// (a console line, a number of frames, a window), never for a span of wall
-// time, with a generous limit that only a hung or dead game reaches.
+// copy of its data, and drive it with xdotool; pictures go through
+// ImageMagick. Every wait is for something the game shows (a console line, a
+// number of frames, a window), with a limit that only a hung game reaches:
 //
-//   TEST_F(GameTest, EnterStartsPlay)
-//   {
-//       start(320, 180);          // display, data copy, game, window focused, first frame
-//       const std::size_t from = mark();
-//       press("Return");          // down until the game has seen it, then up likewise
-//       waitFor("RELOAD", from);  // throws (failing the test) if the game ends or hangs
-//       EXPECT_TRUE(quit());      // Escape held until the game ends with status 0
-//   }
+//   start(320, 180);          // display, data copy, game, window focused, first frame
+//   const std::size_t from = mark();
+//   press("Return");          // down until the game has seen it, then up likewise
+//   waitFor("RELOAD", from);  // throws (failing the test) if the game ends or hangs
+//   EXPECT_TRUE(quit());      // Escape held until the game ends with status 0
 //
 // A failing test leaves its screenshots and the game's output in
 // QUARRYSTACK_BINARY_DIR/e2e-artifacts/<Suite>.<Test>/. Whatever was started
@@ -63,10 +59,10 @@ private:
     std::string name_;
 };
 
-// An 8-bit RGB picture, row 0 at the top.
 struct Rect {
     int x = 0, y = 0, width = 0, height = 0;
 };
+// An 8-bit RGB picture, row 0 at the top.
 struct Shot {
     int width = 0, height = 0;
     std::vector<std::uint8_t> rgb;
@@ -76,10 +72,9 @@ struct Shot {
 // first (such as {"-filter", "Box", "-resize", "320x180!"}); alpha is dropped.
 // Throws std::runtime_error when nothing comes back.
 Shot loadShot(const std::string& path, const std::vector<std::string>& filter = {});
-Shot crop(const Shot& shot, Rect rect);
-// The share of pixels, 0..1, outside `skip`, that differ in some channel by
-// more than `tolerance`: 1 for pictures of different sizes.
-double differingShare(const Shot& a, const Shot& b, int tolerance, Rect skip = {});
+// The share of the pixels in `area` (default: all), 0..1, that differ in some
+// channel by more than `tolerance`: 1 for pictures of different sizes.
+double differingShare(const Shot& a, const Shot& b, int tolerance, Rect area = {});
 std::size_t distinctColours(const Shot& shot);
 double brightness(const Shot& shot); // mean over the channels, 0..255
 
@@ -112,7 +107,6 @@ protected:
     void waitFor(const std::string& text, std::size_t from = 0);
     void waitFrames(int frames);        // more "frametime:" lines
     void waitGameTime(double seconds);  // frames adding up to this much simulated time
-    double gameTimeSince(std::size_t from);
     std::optional<int> waitExit(double seconds = 30.0); // the exit status (128 + signal)
     [[nodiscard]] ::testing::AssertionResult quit();
 
@@ -132,6 +126,7 @@ protected:
 private:
     void waitUntil(const std::function<bool()>& done, const std::string& what);
     bool running();
+    double gameTimeSince(std::size_t from);
     std::string x(const std::string& action, const std::vector<std::string>& arguments); // its first line
     std::string readAll(const std::string& file);
 
