@@ -98,10 +98,8 @@ TEST_F(Play, StartsOnTheWelcomePictureAndEnterPlaysTheLitLevel)
         from = mark();
         press("Return", 20);
         EXPECT_EQ(count("RELOAD", from), 1u);
-        // Lit and textured: far from black, and many colours rather than a few flat ones.
-        const Shot level = screenshot("level");
-        EXPECT_GT(brightness(level), 40.0);
-        EXPECT_GT(distinctColours(level), 1000u);
+        // Lit and textured: many colours rather than a few flat ones.
+        EXPECT_GT(distinctColours(screenshot("level")), 1000u);
         ASSERT_TRUE(quit());
         // Standard error is for real trouble, such as an incomplete
         // framebuffer; driver notes may appear there.

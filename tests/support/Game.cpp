@@ -8,7 +8,6 @@
 #include <fcntl.h>
 #include <fstream>
 #include <iostream>
-#include <numeric>
 #include <set>
 #include <sstream>
 #include <stdexcept>
@@ -169,11 +168,6 @@ std::size_t distinctColours(const Shot& shot)
     for (std::size_t i = 0; i < shot.rgb.size(); i += 3)
         colours.insert(shot.rgb[i] << 16 | shot.rgb[i + 1] << 8 | shot.rgb[i + 2]);
     return colours.size();
-}
-
-double brightness(const Shot& shot)
-{
-    return std::accumulate(shot.rgb.begin(), shot.rgb.end(), 0.0) / double(shot.rgb.size());
 }
 
 GameTest::~GameTest()

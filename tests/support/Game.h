@@ -19,7 +19,6 @@
 
 #include <gtest/gtest.h>
 
-#include <cstddef>
 #include <cstdint>
 #include <filesystem>
 #include <functional>
@@ -76,7 +75,6 @@ Shot loadShot(const std::string& path, const std::vector<std::string>& filter = 
 // channel by more than `tolerance`: 1 for pictures of different sizes.
 double differingShare(const Shot& a, const Shot& b, int tolerance, Rect area = {});
 std::size_t distinctColours(const Shot& shot);
-double brightness(const Shot& shot); // mean over the channels, 0..255
 
 class GameTest : public ::testing::Test {
 protected:
