@@ -224,8 +224,8 @@ void GameTest::launch(int width, int height)
 void GameTest::start(int width, int height)
 {
     launch(width, height);
-    window_ = x("search", {"--sync", "--limit", "1", "--name", "^(Hello, Zelhan|Quarrystack)"});
-    // Without a window manager nothing else gives the window the input focus.
+    window_ = x("search", {"--sync", "--onlyvisible", "--limit", "1", "--name", "^(Hello, Zelhan|Quarrystack)"});
+    // Without a window manager nothing else focuses it; it must be mapped first.
     x("windowfocus", {"--sync", window_});
     waitFor("frametime:");
 }
