@@ -1,7 +1,7 @@
 #include "support/GlContext.h"
 
 #include "app/Startup.h"
-#include "support/Xvfb.h"
+#include "support/Game.h"
 
 #include <cstdlib>
 #include <memory>
