@@ -12,6 +12,7 @@
 
 #include <algorithm>
 #include <functional>
+#include <map>
 #include <set>
 #include <string>
 #include <vector>
@@ -63,60 +64,58 @@ TEST(LevelCheck, NamesTheFaultOfEachTestLevel)
 
 class ShippedLevel : public ::testing::Test {
 protected:
-    static void SetUpTestSuite() { scene = load(importer, "Data/LevelFinal.dae"); }
-    void SetUp() override { ASSERT_NE(scene, nullptr); }
-
-    static std::vector<const aiNode*> nodes(const std::function<bool(const std::string&)>& match)
+    static void SetUpTestSuite()
     {
-        std::vector<const aiNode*> found;
+        scene = load(importer, "Data/LevelFinal.dae");
         std::function<void(const aiNode*)> visit = [&](const aiNode* n) {
-            if (n != scene->mRootNode && match(n->mName.C_Str()))
-                found.push_back(n);
+            nodes[n->mName.C_Str()] = n;
             for (unsigned i = 0; i < n->mNumChildren; ++i)
                 visit(n->mChildren[i]);
         };
-        visit(scene->mRootNode);
+        if (scene)
+            visit(scene->mRootNode);
+    }
+    void SetUp() override { ASSERT_NE(scene, nullptr); }
+
+    static std::vector<std::string> named(const std::function<bool(const std::string&)>& match)
+    {
+        std::vector<std::string> found;
+        for (const auto& entry : nodes)
+            if (match(entry.first))
+                found.push_back(entry.first);
         return found;
     }
-    static const aiNode* node(const std::string& name)
+    static bool atRoot(const std::string& name) { return nodes.count(name) && nodes[name]->mParent == scene->mRootNode; }
+    static const aiNodeAnim* channel(const std::string& name)
     {
-        const auto found = nodes([&](const std::string& n) { return n == name; });
-        return found.size() == 1 ? found[0] : nullptr;
-    }
-    static bool atRoot(const std::string& name)
-    {
-        const aiNode* n = node(name);
-        return n && n->mParent == scene->mRootNode;
-    }
-    static const aiNodeAnim* channel(const aiNode* n)
-    {
-        const aiAnimation* animation = scene->mAnimations[0];
-        for (unsigned c = 0; c < animation->mNumChannels; ++c)
-            if (animation->mChannels[c]->mNodeName == n->mName)
-                return animation->mChannels[c];
+        for (unsigned c = 0; c < scene->mAnimations[0]->mNumChannels; ++c)
+            if (name == scene->mAnimations[0]->mChannels[c]->mNodeName.C_Str())
+                return scene->mAnimations[0]->mChannels[c];
         return nullptr;
     }
-    // World-space lowest and highest y of a node's meshes.
-    static std::pair<float, float> heights(const aiNode* n)
+    // Lowest and highest y of a root node's meshes, and its first mesh.
+    static std::pair<float, float> heights(const std::string& name, const aiMesh** first = nullptr)
     {
-        aiMatrix4x4 m = n->mTransformation;
-        for (const aiNode* p = n->mParent; p; p = p->mParent)
-            m = p->mTransformation * m;
+        const aiNode* n = nodes.at(name);
         float low = 1e30f, high = -1e30f;
         for (unsigned i = 0; i < n->mNumMeshes; ++i)
             for (unsigned v = 0; v < scene->mMeshes[n->mMeshes[i]]->mNumVertices; ++v) {
-                const float y = (m * scene->mMeshes[n->mMeshes[i]]->mVertices[v]).y;
+                const float y = (n->mTransformation * scene->mMeshes[n->mMeshes[i]]->mVertices[v]).y;
                 low = std::min(low, y), high = std::max(high, y);
             }
+        if (first)
+            *first = scene->mMeshes[n->mMeshes[0]];
         return {low, high};
     }
 
     static Assimp::Importer importer;
     static const aiScene* scene;
+    static std::map<std::string, const aiNode*> nodes;
 };
 
 Assimp::Importer ShippedLevel::importer;
 const aiScene* ShippedLevel::scene = nullptr;
+std::map<std::string, const aiNode*> ShippedLevel::nodes;
 
 // Back faces are culled: every triangle runs counter-clockwise seen from
 // outside, its normals agree (flat shading) and every mesh is closed with
@@ -126,22 +125,19 @@ TEST_F(ShippedLevel, MeshesAreClosedFlatShadedAndSmall)
     unsigned faces = 0;
     for (unsigned i = 0; i < scene->mNumMeshes; ++i) {
         const aiMesh* mesh = scene->mMeshes[i];
-        SCOPED_TRACE(mesh->mName.C_Str());
-        ASSERT_TRUE(mesh->HasNormals());
-        EXPECT_TRUE(mesh->HasTangentsAndBitangents());
+        ASSERT_TRUE(mesh->HasNormals() && mesh->HasTangentsAndBitangents()) << mesh->mName.C_Str();
         faces += mesh->mNumFaces;
         double volume = 0.0;
         for (unsigned f = 0; f < mesh->mNumFaces; ++f) {
             const unsigned* corner = mesh->mFaces[f].mIndices;
-            const aiVector3D& a = mesh->mVertices[corner[0]];
-            const aiVector3D& b = mesh->mVertices[corner[1]];
-            const aiVector3D& c = mesh->mVertices[corner[2]];
+            const aiVector3D &a = mesh->mVertices[corner[0]], &b = mesh->mVertices[corner[1]],
+                             &c = mesh->mVertices[corner[2]];
             const aiVector3D n = ((b - a) ^ (c - a)).Normalize();
             for (unsigned k = 0; k < 3; ++k)
-                EXPECT_GT(n * mesh->mNormals[corner[k]], 0.99f) << "face " << f;
+                EXPECT_GT(n * mesh->mNormals[corner[k]], 0.99f) << mesh->mName.C_Str() << " face " << f;
             volume += (a * (b ^ c)) / 6.0;
         }
-        EXPECT_GT(volume, 0.0);
+        EXPECT_GT(volume, 0.0) << mesh->mName.C_Str();
     }
     EXPECT_LT(faces, 3000u) << "llvmpipe draws every triangle once per shadow face and light as well";
 }
@@ -149,19 +145,15 @@ TEST_F(ShippedLevel, MeshesAreClosedFlatShadedAndSmall)
 TEST_F(ShippedLevel, NamesLightsCameraAndAnimationsFitTheGame)
 {
     // One win and one lose object; an animated object cannot be movable.
-    const auto has = [](const char* part) { return [=](const std::string& n) { return n.find(part) != std::string::npos; }; };
-    EXPECT_GE(nodes([](const std::string& n) { return n.rfind("Floor", 0) == 0; }).size(), 3u);
-    const auto dynamics = nodes([](const std::string& n) { return n.rfind("dynamic", 0) == 0; });
-    EXPECT_GE(dynamics.size(), 3u);
-    for (const aiNode* n : dynamics)
-        EXPECT_EQ(has("_Anim")(n->mName.C_Str()), false) << n->mName.C_Str();
-    ASSERT_EQ(nodes(has("win")).size(), 1u);
-    EXPECT_STREQ(nodes(has("win"))[0]->mName.C_Str(), "beacon_win");
-    ASSERT_EQ(nodes(has("loose")).size(), 1u);
-    EXPECT_STREQ(nodes(has("loose"))[0]->mName.C_Str(), "pit_loose");
-    const aiNode* arm = node("crane_arm_Anim");
-    ASSERT_TRUE(node("Floor_lift_Anim") && arm);
-    EXPECT_TRUE(arm->mParent != scene->mRootNode && arm->mParent->mNumMeshes > 0) << "the arm follows a mesh";
+    auto has = [](const char* part) { return [=](const std::string& n) { return n.find(part) != n.npos; }; };
+    EXPECT_GE(named([](const std::string& n) { return n.rfind("Floor", 0) == 0; }).size(), 3u);
+    EXPECT_GE(named([](const std::string& n) { return n.rfind("dynamic", 0) == 0; }).size(), 3u);
+    EXPECT_EQ(named([](const std::string& n) { return n.rfind("dynamic", 0) == 0 && n.find("_Anim") != n.npos; }),
+              std::vector<std::string>{});
+    EXPECT_EQ(named(has("win")), std::vector<std::string>{"beacon_win"});
+    EXPECT_EQ(named(has("loose")), std::vector<std::string>{"pit_loose"});
+    ASSERT_TRUE(nodes.count("crane_arm_Anim") && nodes.count("Floor_lift_Anim"));
+    EXPECT_GT(nodes["crane_arm_Anim"]->mParent->mNumMeshes, 0u) << "the arm follows a mesh";
 
     // The game reads lights and camera nodes from their own matrices: root children.
     EXPECT_TRUE(atRoot("camera1_aim") && atRoot("camera1_up") && atRoot(scene->mCameras[0]->mName.C_Str()));
@@ -176,50 +168,42 @@ TEST_F(ShippedLevel, NamesLightsCameraAndAnimationsFitTheGame)
 
     // Times come in milliseconds. The game loops every object over the
     // animation's duration: each moving track runs from 0 to the end.
-    const aiAnimation* animation = scene->mAnimations[0];
-    EXPECT_DOUBLE_EQ(animation->mTicksPerSecond, 1000.0);
-    const auto animated = nodes([](const std::string& n) { return n.size() > 5 && n.substr(n.size() - 5) == "_Anim"; });
-    EXPECT_GE(animated.size(), 2u);
-    for (const aiNode* n : animated) {
-        const aiNodeAnim* c = channel(n);
-        ASSERT_NE(c, nullptr) << n->mName.C_Str();
-        EXPECT_GT(c->mNumPositionKeys + c->mNumRotationKeys, 2u) << n->mName.C_Str();
-        for (const auto& keys : {std::make_pair(c->mPositionKeys[0].mTime, c->mPositionKeys[c->mNumPositionKeys - 1].mTime),
-                                 std::make_pair(c->mRotationKeys[0].mTime, c->mRotationKeys[c->mNumRotationKeys - 1].mTime)})
-            if (keys.first != keys.second)
-                EXPECT_TRUE(keys.first == 0.0 && keys.second == animation->mDuration) << n->mName.C_Str();
+    EXPECT_DOUBLE_EQ(scene->mAnimations[0]->mTicksPerSecond, 1000.0);
+    for (const std::string& name : named(has("_Anim"))) {
+        const aiNodeAnim* c = channel(name);
+        ASSERT_NE(c, nullptr) << name;
+        EXPECT_GT(c->mNumPositionKeys + c->mNumRotationKeys, 2u) << name;
+        for (double last : {c->mPositionKeys[c->mNumPositionKeys - 1].mTime, c->mRotationKeys[c->mNumRotationKeys - 1].mTime})
+            EXPECT_TRUE(last == 0.0 || last == scene->mAnimations[0]->mDuration) << name;
+        EXPECT_TRUE(c->mPositionKeys[0].mTime == 0.0 && c->mRotationKeys[0].mTime == 0.0) << name;
     }
 }
 
-// Texture coordinates run in world units so that big pieces repeat their
-// texture; each material pairs a diffuse picture with its own normal map.
+// Each material pairs a diffuse picture with its own normal map; texture
+// coordinates run in world units, so big pieces repeat their texture.
 TEST_F(ShippedLevel, MaterialsPairKnownPicturesAndOnlyTheBeaconGlows)
 {
-    const std::set<std::string> materials = {"rock", "gravel", "block", "metal", "wood", "goal", "hazard", "player"};
+    const std::set<std::string> kinds = {"rock", "gravel", "block", "metal", "wood", "goal", "hazard", "player"};
     int glowing = 0;
     for (unsigned i = 0; i < scene->mNumMaterials; ++i) {
-        const aiMaterial* material = scene->mMaterials[i];
         aiString diffuse, normal;
-        material->GetTexture(aiTextureType_DIFFUSE, 0, &diffuse);
-        material->GetTexture(aiTextureType_NORMALS, 0, &normal);
+        scene->mMaterials[i]->GetTexture(aiTextureType_DIFFUSE, 0, &diffuse);
+        scene->mMaterials[i]->GetTexture(aiTextureType_NORMALS, 0, &normal);
         const std::string d = diffuse.C_Str(), kind = d.substr(d.rfind('/') + 1, d.rfind('_') - d.rfind('/') - 1);
-        EXPECT_EQ(materials.count(kind), 1u) << d;
+        EXPECT_EQ(kinds.count(kind), 1u) << d;
         EXPECT_EQ(d.substr(0, d.rfind('_')) + "_normal.png", normal.C_Str());
-        float shininess = 0.0f;
-        material->Get(AI_MATKEY_SHININESS, shininess);
-        EXPECT_TRUE(shininess >= 16.0f && shininess <= 64.0f) << d;
-        aiColor4D emission;
-        if (material->Get(AI_MATKEY_COLOR_EMISSIVE, emission) == AI_SUCCESS && emission.r + emission.g + emission.b > 0) {
+        aiColor4D glow;
+        if (scene->mMaterials[i]->Get(AI_MATKEY_COLOR_EMISSIVE, glow) == AI_SUCCESS && glow.r + glow.g + glow.b > 0) {
             EXPECT_EQ(kind, "goal");
             ++glowing;
         }
     }
     EXPECT_GT(glowing, 0);
-    const aiMesh* floor = scene->mMeshes[node("Floor_quarry")->mMeshes[0]];
-    float low = 1e30f, high = -1e30f;
-    for (unsigned v = 0; v < floor->mNumVertices; ++v)
-        low = std::min(low, floor->mTextureCoords[0][v].x), high = std::max(high, floor->mTextureCoords[0][v].x);
-    EXPECT_GT(high - low, 5.0f);
+    const aiMesh* floor = nullptr;
+    heights("Floor_quarry", &floor);
+    const auto byU = [](const aiVector3D& a, const aiVector3D& b) { return a.x < b.x; };
+    const auto [low, high] = std::minmax_element(floor->mTextureCoords[0], floor->mTextureCoords[0] + floor->mNumVertices, byU);
+    EXPECT_GT(high->x - low->x, 5.0f);
 }
 
 // The route: the player starts just above the quarry floor. Any touch of a
@@ -228,40 +212,32 @@ TEST_F(ShippedLevel, MaterialsPairKnownPicturesAndOnlyTheBeaconGlows)
 // within reach from a block, and the lift must join the two floors.
 TEST_F(ShippedLevel, StartAndRouteNeedABlockOrTheLift)
 {
-    const aiNode* player = node("player");
-    ASSERT_TRUE(player && node("Floor_quarry") && node("Floor_ledge") && node("dynamicBlock1"));
+    ASSERT_TRUE(atRoot("player") && atRoot("Floor_quarry") && atRoot("Floor_ledge") && atRoot("dynamicBlock1"));
     // The game's capsule: radius a quarter of the Ritter sphere, height a
     // quarter of the mesh's y extent, plus the caps.
-    const aiMesh* mesh = scene->mMeshes[player->mMeshes[0]];
+    const aiMesh* mesh = nullptr;
+    const auto own = heights("player", &mesh);
     std::vector<glm::vec3> corners;
-    float low = 1e30f, high = -1e30f;
-    for (unsigned v = 0; v < mesh->mNumVertices; ++v) {
+    for (unsigned v = 0; v < mesh->mNumVertices; ++v)
         corners.emplace_back(mesh->mVertices[v].x, mesh->mVertices[v].y, mesh->mVertices[v].z);
-        low = std::min(low, corners.back().y), high = std::max(high, corners.back().y);
-    }
     const float radius = 0.25f * computeBoundingSphere(corners).radius;
-    const float halfHeight = 0.25f * (high - low) + radius;
+    const float halfHeight = 0.25f * (own.second - own.first) + radius;
     const float jump = 1.8f; // speed 6 against gravity 10
 
-    const float floorTop = heights(node("Floor_quarry")).second;
-    const float gap = player->mTransformation.b4 - halfHeight - floorTop;
+    const float floorTop = heights("Floor_quarry").second;
+    const float gap = nodes["player"]->mTransformation.b4 - halfHeight - floorTop;
     EXPECT_TRUE(gap >= 0.0f && gap <= 0.2f) << gap;
-    const auto ledge = heights(node("Floor_ledge"));
+    const auto ledge = heights("Floor_ledge");
     EXPECT_GT(ledge.first, floorTop + jump + 2 * halfHeight + 0.1f) << "reachable without help";
-    EXPECT_LT(ledge.second, heights(node("dynamicBlock1")).second + jump + 2 * halfHeight - 0.5f) << "out of reach";
+    EXPECT_LT(ledge.second, heights("dynamicBlock1").second + jump + 2 * halfHeight - 0.5f) << "out of reach";
 
-    const aiNode* lift = node("Floor_lift_Anim");
-    const aiNodeAnim* c = channel(lift);
-    ASSERT_NE(c, nullptr);
-    float top = -1e30f;
-    low = 1e30f, high = -1e30f;
-    for (unsigned k = 0; k < c->mNumPositionKeys; ++k)
-        low = std::min(low, c->mPositionKeys[k].mValue.y), high = std::max(high, c->mPositionKeys[k].mValue.y);
-    const aiMesh* ram = scene->mMeshes[lift->mMeshes[0]];
-    for (unsigned v = 0; v < ram->mNumVertices; ++v)
-        top = std::max(top, ram->mVertices[v].y);
-    EXPECT_NEAR(low + top, floorTop, 0.05f);
-    EXPECT_NEAR(high + top, ledge.second, 0.05f);
+    const aiNodeAnim* lift = channel("Floor_lift_Anim");
+    ASSERT_NE(lift, nullptr);
+    const auto byY = [](const aiVectorKey& a, const aiVectorKey& b) { return a.mValue.y < b.mValue.y; };
+    const auto [low, high] = std::minmax_element(lift->mPositionKeys, lift->mPositionKeys + lift->mNumPositionKeys, byY);
+    const float rest = nodes["Floor_lift_Anim"]->mTransformation.b4, top = heights("Floor_lift_Anim").second - rest;
+    EXPECT_NEAR(low->mValue.y + top, floorTop, 0.05f);
+    EXPECT_NEAR(high->mValue.y + top, ledge.second, 0.05f);
 }
 
 } // namespace

@@ -47,9 +47,9 @@ protected:
     {
         std::ostringstream s;
         s << "N" << settings.normalMapping << " W" << settings.wireframe << " B" << settings.bloom << " S"
-          << settings.shadowMapping << " F" << settings.frustumCulling << " T" << (settings.textureFilter == GL_LINEAR)
-          << " M" << (settings.mipmapFilter == 0 ? 0 : settings.mipmapFilter == GL_NEAREST_MIPMAP_NEAREST ? 1 : 2)
-          << " C" << cameras.selectedIndex << " D" << drawer.getDebugMode() << " R" << settings.reloadRequested;
+          << settings.shadowMapping << " F" << settings.frustumCulling << " " << settings.textureFilterName() << " "
+          << settings.mipmapFilterName() << " " << std::hex << settings.effectiveTextureFilter() << std::dec << " C"
+          << cameras.selectedIndex << " D" << drawer.getDebugMode() << " R" << settings.reloadRequested;
         return s.str();
     }
 
@@ -65,31 +65,33 @@ protected:
 } // namespace
 
 // Latched keys act once per press, each with its own latch, in the order
-// F12, F10, F6, F3, F4, F5, F7, R, F8, PageUp, PageDown.
+// F12, F10, F6, F3, F4, F5, F7, R, F8, PageUp, PageDown. The last number
+// but two is the filter the level's textures get.
 TEST_F(SettingsKeys, EachFrameOfKeysGivesTheseSettings)
 {
     const struct {
         std::vector<std::set<int>> frames;
         const char* after;
     } rows[] = {
-        {{{}}, "N1 W0 B1 S1 F1 T0 M2 C0 D0 R0"},
-        {{{F7}, {F7}, {F7}}, "N1 W0 B0 S1 F1 T0 M2 C0 D0 R0"},
-        {{{F7, F8}}, "N1 W0 B0 S1 F0 T0 M2 C0 D0 R0"},
-        {{{F8}, {F7, F8}}, "N1 W0 B1 S1 F0 T0 M2 C0 D0 R0"},
-        {{{F10}}, "N1 W0 B1 S0 F0 T0 M2 C0 D0 R0"},
-        {{{F6}, {F3}}, "N0 W1 B1 S0 F0 T0 M2 C0 D0 R0"},
-        {{{}, {F6}}, "N1 W1 B1 S0 F0 T0 M2 C0 D0 R0"},
-        {{{}, {F3}}, "N0 W0 B1 S0 F0 T0 M2 C0 D0 R0"}, // wireframe off takes normal mapping with it
-        {{{}, {F3}, {}, {F3, F6}}, "N0 W0 B1 S0 F0 T0 M2 C0 D0 R0"}, // F6 acts before F3
-        {{{F4}}, "N0 W0 B1 S0 F0 T1 M2 C0 D0 R0"},
-        {{{F5}}, "N0 W0 B1 S0 F0 T1 M0 C0 D0 R0"},
-        {{{}, {F5}}, "N0 W0 B1 S0 F0 T1 M1 C0 D0 R0"},
-        {{{}, {F5, F4}}, "N0 W0 B1 S0 F0 T0 M2 C0 D0 R0"},
-        {{{Up}, {}, {Up}}, "N0 W0 B1 S0 F0 T0 M2 C2 D0 R0"},
-        {{{}, {Up}}, "N0 W0 B1 S0 F0 T0 M2 C0 D0 R0"},
-        {{{}, {Down}}, "N0 W0 B1 S0 F0 T0 M2 C2 D0 R0"},
-        {{{}, {F12}, {F12}}, "N0 W0 B1 S0 F0 T0 M2 C2 D1 R0"},
-        {{{}, {F12}, {R}}, "N0 W0 B1 S0 F0 T0 M2 C2 D0 R1"},
+        {{{}}, "N1 W0 B1 S1 F1 GL_NEAREST GL_LINEAR_MIPMAP_LINEAR 2703 C0 D0 R0"},
+        {{{F7}, {F7}, {F7}}, "N1 W0 B0 S1 F1 GL_NEAREST GL_LINEAR_MIPMAP_LINEAR 2703 C0 D0 R0"},
+        {{{F7, F8}}, "N1 W0 B0 S1 F0 GL_NEAREST GL_LINEAR_MIPMAP_LINEAR 2703 C0 D0 R0"},
+        {{{F8}, {F7, F8}}, "N1 W0 B1 S1 F0 GL_NEAREST GL_LINEAR_MIPMAP_LINEAR 2703 C0 D0 R0"},
+        {{{F10}}, "N1 W0 B1 S0 F0 GL_NEAREST GL_LINEAR_MIPMAP_LINEAR 2703 C0 D0 R0"},
+        {{{F6}, {F3}}, "N0 W1 B1 S0 F0 GL_NEAREST GL_LINEAR_MIPMAP_LINEAR 2703 C0 D0 R0"},
+        {{{}, {F6}}, "N1 W1 B1 S0 F0 GL_NEAREST GL_LINEAR_MIPMAP_LINEAR 2703 C0 D0 R0"},
+        {{{}, {F3}}, "N0 W0 B1 S0 F0 GL_NEAREST GL_LINEAR_MIPMAP_LINEAR 2703 C0 D0 R0"}, // normal mapping goes too
+        {{{}, {F3}, {}, {F3, F6}}, "N0 W0 B1 S0 F0 GL_NEAREST GL_LINEAR_MIPMAP_LINEAR 2703 C0 D0 R0"}, // F6 first
+        {{{F4}}, "N0 W0 B1 S0 F0 GL_LINEAR GL_LINEAR_MIPMAP_LINEAR 2703 C0 D0 R0"},
+        {{{F5}}, "N0 W0 B1 S0 F0 GL_LINEAR OFF 2601 C0 D0 R0"},
+        {{{}, {F4}}, "N0 W0 B1 S0 F0 GL_NEAREST OFF 2600 C0 D0 R0"},
+        {{{}, {F5, F4}}, "N0 W0 B1 S0 F0 GL_LINEAR GL_NEAREST_MIPMAP_NEAREST 2700 C0 D0 R0"},
+        {{{}, {F5}}, "N0 W0 B1 S0 F0 GL_LINEAR GL_LINEAR_MIPMAP_LINEAR 2703 C0 D0 R0"},
+        {{{Up}, {}, {Up}}, "N0 W0 B1 S0 F0 GL_LINEAR GL_LINEAR_MIPMAP_LINEAR 2703 C2 D0 R0"},
+        {{{}, {Up}}, "N0 W0 B1 S0 F0 GL_LINEAR GL_LINEAR_MIPMAP_LINEAR 2703 C0 D0 R0"},
+        {{{}, {Down}}, "N0 W0 B1 S0 F0 GL_LINEAR GL_LINEAR_MIPMAP_LINEAR 2703 C2 D0 R0"},
+        {{{}, {F12}, {F12}}, "N0 W0 B1 S0 F0 GL_LINEAR GL_LINEAR_MIPMAP_LINEAR 2703 C2 D1 R0"},
+        {{{}, {F12}, {R}}, "N0 W0 B1 S0 F0 GL_LINEAR GL_LINEAR_MIPMAP_LINEAR 2703 C2 D0 R1"},
     };
     for (const auto& row : rows) {
         for (const std::set<int>& down : row.frames)
@@ -110,42 +112,15 @@ TEST_F(SettingsKeys, EachFrameOfKeysGivesTheseSettings)
 // double precision and stored as float; the other lights stay.
 TEST_F(SettingsKeys, LightKeysMoveTheFirstLightEveryFrame)
 {
-    const struct {
-        int key, axis;
-        double step;
-    } rows[] = {{GLFW_KEY_U, 2, -0.1}, {GLFW_KEY_J, 2, 0.1}, {GLFW_KEY_H, 0, -0.1},
-                {GLFW_KEY_K, 0, 0.1},  {GLFW_KEY_L, 1, -0.1}, {GLFW_KEY_O, 1, 0.1}};
-    for (const auto& row : rows) {
+    const int keys[] = {GLFW_KEY_U, GLFW_KEY_J, GLFW_KEY_H, GLFW_KEY_K, GLFW_KEY_L, GLFW_KEY_O};
+    const int axes[] = {2, 2, 0, 0, 1, 1};
+    for (int k = 0; k < 6; ++k) {
         glm::vec3 expected = first.position;
         for (int i = 0; i < 30; ++i) {
-            frame({row.key});
-            expected[row.axis] = static_cast<float>(static_cast<double>(expected[row.axis]) + row.step);
+            frame({keys[k]});
+            expected[axes[k]] = static_cast<float>(static_cast<double>(expected[axes[k]]) + (k % 2 ? 0.1 : -0.1));
         }
-        EXPECT_EQ(first.position, expected) << "key " << row.key;
+        EXPECT_EQ(first.position, expected) << "key " << keys[k];
     }
     EXPECT_EQ(second.position, glm::vec3(5.0f, 6.0f, 7.0f));
-}
-
-TEST(SettingsNames, FilterNamesAndEffectiveFilter)
-{
-    Settings settings(nullptr, nullptr, nullptr, nullptr);
-    const struct {
-        GLenum texture, mipmap;
-        const char *textureName, *mipmapName;
-        GLenum effective;
-    } rows[] = {
-        {GL_NEAREST, GL_LINEAR_MIPMAP_LINEAR, "GL_NEAREST", "GL_LINEAR_MIPMAP_LINEAR", GL_LINEAR_MIPMAP_LINEAR},
-        {GL_LINEAR, GL_NEAREST_MIPMAP_NEAREST, "GL_LINEAR", "GL_NEAREST_MIPMAP_NEAREST", GL_NEAREST_MIPMAP_NEAREST},
-        {GL_NEAREST, 0, "GL_NEAREST", "OFF", GL_NEAREST},
-        {GL_LINEAR, 0, "GL_LINEAR", "OFF", GL_LINEAR},
-        {GL_LINEAR_MIPMAP_NEAREST, 0, "GL_LINEAR", "OFF", GL_LINEAR_MIPMAP_LINEAR},
-        {GL_NEAREST, GL_NEAREST_MIPMAP_LINEAR, "GL_NEAREST", "OFF", GL_LINEAR_MIPMAP_LINEAR},
-    };
-    for (const auto& row : rows) {
-        settings.textureFilter = row.texture;
-        settings.mipmapFilter = row.mipmap;
-        EXPECT_EQ(settings.textureFilterName(), row.textureName) << row.texture << "/" << row.mipmap;
-        EXPECT_EQ(settings.mipmapFilterName(), row.mipmapName) << row.texture << "/" << row.mipmap;
-        EXPECT_EQ(settings.effectiveTextureFilter(), row.effective) << row.texture << "/" << row.mipmap;
-    }
 }
