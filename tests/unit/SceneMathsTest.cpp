@@ -1,0 +1,158 @@
+// The pure maths under the scene: camera and projection, frustum culling,
+// bounding spheres, the lights' shadow matrices and matrix decomposition.
+#include "core/MatrixMath.h"
+#include "scene/BoundingSphere.h"
+#include "scene/Camera.h"
+#include "scene/Light.h"
+#include "scene/ViewFrustum.h"
+
+#include <glm/gtc/matrix_transform.hpp>
+#include <gtest/gtest.h>
+
+#include <cmath>
+
+namespace {
+
+void expectNear(const glm::vec4& actual, const glm::vec4& expected, float tolerance = 1e-5f)
+{
+    EXPECT_LT(glm::length(actual - expected), tolerance) << actual.x << " " << actual.y << " " << actual.z << " "
+                                                         << actual.w;
+}
+
+glm::vec4 apply(const glm::mat4& m, const glm::vec3& p)
+{
+    const glm::vec4 r = m * glm::vec4(p, 1.0f);
+    return r / r.w;
+}
+
+BoundingSphere sphereAt(const glm::vec3& center, float radius)
+{
+    BoundingSphere sphere;
+    sphere.center = center;
+    sphere.radius = radius;
+    sphere.radiusSquared = radius * radius;
+    return sphere;
+}
+
+} // namespace
+
+TEST(SceneMaths, ProjectionAndViewMatchGlm)
+{
+    for (const glm::vec4& p : {glm::vec4(1.0471976f, 1.3333334f, 0.5f, 100.0f), glm::vec4(0.2f, 2.5f, 0.01f, 1000.0f)})
+        for (int c = 0; c < 4; ++c)
+            expectNear(perspective(p.x, p.y, p.z, p.w)[c], glm::perspective(p.x, p.y, p.z, p.w)[c], 1e-3f);
+    // The import passes 45 as radians: tan(22.5) rounds from double precision.
+    EXPECT_EQ(perspective(45.0f, 1.0f, 0.1f, 70.0f)[1][1], 1.0f / static_cast<float>(std::tan(22.5)));
+    const glm::vec3 eye(10, -3, 4), center(10.5f, -3, 4.2f), up(0.1f, 0.9f, 0.2f);
+    for (int c = 0; c < 4; ++c)
+        expectNear(lookAt(eye, center, up)[c], glm::lookAt(eye, center, up)[c]);
+}
+
+// Yaw 0 looks along +z, positive yaw turns towards +x, positive pitch up; the
+// look direction is the eye's -z and up stays up. A 4:3 window still gets the
+// 16:9 projection.
+TEST(SceneMaths, CameraLooksWhereItsAnglesPoint)
+{
+    const struct {
+        float horizontal, vertical;
+        glm::vec3 direction;
+    } rows[] = {{0.0f, 0.0f, {0, 0, 1}}, {1.5707964f, 0.0f, {1, 0, 0}}, {-0.5f, -1.0f, {-0.25903472f, -0.84147098f, 0.47415988f}}};
+    for (const auto& row : rows) {
+        Camera camera(45.0f, 1024.0f, 768.0f, {0, 1, 5}, {0, 1, 0}, {0, 1, 0}, 237.0f, 131.0f);
+        camera.position = {1, 2, 3};
+        camera.horizontalAngle = row.horizontal;
+        camera.verticalAngle = row.vertical;
+        camera.update();
+        expectNear(glm::vec4(camera.direction, 0), glm::vec4(row.direction, 0));
+        expectNear(apply(camera.getView(), camera.position + camera.direction), {0, 0, -1, 1});
+        EXPECT_GT(apply(camera.getView(), camera.position + glm::vec3(0, 1, 0)).y, 0.0f);
+        EXPECT_EQ(camera.getViewProjection(), perspective(45.0f, 1.7777778f, 0.1f, 70.0f) * camera.getView());
+    }
+}
+
+// Planes in the order right, left, bottom, top, far, near, pointing inwards.
+TEST(SceneMaths, FrustumPlanesCullOnlySpheresWhollyOutsideAndCountThem)
+{
+    ViewFrustum frustum;
+    extractFrustumPlanes(frustum, glm::perspective(glm::radians(90.0f), 1.0f, 1.0f, 10.0f), glm::mat4(1.0f));
+    const float h = 1.0f / std::sqrt(2.0f);
+    const glm::vec4 planes[] = {{-h, 0, -h, 0}, {h, 0, -h, 0}, {0, h, -h, 0}, {0, -h, -h, 0}, {0, 0, 1, 10}, {0, 0, -1, -1}};
+    for (int i = 0; i < 6; ++i)
+        expectNear(frustum.planes[i], planes[i]);
+
+    const glm::mat4 identity(1.0f), up5 = glm::translate(identity, {0, 5, 0});
+    const struct {
+        glm::vec3 center;
+        float maxScale;
+        glm::mat4 model;
+        bool visible;
+    } rows[] = {
+        {{0, 0, -5}, 1, identity, true},     {{4.5f, 0, -5}, 1, identity, true},
+        {{0, 0, -10.99f}, 1, identity, true}, {{0, 0, -11.01f}, 1, identity, false}, // a radius beyond far
+        {{0, 0, 0.5f}, 1, identity, false},   {{20, 20, 20}, 1, identity, false}, // outside several: one count
+        {{0, 0, -11.5f}, 2, identity, true},  {{0, -5, -5}, 1, up5, true}, // maxScale grows the radius
+        {{0, 2, -5}, 1, up5, false},                                          // the model moves the centre
+    };
+    int culled = 0;
+    for (const auto& row : rows) {
+        culled += !row.visible;
+        EXPECT_EQ(frustumTest(frustum, row.model, sphereAt(row.center, 1.0f), row.maxScale), row.visible)
+            << row.center.x << " " << row.center.y << " " << row.center.z;
+        EXPECT_EQ(frustum.culledCount, culled);
+    }
+    frustum.cullingEnabled = false;
+    EXPECT_TRUE(frustumTest(frustum, identity, sphereAt({100, 100, 100}, 1.0f), 1.0f));
+    EXPECT_EQ(frustum.culledCount, culled);
+}
+
+// Ritter's sphere: the widest axis pair (x before y before z on ties) gives
+// the start, then it grows towards each point outside.
+TEST(SceneMaths, BoundingSpheres)
+{
+    const struct {
+        std::vector<glm::vec3> points;
+        glm::vec3 center;
+        float radius;
+    } rows[] = {
+        {{}, {0, 0, 0}, 0.0f},
+        {{{1, -2, 3}}, {1, -2, 3}, 0.0f},
+        {{{0, 0, 0}, {4, 0, 0}, {2, 3, 0}}, {2, 0.5f, 0}, 2.5f},
+        {{{0, 0, 0}, {5, 0, 0}, {3, 4, 0}}, {2.5949566f, 0.7596526f, 0.0f}, 3.2655644f},
+        {{{0, 0, 0}, {0, 3, 0}, {0, 0, 3}}, {0.0f, 1.0854102f, 0.8291796f}, 2.4270510f},
+    };
+    for (const auto& row : rows) {
+        const BoundingSphere sphere = computeBoundingSphere(row.points);
+        expectNear(glm::vec4(sphere.center, sphere.radius), glm::vec4(row.center, row.radius));
+        EXPECT_FLOAT_EQ(sphere.radiusSquared, row.radius * row.radius);
+    }
+}
+
+// The six faces of a light's cube map, in GL's face order, each looking along
+// its axis with its conventional up, through a projection just over 90 degrees.
+TEST(SceneMaths, LightFacesLookAlongTheCubeAxes)
+{
+    Light light({0, 0, 0}, {1, 1, 1}, 1.0f);
+    light.position = {-3, 10, 2};
+    light.updateShadowTransforms();
+    EXPECT_EQ(light.shadowProjection[0][0], 0.9990234375f);
+    EXPECT_EQ(light.shadowProjection[1][1], 0.9990234375f);
+    const glm::vec3 axes[6][2] = {{{1, 0, 0}, {0, -1, 0}}, {{-1, 0, 0}, {0, -1, 0}}, {{0, 1, 0}, {0, 0, 1}},
+                                  {{0, -1, 0}, {0, 0, -1}}, {{0, 0, 1}, {0, -1, 0}}, {{0, 0, -1}, {0, -1, 0}}};
+    ASSERT_EQ(light.shadowTransforms.size(), 6u);
+    for (int i = 0; i < 6; ++i) {
+        expectNear(apply(light.shadowTransforms[i], light.position + 2.0f * axes[i][0]), {0, 0, -2, 1});
+        expectNear(apply(light.shadowTransforms[i], light.position + axes[i][1]), {0, 1, 0, 1});
+    }
+}
+
+TEST(SceneMaths, DecomposeRoundTripsTranslateRotateScale)
+{
+    for (const glm::vec3 scale : {glm::vec3(1, 1, 1), glm::vec3(0.5f, 3, 7), glm::vec3(2, 1, 0.25f)}) {
+        const glm::quat rotation = glm::angleAxis(2.3f, glm::normalize(glm::vec3(1, 2, -1)));
+        const glm::mat4 matrix = glm::scale(glm::translate(glm::mat4(1.0f), {-3, 0.5f, 9}) * glm::mat4_cast(rotation), scale);
+        const Decomposed parts = decompose(matrix);
+        expectNear(glm::vec4(parts.scale, 0), glm::vec4(scale, 0));
+        expectNear(glm::vec4(parts.translation, 0), glm::vec4(-3, 0.5f, 9, 0));
+        EXPECT_NEAR(std::fabs(glm::dot(parts.rotation, rotation)), 1.0f, 1e-5f);
+    }
+}
