@@ -112,15 +112,15 @@ TEST_F(SettingsKeys, EachFrameOfKeysGivesTheseSettings)
 // double precision and stored as float; the other lights stay.
 TEST_F(SettingsKeys, LightKeysMoveTheFirstLightEveryFrame)
 {
-    const int keys[] = {GLFW_KEY_U, GLFW_KEY_J, GLFW_KEY_H, GLFW_KEY_K, GLFW_KEY_L, GLFW_KEY_O};
+    const char keys[] = "UJHKLO";
     const int axes[] = {2, 2, 0, 0, 1, 1};
     for (int k = 0; k < 6; ++k) {
         glm::vec3 expected = first.position;
         for (int i = 0; i < 30; ++i) {
-            frame({keys[k]});
+            frame({GLFW_KEY_A + keys[k] - 'A'});
             expected[axes[k]] = static_cast<float>(static_cast<double>(expected[axes[k]]) + (k % 2 ? 0.1 : -0.1));
         }
-        EXPECT_EQ(first.position, expected) << "key " << keys[k];
+        EXPECT_EQ(first.position, expected) << keys[k];
     }
     EXPECT_EQ(second.position, glm::vec3(5.0f, 6.0f, 7.0f));
 }
