@@ -95,23 +95,6 @@ TEST(GeneratedFiles, MenuPicturesAreUprightAtTheirAspect)
     }
 }
 
-// Cell c of the 16 x 16 atlas holds character c; only 33..126 have glyphs.
-TEST(GeneratedFiles, FontAtlasHoldsThePrintableCharactersUpright)
-{
-    const Picture p("menu/fontArialMirrored.png");
-    const unsigned cell = p.width / 16;
-    auto ink = [&](int code, unsigned fromTop, unsigned rows) {
-        long sum = 0;
-        for (unsigned y = fromTop; y < fromTop + rows; ++y)
-            for (unsigned x = 0; x < cell; ++x)
-                sum += p.at(code % 16 * cell + x, p.height - 1 - (code / 16 * cell + y), FI_RGBA_ALPHA);
-        return sum;
-    };
-    for (int code = 0; code < 256; ++code)
-        EXPECT_EQ(ink(code, 0, cell) > 255 * 6, code > 32 && code < 127) << "cell " << code;
-    EXPECT_EQ(ink('_', 0, cell / 2) + ink('^', cell / 2, cell / 2), 0) << "'_' sits low, '^' high";
-}
-
 // Square power-of-two tiles; normal maps of unit length facing out of the
 // surface, encoded RGB = XYZ.
 TEST(GeneratedFiles, LevelTexturesAreSquarePowersOfTwoWithUnitNormals)

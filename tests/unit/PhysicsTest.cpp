@@ -7,6 +7,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <cmath>
 #include <memory>
 #include <string>
 #include <vector>
@@ -127,6 +128,7 @@ TEST_F(PhysicsTest, ImportedBodiesGetTheirShapeScaleAndPlace)
         body->getAabb(low, high);
         EXPECT_NEAR(high.y() - low.y(), row.triangles ? 6.0f : 0.0f, 0.25f);
         EXPECT_LT(distanceTo(body, btVector3(3, 4, -5)), 1e-5f);
+        EXPECT_NEAR(std::fabs(body->getOrientation().dot(btQuaternion(btVector3(0, 1, 0), 0.6f))), 1.0f, 1e-5f);
         EXPECT_EQ(body->isStaticObject(), !isDynamicName(row.name));
         EXPECT_EQ(body->getLocalInertia().isZero(), !isDynamicName(row.name) || !row.triangles);
     }
