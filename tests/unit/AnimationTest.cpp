@@ -6,7 +6,8 @@
 #include <limits>
 #include <vector>
 
-TEST(KeyFrames, SegmentAndFactorOfEachTime)
+// Where a time falls between keys: the segment and the factor along it.
+TEST(KeyFrames, SegmentsFactorsAndTracks)
 {
     const struct {
         const char* name;
@@ -27,13 +28,9 @@ TEST(KeyFrames, SegmentAndFactorOfEachTime)
     };
     for (const auto& row : rows) {
         const KeySegment s = findKeySegment(row.times.data(), static_cast<int>(row.times.size()), row.t);
-        EXPECT_EQ(s.index, row.index) << row.name;
-        EXPECT_FLOAT_EQ(s.factor, row.factor) << row.name;
+        EXPECT_TRUE(s.index == row.index && s.factor == row.factor) << row.name << ": " << s.index << ", " << s.factor;
     }
-}
-
-TEST(KeyFrames, TracksInterpolateAndFallBackToNeutralValues)
-{
+    // Tracks interpolate linearly; one without keys gives its neutral value.
     const glm::vec3 keys[] = {{0, 0, 0}, {2, 4, -6}};
     const double times[] = {1.0, 3.0};
     EXPECT_EQ(interpolatePosition(keys, times, 2, 2.0), glm::vec3(1, 2, -3));
@@ -52,10 +49,7 @@ TEST(KeyFrames, RotationsTakeTheShortWay)
     EXPECT_NEAR(std::fabs(slerpShortWay(a, b, 0.5f).w), 1.0f, 1e-5f);
     const glm::vec3 turned = glm::mat3_cast(slerpShortWay(a, b, 0.25f)) * glm::vec3(0, 0, 1);
     EXPECT_NEAR(std::atan2(turned.x, turned.z), glm::radians(5.0f), 1e-5f);
-    // Nearly equal keys go the linear way, unnormalised; q and -q are one rotation.
-    const glm::quat q = slerpShortWay(glm::quat(1.01f, 0, 0, 0), glm::quat(1.01f, 0, 0.001f, 0), 2.0f);
-    EXPECT_FLOAT_EQ(q.w, 1.01f);
-    EXPECT_FLOAT_EQ(q.y, 0.002f);
+    // q and -q are one rotation: nearly equal keys must not average to nothing.
     EXPECT_FLOAT_EQ(std::fabs(slerpShortWay(glm::quat(1, 0, 0, 0), glm::quat(-1, 0, 0, 0), 0.5f).w), 1.0f);
 }
 

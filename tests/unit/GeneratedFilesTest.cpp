@@ -11,9 +11,6 @@
 #include <cmath>
 #include <cstdlib>
 #include <filesystem>
-#include <fstream>
-#include <set>
-#include <sstream>
 #include <string>
 
 namespace {
@@ -22,23 +19,8 @@ namespace fs = std::filesystem;
 
 const fs::path kSource = QUARRYSTACK_SOURCE_DIR;
 
-std::string readBytes(const fs::path& path)
-{
-    std::ostringstream bytes;
-    bytes << std::ifstream(path, std::ios::binary).rdbuf();
-    return bytes.str();
-}
-
-std::set<std::string> filesBelow(const fs::path& root, const fs::path& sub)
-{
-    std::set<std::string> files;
-    if (fs::is_directory(root / sub))
-        for (const fs::directory_entry& entry : fs::recursive_directory_iterator(root / sub))
-            if (entry.is_regular_file())
-                files.insert(fs::relative(entry.path(), root).generic_string());
-    return files;
-}
-
+// Each tool writes into a fresh folder; `diff -r` then names any file that
+// differs, is missing or is left over.
 TEST(GeneratedFiles, ToolsRewriteTheCommittedFilesByteForByte)
 {
     const struct {
@@ -49,17 +31,13 @@ TEST(GeneratedFiles, ToolsRewriteTheCommittedFilesByteForByte)
         {"makelevel", "--root ", " > /dev/null", {"Data", "tests/data/levels"}},
     };
     for (const auto& row : rows) {
-        SCOPED_TRACE(row.tool);
         const TempDir out(row.tool);
         const std::string command = std::string(QUARRYSTACK_BINARY_DIR) + "/tools/" + row.tool + " " + row.before +
                                     out.path().string() + row.after;
         ASSERT_EQ(std::system(command.c_str()), 0) << command;
         for (const char* folder : row.folders) {
-            const std::set<std::string> generated = filesBelow(out.path(), folder);
-            EXPECT_FALSE(generated.empty()) << folder;
-            EXPECT_EQ(generated, filesBelow(kSource, folder)) << "generated and committed files differ";
-            for (const std::string& file : generated)
-                EXPECT_TRUE(readBytes(out.path() / file) == readBytes(kSource / file)) << file << " differs";
+            const std::string diff = "diff -rq " + (out.path() / folder).string() + " " + (kSource / folder).string();
+            EXPECT_EQ(std::system(diff.c_str()), 0) << diff << "\nrun scripts/make-art.sh or scripts/make-level.sh";
         }
     }
 }
