@@ -5,10 +5,8 @@
 #include "support/TempDir.h"
 
 #include <FreeImage.h>
-#include <glm/glm.hpp>
 #include <gtest/gtest.h>
 
-#include <cmath>
 #include <cstdlib>
 #include <filesystem>
 #include <string>
@@ -71,25 +69,6 @@ TEST(GeneratedFiles, MenuPicturesAreUprightAtTheirAspect)
         }
         EXPECT_TRUE(name[0] == 'g' || (top > 0 && bottom < 0)) << name << " is upside down";
     }
-}
-
-// Square power-of-two tiles; normal maps of unit length facing out of the
-// surface, encoded RGB = XYZ.
-TEST(GeneratedFiles, LevelTexturesAreSquarePowersOfTwoWithUnitNormals)
-{
-    for (const char* material : {"rock", "gravel", "block", "metal", "wood", "goal", "hazard", "player"})
-        for (const std::string kind : {"_diffuse.png", "_normal.png"}) {
-            const Picture p(std::string("new/") + material + kind);
-            EXPECT_TRUE(p.width == p.height && p.width > 1 && (p.width & (p.width - 1)) == 0) << material;
-            int bad = 0;
-            for (unsigned y = 0; kind == "_normal.png" && y < p.height; ++y)
-                for (unsigned x = 0; x < p.width; ++x) {
-                    const glm::vec3 n(p.at(x, y, FI_RGBA_RED), p.at(x, y, FI_RGBA_GREEN), p.at(x, y, FI_RGBA_BLUE));
-                    const glm::vec3 v = n / 127.5f - 1.0f;
-                    bad += std::fabs(glm::length(v) - 1.0f) > 0.03f || v.z <= 0.0f;
-                }
-            EXPECT_EQ(bad, 0) << material << kind;
-        }
 }
 
 } // namespace

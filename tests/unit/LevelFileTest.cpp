@@ -11,7 +11,6 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
-#include <functional>
 #include <map>
 #include <string>
 #include <vector>
@@ -61,21 +60,20 @@ TEST(LevelCheck, NamesTheFaultOfEachTestLevel)
 
 class ShippedLevel : public ::testing::Test {
 protected:
-    static void SetUpTestSuite()
+    void SetUp() override
     {
-        scene = load(importer, "Data/LevelFinal.dae");
-        std::function<void(const aiNode*)> visit = [&](const aiNode* n) {
-            nodes[n->mName.C_Str()] = n;
-            for (unsigned i = 0; i < n->mNumChildren; ++i)
-                visit(n->mChildren[i]);
-        };
-        if (scene)
-            visit(scene->mRootNode);
+        ASSERT_NE(scene = load(importer, "Data/LevelFinal.dae"), nullptr);
+        index(scene->mRootNode);
     }
-    void SetUp() override { ASSERT_NE(scene, nullptr); }
+    void index(const aiNode* n)
+    {
+        nodes[n->mName.C_Str()] = n;
+        for (unsigned i = 0; i < n->mNumChildren; ++i)
+            index(n->mChildren[i]);
+    }
 
     // The names that begin with `start` and contain `part`.
-    static std::vector<std::string> named(const std::string& start, const std::string& part = "")
+    std::vector<std::string> named(const std::string& start, const std::string& part = "")
     {
         std::vector<std::string> found;
         for (const auto& entry : nodes)
@@ -83,9 +81,9 @@ protected:
                 found.push_back(entry.first);
         return found;
     }
-    static bool atRoot(const std::string& name) { return nodes.count(name) && nodes[name]->mParent == scene->mRootNode; }
+    bool atRoot(const std::string& name) { return nodes.count(name) && nodes[name]->mParent == scene->mRootNode; }
     // Lowest and highest y of a root node's meshes.
-    static std::pair<float, float> heights(const std::string& name)
+    std::pair<float, float> heights(const std::string& name)
     {
         const aiNode* n = nodes.at(name);
         float low = 1e30f, high = -1e30f;
@@ -97,36 +95,25 @@ protected:
         return {low, high};
     }
 
-    static Assimp::Importer importer;
-    static const aiScene* scene;
-    static std::map<std::string, const aiNode*> nodes;
+    Assimp::Importer importer;
+    const aiScene* scene = nullptr;
+    std::map<std::string, const aiNode*> nodes;
 };
 
-Assimp::Importer ShippedLevel::importer;
-const aiScene* ShippedLevel::scene = nullptr;
-std::map<std::string, const aiNode*> ShippedLevel::nodes;
-
-// Back faces are culled: every triangle runs counter-clockwise seen from
-// outside, its normals agree (flat shading) and every mesh is closed with
-// outward faces, so its signed volume is positive.
-TEST_F(ShippedLevel, MeshesAreClosedFlatShadedAndSmall)
+// Back faces are culled: every mesh is closed with its triangles running
+// counter-clockwise seen from outside, so its signed volume is positive.
+// Normal mapping needs tangents.
+TEST_F(ShippedLevel, MeshesAreClosedOutwardAndSmall)
 {
     unsigned faces = 0;
     for (unsigned i = 0; i < scene->mNumMeshes; ++i) {
         const aiMesh* mesh = scene->mMeshes[i];
-        ASSERT_TRUE(mesh->HasNormals() && mesh->HasTangentsAndBitangents()) << mesh->mName.C_Str();
-        faces += mesh->mNumFaces;
         double volume = 0.0;
-        for (unsigned f = 0; f < mesh->mNumFaces; ++f) {
+        for (unsigned f = 0; f < mesh->mNumFaces; ++f, ++faces) {
             const unsigned* corner = mesh->mFaces[f].mIndices;
-            const aiVector3D &a = mesh->mVertices[corner[0]], &b = mesh->mVertices[corner[1]],
-                             &c = mesh->mVertices[corner[2]];
-            const aiVector3D n = ((b - a) ^ (c - a)).Normalize();
-            for (unsigned k = 0; k < 3; ++k)
-                EXPECT_GT(n * mesh->mNormals[corner[k]], 0.99f) << mesh->mName.C_Str() << " face " << f;
-            volume += (a * (b ^ c)) / 6.0;
+            volume += mesh->mVertices[corner[0]] * (mesh->mVertices[corner[1]] ^ mesh->mVertices[corner[2]]) / 6.0;
         }
-        EXPECT_GT(volume, 0.0) << mesh->mName.C_Str();
+        EXPECT_TRUE(volume > 0.0 && mesh->HasTangentsAndBitangents()) << mesh->mName.C_Str();
     }
     EXPECT_LT(faces, 3000u) << "llvmpipe draws every triangle once per shadow face and light as well";
 }
@@ -148,7 +135,6 @@ TEST_F(ShippedLevel, NamesLightsCameraAndAnimationsFitTheGame)
         EXPECT_TRUE(atRoot(light->mName.C_Str())) << light->mName.C_Str();
         // 4 x power with inverse-square falloff: 2 to 20 lights without washing out.
         EXPECT_TRUE(light->mAttenuationLinear >= 2.0f && light->mAttenuationLinear <= 20.0f);
-        EXPECT_GT(light->mColorAmbient.r + light->mColorAmbient.g + light->mColorAmbient.b, 0.0f);
     }
 
     // Times come in milliseconds. The game loops every object over the
@@ -156,7 +142,8 @@ TEST_F(ShippedLevel, NamesLightsCameraAndAnimationsFitTheGame)
     const aiAnimation* animation = scene->mAnimations[0];
     EXPECT_DOUBLE_EQ(animation->mTicksPerSecond, 1000.0);
     EXPECT_EQ(animation->mNumChannels, named("", "_Anim").size());
-    for (const aiNodeAnim* c : std::vector<aiNodeAnim*>(animation->mChannels, animation->mChannels + animation->mNumChannels)) {
+    for (unsigned i = 0; i < animation->mNumChannels; ++i) {
+        const aiNodeAnim* c = animation->mChannels[i];
         const std::string name = c->mNodeName.C_Str();
         EXPECT_TRUE(nodes.count(name) && c->mNumPositionKeys + c->mNumRotationKeys > 2) << name;
         for (double last : {c->mPositionKeys[c->mNumPositionKeys - 1].mTime, c->mRotationKeys[c->mNumRotationKeys - 1].mTime})
