@@ -40,7 +40,7 @@ TEST(KeyFrames, SegmentsFactorsAndTracks)
     EXPECT_EQ(interpolateRotation(nullptr, nullptr, 0, 1.0), glm::quat(1.0f, 0.0f, 0.0f, 0.0f));
 }
 
-TEST(KeyFrames, RotationsTakeTheShortWay)
+TEST(KeyFrames, RotationsTakeTheShortWayAndTheClockLoops)
 {
     // 10 and 350 degrees about y lie in opposite hemispheres: halfway the
     // short way is no turn at all, the long way half a turn.
@@ -51,10 +51,8 @@ TEST(KeyFrames, RotationsTakeTheShortWay)
     EXPECT_NEAR(std::atan2(turned.x, turned.z), glm::radians(5.0f), 1e-5f);
     // q and -q are one rotation: nearly equal keys must not average to nothing.
     EXPECT_FLOAT_EQ(std::fabs(slerpShortWay(glm::quat(1, 0, 0, 0), glm::quat(-1, 0, 0, 0), 0.5f).w), 1.0f);
-}
 
-TEST(KeyFrames, AnimationClockLoopsAndHoldsWithoutADuration)
-{
+    // The animation clock loops over the duration and holds at 0 without one.
     EXPECT_DOUBLE_EQ(advanceAnimationTime(5.75, 0.5, 6.0), 0.25);
     EXPECT_DOUBLE_EQ(advanceAnimationTime(0.0, 13.0, 6.0), 1.0);
     EXPECT_DOUBLE_EQ(advanceAnimationTime(5.0, 1.0, 6.0), 0.0);

@@ -2,18 +2,14 @@
 
 #include <gtest/gtest.h>
 
-// The frame time is truncated, not rounded.
-TEST(FrameCounter, Title)
+// A sample falls due a whole second after the last; the first ten show their
+// own count, later ones the mean of the last ten. The title truncates the
+// frame time.
+TEST(FrameCounter, SamplesEverySecondAveragesTheLastTenAndMakesTheTitle)
 {
     EXPECT_EQ(windowTitle(59.9, 16.666667, "GL_NEAREST", "OFF"),
               "Quarrystack, FPS: 59 Frametime: 16.66 ms Framesskipped: 0 TMQ: GL_NEAREST MMQ: OFF");
     EXPECT_EQ(frameTimeText(1234.5), "1234.50");
-}
-
-// A sample falls due a whole second after the last; the first ten show their
-// own count, later ones the mean of the last ten.
-TEST(FrameCounter, SamplesEverySecondAndAveragesTheLastTen)
-{
     double seconds = 0.0;
     FrameCounter counter([&] { return seconds; });
     const double frames[] = {0, 30, 20, 30, 40, 50, 60, 70, 80, 90, 100, 230};

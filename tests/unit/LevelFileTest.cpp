@@ -124,8 +124,7 @@ TEST_F(ShippedLevel, NamesLightsCameraAndAnimationsFitTheGame)
     EXPECT_EQ(named("dynamic", "_Anim"), std::vector<std::string>{});
     EXPECT_EQ(named("", "win"), std::vector<std::string>{"beacon_win"});
     EXPECT_EQ(named("", "loose"), std::vector<std::string>{"pit_loose"});
-    ASSERT_TRUE(nodes.count("crane_arm_Anim") && nodes.count("Floor_lift_Anim"));
-    EXPECT_GT(nodes["crane_arm_Anim"]->mParent->mNumMeshes, 0u) << "the arm follows a mesh";
+    EXPECT_TRUE(nodes.count("crane_arm_Anim") && nodes["crane_arm_Anim"]->mParent->mNumMeshes > 0) << "follows a mesh";
 
     // The game reads lights and camera nodes from their own matrices: root children.
     EXPECT_TRUE(atRoot("camera1_aim") && atRoot("camera1_up") && atRoot(scene->mCameras[0]->mName.C_Str()));

@@ -17,12 +17,6 @@ void expectNear(const glm::vec4& actual, const glm::vec4& expected, float tolera
     EXPECT_LT(glm::length(actual - expected), tolerance) << actual.x << " " << actual.y << " " << actual.z;
 }
 
-glm::vec4 apply(const glm::mat4& m, const glm::vec3& p)
-{
-    const glm::vec4 r = m * glm::vec4(p, 1.0f);
-    return r / r.w;
-}
-
 BoundingSphere sphereAt(const glm::vec3& center, float radius)
 {
     BoundingSphere sphere;
@@ -60,8 +54,8 @@ TEST(SceneMaths, CameraLooksWhereItsAnglesPoint)
         camera.verticalAngle = row.vertical;
         camera.update();
         expectNear(glm::vec4(camera.direction, 0), glm::vec4(row.direction, 0));
-        expectNear(apply(camera.getView(), camera.position + camera.direction), {0, 0, -1, 1});
-        EXPECT_GT(apply(camera.getView(), camera.position + glm::vec3(0, 1, 0)).y, 0.0f);
+        expectNear(camera.getView() * glm::vec4(camera.position + camera.direction, 1), {0, 0, -1, 1});
+        EXPECT_GT((camera.getView() * glm::vec4(camera.position + glm::vec3(0, 1, 0), 1)).y, 0.0f);
         EXPECT_EQ(camera.getViewProjection(), perspective(45.0f, 1.7777778f, 0.1f, 70.0f) * camera.getView());
     }
 }

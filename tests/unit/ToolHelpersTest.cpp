@@ -1,4 +1,3 @@
-// Helpers of the benchmark and the scripted runs.
 #include "app/FrameStats.h"
 #include "app/ScriptedRun.h"
 
@@ -7,7 +6,9 @@
 #include <numeric>
 #include <sstream>
 
-TEST(FrameStats, MedianPercentileAndOnePercentLow)
+// The benchmark's summary (the median of an even count is the mean of the
+// middle two) and the filter that keeps frame-time lines off the console.
+TEST(ToolHelpers, FrameStatsAndTheFrameTimeLineFilter)
 {
     std::vector<double> counting(200);
     std::iota(counting.begin(), counting.end(), 1.0);
@@ -19,10 +20,6 @@ TEST(FrameStats, MedianPercentileAndOnePercentLow)
         const TimeSummary s = summarize(row.samples);
         EXPECT_EQ(std::vector<double>({s.median, s.p99, s.low1}), std::vector<double>({row.median, row.p99, row.low1}));
     }
-}
-
-TEST(ScriptedRun, FilterDropsOnlyWholeFrameTimeLines)
-{
     std::ostringstream sink;
     FrameTimeLineFilter filter(sink);
     std::ostream(&filter) << "frametime: 16.6667ms" << std::endl << "RELOAD\nframetime: 3.1ms\nnot a frametime: x\n";
