@@ -75,7 +75,7 @@ TEST_F(PhysicsTest, NamesDecideTheListsAndThePrintedLines)
         const char* secondLine;
     } rows[] = {
         {"Floor_win", "wf", "ADDED TO FLOOR: Floor_win\n"}, {"window3", "w", ""}, {"floor2", "", ""},
-        {"Floo", "", ""}, {"dynamic", "d", "ADDED TO dynamic: dynamic\n"}, {"crate_dynamic", "", ""},
+        {"Floo", "", ""}, {"dynamic", "d", "ADDED TO dynamic: dynamic\n"}, {"crate_dynamicFloor", "", ""},
         {"lavaloose", "l", ""}, {"dynamicloosewin", "wld", "ADDED TO dynamic: dynamicloosewin\n"}, {"Win", "", ""},
     };
     for (const auto& row : rows) {

@@ -97,8 +97,8 @@ TEST_F(SettingsKeys, EachFrameOfKeysGivesTheseSettings)
     frame({R});
     EXPECT_EQ(settings.reloadRequested, 0);
 
-    // Each light key moves the first light by 0.1 every frame it is down, in
-    // double precision stored as float; the other lights stay.
+    // Each light key moves the first light along its axis by 0.1 every frame
+    // it is down; the other lights stay.
     const char keys[] = "UJHKLO";
     const int axes[] = {2, 2, 0, 0, 1, 1};
     for (int k = 0; k < 6; ++k) {
