@@ -145,7 +145,8 @@ TEST_F(ShippedLevel, NamesLightsCameraAndAnimationsFitTheGame)
         const aiNodeAnim* c = animation->mChannels[i];
         const std::string name = c->mNodeName.C_Str();
         EXPECT_TRUE(nodes.count(name) && c->mNumPositionKeys + c->mNumRotationKeys > 2) << name;
-        for (double last : {c->mPositionKeys[c->mNumPositionKeys - 1].mTime, c->mRotationKeys[c->mNumRotationKeys - 1].mTime})
+        for (double last :
+             {c->mPositionKeys[c->mNumPositionKeys - 1].mTime, c->mRotationKeys[c->mNumRotationKeys - 1].mTime})
             EXPECT_TRUE(last == 0.0 || last == animation->mDuration) << name;
         EXPECT_TRUE(c->mPositionKeys[0].mTime == 0.0 && c->mRotationKeys[0].mTime == 0.0) << name;
     }

@@ -37,6 +37,7 @@ TEST(BulletDebug, TakesTheRecordedLinesLastFirst)
     const DebugLineVertices vertices = takeDebugLines(drawer.lines);
     EXPECT_TRUE(drawer.lines.empty());
     EXPECT_EQ(vertices.positions, (std::vector<float>{7, 8, 9, 10, 11, 12, 1, 2, 3, 4, 5, 6}));
-    EXPECT_EQ(vertices.colors, (std::vector<float>{0.4f, 0.5f, 0.6f, 0.4f, 0.5f, 0.6f, 0.1f, 0.2f, 0.3f, 0.1f, 0.2f, 0.3f}));
+    EXPECT_EQ(vertices.colors,
+              (std::vector<float>{0.4f, 0.5f, 0.6f, 0.4f, 0.5f, 0.6f, 0.1f, 0.2f, 0.3f, 0.1f, 0.2f, 0.3f}));
     EXPECT_EQ(vertices.indices, (std::vector<uint32_t>{0, 1, 2, 3}));
 }

@@ -12,7 +12,8 @@ TEST(MenuFlags, OneFrameOfEnterAndR)
                           "G.. G", "GE. G", "G.R P", "GER P", "PE. P", "P.R P", "PER P"};
     for (const char* row : rows) {
         MenuFlags menu;
-        menu.showing = row[0] != 'P', menu.welcome = row[0] == 'W', menu.win = row[0] == 'V', menu.gameOver = row[0] == 'G';
+        menu.showing = row[0] != 'P', menu.welcome = row[0] == 'W';
+        menu.win = row[0] == 'V', menu.gameOver = row[0] == 'G';
         menu.applyKeys(row[1] == 'E', row[2] == 'R');
         const bool onePicture = menu.welcome + menu.win + menu.gameOver == (menu.showing ? 1 : 0);
         const char after = !onePicture ? '?' : !menu.showing ? 'P' : menu.welcome ? 'W' : menu.win ? 'V' : 'G';

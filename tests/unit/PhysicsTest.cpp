@@ -80,9 +80,9 @@ TEST_F(PhysicsTest, NamesDecideTheListsAndThePrintedLines)
     };
     for (const auto& row : rows) {
         const MyRigidBody* body = create(mesh(1.0f, 1.0f), glm::mat4(1.0f), row.name);
-        const std::string lists = std::string(in(physics.winBodies, body) ? "w" : "") +
-                                  (in(physics.looseBodies, body) ? "l" : "") +
-                                  (in(physics.floorBodies, body) ? "f" : "") + (in(physics.dynamicBodies, body) ? "d" : "");
+        const std::string lists =
+            std::string(in(physics.winBodies, body) ? "w" : "") + (in(physics.looseBodies, body) ? "l" : "") +
+            (in(physics.floorBodies, body) ? "f" : "") + (in(physics.dynamicBodies, body) ? "d" : "");
         EXPECT_EQ(lists, row.lists) << row.name;
         EXPECT_EQ(printed, std::string(row.name) + "\n" + row.secondLine);
     }

@@ -8,7 +8,6 @@
 #include <glm/gtc/matrix_transform.hpp>
 #include <gtest/gtest.h>
 
-#include <cmath>
 
 namespace {
 
@@ -44,7 +43,8 @@ TEST(SceneMaths, CameraLooksWhereItsAnglesPoint)
     const struct {
         float horizontal, vertical;
         glm::vec3 direction;
-    } rows[] = {{0.0f, 0.0f, {0, 0, 1}}, {1.5707964f, 0.0f, {1, 0, 0}}, {-0.5f, -1.0f, {-0.25903472f, -0.84147098f, 0.47415988f}}};
+    } rows[] = {{0.0f, 0.0f, {0, 0, 1}}, {1.5707964f, 0.0f, {1, 0, 0}},
+                {-0.5f, -1.0f, {-0.25903472f, -0.84147098f, 0.47415988f}}};
     for (const auto& row : rows) {
         Camera camera(45.0f, 1024.0f, 768.0f, {0, 1, 5}, {0, 1, 0}, {0, 1, 0}, 237.0f, 131.0f);
         camera.position = {1, 2, 3};
