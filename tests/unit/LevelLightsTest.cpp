@@ -1,72 +1,43 @@
+#include "render/BulletDebug.h"
 #include "scene/Level.h"
 #include "scene/Light.h"
 
 #include <gtest/gtest.h>
 
-#include <memory>
 #include <vector>
 
-namespace {
-
-std::unique_ptr<Light> light(const glm::vec3& position, float power = 1.0f)
+// The game's own lights follow the file's: their shadow maps take the next
+// texture units. A unit's map is that of the first light on it, -1 if none.
+TEST(LevelLights, AddedLightsTakeTheNextUnitsAndLendTheirShadowMaps)
 {
-    return std::make_unique<Light>(position, glm::vec3(1.0f), power);
-}
-
-// A level without objects or GL: only its lights.
-std::unique_ptr<Level> emptyLevel(std::vector<std::unique_ptr<Light>> lights = {})
-{
-    LevelAssets assets;
-    assets.lights = std::move(lights);
-    return std::make_unique<Level>(nullptr, std::move(assets));
-}
-
-} // namespace
-
-TEST(LevelLights, AddLightNumbersUnitsFromTwoAfterTheFileLights)
-{
-    // Two lights from the level file, then B and A.
-    std::vector<std::unique_ptr<Light>> fileLights;
-    fileLights.push_back(light({0, 1, 0}));
-    fileLights.push_back(light({0, 2, 0}));
-    auto level = emptyLevel(std::move(fileLights));
-    Light* b = level->addLight(light({0, 54, 0}, 150.0f));
-    Light* a = level->addLight(light({4, 4, 4}, 2.0f));
-    const std::vector<Light*> lights = level->getLights();
-    ASSERT_EQ(lights.size(), 4u);
-    for (int i = 0; i < 4; ++i)
-        EXPECT_EQ(lights[i]->unit, i + 2);
-    EXPECT_EQ(lights[2], b);
-    EXPECT_EQ(lights[3], a);
-    EXPECT_EQ(lights[0]->position, glm::vec3(0, 1, 0));
-}
-
-TEST(LevelLights, ShadowMapOfTheFirstLightOnTheUnit)
-{
-    auto level = emptyLevel();
-    Light& a = *level->addLight(light({0, 0, 0}));
-    Light& b = *level->addLight(light({0, 0, 0}));
-    Light& c = *level->addLight(light({0, 0, 0}));
-    a.depthMap = 11;
-    c.depthMap = 33;
-    EXPECT_EQ(level->getShadowMap(2), 11);
-    EXPECT_EQ(level->getShadowMap(3), -1) << "a light without a rendered map";
-    EXPECT_EQ(level->getShadowMap(4), 33);
-    EXPECT_EQ(level->getShadowMap(5), -1) << "no light on this unit";
-    EXPECT_EQ(level->getShadowMap(-1), -1);
-    // Two lights claiming one unit: the first in the list wins.
-    b.unit = 2;
+    Light file({0, 1, 0}, {1, 1, 1}, 1.0f), b({0, 54, 0}, {1, 1, 1}, 150.0f), a({4, 4, 4}, {1, 1, 1}, 2.0f);
+    file.unit = 2;
+    file.depthMap = 11;
+    Level level(glm::mat4(1.0f), nullptr, {}, {&file}, {}, nullptr);
+    level.addLight(&b);
+    level.addLight(&a);
+    EXPECT_EQ(b.unit, 3);
+    EXPECT_EQ(a.unit, 4);
+    EXPECT_EQ(level.getLights(), (std::vector<Light*>{&file, &b, &a}));
+    a.depthMap = 33;
+    b.unit = 2; // a second light on a unit does not take it over
     b.depthMap = 22;
-    EXPECT_EQ(level->getShadowMap(2), 11);
+    EXPECT_EQ(level.getShadowMap(2), 11);
+    EXPECT_EQ(level.getShadowMap(4), 33);
+    EXPECT_EQ(level.getShadowMap(5), -1);
 }
 
-TEST(LevelLights, UpdateWithoutLightsOrPlayerChangesNothing)
+// Debug lines go to the GPU last line first, each end in the line's colour.
+TEST(BulletDebug, TakesTheRecordedLinesLastFirst)
 {
-    auto level = emptyLevel();
-    level->update(1.0 / 60.0);
-    EXPECT_EQ(level->getLightCount(), 0);
-
-    const Light* a = level->addLight(light({4, 4, 4}, 2.0f));
-    level->update(1.0 / 60.0);
-    EXPECT_EQ(a->position, glm::vec3(4, 4, 4)) << "no player camera to follow";
+    BulletDebug drawer(nullptr, nullptr);
+    drawer.drawLine(btVector3(1, 2, 3), btVector3(4, 5, 6), btVector3(0.1f, 0.2f, 0.3f));
+    drawer.drawLine(btVector3(7, 8, 9), btVector3(10, 11, 12), btVector3(0.4f, 0.5f, 0.6f));
+    drawer.drawContactPoint(btVector3(1, 2, 3), btVector3(0, 1, 0), 0.5f, 10, btVector3(1, 1, 1));
+    const DebugLineVertices vertices = takeDebugLines(drawer.lines);
+    EXPECT_TRUE(drawer.lines.empty());
+    EXPECT_EQ(vertices.positions, (std::vector<float>{7, 8, 9, 10, 11, 12, 1, 2, 3, 4, 5, 6}));
+    EXPECT_EQ(vertices.colors,
+              (std::vector<float>{0.4f, 0.5f, 0.6f, 0.4f, 0.5f, 0.6f, 0.1f, 0.2f, 0.3f, 0.1f, 0.2f, 0.3f}));
+    EXPECT_EQ(vertices.indices, (std::vector<uint32_t>{0, 1, 2, 3}));
 }

@@ -1,0 +1,74 @@
+// The pictures under Textures/ and the levels under Data/ and tests/data/levels/
+// are tools/makeart's and tools/makelevel's output, committed byte for byte
+// (scripts/make-art.sh, scripts/make-level.sh), and what the game needs of them.
+
+#include "support/TempDir.h"
+
+#include <FreeImage.h>
+#include <gtest/gtest.h>
+
+#include <cstdlib>
+#include <filesystem>
+#include <string>
+
+namespace {
+
+namespace fs = std::filesystem;
+
+const fs::path kSource = QUARRYSTACK_SOURCE_DIR;
+
+// Each tool writes into a fresh folder; `diff -r` then names any file that
+// differs, is missing or is left over.
+TEST(GeneratedFiles, ToolsRewriteTheCommittedFilesByteForByte)
+{
+    const struct {
+        const char *tool, *before, *after; // the arguments around the output root
+        std::vector<const char*> folders;
+    } rows[] = {
+        {"makeart", "", "/Textures", {"Textures"}},
+        {"makelevel", "--root ", " > /dev/null", {"Data", "tests/data/levels"}},
+    };
+    for (const auto& row : rows) {
+        const TempDir out(row.tool);
+        const std::string command = std::string(QUARRYSTACK_BINARY_DIR) + "/tools/" + row.tool + " " + row.before +
+                                    out.path().string() + row.after;
+        ASSERT_EQ(std::system(command.c_str()), 0) << command;
+        for (const char* folder : row.folders) {
+            const std::string diff = "diff -rq " + (out.path() / folder).string() + " " + (kSource / folder).string();
+            EXPECT_EQ(std::system(diff.c_str()), 0) << diff << "\nrun scripts/make-art.sh or scripts/make-level.sh";
+        }
+    }
+}
+
+// A decoded picture; row 0 is the bottom row, the one the game uploads first.
+struct Picture {
+    explicit Picture(const std::string& name)
+        : bitmap(FreeImage_Load(FIF_PNG, (kSource / "Textures" / name).c_str(), PNG_DEFAULT)),
+          width(FreeImage_GetWidth(bitmap)), height(FreeImage_GetHeight(bitmap))
+    {
+    }
+    ~Picture() { FreeImage_Unload(bitmap); }
+    int at(unsigned x, unsigned row, int channel) const
+    {
+        return FreeImage_GetScanLine(bitmap, static_cast<int>(row))[x * FreeImage_GetBPP(bitmap) / 8 + channel];
+    }
+    FIBITMAP* bitmap;
+    unsigned width, height;
+};
+
+TEST(GeneratedFiles, MenuPicturesAreUprightAtTheirAspect)
+{
+    for (const char* name : {"welcome16_9", "win16_9", "gameOver16_9", "welcome4_3", "win4_3", "gameOver4_3"}) {
+        const Picture p(std::string("menu/") + name + ".png");
+        const bool wide = name[std::string(name).size() - 1] == '9';
+        EXPECT_EQ(p.width * (wide ? 9 : 3), p.height * (wide ? 16 : 4)) << name;
+        long top = 0, bottom = 0; // sky above and rock below, except over the flooded pit
+        for (unsigned x = 0; x < p.width; ++x) {
+            top += p.at(x, p.height - 1, FI_RGBA_BLUE) - p.at(x, p.height - 1, FI_RGBA_RED);
+            bottom += p.at(x, 0, FI_RGBA_BLUE) - p.at(x, 0, FI_RGBA_RED);
+        }
+        EXPECT_TRUE(name[0] == 'g' || (top > 0 && bottom < 0)) << name << " is upside down";
+    }
+}
+
+} // namespace

@@ -1,0 +1,181 @@
+// The level files read through Assimp with the game's flags: the level check
+// on the shipped level and on each test level, then the shipped level's
+// naming contract, mesh data and the design rules the route depends on.
+
+#include "import/LevelCheck.h"
+#include "scene/BoundingSphere.h"
+
+#include <assimp/Importer.hpp>
+#include <assimp/postprocess.h>
+#include <assimp/scene.h>
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <map>
+#include <string>
+#include <vector>
+
+namespace {
+
+const aiScene* load(Assimp::Importer& importer, const std::string& relative)
+{
+    return importer.ReadFile(std::string(QUARRYSTACK_SOURCE_DIR) + "/" + relative,
+                             aiProcessPreset_TargetRealtime_Quality);
+}
+
+// Each test level is refused with the message that names its one fault, or
+// passes; a test level that stopped showing its fault would leave the tests
+// built on it blind.
+TEST(LevelCheck, NamesTheFaultOfEachTestLevel)
+{
+    const std::string nineLights = "Level error: 9 lights; at most 8 fit beside the game's own 2";
+    const std::string faulty = " in the mesh of node \"faultyMesh\"";
+    const struct {
+        std::string file;
+        std::string problem; // "-" for a file Assimp cannot read
+    } rows[] = {
+        {"Data/LevelFinal.dae", ""}, {"names_anim.dae", ""}, {"names_noanim.dae", ""}, {"three_meshes.dae", ""},
+        {"textures.dae", ""}, {"two_cameras.dae", ""}, {"no_lights.dae", ""},
+        {"unknown_texture_format.dae", ""}, // the texture loader refuses its picture
+        {"no_normals.dae", ""},             // Assimp makes smooth normals for it
+        {"no_player.dae", "Level error: no node named \"player\" with a mesh"},
+        {"no_camera.dae", "Level error: no camera"},
+        {"no_camera_nodes.dae", "Level error: the nodes \"camera1_aim\" and \"camera1_up\" are missing"},
+        {"nine_lights.dae", nineLights},
+        {"no_uvs.dae", "Level error: no texture coordinates" + faulty},
+        // Assimp turns a triangle with a repeated corner into a line mesh.
+        {"degenerate_triangle.dae", "Level error: faces with fewer than three corners" + faulty},
+        {"truncated.dae", "-"}, {"garbage.dae", "-"},
+    };
+    for (const auto& row : rows) {
+        SCOPED_TRACE(row.file);
+        Assimp::Importer importer;
+        const aiScene* scene = load(importer, (row.file[0] == 'D' ? "" : "tests/data/levels/") + row.file);
+        EXPECT_EQ(scene == nullptr, row.problem == "-") << importer.GetErrorString();
+        if (scene) {
+            EXPECT_EQ(checkLevel(*scene, 2), row.problem);
+        }
+    }
+}
+
+class ShippedLevel : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        ASSERT_NE(scene = load(importer, "Data/LevelFinal.dae"), nullptr);
+        index(scene->mRootNode);
+    }
+    void index(const aiNode* n)
+    {
+        nodes[n->mName.C_Str()] = n;
+        for (unsigned i = 0; i < n->mNumChildren; ++i)
+            index(n->mChildren[i]);
+    }
+
+    // The names that begin with `start` and contain `part`.
+    std::vector<std::string> named(const std::string& start, const std::string& part = "")
+    {
+        std::vector<std::string> found;
+        for (const auto& entry : nodes)
+            if (entry.first.rfind(start, 0) == 0 && entry.first.find(part) != std::string::npos)
+                found.push_back(entry.first);
+        return found;
+    }
+    bool atRoot(const std::string& name) { return nodes.count(name) && nodes[name]->mParent == scene->mRootNode; }
+    // Lowest and highest y of a root node's meshes.
+    std::pair<float, float> heights(const std::string& name)
+    {
+        const aiNode* n = nodes.at(name);
+        float low = 1e30f, high = -1e30f;
+        for (unsigned i = 0; i < n->mNumMeshes; ++i)
+            for (unsigned v = 0; v < scene->mMeshes[n->mMeshes[i]]->mNumVertices; ++v) {
+                const float y = (n->mTransformation * scene->mMeshes[n->mMeshes[i]]->mVertices[v]).y;
+                low = std::min(low, y), high = std::max(high, y);
+            }
+        return {low, high};
+    }
+
+    Assimp::Importer importer;
+    const aiScene* scene = nullptr;
+    std::map<std::string, const aiNode*> nodes;
+};
+
+// Back faces are culled: every mesh is closed with its triangles running
+// counter-clockwise seen from outside, so its signed volume is positive.
+// Normal mapping needs tangents.
+TEST_F(ShippedLevel, MeshesAreClosedOutwardAndSmall)
+{
+    unsigned faces = 0;
+    for (unsigned i = 0; i < scene->mNumMeshes; ++i) {
+        const aiMesh* mesh = scene->mMeshes[i];
+        double volume = 0.0;
+        for (unsigned f = 0; f < mesh->mNumFaces; ++f, ++faces) {
+            const unsigned* corner = mesh->mFaces[f].mIndices;
+            volume += mesh->mVertices[corner[0]] * (mesh->mVertices[corner[1]] ^ mesh->mVertices[corner[2]]) / 6.0;
+        }
+        EXPECT_TRUE(volume > 0.0 && mesh->HasTangentsAndBitangents()) << mesh->mName.C_Str();
+    }
+    EXPECT_LT(faces, 3000u) << "llvmpipe draws every triangle once per shadow face and light as well";
+}
+
+TEST_F(ShippedLevel, NamesLightsCameraAndAnimationsFitTheGame)
+{
+    // One win and one lose object; an animated object cannot be movable.
+    EXPECT_EQ(named("dynamic", "_Anim"), std::vector<std::string>{});
+    EXPECT_EQ(named("", "win"), std::vector<std::string>{"beacon_win"});
+    EXPECT_EQ(named("", "loose"), std::vector<std::string>{"pit_loose"});
+    EXPECT_TRUE(nodes.count("crane_arm_Anim") && nodes["crane_arm_Anim"]->mParent->mNumMeshes > 0) << "follows a mesh";
+
+    // The game reads lights and camera nodes from their own matrices: root children.
+    EXPECT_TRUE(atRoot("camera1_aim") && atRoot("camera1_up") && atRoot(scene->mCameras[0]->mName.C_Str()));
+    ASSERT_EQ(scene->mNumLights, 3u); // with the game's two, every light casts a shadow
+    for (unsigned i = 0; i < scene->mNumLights; ++i) {
+        const aiLight* light = scene->mLights[i];
+        EXPECT_TRUE(atRoot(light->mName.C_Str())) << light->mName.C_Str();
+        // 4 x power with inverse-square falloff: 2 to 20 lights without washing out.
+        EXPECT_TRUE(light->mAttenuationLinear >= 2.0f && light->mAttenuationLinear <= 20.0f);
+    }
+
+    // Times come in milliseconds. The game loops every object over the
+    // animation's duration: each moving track runs from 0 to the end.
+    const aiAnimation* animation = scene->mAnimations[0];
+    EXPECT_DOUBLE_EQ(animation->mTicksPerSecond, 1000.0);
+    EXPECT_EQ(animation->mNumChannels, named("", "_Anim").size());
+    for (unsigned i = 0; i < animation->mNumChannels; ++i) {
+        const aiNodeAnim* c = animation->mChannels[i];
+        const std::string name = c->mNodeName.C_Str();
+        EXPECT_TRUE(nodes.count(name) && c->mNumPositionKeys + c->mNumRotationKeys > 2) << name;
+        for (double last :
+             {c->mPositionKeys[c->mNumPositionKeys - 1].mTime, c->mRotationKeys[c->mNumRotationKeys - 1].mTime})
+            EXPECT_TRUE(last == 0.0 || last == animation->mDuration) << name;
+        EXPECT_TRUE(c->mPositionKeys[0].mTime == 0.0 && c->mRotationKeys[0].mTime == 0.0) << name;
+    }
+}
+
+// The route: the player starts just above the quarry floor. Any touch of a
+// Floor body grounds, so a lip the capsule's top reaches at the top of a jump
+// can be climbed: the ledge must be out of reach from the quarry floor and
+// within reach from a block (the GL tests play the block and the lift route).
+TEST_F(ShippedLevel, StartAndRouteNeedABlockOrTheLift)
+{
+    ASSERT_TRUE(atRoot("player") && atRoot("Floor_quarry") && atRoot("Floor_ledge") && atRoot("dynamicBlock1"));
+    // The game's capsule: radius a quarter of the Ritter sphere, height a
+    // quarter of the mesh's y extent, plus the caps.
+    const aiMesh* mesh = scene->mMeshes[nodes["player"]->mMeshes[0]];
+    const auto own = heights("player");
+    std::vector<glm::vec3> corners;
+    for (unsigned v = 0; v < mesh->mNumVertices; ++v)
+        corners.emplace_back(mesh->mVertices[v].x, mesh->mVertices[v].y, mesh->mVertices[v].z);
+    const float radius = 0.25f * computeBoundingSphere(corners).radius;
+    const float halfHeight = 0.25f * (own.second - own.first) + radius;
+    const float jump = 1.8f; // speed 6 against gravity 10
+
+    const float floorTop = heights("Floor_quarry").second;
+    const float gap = nodes["player"]->mTransformation.b4 - halfHeight - floorTop;
+    EXPECT_TRUE(gap >= 0.0f && gap <= 0.2f) << gap;
+    const auto ledge = heights("Floor_ledge");
+    EXPECT_GT(ledge.first, floorTop + jump + 2 * halfHeight + 0.1f) << "reachable without help";
+    EXPECT_LT(ledge.second, heights("dynamicBlock1").second + jump + 2 * halfHeight - 0.5f) << "out of reach";
+}
+
+} // namespace
