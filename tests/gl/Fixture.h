@@ -251,6 +251,13 @@ public:
     PlayerObject* player = nullptr;
 };
 
+// A GL test with a world, made as soon as the context is, so that members may use GL too.
+class WorldTest : public GlTest {
+protected:
+    WorldTest() : world(std::make_unique<SceneWorld>(sharedGlContext())) {}
+    std::unique_ptr<SceneWorld> world;
+};
+
 inline glm::vec3 toVec(const btVector3& v) { return {v.x(), v.y(), v.z()}; }
 inline glm::vec3 positionOf(const btRigidBody* body) { return toVec(body->getWorldTransform().getOrigin()); }
 
@@ -304,18 +311,10 @@ public:
         throw std::runtime_error("ShippedLevel: no object " + name);
     }
     glm::vec3 playerAt() const { return positionOf(player->rigidBody); }
-    // Moves a body to `position`, at rest and upright, as a reset would.
-    static void place(btRigidBody* body, const glm::vec3& position)
+    // Puts a body at `position`, upright and at rest, the way a reload puts it back.
+    void place(btRigidBody* body, const glm::vec3& position)
     {
-        const btTransform t(btQuaternion::getIdentity(), btVector3(position.x, position.y, position.z));
-        body->setWorldTransform(t);
-        body->setInterpolationWorldTransform(t);
-        body->getMotionState()->setWorldTransform(t);
-        body->setLinearVelocity(btVector3(0, 0, 0));
-        body->setAngularVelocity(btVector3(0, 0, 0));
-        body->setInterpolationLinearVelocity(btVector3(0, 0, 0));
-        body->setInterpolationAngularVelocity(btVector3(0, 0, 0));
-        body->activate(true);
+        resetBody(world.physics.get(), body, glm::translate(glm::mat4(1.0f), position));
     }
 
     SceneWorld world; // the programs, the menu and the keys

@@ -110,8 +110,8 @@ TEST_P(LevelPhysics, PushesNeverTunnelThroughWalls)
         level->reload(dt);
         btRigidBody* block = level->body(push.block);
         if (push.blockAt != glm::vec2(0.0f))
-            ShippedLevel::place(block, {push.blockAt.x, push.ground + blockHalf + 0.04f, push.blockAt.y});
-        ShippedLevel::place(level->player->rigidBody, {push.playerAt.x, push.ground + rest + 0.01f, push.playerAt.y});
+            level->place(block, {push.blockAt.x, push.ground + blockHalf + 0.04f, push.blockAt.y});
+        level->place(level->player->rigidBody, {push.playerAt.x, push.ground + rest + 0.01f, push.playerAt.y});
         level->player->camera->horizontalAngle = push.heading;
         frames(0.2, dt);
         keys(push.keys);
@@ -158,7 +158,7 @@ TEST_F(LevelPhysics, WalkingOverTriangleEdgesNeverHops)
     for (const auto& walk : walks) {
         SCOPED_TRACE(walk.from.x);
         keys({});
-        ShippedLevel::place(level->player->rigidBody, {walk.from.x, walk.ground + rest + 0.01f, walk.from.y});
+        level->place(level->player->rigidBody, {walk.from.x, walk.ground + rest + 0.01f, walk.from.y});
         level->player->camera->horizontalAngle = walk.heading;
         frames(0.5);
         keys({GLFW_KEY_W});
@@ -197,7 +197,7 @@ TEST_F(LevelPhysics, LiftCarriesThePlayerAndASleepingBlock)
         btRigidBody* rider = player ? level->player->rigidBody : level->body("dynamicBlock2");
         const float height = player ? rest : blockHalf + 0.04f;
         ASSERT_LT(positionOf(lift).y, 0.05f);
-        ShippedLevel::place(rider, positionOf(lift) + glm::vec3(0, height + 0.01f, 0));
+        level->place(rider, positionOf(lift) + glm::vec3(0, height + 0.01f, 0));
         float lowest = 1e9f, highest = -1e9f, riderTop = -1e9f, off = 0.0f;
         int grounded = 0;
         const int frames = int(21.0 / fast);
