@@ -6,6 +6,7 @@
 #include "core/Input.h"
 #include "import/AssimpLoader.h"
 #include "physics/BulletDemo.h"
+#include "physics/BulletMath.h"
 #include "physics/MyRigidBody.h"
 #include "render/MenuScreen.h"
 #include "render/Shader.h"
@@ -23,11 +24,9 @@
 #include <array>
 #include <climits>
 #include <deque>
-#include <memory>
 #include <set>
 #include <stdexcept>
-#include <string>
-#include <vector>
+#include <tuple>
 
 inline std::string shaderPath(const std::string& file) { return QUARRYSTACK_SOURCE_DIR "/Shader/" + file; }
 inline std::unique_ptr<Shader> gameProgram(const std::string& name)
@@ -154,47 +153,30 @@ public:
     SceneWorld(const SceneWorld&) = delete;
     SceneWorld& operator=(const SceneWorld&) = delete;
 
-    // Keeps the arrays and a physics mesh of them; returns the mesh data.
-    std::pair<MeshData, btTriangleMesh*> keep(MeshArrays arrays, const std::string& name)
+    // Keeps the arrays and a physics mesh of them. `textures` (material
+    // buffer, colour, normal map) replace the defaults where non-zero.
+    std::tuple<MeshData, btTriangleMesh*, std::vector<glm::vec3>> keep(MeshArrays arrays, const std::string& name,
+                                                                      std::array<GLuint, 3> textures = {0, 0, 0})
     {
         MeshArrays& a = kept.emplace_back(std::move(arrays));
         auto* triangles = triangleMeshes.emplace_back(std::make_unique<btTriangleMesh>(true, true)).get();
-        std::vector<btVector3> c;
+        std::vector<glm::vec3> corners;
         for (uint32_t index : a.indices)
-            if (c.push_back({a.vertex(index).x, a.vertex(index).y, a.vertex(index).z}); c.size() % 3 == 0)
-                triangles->addTriangle(c[c.size() - 3], c[c.size() - 2], c[c.size() - 1]);
-        MeshData mesh;
-        mesh.materialBuffer = material.getUniformBuffer();
-        mesh.colorTexture = colour;
-        mesh.normalMap = flatNormals;
-        mesh.positions = a.positions.data();
-        mesh.normals = a.normals.data();
-        mesh.uvs = a.uvs.data();
-        mesh.tangents = a.tangents.data();
-        mesh.indices = a.indices.data();
-        mesh.vertexCount = uint32_t(a.positions.size() / 3);
-        mesh.faceCount = uint32_t(a.indices.size() / 3);
-        mesh.name = name;
-        return {mesh, triangles};
+            if (corners.push_back(a.vertex(index)); corners.size() % 3 == 0)
+                triangles->addTriangle(toBullet(corners.end()[-3]), toBullet(corners.end()[-2]),
+                                       toBullet(corners.end()[-1]));
+        return {MeshData{textures[0] ? textures[0] : material.getUniformBuffer(), textures[1] ? textures[1] : colour,
+                         textures[2] ? textures[2] : flatNormals, a.positions.data(), a.normals.data(), a.uvs.data(),
+                         a.tangents.data(), a.indices.data(), uint32_t(a.positions.size() / 3),
+                         uint32_t(a.indices.size() / 3), name},
+                triangles, corners};
     }
-    std::vector<glm::vec3> corners() const
-    {
-        std::vector<glm::vec3> out;
-        for (uint32_t index : kept.back().indices)
-            out.push_back(kept.back().vertex(index));
-        return out;
-    }
-
-    // `textures` (material buffer, colour, normal map) replace the defaults where non-zero.
     ImportObject* addMesh(const std::string& name, MeshArrays arrays, const glm::mat4& matrix, int mass,
                           std::array<GLuint, 3> textures = {0, 0, 0})
     {
-        auto [data, triangles] = keep(std::move(arrays), name);
-        data.materialBuffer = textures[0] ? textures[0] : data.materialBuffer;
-        data.colorTexture = textures[1] ? textures[1] : data.colorTexture;
-        data.normalMap = textures[2] ? textures[2] : data.normalMap;
+        auto [data, triangles, corners] = keep(std::move(arrays), name, textures);
         return objects.emplace_back(new ImportObject(matrix, &phong, &depth, nullptr, triangles, physics.get(), mass,
-                                                     corners(), std::move(data)));
+                                                     corners, std::move(data)));
     }
     ImportObject* addBox(const std::string& name, const glm::vec3& centre, const glm::vec3& half, int mass)
     {
@@ -204,17 +186,16 @@ public:
     // camera at angles 0, a 640 × 360 window and the menu.
     PlayerObject* addPlayer(const glm::vec3& centre, const glm::mat4& rotation = glm::mat4(1.0f))
     {
-        auto [data, triangles] = keep(boxArrays({0.5f, 0.9f, 0.5f}), "player");
+        auto [data, triangles, corners] = keep(boxArrays({0.5f, 0.9f, 0.5f}), "player");
         player = new PlayerObject(glm::translate(glm::mat4(1.0f), centre) * rotation, &phong, &depth, nullptr,
-                                  triangles, physics.get(), 1, corners(), std::move(data));
+                                  triangles, physics.get(), 1, corners, std::move(data));
         player->camera = std::make_unique<Camera>(45.0f, 640.0f, 360.0f, centre + glm::vec3(0, 0, 1), centre,
                                                   glm::vec3(0, 1, 0), 0.0f, 0.0f);
         player->windowWidth = 640;
         player->windowHeight = 360;
         player->window = window;
         player->menu = menu.get();
-        objects.push_back(player);
-        return player;
+        return static_cast<PlayerObject*>(objects.emplace_back(player));
     }
     // A level over the objects made so far, which it then owns.
     void makeLevel(const std::vector<Light*>& lights)
@@ -225,13 +206,21 @@ public:
         for (Light* light : lights)
             level->addLight(light);
     }
-    // 60 Hz game frames: the physics step, then the player's update.
-    void frames(int n = 1)
+    // A game frame: the physics step, then the level's update (or the player's, without a level).
+    void frame(double dt = 1.0 / 60.0)
     {
-        for (int i = 0; i < n; ++i) {
-            physics->stepSimulation(1.0 / 60.0);
-            player->update(1.0 / 60.0);
-        }
+        physics->stepSimulation(dt);
+        level ? level->update(dt) : player->update(dt);
+    }
+    void frames(int n)
+    {
+        for (int i = 0; i < n; ++i)
+            frame();
+    }
+    // Puts a body at `position`, upright and at rest, the way a reload puts it back.
+    void place(btRigidBody* body, const glm::vec3& position)
+    {
+        resetBody(physics.get(), body, glm::translate(glm::mat4(1.0f), position));
     }
 
     GLFWwindow* window;
@@ -263,38 +252,31 @@ inline glm::vec3 positionOf(const btRigidBody* body) { return toVec(body->getWor
 
 // The shipped level, imported by the game's own loader, with the built-in
 // lights B then A added as the game's set-up adds them.
-class ShippedLevel {
+class ShippedLevel : public SceneWorld {
 public:
-    explicit ShippedLevel(GLFWwindow* window) : world(window)
+    explicit ShippedLevel(GLFWwindow* window) : SceneWorld(window)
     {
         char previous[PATH_MAX];
         if (!getcwd(previous, sizeof previous) || chdir(QUARRYSTACK_SOURCE_DIR) != 0)
             throw std::runtime_error("ShippedLevel: cannot enter the source directory");
-        loader = std::make_unique<AssimpLoader>(&world.phong, &world.depth, world.physics.get());
+        loader = std::make_unique<AssimpLoader>(&phong, &depth, physics.get());
         const aiScene* scene = loader->load("Data/LevelFinal.dae");
         if (scene && loader->loadTextures(scene, "Textures/new/"))
             level.reset(loader->createLevel(scene, 640.0f, 360.0f, window));
         if (chdir(previous) != 0 || !level || !level->player)
             throw std::runtime_error("ShippedLevel: the level did not load");
         player = level->player;
-        player->menu = world.menu.get();
+        player->menu = menu.get();
         level->addLight(&lightB);
         level->addLight(&lightA);
         reload(); // as the game's first frame after the welcome picture
     }
+    // The game's teardown order: bodies with the physics owner, then the
+    // objects; the loader keeps the triangle meshes until last.
     ~ShippedLevel()
     {
-        // The game's teardown order: bodies with the physics owner, then the
-        // objects; the loader keeps the triangle meshes until last.
-        world.physics.reset();
+        physics.reset();
         level.reset();
-        loader.reset();
-    }
-    // A game frame: the physics step, then the level's update.
-    void frame(double dt = 1.0 / 60.0)
-    {
-        world.physics->stepSimulation(dt);
-        level->update(dt);
     }
     // The reload after a menu: every object back in place, then one update.
     void reload(double dt = 1.0 / 60.0)
@@ -311,16 +293,8 @@ public:
         throw std::runtime_error("ShippedLevel: no object " + name);
     }
     glm::vec3 playerAt() const { return positionOf(player->rigidBody); }
-    // Puts a body at `position`, upright and at rest, the way a reload puts it back.
-    void place(btRigidBody* body, const glm::vec3& position)
-    {
-        resetBody(world.physics.get(), body, glm::translate(glm::mat4(1.0f), position));
-    }
 
-    SceneWorld world; // the programs, the menu and the keys
     Light lightA{glm::vec3(4.0f), glm::vec3(1.0f), 2.0f};
     Light lightB{glm::vec3(0.0f, 54.0f, 0.0f), glm::vec3(1.0f), 150.0f};
     std::unique_ptr<AssimpLoader> loader;
-    std::unique_ptr<Level> level;
-    PlayerObject* player = nullptr;
 };

@@ -41,7 +41,7 @@ protected:
         radius = capsule->getRadius();
     }
     void TearDown() override { level.reset(); }
-    void keys(std::set<int> pressed) { level->world.input.pressed = std::move(pressed); }
+    void keys(std::set<int> pressed) { level->input.pressed = std::move(pressed); }
     void frames(double seconds, double dt = fast)
     {
         for (int i = 0; i < std::lround(seconds / dt); ++i)
@@ -77,7 +77,7 @@ TEST_P(LevelPhysics, ReloadsNeverDropThePlayerThroughTheFloor)
         }
         EXPECT_GE(firstGrounded, 0);
         EXPECT_LE(firstGrounded, dt == fast ? 10 : 2);
-        EXPECT_FALSE(level->world.menu->showing) << "a win or lose contact";
+        EXPECT_FALSE(level->menu->showing) << "a win or lose contact";
     }
 }
 
@@ -165,7 +165,7 @@ TEST_F(LevelPhysics, WalkingOverTriangleEdgesNeverHops)
         float worstVy = 0.0f, worstY = 0.0f;
         int airborne = 0;
         for (int frame = 0; frame < int(walk.distance / 5.0f * 60.0f); ++frame) {
-            level->world.physics->stepSimulation(fast);
+            level->physics->stepSimulation(fast);
             const float vy = level->player->rigidBody->getLinearVelocity().y(); // before the update zeroes it
             level->level->update(fast);
             worstVy = std::max(worstVy, std::fabs(vy));

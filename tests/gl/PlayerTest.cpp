@@ -2,7 +2,6 @@
 
 #include "Fixture.h"
 
-#include "physics/BulletMath.h"
 
 #include <cmath>
 
@@ -36,7 +35,7 @@ TEST_F(PlayerTest, WalksAtFiveAlongTheHeadingGroundedInEveryFrame)
     const glm::vec3 forward(std::sin(0.7f), 0.0f, std::cos(0.7f)), start = positionOf(p->rigidBody);
     keys({GLFW_KEY_W});
     for (int i = 0; i < 60; ++i) {
-        world->frames();
+        world->frame();
         EXPECT_TRUE(p->grounded) << "frame " << i;
     }
     EXPECT_NEAR(glm::dot(velocity(), forward), 5.0f, 0.01f);
@@ -81,7 +80,7 @@ TEST_F(PlayerTest, JumpsAndTheOneAirSteer)
     }
     EXPECT_TRUE(p->airControl);
     for (int frames = 0; p->grounded && frames < 20; ++frames)
-        world->frames();
+        world->frame();
     ASSERT_FALSE(p->grounded);
     keys({GLFW_KEY_W});
     const glm::vec3 before = stepOnly();
@@ -99,7 +98,7 @@ TEST_F(PlayerTest, JumpsAndTheOneAirSteer)
 TEST_F(PlayerTest, GroundNamesDecideWalkingLosingAndWinning)
 {
     world->addBox("ground", {40, -0.5f, 0}, {2, 0.5f, 2}, 0);
-    resetBody(world->physics.get(), p->rigidBody, glm::translate(glm::mat4(1.0f), {40, 1, 0}));
+    world->place(p->rigidBody, {40, 1, 0});
     world->frames(60);
     keys({GLFW_KEY_W, GLFW_KEY_SPACE});
     const glm::vec3 start = positionOf(p->rigidBody);
@@ -119,24 +118,24 @@ TEST_F(PlayerTest, MouseTurnsOnlyWhenFocusedAndNotOnTheFirstFrame)
 {
     const glm::dvec2 centre(320.0, 180.0);
     world->input.cursor = {100.0, 50.0};
-    world->frames();
+    world->frame();
     EXPECT_EQ(world->input.cursor, glm::dvec2(100.0, 50.0)) << "unfocused";
     world->input.focus = true;
-    world->frames();
+    world->frame();
     EXPECT_EQ(world->input.cursor, centre);
     EXPECT_EQ(p->camera->horizontalAngle, 0.0f) << "the first focused frame only centres the cursor";
     world->input.cursor = centre + glm::dvec2(6, -3); // yaw falls by dt a pixel, pitch rises
-    world->frames();
+    world->frame();
     EXPECT_FLOAT_EQ(p->camera->horizontalAngle, float(frameTime) * -6.0f);
     EXPECT_FLOAT_EQ(p->camera->verticalAngle, float(frameTime) * 3.0f);
     for (const auto& [dy, pitch] : {std::pair{-80.0, 1.0f}, {150.0, -1.0f}}) {
         world->input.cursor = centre + glm::dvec2(0, dy);
-        world->frames();
+        world->frame();
         EXPECT_EQ(p->camera->verticalAngle, pitch) << "pitch stops at ±1";
     }
     const float before = p->camera->horizontalAngle;
     world->input.cursor = centre + glm::dvec2(400, 0);
-    world->frames();
+    world->frame();
     EXPECT_NEAR(p->camera->horizontalAngle, std::fmod(before - 400.0f * float(frameTime), 6.2831853f), 1e-5f);
 }
 

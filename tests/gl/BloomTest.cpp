@@ -1,0 +1,88 @@
+// Bloom's three passes on a 64 × 48 picture.
+
+#include "Fixture.h"
+
+#include "render/Bloom.h"
+
+namespace {
+
+class BloomTest : public GlTest {
+protected:
+    void SetUp() override
+    {
+        GlTest::SetUp();
+        bloom = std::make_unique<Bloom>(first.get(), second.get(), 64, 48);
+        glEnable(GL_DEPTH_TEST);
+        glEnable(GL_CULL_FACE);
+    }
+    // The scene target filled with `grey`, a pixel of it white, then the three passes.
+    Texels render(float grey, int spotX = -1, int spotY = 0)
+    {
+        glClearColor(grey, grey, grey, 1);
+        bloom->bindSceneTarget();
+        glEnable(GL_SCISSOR_TEST);
+        glScissor(spotX, spotY, 1, 1);
+        glClearColor(1, 1, 1, 1);
+        glClear(spotX >= 0 ? GL_COLOR_BUFFER_BIT : 0);
+        glDisable(GL_SCISSOR_TEST);
+        bloom->render();
+        return readBack();
+    }
+
+    GLFWwindow* context = sharedGlContext(); // before the programs
+    std::unique_ptr<Shader> first = gameProgram("bloomFirstPassFrameBuffer");
+    std::unique_ptr<Shader> second = gameProgram("bloomSecondPassFrameBuffer");
+    std::unique_ptr<Bloom> bloom;
+};
+
+// Below the threshold nothing glows; the passes leave the window bound and
+// nothing else. One vertex array serves both passes: the programs must agree
+// on where "vp" and "vt" live.
+TEST_F(BloomTest, DarkSceneReachesTheScreenUnchanged)
+{
+    const Texels image = render(0.4f);
+    for (const auto& [x, y] : {std::pair{0, 0}, {30, 20}, {63, 47}})
+        EXPECT_EQ(image.at(x, y), (Rgba{102, 102, 102, 255}));
+    for (const GLenum binding : {GL_FRAMEBUFFER_BINDING, GL_CURRENT_PROGRAM, GL_VERTEX_ARRAY_BINDING})
+        EXPECT_EQ(glInteger(binding), 0);
+    for (const GLenum unit : {GL_TEXTURE0, GL_TEXTURE1})
+        EXPECT_EQ((glActiveTexture(unit), glInteger(GL_TEXTURE_BINDING_2D)), 0);
+    EXPECT_EQ(glGetError(), GLenum(GL_NO_ERROR));
+    for (const char* attribute : {"vp", "vt"}) {
+        EXPECT_NE(glGetAttribLocation(first->program, attribute), -1);
+        EXPECT_EQ(glGetAttribLocation(second->program, attribute), glGetAttribLocation(first->program, attribute));
+    }
+}
+
+// The blur's weights sum to one: a flat bright picture stays flat, a little brighter.
+TEST_F(BloomTest, FlatBrightSceneStaysFlat)
+{
+    const Texels image = render(0.75f);
+    EXPECT_GT(image.red(30, 20), 191);
+    EXPECT_LT(image.red(30, 20), 255);
+    for (const auto& [x, y] : {std::pair{0, 0}, {63, 0}, {0, 47}, {63, 47}})
+        EXPECT_NEAR(image.red(x, y), image.red(30, 20), 1);
+}
+
+// One white pixel spreads evenly both ways a few pixels wide; at the edge the
+// taps stay inside the picture instead of wrapping to the far side.
+TEST_F(BloomTest, APixelSpreadsSymmetricallyAndNotAcrossTheEdge)
+{
+    const Texels image = render(0.0f, 32, 24);
+    EXPECT_EQ(image.red(32, 24), 255);
+    for (int k = 1; k <= 6; ++k) {
+        const int right = image.red(32 + k, 24);
+        EXPECT_NEAR(image.red(32 - k, 24), right, 1) << k;
+        EXPECT_NEAR(image.red(32, 24 + k), right, 2) << k;
+        EXPECT_NEAR(image.red(32 + k, 24 + k), image.red(32 - k, 24 - k), 1) << k;
+        EXPECT_LE(right, image.red(32 + k - 1, 24)) << k;
+    }
+    EXPECT_GT(image.red(33, 25), 0);
+    EXPECT_EQ(image.red(38, 24), 0);
+    const Texels edge = render(0.0f, 0, 0);
+    EXPECT_GT(edge.red(1, 1), 0);
+    for (const auto& [x, y] : {std::pair{63, 0}, {0, 47}, {63, 47}})
+        EXPECT_EQ(edge.red(x, y), 0) << x << ", " << y;
+}
+
+} // namespace
