@@ -117,7 +117,7 @@ inline MeshArrays boxArrays(const glm::vec3& half)
 inline MeshArrays squareArrays(float half) { return MeshArrays().addFace({}, {0, 1, 0}, {half, 0, 0}, {0, 0, -half}); }
 
 struct FakeInput final : input::Backend {
-    int key(GLFWwindow*, int key) override { return ++reads, pressed.count(key) ? GLFW_PRESS : GLFW_RELEASE; }
+    int key(GLFWwindow*, int key) override { return pressed.count(key) ? GLFW_PRESS : GLFW_RELEASE; }
     void cursorPos(GLFWwindow*, double* x, double* y) override { *x = cursor.x, *y = cursor.y; }
     void setCursorPos(GLFWwindow*, double x, double y) override { cursor = {x, y}; }
     bool focused(GLFWwindow*) override { return focus; }
@@ -125,7 +125,6 @@ struct FakeInput final : input::Backend {
     std::set<int> pressed;
     glm::dvec2 cursor{0.0};
     bool focus = false;
-    int reads = 0;
 };
 
 // The lit and depth programs, a material, flat textures, a physics world and
@@ -150,8 +149,6 @@ public:
             delete object;
         physics.reset();
     }
-    SceneWorld(const SceneWorld&) = delete;
-    SceneWorld& operator=(const SceneWorld&) = delete;
 
     // Keeps the arrays and a physics mesh of them. `textures` (material
     // buffer, colour, normal map) replace the defaults where non-zero.
