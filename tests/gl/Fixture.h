@@ -17,7 +17,6 @@
 #include "scene/PlayerObject.h"
 #include "support/GlContext.h"
 
-#include <btBulletDynamicsCommon.h>
 #include <glm/gtc/matrix_transform.hpp>
 #include <unistd.h>
 
@@ -36,29 +35,28 @@ inline std::unique_ptr<Shader> gameProgram(const std::string& name)
 
 using Rgba = std::array<uint8_t, 4>;
 
-// Level `level` of a 2D texture, or the window's back buffer (640 × 360) for texture 0; rows bottom-up.
+// A 2D texture, or the window's back buffer (640 × 360) for texture 0; rows bottom-up.
 struct Texels {
     int width = 640, height = 360;
     std::vector<Rgba> rgba;
     Rgba at(int x, int y) const { return rgba[size_t(y * width + x)]; }
     int red(int x, int y) const { return at(x, y)[0]; }
 };
-inline Texels readBack(GLuint texture = 0, int level = 0)
+inline Texels readBack(GLuint texture = 0)
 {
     Texels t;
     glBindTexture(GL_TEXTURE_2D, texture);
     glBindFramebuffer(GL_FRAMEBUFFER, 0);
     glPixelStorei(GL_PACK_ALIGNMENT, 1);
     if (texture) {
-        glGetTexLevelParameteriv(GL_TEXTURE_2D, level, GL_TEXTURE_WIDTH, &t.width);
-        glGetTexLevelParameteriv(GL_TEXTURE_2D, level, GL_TEXTURE_HEIGHT, &t.height);
+        glGetTexLevelParameteriv(GL_TEXTURE_2D, 0, GL_TEXTURE_WIDTH, &t.width);
+        glGetTexLevelParameteriv(GL_TEXTURE_2D, 0, GL_TEXTURE_HEIGHT, &t.height);
+        t.rgba.resize(size_t(t.width * t.height));
+        glGetTexImage(GL_TEXTURE_2D, 0, GL_RGBA, GL_UNSIGNED_BYTE, t.rgba.data());
+        return t;
     }
     t.rgba.resize(size_t(t.width * t.height));
-    if (texture)
-        glGetTexImage(GL_TEXTURE_2D, level, GL_RGBA, GL_UNSIGNED_BYTE, t.rgba.data());
-    else
-        glReadPixels(0, 0, t.width, t.height, GL_RGBA, GL_UNSIGNED_BYTE, t.rgba.data());
-    glBindTexture(GL_TEXTURE_2D, 0);
+    glReadPixels(0, 0, t.width, t.height, GL_RGBA, GL_UNSIGNED_BYTE, t.rgba.data());
     return t;
 }
 // The window's framebuffer bound and cleared to black, depth test on as the game has it.
@@ -71,14 +69,13 @@ inline void clearScreen()
     glClearColor(0, 0, 0, 1);
     glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
 }
-// A 1×1 RGBA texture with mipmaps.
+// A 1×1 RGBA texture.
 inline gl::Texture solidTexture(uint8_t r, uint8_t g, uint8_t b)
 {
     gl::Texture texture = gl::Texture::create();
     const uint8_t pixel[4] = {r, g, b, 255};
     glBindTexture(GL_TEXTURE_2D, texture);
     glTexImage2D(GL_TEXTURE_2D, 0, GL_RGBA8, 1, 1, 0, GL_RGBA, GL_UNSIGNED_BYTE, pixel);
-    glGenerateMipmap(GL_TEXTURE_2D);
     glBindTexture(GL_TEXTURE_2D, 0);
     return texture;
 }
@@ -89,7 +86,8 @@ struct MeshArrays {
     std::vector<uint32_t> indices;
 
     glm::vec3 vertex(uint32_t i) const { return {positions[3 * i], positions[3 * i + 1], positions[3 * i + 2]}; }
-    // A quad with outward normal n, in-plane axes u (the tangent) and v, centre c.
+    // A quad with outward normal n = u × v / |u × v| (counter-clockwise seen from the front), the
+    // tangent along u, centre c.
     MeshArrays& addFace(const glm::vec3& c, const glm::vec3& n, const glm::vec3& u, const glm::vec3& v)
     {
         const auto base = uint32_t(positions.size() / 3);
@@ -100,9 +98,7 @@ struct MeshArrays {
             uvs.insert(uvs.end(), {float(i == 1 || i == 2), float(i >= 2)});
             tangents.insert(tangents.end(), {t.x, t.y, t.z, 1.0f});
         }
-        const bool ccw = glm::dot(glm::cross(u, v), n) > 0.0f; // counter-clockwise seen from the front
-        indices.insert(indices.end(), {base, base + (ccw ? 1 : 2), base + (ccw ? 2 : 1), base, base + (ccw ? 2 : 3),
-                                       base + (ccw ? 3 : 2)});
+        indices.insert(indices.end(), {base, base + 1, base + 2, base, base + 2, base + 3});
         return *this;
     }
 };

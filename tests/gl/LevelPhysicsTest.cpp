@@ -1,8 +1,8 @@
-// The shipped level under the game's own physics, stepped frame by frame as
-// the game steps it: at 60 frames a second and, where software rendering is
-// slow, at 10. Each row here once failed: players dropping through the floor
-// after a reload, blocks pushed through walls, hops over triangle edges, a
-// sleeping block swallowed by the lift.
+// The shipped level under the game's own physics, stepped as the game steps
+// it: at 60 frames a second and, where software rendering is slow, at 10.
+// Each case once failed: the player dropping through the floor after a
+// reload, blocks pushed through walls, hops over triangle edges, a sleeping
+// block swallowed by the lift.
 
 #include "Fixture.h"
 
@@ -13,20 +13,16 @@
 
 namespace {
 
-constexpr double fast = 1.0 / 60.0;
-constexpr double slow = 0.1; // six whole sub-steps a frame
-
+constexpr double fast = 1.0 / 60.0, slow = 0.1; // slow: six whole sub-steps a frame
 // W walks along (sin h, cos h) for the camera heading h.
 constexpr float north = 0.0f, east = glm::half_pi<float>(), south = glm::pi<float>(), west = -east;
 constexpr float upperTop = 3.6f;  // the ledge and the terrace; the quarry floor is at 0
 constexpr float blockHalf = 0.6f; // the push blocks are 1.2 cubes
 constexpr float sink = 0.05f;     // below the resting height that counts as in the floor
 
-// A vertical wall face; dot(p - point, normal) > 0 on its open side.
-struct Wall {
-    glm::vec3 point, normal;
-    float distance(const glm::vec3& p) const { return glm::dot(p - point, normal); }
-};
+// A vertical wall face: a point on it and the normal towards the open side.
+using Wall = std::pair<glm::vec3, glm::vec3>;
+float distance(const Wall& wall, const glm::vec3& p) { return glm::dot(p - wall.first, wall.second); }
 const Wall ledgeFace{{0, 0, 2}, {0, 0, -1}}, westCliff{{-12, 0, 0}, {1, 0, 0}}, southCliff{{0, 0, -12}, {0, 0, 1}},
     northCliff{{0, 0, 12}, {0, 0, -1}};
 
@@ -40,11 +36,10 @@ protected:
         rest = capsule->getHalfHeight() + capsule->getRadius();
         radius = capsule->getRadius();
     }
-    void TearDown() override { level.reset(); }
     void keys(std::set<int> pressed) { level->input.pressed = std::move(pressed); }
-    void frames(double seconds, double dt = fast)
+    void seconds(double time, double dt = fast)
     {
-        for (int i = 0; i < std::lround(seconds / dt); ++i)
+        for (int i = 0; i < std::lround(time / dt); ++i)
             level->frame(dt);
     }
 
@@ -53,8 +48,8 @@ protected:
 };
 
 // Fifty reloads, each followed by a second of standing, walking into block 1,
-// running jumps or walking diagonally: the player lands at once and never
-// ends up below the floor, nor does any block.
+// running jumps or walking diagonally: the player lands at once and neither
+// it nor any block ends up in the floor.
 TEST_P(LevelPhysics, ReloadsNeverDropThePlayerThroughTheFloor)
 {
     const double dt = GetParam();
@@ -68,12 +63,10 @@ TEST_P(LevelPhysics, ReloadsNeverDropThePlayerThroughTheFloor)
         int firstGrounded = -1;
         for (int frame = 0; frame < std::lround(1.0 / dt); ++frame) {
             level->frame(dt);
-            if (level->player->grounded && firstGrounded < 0)
-                firstGrounded = frame;
+            firstGrounded = firstGrounded < 0 && level->player->grounded ? frame : firstGrounded;
             EXPECT_GT(level->playerAt().y, rest - sink) << "frame " << frame;
-            for (int b = 1; b <= 4; ++b)
-                EXPECT_GT(positionOf(level->body("dynamicBlock" + std::to_string(b))).y, blockHalf - sink)
-                    << "block " << b << ", frame " << frame;
+            for (const char* block : {"dynamicBlock1", "dynamicBlock2", "dynamicBlock3", "dynamicBlock4"})
+                EXPECT_GT(positionOf(level->body(block)).y, blockHalf - sink) << block << ", frame " << frame;
         }
         EXPECT_GE(firstGrounded, 0);
         EXPECT_LE(firstGrounded, dt == fast ? 10 : 2);
@@ -83,28 +76,24 @@ TEST_P(LevelPhysics, ReloadsNeverDropThePlayerThroughTheFloor)
 
 // Blocks pushed into walls at walking speed (diagonally √2 times that), with
 // a run-up or from standing, stay out of them and come to rest against them.
-struct Push {
-    const char* block;
-    glm::vec2 blockAt, playerAt; // x, z; the block's own place when 0, 0
-    float heading;
-    std::set<int> keys;
-    std::vector<Wall> walls;
-    float ground;
-};
-const Push pushes[] = {
-    {"dynamicBlock1", {0, 0}, {-7, -10}, north, {GLFW_KEY_W}, {ledgeFace}, 0.0f},
-    {"dynamicBlock1", {-7, 0.5f}, {-7, -6}, north, {GLFW_KEY_W}, {ledgeFace}, 0.0f},
-    {"dynamicBlock2", {-10.5f, -3}, {-4.5f, -3}, west, {GLFW_KEY_W}, {westCliff}, 0.0f},
-    {"dynamicBlock1", {-10, -9}, {-9.1f, -8.1f}, south, {GLFW_KEY_W, GLFW_KEY_A}, {westCliff, southCliff}, 0.0f},
-    {"dynamicBlock4", {-9, 9}, {-9, 6.5f}, north, {GLFW_KEY_W}, {northCliff}, upperTop},
-};
-
 TEST_P(LevelPhysics, PushesNeverTunnelThroughWalls)
 {
     const double dt = GetParam();
-    // The player walks into a wall for up to one 60 Hz step before the contact pushes it out.
-    const float stepTravel = 5.0f * std::sqrt(2.0f) / 60.0f;
-    for (const Push& push : pushes) {
+    const struct {
+        const char* block;
+        glm::vec2 blockAt, playerAt; // x, z; the block's own place when 0, 0
+        float heading;
+        std::set<int> keys;
+        std::vector<Wall> walls;
+        float ground;
+    } pushes[] = {
+        {"dynamicBlock1", {0, 0}, {-7, -10}, north, {GLFW_KEY_W}, {ledgeFace}, 0.0f},
+        {"dynamicBlock1", {-7, 0.5f}, {-7, -6}, north, {GLFW_KEY_W}, {ledgeFace}, 0.0f},
+        {"dynamicBlock2", {-10.5f, -3}, {-4.5f, -3}, west, {GLFW_KEY_W}, {westCliff}, 0.0f},
+        {"dynamicBlock1", {-10, -9}, {-9.1f, -8.1f}, south, {GLFW_KEY_W, GLFW_KEY_A}, {westCliff, southCliff}, 0.0f},
+        {"dynamicBlock4", {-9, 9}, {-9, 6.5f}, north, {GLFW_KEY_W}, {northCliff}, upperTop},
+    };
+    for (const auto& push : pushes) {
         SCOPED_TRACE(std::string(push.block) + " heading " + std::to_string(push.heading));
         keys({});
         level->reload(dt);
@@ -113,27 +102,28 @@ TEST_P(LevelPhysics, PushesNeverTunnelThroughWalls)
             level->place(block, {push.blockAt.x, push.ground + blockHalf + 0.04f, push.blockAt.y});
         level->place(level->player->rigidBody, {push.playerAt.x, push.ground + rest + 0.01f, push.playerAt.y});
         level->player->camera->horizontalAngle = push.heading;
-        frames(0.2, dt);
+        seconds(0.2, dt);
         keys(push.keys);
         float blockNearest = 1e9f, blockLow = 1e9f, blockHigh = -1e9f, playerNearest = 1e9f;
         for (int frame = 0; frame < std::lround(5.0 / dt); ++frame) {
             level->frame(dt);
             for (const Wall& wall : push.walls) {
-                playerNearest = std::min(playerNearest, wall.distance(level->playerAt()));
-                blockNearest = std::min(blockNearest, wall.distance(positionOf(block)));
+                playerNearest = std::min(playerNearest, distance(wall, level->playerAt()));
+                blockNearest = std::min(blockNearest, distance(wall, positionOf(block)));
             }
             blockLow = std::min(blockLow, positionOf(block).y);
             blockHigh = std::max(blockHigh, positionOf(block).y);
         }
-        EXPECT_GT(playerNearest, radius - stepTravel);
+        // The player walks into a wall for up to one 60 Hz step before the contact pushes it out.
+        EXPECT_GT(playerNearest, radius - 5.0f * std::sqrt(2.0f) / 60.0f);
         EXPECT_NEAR(level->playerAt().y, push.ground + rest, 0.25f);
         EXPECT_GT(blockNearest, blockHalf - 0.25f) << "pressed into the wall";
         EXPECT_GT(blockLow, push.ground + blockHalf - sink) << "sank into the floor";
         EXPECT_LT(blockHigh, push.ground + blockHalf + 0.3f) << "climbed the wall";
         keys({}); // let go: the block rests against the wall, not in it
-        frames(1.0, dt);
+        seconds(1.0, dt);
         for (const Wall& wall : push.walls)
-            EXPECT_GT(wall.distance(positionOf(block)), blockHalf - 0.05f);
+            EXPECT_GT(distance(wall, positionOf(block)), blockHalf - 0.05f);
         EXPECT_NEAR(positionOf(block).y, push.ground + blockHalf, 0.1f);
     }
 }
@@ -150,47 +140,42 @@ TEST_F(LevelPhysics, WalkingOverTriangleEdgesNeverHops)
     const struct {
         glm::vec2 from;
         float heading, distance, ground;
-    } walks[] = {
-        {{-11.5f, -2}, east, 9.7f, 0.0f},     {{-9, -10.5f}, east / 2, 9.9f, 0.0f},
-        {{-6, -2}, east, 10.0f, 0.0f},        {{-4.5f, -8.3f}, east / 2, 7.0f, 0.0f},
-        {{-11.3f, 10}, east, 9.7f, upperTop},
-    };
+    } walks[] = {{{-11.5f, -2}, east, 9.7f, 0.0f}, {{-9, -10.5f}, east / 2, 9.9f, 0.0f}, {{-6, -2}, east, 10.0f, 0.0f},
+                 {{-4.5f, -8.3f}, east / 2, 7.0f, 0.0f}, {{-11.3f, 10}, east, 9.7f, upperTop}};
     for (const auto& walk : walks) {
         SCOPED_TRACE(walk.from.x);
         keys({});
         level->place(level->player->rigidBody, {walk.from.x, walk.ground + rest + 0.01f, walk.from.y});
         level->player->camera->horizontalAngle = walk.heading;
-        frames(0.5);
+        seconds(0.5);
         keys({GLFW_KEY_W});
         float worstVy = 0.0f, worstY = 0.0f;
         int airborne = 0;
         for (int frame = 0; frame < int(walk.distance / 5.0f * 60.0f); ++frame) {
             level->physics->stepSimulation(fast);
-            const float vy = level->player->rigidBody->getLinearVelocity().y(); // before the update zeroes it
+            worstVy = std::max(worstVy, std::fabs(level->player->rigidBody->getLinearVelocity().y())); // before the update
             level->level->update(fast);
-            worstVy = std::max(worstVy, std::fabs(vy));
             airborne += level->player->grounded ? 0 : 1;
             worstY = std::max(worstY, std::fabs(level->playerAt().y - walk.ground - rest));
         }
         EXPECT_LT(worstVy, 0.3f);
         EXPECT_LT(worstY, sink);
         EXPECT_EQ(airborne, 0);
-        const glm::vec3 end = level->playerAt();
-        EXPECT_GT(glm::dot(glm::vec2(end.x, end.z) - walk.from, glm::vec2(std::sin(walk.heading), std::cos(walk.heading))),
-                  walk.distance - 0.5f);
+        const glm::vec3 travelled = level->playerAt() - glm::vec3(walk.from.x, 0, walk.from.y);
+        EXPECT_GT(glm::dot(travelled, glm::vec3(std::sin(walk.heading), 0, std::cos(walk.heading))), walk.distance - 0.5f);
     }
 }
 
-// The lift rises 3.6 to the ledge and sinks back every 10 s. The player and a
-// block (asleep on the platform while it waits below) ride up and down: never
-// through the platform, never thrown off it. Rising, it goes 2 cm a step into
-// its riders and the solver takes a fifth of that out per step: 12 cm deep.
+// The lift rises 3.6 to the ledge and sinks back every 10 s. The player, and
+// a block asleep on the platform while it waits below, ride up and down:
+// never through the platform, never thrown off it. Rising, it goes 2 cm a
+// step into its riders and the solver takes a fifth of that out per step.
 TEST_F(LevelPhysics, LiftCarriesThePlayerAndASleepingBlock)
 {
     for (const bool player : {true, false}) {
         SCOPED_TRACE(player ? "player" : "block");
         if (!player) { // a fresh level: the block waits two seconds below, long enough to fall asleep
-            level.reset();
+            level.reset(); // first: a world hands back the input when it goes
             level = std::make_unique<ShippedLevel>(window);
         }
         btRigidBody* lift = level->body("Floor_lift_Anim");
@@ -200,15 +185,12 @@ TEST_F(LevelPhysics, LiftCarriesThePlayerAndASleepingBlock)
         level->place(rider, positionOf(lift) + glm::vec3(0, height + 0.01f, 0));
         float lowest = 1e9f, highest = -1e9f, riderTop = -1e9f, off = 0.0f;
         int grounded = 0;
-        const int frames = int(21.0 / fast);
-        for (int frame = 0; frame < frames; ++frame) {
+        for (int frame = 0; frame < 21 * 60; ++frame) {
             level->frame();
             const glm::vec3 top = positionOf(lift), p = positionOf(rider);
-            if (frame >= 10) {
-                lowest = std::min(lowest, p.y - top.y - height);
-                highest = std::max(highest, p.y - top.y - height);
-                grounded += level->player->grounded ? 1 : 0;
-            }
+            lowest = std::min(lowest, frame < 10 ? 0.0f : p.y - top.y - height);
+            highest = std::max(highest, frame < 10 ? 0.0f : p.y - top.y - height);
+            grounded += level->player->grounded ? 1 : 0;
             riderTop = std::max(riderTop, p.y);
             off = std::max(off, glm::length(glm::vec2(p.x - top.x, p.z - top.z)));
         }
@@ -218,7 +200,7 @@ TEST_F(LevelPhysics, LiftCarriesThePlayerAndASleepingBlock)
         EXPECT_LT(highest, 0.15f) << "thrown up"; // where it stops at the top, a rider goes on 7 cm
         EXPECT_LT(off, 0.2f) << "slid on the platform";
         // Standing still, the player drops after the sinking platform in short falls.
-        EXPECT_GT(grounded, player ? (frames - 10) * 2 / 3 : -1);
+        EXPECT_GT(grounded, player ? 21 * 60 * 2 / 3 : -1);
     }
     // The last light added hangs behind the player's camera.
     const Camera& camera = *level->player->camera;

@@ -71,7 +71,8 @@ protected:
 };
 
 // Light 0 over the origin, light 9 over x = 6, lights 1 to 8 under the floor
-// (taking their slots), lights 10 and 11 over x = -6: only ten reach the program.
+// (taking their slots), lights 10 and 11 over x = -6: only ten reach the
+// program.
 TEST_F(Lighting, BrightnessFallsWithDistanceFromTheFirstTenLights)
 {
     Material material = litMaterial(2);
@@ -94,24 +95,6 @@ TEST_F(Lighting, BrightnessFallsWithDistanceFromTheFirstTenLights)
     EXPECT_NEAR(bright(0, 1.5f), bright(1.5f, 0), 6);
     EXPECT_GT(bright(6, 0), bright(4.5f, 0) + 30) << "the tenth light";
     EXPECT_LT(bright(-6, 0), bright(6, 0)) << "the eleventh and twelfth";
-}
-
-// A normal leaning towards +x brightens the side of the light it leans to and
-// darkens the other, only with normal mapping on and a second texture.
-TEST_F(Lighting, NormalMapTiltsTheShadingOnlyWithTheSecondTexture)
-{
-    const gl::Texture tilted = solidTexture(191, 128, 238);
-    Light light({0, 2, 0}, glm::vec3(1), 0.8f);
-    for (const int textureCount : {2, 1}) {
-        Material material = litMaterial(textureCount);
-        quad(material, 10.0f, {}, 0, tilted);
-        world->makeLevel({&light});
-        draw(0);
-        const int offLeft = bright(-1.5f, 0), offRight = bright(1.5f, 0);
-        draw(1);
-        const int left = bright(-1.5f, 0) - offLeft, right = bright(1.5f, 0) - offRight;
-        EXPECT_TRUE(textureCount == 2 ? left > 15 && right < -15 : left == 0 && right == 0) << left << ", " << right;
-    }
 }
 
 // The diffuse colour without a texture, the texture's with one; specular

@@ -76,27 +76,6 @@ TEST_F(PlayerTest, JumpsAndTheOneAirSteer)
     EXPECT_EQ(velocity(), drift);
 }
 
-// Only objects named as floors hold the player up; a lose pad ends the game,
-// and a win pad touched in the same frame wins.
-TEST_F(PlayerTest, GroundNamesDecideWalkingLosingAndWinning)
-{
-    world->addBox("ground", {40, -0.5f, 0}, {2, 0.5f, 2}, 0);
-    world->place(p->rigidBody, {40, 1, 0});
-    world->frames(60);
-    keys({GLFW_KEY_W, GLFW_KEY_SPACE});
-    const glm::vec3 start = positionOf(p->rigidBody);
-    world->frames(30);
-    EXPECT_FALSE(p->grounded);
-    EXPECT_LT(glm::length(positionOf(p->rigidBody) - start), 0.01f);
-    world->addBox("loose_pad", start + glm::vec3(-0.3f, 0, 0), glm::vec3(0.2f), 0);
-    p->update(frameTime);
-    EXPECT_TRUE(world->menu->showing && world->menu->gameOver && !world->menu->win);
-    world->menu->showing = world->menu->gameOver = false;
-    world->addBox("win_pad", start + glm::vec3(0.3f, 0, 0), glm::vec3(0.2f), 0);
-    p->update(frameTime);
-    EXPECT_TRUE(world->menu->showing && world->menu->win && !world->menu->gameOver);
-}
-
 TEST_F(PlayerTest, MouseTurnsOnlyWhenFocusedAndNotOnTheFirstFrame)
 {
     const glm::dvec2 centre(320.0, 180.0);

@@ -19,21 +19,17 @@ Rgba quarter(unsigned x, unsigned y, unsigned width, unsigned height, bool grey)
     return grey ? Rgba{g, g, g, 255} : colours[q];
 }
 // A 24-bit picture of the quarters, or an 8-bit one with the four colours in its palette.
-FIBITMAP* picture(unsigned width, unsigned height, bool grey = false, bool palette = false)
+FIBITMAP* picture(unsigned width, unsigned height, bool grey, bool palette)
 {
     FIBITMAP* bitmap = FreeImage_Allocate(int(width), int(height), palette ? 8 : 24);
-    for (unsigned i = 0; palette && i < 4; ++i) {
-        const Rgba c = quarter(i % 2 * width, i / 2 * height, width, height, false);
-        FreeImage_GetPalette(bitmap)[i] = {c[2], c[1], c[0], 0};
-    }
     for (unsigned y = 0; y < height; ++y)
         for (unsigned x = 0; x < width; ++x) {
             const Rgba c = quarter(x, y, width, height, grey);
-            BYTE* p = FreeImage_GetScanLine(bitmap, int(y)) + (palette ? x : 3 * x);
+            RGBQUAD colour{c[2], c[1], c[0], 0};
+            BYTE index = BYTE((x >= width / 2 ? 1 : 0) + (y >= height / 2 ? 2 : 0));
             if (palette)
-                *p = BYTE((x >= width / 2 ? 1 : 0) + (y >= height / 2 ? 2 : 0));
-            else
-                p[FI_RGBA_RED] = c[0], p[FI_RGBA_GREEN] = c[1], p[FI_RGBA_BLUE] = c[2];
+                FreeImage_GetPalette(bitmap)[index] = colour;
+            palette ? FreeImage_SetPixelIndex(bitmap, x, y, &index) : FreeImage_SetPixelColor(bitmap, x, y, &colour);
         }
     return bitmap;
 }
