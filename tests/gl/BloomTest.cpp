@@ -59,20 +59,20 @@ TEST_F(BloomTest, DarkSceneReachesTheScreenUnchanged)
 TEST_F(BloomTest, APixelSpreadsSymmetricallyAndNotAcrossTheEdge)
 {
     const Texels image = render(0.0f, 32, 24);
-    EXPECT_EQ(image.red(32, 24), 255);
+    EXPECT_EQ(image.at(32, 24)[0], 255);
     for (int k = 1; k <= 6; ++k) {
-        const int right = image.red(32 + k, 24);
-        EXPECT_NEAR(image.red(32 - k, 24), right, 1) << k;
-        EXPECT_NEAR(image.red(32, 24 + k), right, 2) << k;
-        EXPECT_NEAR(image.red(32 + k, 24 + k), image.red(32 - k, 24 - k), 1) << k;
-        EXPECT_LE(right, image.red(32 + k - 1, 24)) << k;
+        const int right = image.at(32 + k, 24)[0];
+        EXPECT_NEAR(image.at(32 - k, 24)[0], right, 1) << k;
+        EXPECT_NEAR(image.at(32, 24 + k)[0], right, 2) << k;
+        EXPECT_NEAR(image.at(32 + k, 24 + k)[0], image.at(32 - k, 24 - k)[0], 1) << k;
+        EXPECT_LE(right, image.at(32 + k - 1, 24)[0]) << k;
     }
-    EXPECT_GT(image.red(33, 25), 0);
-    EXPECT_EQ(image.red(38, 24), 0);
+    EXPECT_GT(image.at(33, 25)[0], 0);
+    EXPECT_EQ(image.at(38, 24)[0], 0);
     const Texels edge = render(0.0f, 0, 0);
-    EXPECT_GT(edge.red(1, 1), 0);
+    EXPECT_GT(edge.at(1, 1)[0], 0);
     for (const auto& [x, y] : {std::pair{63, 0}, {0, 47}, {63, 47}})
-        EXPECT_EQ(edge.red(x, y), 0) << x << ", " << y;
+        EXPECT_EQ(edge.at(x, y)[0], 0) << x << ", " << y;
 }
 
 } // namespace

@@ -1,7 +1,6 @@
 #pragma once
 
-// What the GL tests share: the game's programs, small meshes and worlds of
-// real objects, the shipped level as the game loads it, and pixel read-back.
+// What the GL tests share: programs, meshes, worlds of real objects, the shipped level, read-back.
 
 #include "core/Input.h"
 #include "import/AssimpLoader.h"
@@ -40,7 +39,6 @@ struct Texels {
     int width = 640, height = 360;
     std::vector<Rgba> rgba;
     Rgba at(int x, int y) const { return rgba[size_t(y * width + x)]; }
-    int red(int x, int y) const { return at(x, y)[0]; }
 };
 inline Texels readBack(GLuint texture = 0)
 {
@@ -69,7 +67,6 @@ inline void clearScreen()
     glClearColor(0, 0, 0, 1);
     glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
 }
-// A 1×1 RGBA texture.
 inline gl::Texture solidTexture(uint8_t r, uint8_t g, uint8_t b)
 {
     gl::Texture texture = gl::Texture::create();
@@ -123,9 +120,8 @@ struct FakeInput final : input::Backend {
     bool focus = false;
 };
 
-// The lit and depth programs, a material, flat textures, a physics world and
-// the objects made in it, then owned by a level if one is made. Objects go
-// before the physics owner; mesh arrays and triangle meshes outlive both.
+// Programs, a material, flat textures, a physics world and the objects made in it (owned by the
+// level, once made). Objects go before the physics owner; the meshes outlive both.
 class SceneWorld {
 public:
     explicit SceneWorld(GLFWwindow* window) : window(window)
@@ -146,8 +142,7 @@ public:
         physics.reset();
     }
 
-    // Keeps the arrays and a physics mesh of them. `textures` (material
-    // buffer, colour, normal map) replace the defaults where non-zero.
+    // Keeps the arrays and a physics mesh; `textures` (material, colour, normals) replace defaults.
     std::tuple<MeshData, btTriangleMesh*, std::vector<glm::vec3>> keep(MeshArrays arrays, const std::string& name,
                                                                       std::array<GLuint, 3> textures = {0, 0, 0})
     {
@@ -175,8 +170,7 @@ public:
     {
         return addMesh(name, boxArrays(half), glm::translate(glm::mat4(1.0f), centre), mass);
     }
-    // The player as the import and set-up wire it: a 1 × 1.8 box of mass 1, a
-    // camera at angles 0, a 640 × 360 window and the menu.
+    // The player as the import and set-up wire it: a 1 × 1.8 box of mass 1, a camera at angles 0.
     PlayerObject* addPlayer(const glm::vec3& centre, const glm::mat4& rotation = glm::mat4(1.0f))
     {
         auto [data, triangles, corners] = keep(boxArrays({0.5f, 0.9f, 0.5f}), "player");
@@ -243,8 +237,7 @@ protected:
 inline glm::vec3 toVec(const btVector3& v) { return {v.x(), v.y(), v.z()}; }
 inline glm::vec3 positionOf(const btRigidBody* body) { return toVec(body->getWorldTransform().getOrigin()); }
 
-// The shipped level, imported by the game's own loader, with the built-in
-// lights B then A added as the game's set-up adds them.
+// The shipped level through the game's own loader, with the built-in lights B then A.
 class ShippedLevel : public SceneWorld {
 public:
     explicit ShippedLevel(GLFWwindow* window) : SceneWorld(window)
@@ -264,8 +257,7 @@ public:
         level->addLight(&lightA);
         reload(); // as the game's first frame after the welcome picture
     }
-    // The game's teardown order: bodies with the physics owner, then the
-    // objects; the loader keeps the triangle meshes until last.
+    // The game's teardown order: bodies, objects, and the loader's meshes last.
     ~ShippedLevel()
     {
         physics.reset();

@@ -1,8 +1,7 @@
-// The shipped level under the game's own physics, stepped as the game steps
-// it: at 60 frames a second and, where software rendering is slow, at 10.
-// Each case once failed: the player dropping through the floor after a
-// reload, blocks pushed through walls, hops over triangle edges, a sleeping
-// block swallowed by the lift.
+// The shipped level under the game's own physics, stepped as the game steps it
+// (at 60 Hz and, as software rendering can be that slow, at 10). Each case once
+// failed: falls through the floor after a reload, blocks pushed through walls,
+// hops over triangle edges, a sleeping block swallowed by the lift.
 
 #include "Fixture.h"
 
@@ -33,8 +32,8 @@ protected:
         GlTest::SetUp();
         level = std::make_unique<ShippedLevel>(window);
         const auto* capsule = static_cast<const btCapsuleShape*>(level->player->rigidBody->getCollisionShape());
-        rest = capsule->getHalfHeight() + capsule->getRadius();
         radius = capsule->getRadius();
+        rest = capsule->getHalfHeight() + radius;
     }
     void keys(std::set<int> pressed) { level->input.pressed = std::move(pressed); }
     void seconds(double time, double dt = fast)
@@ -48,8 +47,7 @@ protected:
 };
 
 // Fifty reloads, each followed by a second of standing, walking into block 1,
-// running jumps or walking diagonally: the player lands at once and neither
-// it nor any block ends up in the floor.
+// running jumps or walking diagonally: nothing ends up in the floor.
 TEST_P(LevelPhysics, ReloadsNeverDropThePlayerThroughTheFloor)
 {
     const double dt = GetParam();
@@ -131,10 +129,9 @@ TEST_P(LevelPhysics, PushesNeverTunnelThroughWalls)
 INSTANTIATE_TEST_SUITE_P(FrameRates, LevelPhysics, testing::Values(fast, slow),
                          [](const auto& info) { return info.param == fast ? "At60Hz" : "At10Hz"; });
 
-// Long walks over the floors' triangles, across the line where the L-shaped
-// quarry floor's rectangles meet and round its inner corner: the step never
-// gives back vertical speed (a hop on a triangle edge) and the contact check
-// finds the floor in every frame.
+// Walks over the floors' triangles, across the L-shaped quarry floor's seam and
+// round its inner corner: no step gives back vertical speed (a hop on an edge)
+// and the contact check finds the floor in every frame.
 TEST_F(LevelPhysics, WalkingOverTriangleEdgesNeverHops)
 {
     const struct {
@@ -153,7 +150,7 @@ TEST_F(LevelPhysics, WalkingOverTriangleEdgesNeverHops)
         int airborne = 0;
         for (int frame = 0; frame < int(walk.distance / 5.0f * 60.0f); ++frame) {
             level->physics->stepSimulation(fast);
-            worstVy = std::max(worstVy, std::fabs(level->player->rigidBody->getLinearVelocity().y())); // before the update
+            worstVy = std::max(worstVy, std::fabs(level->player->rigidBody->getLinearVelocity().y())); // pre-update
             level->level->update(fast);
             airborne += level->player->grounded ? 0 : 1;
             worstY = std::max(worstY, std::fabs(level->playerAt().y - walk.ground - rest));
@@ -161,15 +158,14 @@ TEST_F(LevelPhysics, WalkingOverTriangleEdgesNeverHops)
         EXPECT_LT(worstVy, 0.3f);
         EXPECT_LT(worstY, sink);
         EXPECT_EQ(airborne, 0);
-        const glm::vec3 travelled = level->playerAt() - glm::vec3(walk.from.x, 0, walk.from.y);
-        EXPECT_GT(glm::dot(travelled, glm::vec3(std::sin(walk.heading), 0, std::cos(walk.heading))), walk.distance - 0.5f);
+        const glm::vec3 along(std::sin(walk.heading), 0, std::cos(walk.heading));
+        EXPECT_GT(glm::dot(level->playerAt() - glm::vec3(walk.from.x, 0, walk.from.y), along), walk.distance - 0.5f);
     }
 }
 
-// The lift rises 3.6 to the ledge and sinks back every 10 s. The player, and
-// a block asleep on the platform while it waits below, ride up and down:
-// never through the platform, never thrown off it. Rising, it goes 2 cm a
-// step into its riders and the solver takes a fifth of that out per step.
+// The lift rises 3.6 to the ledge and back every 10 s; the player, and a block
+// asleep on it while it waits below, ride along, never through it nor thrown
+// off (rising, it goes 2 cm a step into them; the solver takes out a fifth).
 TEST_F(LevelPhysics, LiftCarriesThePlayerAndASleepingBlock)
 {
     for (const bool player : {true, false}) {

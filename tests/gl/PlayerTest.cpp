@@ -1,4 +1,4 @@
-// The player standing on a 30 × 30 floor whose top is y = 0, in a real world.
+// The player standing on a 30 × 30 floor (top at y = 0) in a real world.
 
 #include "Fixture.h"
 
@@ -19,8 +19,6 @@ protected:
     }
     void keys(std::set<int> pressed) { world->input.pressed = std::move(pressed); }
     glm::vec3 velocity() const { return toVec(p->rigidBody->getLinearVelocity()); }
-    // The physics step alone: the velocity the next update starts from.
-    glm::vec3 stepOnly() { return world->physics->stepSimulation(frameTime), velocity(); }
 
     PlayerObject* p = nullptr;
 };
@@ -46,7 +44,7 @@ TEST_F(PlayerTest, KeyCombinationsPickTheirMovementAndNoKeyStops)
     // The body turns after the camera's heading, upright.
     p->camera->horizontalAngle = 0.7f;
     world->frames(60);
-    const glm::vec3 facing = glm::mat3_cast(toGlm(p->rigidBody->getWorldTransform().getRotation())) * glm::vec3(0, 0, 1);
+    const glm::vec3 facing = toGlm(p->rigidBody->getWorldTransform().getRotation()) * glm::vec3(0, 0, 1);
     EXPECT_NEAR(std::atan2(facing.x, facing.z), 0.7f, 0.02f);
     EXPECT_NEAR(facing.y, 0.0f, 1e-4f);
 }
@@ -66,14 +64,12 @@ TEST_F(PlayerTest, JumpsAndTheOneAirSteer)
         world->frame();
     ASSERT_FALSE(p->grounded);
     keys({GLFW_KEY_W});
-    const glm::vec3 before = stepOnly();
+    world->physics->stepSimulation(frameTime);
+    const glm::vec3 before = velocity(); // what the update starts from
     p->update(frameTime);
     EXPECT_NEAR(velocity().z, 1.5f, 1e-3f);
     EXPECT_EQ(velocity().y, before.y);
-    keys({GLFW_KEY_D});
-    const glm::vec3 drift = stepOnly();
-    p->update(frameTime);
-    EXPECT_EQ(velocity(), drift);
+    EXPECT_FALSE(p->airControl);
 }
 
 TEST_F(PlayerTest, MouseTurnsOnlyWhenFocusedAndNotOnTheFirstFrame)
@@ -95,14 +91,9 @@ TEST_F(PlayerTest, MouseTurnsOnlyWhenFocusedAndNotOnTheFirstFrame)
         world->frame();
         EXPECT_EQ(p->camera->verticalAngle, pitch) << "pitch stops at ±1";
     }
-    const float before = p->camera->horizontalAngle;
-    world->input.cursor = centre + glm::dvec2(400, 0);
-    world->frame();
-    EXPECT_NEAR(p->camera->horizontalAngle, std::fmod(before - 400.0f * float(frameTime), 6.2831853f), 1e-5f);
 }
 
-// An imported turn brings the rounding that pushes the sine of a quarter-turn
-// heading error past 1; the turn rate must stay finite.
+// An imported turn brings the rounding that pushes the sine of a quarter-turn error past 1.
 TEST_F(PlayerTest, HeadingErrorNearAQuarterTurnGivesAFiniteTurnRate)
 {
     p = world->addPlayer({5, 1.0f, 0}, glm::rotate(glm::mat4(1.0f), -3.0f, glm::vec3(0, 1, 0)));
