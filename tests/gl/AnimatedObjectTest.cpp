@@ -36,7 +36,7 @@ protected:
 // and its shape's scaling follow.
 TEST_F(AnimatedObjectTest, FollowsItsParentAndMovesItsBody)
 {
-    ImportObject* base = world->addBox("base", {}, {1, 1, 1}, 0);
+    ImportObject* base = world->addMesh("base", boxArrays({1, 1, 1}), glm::mat4(1.0f), 0);
     AnimatedObject* object = addAnimated(base, translation({5, 5, 5}));
     base->modelMatrix = translation({10, 0, 0}) * glm::rotate(glm::mat4(1.0f), 1.0f, glm::vec3(0, 1, 0));
     object->update(1.0);

@@ -166,10 +166,6 @@ public:
         return objects.emplace_back(new ImportObject(matrix, &phong, &depth, nullptr, triangles, physics.get(), mass,
                                                      corners, std::move(data)));
     }
-    ImportObject* addBox(const std::string& name, const glm::vec3& centre, const glm::vec3& half, int mass)
-    {
-        return addMesh(name, boxArrays(half), glm::translate(glm::mat4(1.0f), centre), mass);
-    }
     // The player as the import and set-up wire it: a 1 × 1.8 box of mass 1, a camera at angles 0.
     PlayerObject* addPlayer(const glm::vec3& centre, const glm::mat4& rotation = glm::mat4(1.0f))
     {

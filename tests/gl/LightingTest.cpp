@@ -175,10 +175,7 @@ protected:
         EXPECT_GT(footLight, 8);
         EXPECT_LE(shadowed.at(foot.x, foot.y)[0] - unlit.at(foot.x, foot.y)[0], footLight / 4) << "detached";
     }
-    std::unique_ptr<ShadowMap> shadowMap()
-    {
-        return std::make_unique<ShadowMap>(debug.get(), &world->depth, world->level.get());
-    }
+    auto shadowMap() { return std::make_unique<ShadowMap>(debug.get(), &world->depth, world->level.get()); }
 
     Material grey = litMaterial(0, {0.6f, 0.6f, 0.6f, 1}, {}, 1);
     std::unique_ptr<Shader> debug = gameProgram("shadowMapDebugCubeShader");

@@ -34,17 +34,7 @@ FIBITMAP* picture(unsigned width, unsigned height, bool grey, bool palette)
     return bitmap;
 }
 
-class TextureTest : public GlTest {
-protected:
-    std::string save(const std::string& name, FIBITMAP* bitmap, FREE_IMAGE_FORMAT format = FIF_PNG)
-    {
-        const std::string path = (files.path() / name).string();
-        EXPECT_TRUE(FreeImage_Save(format, bitmap, path.c_str(), format == FIF_JPEG ? JPEG_QUALITYSUPERB : 0));
-        FreeImage_Unload(bitmap);
-        return path;
-    }
-    TempDir files{"texture-test"};
-};
+using TextureTest = GlTest;
 
 // Every depth comes out as the same colours, row 0 at the bottom: PNGs of
 // every depth and 8-bit pictures are converted to 32 bits before the upload
@@ -52,6 +42,7 @@ protected:
 // indices); 24-bit JPEG and BMP go up as BGR, odd widths included.
 TEST_F(TextureTest, TexturesOfEveryDepthHoldTheRightColours)
 {
+    const TempDir files("texture-test");
     const struct {
         const char* file;
         unsigned width, height;
@@ -78,8 +69,11 @@ TEST_F(TextureTest, TexturesOfEveryDepthHoldTheRightColours)
         if (FIBITMAP* source = bitmap; row.convert)
             bitmap = row.convert(source), FreeImage_Unload(source);
         ASSERT_EQ(FreeImage_GetBPP(bitmap), row.bpp);
-        const std::string file = std::string(row.file);
-        const Texture texture(save(file, bitmap, FreeImage_GetFIFFromFilename(file.c_str())));
+        const std::string file = (files.path() / row.file).string();
+        const FREE_IMAGE_FORMAT format = FreeImage_GetFIFFromFilename(row.file);
+        ASSERT_TRUE(FreeImage_Save(format, bitmap, file.c_str(), format == FIF_JPEG ? JPEG_QUALITYSUPERB : 0));
+        FreeImage_Unload(bitmap);
+        const Texture texture(file);
         const Texels image = readBack(texture.id);
         ASSERT_EQ(image.width, int(row.width));
         for (unsigned y = 0; y < row.height; ++y)
