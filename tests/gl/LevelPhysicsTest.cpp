@@ -84,12 +84,14 @@ TEST_P(LevelPhysics, PushesNeverTunnelThroughWalls)
         std::set<int> keys;
         std::vector<Wall> walls;
         float ground;
+        double seconds;
     } pushes[] = {
-        {"dynamicBlock1", {0, 0}, {-7, -10}, north, {GLFW_KEY_W}, {ledgeFace}, 0.0f},
-        {"dynamicBlock1", {-7, 0.5f}, {-7, -6}, north, {GLFW_KEY_W}, {ledgeFace}, 0.0f},
-        {"dynamicBlock2", {-10.5f, -3}, {-4.5f, -3}, west, {GLFW_KEY_W}, {westCliff}, 0.0f},
-        {"dynamicBlock1", {-10, -9}, {-9.1f, -8.1f}, south, {GLFW_KEY_W, GLFW_KEY_A}, {westCliff, southCliff}, 0.0f},
-        {"dynamicBlock4", {-9, 9}, {-9, 6.5f}, north, {GLFW_KEY_W}, {northCliff}, upperTop},
+        {"dynamicBlock1", {0, 0}, {-7, -10}, north, {GLFW_KEY_W}, {ledgeFace}, 0.0f, 5},
+        {"dynamicBlock1", {-7, -3}, {-7.62f, -4.14f}, 0.5f, {GLFW_KEY_W}, {ledgeFace}, 0.0f, 4}, // not off the ledge
+        {"dynamicBlock1", {-7, 0.5f}, {-7, -6}, north, {GLFW_KEY_W}, {ledgeFace}, 0.0f, 5},
+        {"dynamicBlock2", {-10.5f, -3}, {-4.5f, -3}, west, {GLFW_KEY_W}, {westCliff}, 0.0f, 5},
+        {"dynamicBlock1", {-10, -9}, {-9.1f, -8.1f}, south, {GLFW_KEY_W, GLFW_KEY_A}, {westCliff, southCliff}, 0, 5},
+        {"dynamicBlock4", {-9, 9}, {-9, 6.5f}, north, {GLFW_KEY_W}, {northCliff}, upperTop, 5},
     };
     for (const auto& push : pushes) {
         SCOPED_TRACE(std::string(push.block) + " heading " + std::to_string(push.heading));
@@ -103,7 +105,7 @@ TEST_P(LevelPhysics, PushesNeverTunnelThroughWalls)
         seconds(0.2, dt);
         keys(push.keys);
         float blockNearest = 1e9f, blockLow = 1e9f, blockHigh = -1e9f, playerNearest = 1e9f;
-        for (int frame = 0; frame < std::lround(5.0 / dt); ++frame) {
+        for (int frame = 0; frame < std::lround(push.seconds / dt); ++frame) {
             level->frame(dt);
             for (const Wall& wall : push.walls) {
                 playerNearest = std::min(playerNearest, distance(wall, level->playerAt()));
