@@ -85,10 +85,11 @@ TEST_F(Lighting, BrightnessFallsWithDistanceFromTheFirstTenLights)
     EXPECT_EQ(glGetError(), GLenum(GL_NO_ERROR));
     for (const float x : {0.75f, 1.5f, 2.25f, 3.0f})
         EXPECT_LT(bright(x, 0), bright(x - 0.75f, 0)) << x;
-    EXPECT_GT(bright(0, 0), 3 * 60);
-    EXPECT_NEAR(bright(-1.5f, 0), bright(1.5f, 0), 6);
     EXPECT_GT(bright(6, 0), bright(4.5f, 0) + 30) << "the tenth light";
     EXPECT_LT(bright(-6, 0), bright(6, 0)) << "the eleventh and twelfth";
+    GLint drawn = -1; // the program's light array holds ten: more would read past it
+    glGetUniformiv(world->phong.program, world->level->numberOfLightsLocation, &drawn);
+    EXPECT_EQ(drawn, 10);
 }
 
 // The diffuse colour without a texture, the texture's with one; emissive quads
