@@ -1,7 +1,7 @@
 #include "import/AssimpLoader.h"
 
 #include "physics/BodyNames.h"
-#include "physics/BulletDemo.h"
+#include "physics/PhysicsWorld.h"
 #include "render/ImageFile.h"
 #include "scene/AnimatedObject.h"
 #include "scene/Camera.h"
@@ -112,7 +112,7 @@ glm::vec4 orthogonalTangent(const aiVector3D& tangent, const aiVector3D& bitange
 
 } // namespace
 
-AssimpLoader::AssimpLoader(Shader* litShader, Shader* depthShader, BulletDemo* physics)
+AssimpLoader::AssimpLoader(Shader* litShader, Shader* depthShader, PhysicsWorld* physics)
     : litShader(litShader), depthShader(depthShader), physics(physics)
 {
 }
@@ -269,7 +269,7 @@ Level* AssimpLoader::createLevel(const aiScene* scene, float width, float height
 }
 
 void AssimpLoader::walkNode(const aiScene* scene, const aiNode* node, Shader* shader, Shader* depthShader,
-                            ImportObject* parent, BulletDemo* physics)
+                            ImportObject* parent, PhysicsWorld* physics)
 {
     ImportObject* last = nullptr;
     for (unsigned m = 0; m < node->mNumMeshes; ++m) {
@@ -284,7 +284,7 @@ void AssimpLoader::walkNode(const aiScene* scene, const aiNode* node, Shader* sh
 }
 
 ImportObject* AssimpLoader::makeObject(const aiScene* scene, const aiNode* node, const aiMesh* mesh, Shader* shader,
-                                       Shader* depthShader, ImportObject* parent, BulletDemo* physics)
+                                       Shader* depthShader, ImportObject* parent, PhysicsWorld* physics)
 {
     const std::string name = node->mName.C_Str();
     const unsigned vertexCount = mesh->mNumVertices;

@@ -14,7 +14,7 @@ struct aiMesh;
 struct aiNode;
 struct aiScene;
 struct FIBITMAP;
-class BulletDemo;
+class PhysicsWorld;
 class CameraList;
 class ImportObject;
 class Level;
@@ -30,7 +30,7 @@ class AssimpLoader {
 public:
     // `litShader` and `depthShader` are handed to every mesh object; bodies are
     // registered with `physics`.
-    AssimpLoader(Shader* litShader, Shader* depthShader, BulletDemo* physics);
+    AssimpLoader(Shader* litShader, Shader* depthShader, PhysicsWorld* physics);
     virtual ~AssimpLoader();
 
     AssimpLoader(const AssimpLoader&) = delete;
@@ -49,7 +49,7 @@ public:
     // materials, and on the player and camera nodes being there.
     Level* createLevel(const aiScene* scene, float width, float height, GLFWwindow* window);
     void walkNode(const aiScene* scene, const aiNode* node, Shader* shader, Shader* depthShader,
-                  ImportObject* parent, BulletDemo* physics);
+                  ImportObject* parent, PhysicsWorld* physics);
 
     FIBITMAP* bitmap = nullptr; // the picture loaded last by loadTextures
     CameraList* cameraList = nullptr;
@@ -75,11 +75,11 @@ private:
 
     bool createTextures(std::map<std::string, GLuint>& textures, GLenum unit, const std::string& directory);
     ImportObject* makeObject(const aiScene* scene, const aiNode* node, const aiMesh* mesh,
-                             Shader* shader, Shader* depthShader, ImportObject* parent, BulletDemo* physics);
+                             Shader* shader, Shader* depthShader, ImportObject* parent, PhysicsWorld* physics);
 
     Shader* litShader;
     Shader* depthShader;
-    BulletDemo* physics;
+    PhysicsWorld* physics;
     std::vector<std::shared_ptr<void>> storage;
     std::vector<GLuint> textureNames;
 };

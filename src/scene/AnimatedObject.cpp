@@ -1,8 +1,8 @@
 #include "scene/AnimatedObject.h"
 
-#include "physics/BulletDemo.h"
+#include "physics/PhysicsWorld.h"
 #include "physics/BulletMath.h"
-#include "physics/MyRigidBody.h"
+#include "physics/RigidBody.h"
 #include "core/MatrixMath.h"
 
 #include <btBulletDynamicsCommon.h>
@@ -10,7 +10,7 @@
 
 
 AnimatedObject::AnimatedObject(const glm::mat4& matrix, Shader* shader, Shader* depthShader, ImportObject* parent,
-                               btTriangleMesh* triangleMesh, BulletDemo* physics,
+                               btTriangleMesh* triangleMesh, PhysicsWorld* physics,
                                std::vector<glm::vec3> triangleCorners, MeshData mesh, AnimationKeys keys)
     : ImportObject(matrix, shader, depthShader, parent, triangleMesh, physics, 0, std::move(triangleCorners),
                    std::move(mesh)),

@@ -47,7 +47,7 @@ double advanceAnimationTime(double animationTime, double dt, double duration);
 class AnimatedObject : public ImportObject {
 public:
     AnimatedObject(const glm::mat4& matrix, Shader* shader, Shader* depthShader, ImportObject* parent,
-                   btTriangleMesh* triangleMesh, BulletDemo* physics, std::vector<glm::vec3> triangleCorners,
+                   btTriangleMesh* triangleMesh, PhysicsWorld* physics, std::vector<glm::vec3> triangleCorners,
                    MeshData mesh, AnimationKeys keys);
 
     void update(double frameTime) override;

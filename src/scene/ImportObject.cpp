@@ -1,8 +1,8 @@
 #include "scene/ImportObject.h"
 
-#include "physics/BulletDemo.h"
+#include "physics/PhysicsWorld.h"
 #include "physics/BulletMath.h"
-#include "physics/MyRigidBody.h"
+#include "physics/RigidBody.h"
 #include "render/Shader.h"
 #include "scene/Material.h"
 #include "core/MatrixMath.h"
@@ -22,7 +22,7 @@ void setFilters(GLenum filter)
 } // namespace
 
 ImportObject::ImportObject(const glm::mat4& matrix, Shader* shader, Shader* depthShader, ImportObject* parent,
-                           btTriangleMesh* triangleMesh, BulletDemo* physics, int mass,
+                           btTriangleMesh* triangleMesh, PhysicsWorld* physics, int mass,
                            std::vector<glm::vec3> triangleCorners, MeshData mesh)
     : SceneObject(matrix), triangleCorners(std::move(triangleCorners)), physics(physics), parent(parent),
       mesh(std::move(mesh)), shader(shader), depthShader(depthShader)

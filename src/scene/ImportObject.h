@@ -12,8 +12,8 @@
 
 class btCollisionShape;
 class btTriangleMesh;
-class BulletDemo;
-class MyRigidBody;
+class PhysicsWorld;
+class RigidBody;
 class Shader;
 
 // One triangle mesh of the level: GPU buffers, a rigid body, a bounding sphere.
@@ -23,7 +23,7 @@ public:
     // mesh, builds the two vertex arrays and the bounding sphere. `mass` is 1
     // for a dynamic object, 0 for a static one. Needs a current GL context.
     ImportObject(const glm::mat4& matrix, Shader* shader, Shader* depthShader, ImportObject* parent,
-                 btTriangleMesh* triangleMesh, BulletDemo* physics, int mass,
+                 btTriangleMesh* triangleMesh, PhysicsWorld* physics, int mass,
                  std::vector<glm::vec3> triangleCorners, MeshData mesh);
     ~ImportObject() override;
 
@@ -50,8 +50,8 @@ public:
 
     std::vector<glm::vec3> triangleCorners; // object space, three per triangle
     btCollisionShape* collisionShape = nullptr; // owned by the physics world owner
-    MyRigidBody* rigidBody = nullptr;           // owned by the physics world owner
-    BulletDemo* physics = nullptr;
+    RigidBody* rigidBody = nullptr;           // owned by the physics world owner
+    PhysicsWorld* physics = nullptr;
     float maxScale = 1.0f;
     BoundingSphere boundingSphere;
     glm::vec4 scale{1.0f, 1.0f, 1.0f, 0.0f};

@@ -1,9 +1,9 @@
 #include "scene/PlayerObject.h"
 
 #include "core/Input.h"
-#include "physics/BulletDemo.h"
+#include "physics/PhysicsWorld.h"
 #include "physics/BulletMath.h"
-#include "physics/MyRigidBody.h"
+#include "physics/RigidBody.h"
 #include "scene/Camera.h"
 
 #include <GLFW/glfw3.h>
@@ -51,7 +51,7 @@ void applyMovement(PlayerObject& player, Planar (*direction)(float, float))
 } // namespace
 
 PlayerObject::PlayerObject(const glm::mat4& matrix, Shader* shader, Shader* depthShader, ImportObject* parent,
-                           btTriangleMesh* triangleMesh, BulletDemo* physics, int mass,
+                           btTriangleMesh* triangleMesh, PhysicsWorld* physics, int mass,
                            std::vector<glm::vec3> triangleCorners, MeshData mesh)
     : ImportObject(matrix, shader, depthShader, parent, triangleMesh, physics, mass, std::move(triangleCorners),
                    std::move(mesh))
@@ -114,7 +114,9 @@ void PlayerObject::handleInput(float frameTime)
     const float heading = camera->horizontalAngle;
 
     grounded = false;
-    physics->checkPlayerContacts(rigidBody, this);
+    contacts = physics->findPlayerContacts(rigidBody);
+    if (contacts.grounded)
+        grounded = true;
 
     moveSpeed = walkSpeed;
 

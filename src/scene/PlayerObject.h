@@ -1,12 +1,12 @@
 #pragma once
 
+#include "physics/PhysicsWorld.h"
 #include "scene/ImportObject.h"
 
 #include <memory>
 
 struct GLFWwindow;
 class Camera;
-class MenuScreen;
 
 // Walking speed; set to 5 every frame, scaled by 0.3 in place for an air steer.
 extern float moveSpeed;
@@ -21,7 +21,7 @@ public:
     // The same inputs as ImportObject (mass 1); replaces the mesh shape by a
     // capsule made from the bounding sphere.
     PlayerObject(const glm::mat4& matrix, Shader* shader, Shader* depthShader, ImportObject* parent,
-                 btTriangleMesh* triangleMesh, BulletDemo* physics, int mass,
+                 btTriangleMesh* triangleMesh, PhysicsWorld* physics, int mass,
                  std::vector<glm::vec3> triangleCorners, MeshData mesh);
     ~PlayerObject() override;
 
@@ -40,7 +40,7 @@ public:
     int32_t windowWidth = 0;
     int32_t windowHeight = 0;
     GLFWwindow* window = nullptr;
-    MenuScreen* menu = nullptr;
+    PlayerContacts contacts; // what this frame's contact check found
     std::unique_ptr<Camera> camera;
     bool inputEnabled = true;
     bool grounded = false;

@@ -1,7 +1,7 @@
 #include "scene/AnimatedObject.h"
 
 #include "physics/BulletMath.h"
-#include "physics/MyRigidBody.h"
+#include "physics/RigidBody.h"
 
 #include "SceneWorld.h"
 

@@ -1,6 +1,6 @@
 #include "RenderTarget.h"
 
-#include "render/BulletDebug.h"
+#include "render/DebugLineRecorder.h"
 #include "support/GlContext.h"
 
 #include <glm/glm.hpp>
@@ -66,13 +66,13 @@ protected:
     {
         GlTest::SetUp();
         lineProgram = gameProgram("line");
-        drawer = std::make_unique<BulletDebug>(lineProgram.get(), window);
+        drawer = std::make_unique<DebugLineRecorder>(lineProgram.get());
         drawer->setDebugMode(1);
     }
     void TearDown() override { glBindFramebuffer(GL_FRAMEBUFFER, 0); }
 
     std::unique_ptr<Shader> lineProgram;
-    std::unique_ptr<BulletDebug> drawer;
+    std::unique_ptr<DebugLineRecorder> drawer;
 };
 
 // Pixel row 16's centre in clip space on a 32-pixel-high target.

@@ -1,6 +1,6 @@
 // The soak driver's object count: it must see exactly the objects that exist,
 // or a leak would hide (or show where there is none).
-#include "render/GlCensus.h"
+#include "lib/GlCensus.h"
 #include "support/GlContext.h"
 
 namespace {

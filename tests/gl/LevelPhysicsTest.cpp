@@ -166,7 +166,7 @@ TEST_P(LevelPhysicsAtFrameRate, ReloadsNeverDropThePlayerThroughTheFloor)
         EXPECT_LE(firstGrounded, groundedWithin);
         EXPECT_GT(lowest, floorTop + rest - sinkTolerance) << "the player sank to " << str(lowestAt);
         EXPECT_GT(nearestWall, radius - stepTravel) << "the player went into a cliff";
-        EXPECT_FALSE(level->menu->showing) << "a win or lose contact";
+        EXPECT_FALSE(level->menu->showing()) << "a win or lose contact";
         if (HasFailure())
             break;
     }
@@ -306,15 +306,14 @@ TEST_P(LevelPhysicsAtFrameRate, TheRouteOverThePushedBlockStillWins)
     for (const Leg& leg : legs) {
         level->input.pressed = leg.keys;
         const int frames = static_cast<int>(std::lround(leg.seconds / dt));
-        for (int i = 0; i < frames && !level->menu->showing; ++i)
+        for (int i = 0; i < frames && !level->menu->showing(); ++i)
             level->frame(dt);
         if (leg.endsOnTheLedge) {
             EXPECT_NEAR(level->playerPosition().y, upperTop + rest, sinkTolerance) << "after: " << leg.name;
         }
     }
-    EXPECT_TRUE(level->menu->showing);
-    EXPECT_TRUE(level->menu->win) << "ended at " << str(level->playerPosition());
-    EXPECT_FALSE(level->menu->gameOver);
+    EXPECT_TRUE(level->menu->showing());
+    EXPECT_EQ(level->menu->screen(), MenuState::Screen::Win) << "ended at " << str(level->playerPosition());
 }
 
 INSTANTIATE_TEST_SUITE_P(FrameRates, LevelPhysicsAtFrameRate, testing::Values(fast, slow), frameRateName);

@@ -1,5 +1,6 @@
 #include "render/MenuScreen.h"
 
+#include "app/MenuState.h"
 #include "core/Input.h"
 #include "render/Shader.h"
 #include "render/TextRenderer.h"
@@ -53,7 +54,7 @@ protected:
                 saveBitmap(files, "picture" + std::to_string(i) + ".png", solidBitmap(4, 4, 32, pictureColours[i]),
                            FIF_PNG));
         menu = std::make_unique<MenuScreen>(pictures[0].get(), pictures[1].get(), pictures[2].get(), pictures[3].get(),
-                                            pictures[4].get(), pictures[5].get(), program.get(), window);
+                                            pictures[4].get(), pictures[5].get(), program.get());
         input::setBackend(&keys);
     }
     void TearDown() override { input::setBackend(nullptr); }
@@ -173,24 +174,23 @@ TEST_F(MenuScreenTest, EachDrawShowsItsPictureOverTheWholeScreen)
     expectScreen(pictureColours[2]);
 }
 
-TEST_F(MenuScreenTest, CheckMenuKeysReadsEnterAndRThroughInput)
+TEST_F(MenuScreenTest, MenuKeysAreReadThroughInput)
 {
+    MenuState state;
     keys.pressed = {GLFW_KEY_R};
-    menu->checkMenuKeys();
-    EXPECT_TRUE(menu->showing);
-    EXPECT_TRUE(menu->welcome);
+    state.readKeys(window);
+    EXPECT_EQ(state.screen(), MenuState::Screen::Welcome);
 
     keys.pressed = {GLFW_KEY_ENTER};
-    menu->checkMenuKeys();
-    EXPECT_FALSE(menu->showing);
-    EXPECT_FALSE(menu->welcome);
+    state.readKeys(window);
+    EXPECT_EQ(state.screen(), MenuState::Screen::Playing);
 
     // While playing, the menu keys are not even read.
     keys.reads = 0;
     keys.pressed = {GLFW_KEY_ENTER, GLFW_KEY_R};
-    menu->checkMenuKeys();
+    state.readKeys(window);
     EXPECT_EQ(keys.reads, 0);
-    EXPECT_FALSE(menu->showing);
+    EXPECT_FALSE(state.showing());
 }
 
 TEST_F(MenuScreenTest, TextRendererLoadsTheAtlasFromTheWorkingDirectory)

@@ -1,7 +1,7 @@
 #include "scene/PlayerObject.h"
 
 #include "physics/BulletMath.h"
-#include "physics/MyRigidBody.h"
+#include "physics/RigidBody.h"
 #include "scene/Level.h"
 #include "scene/Light.h"
 
@@ -281,16 +281,13 @@ TEST_F(PlayerTest, LoseContactShowsGameOverAndWinWithLoseInOneFrameShowsWin)
     const glm::vec3 at = world->position();
     world->addBox("loose_pad", at + glm::vec3(-0.3f, 0, 0), {0.2f, 0.2f, 0.2f}, 0);
     p->update(frameTime);
-    EXPECT_TRUE(world->menu->showing);
-    EXPECT_TRUE(world->menu->gameOver);
-    EXPECT_FALSE(world->menu->win);
+    EXPECT_TRUE(p->contacts.gameOver);
+    EXPECT_FALSE(p->contacts.win);
 
-    world->menu->showing = world->menu->gameOver = false;
     world->addBox("win_pad", at + glm::vec3(0.3f, 0, 0), {0.2f, 0.2f, 0.2f}, 0);
     p->update(frameTime);
-    EXPECT_TRUE(world->menu->showing);
-    EXPECT_TRUE(world->menu->win);
-    EXPECT_FALSE(world->menu->gameOver);
+    EXPECT_TRUE(p->contacts.win);
+    EXPECT_FALSE(p->contacts.gameOver);
     EXPECT_TRUE(p->grounded);
 }
 

@@ -1,9 +1,9 @@
 #pragma once
 
 #include "core/Input.h"
-#include "physics/BulletDemo.h"
-#include "physics/MyRigidBody.h"
-#include "render/MenuScreen.h"
+#include "physics/PhysicsWorld.h"
+#include "physics/RigidBody.h"
+#include "app/MenuState.h"
 #include "render/Shader.h"
 #include "scene/Camera.h"
 #include "scene/ImportObject.h"
@@ -158,14 +158,10 @@ public:
           material(glm::vec4(0.8f, 0.8f, 0.8f, 1.0f), glm::vec4(0.2f, 0.2f, 0.2f, 1.0f), glm::vec4(0.0f),
                    glm::vec4(0.0f, 0.0f, 0.0f, 1.0f), 0.0f, 2),
           colour(solidTexture(200, 200, 200)), flatNormals(solidTexture(128, 128, 255)),
-          physics(std::make_unique<BulletDemo>())
+          physics(std::make_unique<PhysicsWorld>())
     {
         physics->initPhysics();
-        // The menu never draws here: the check only raises its flags.
-        menu = std::make_unique<MenuScreen>(nullptr, nullptr, nullptr, nullptr, nullptr, nullptr, &menuProgram,
-                                            window);
-        menu->showing = false;
-        menu->welcome = false;
+        menu.startPlay();
         input::setBackend(&input);
     }
 
@@ -243,7 +239,6 @@ public:
         p->windowWidth = 640;
         p->windowHeight = 360;
         p->window = window;
-        p->menu = menu.get();
         objects.push_back(p);
         player = p;
         return p;
@@ -254,6 +249,15 @@ public:
     {
         physics->stepSimulation(dt);
         player->update(dt);
+        showContacts();
+    }
+    // What the game does with the player's contacts after the level update.
+    void showContacts()
+    {
+        if (player->contacts.win)
+            menu.showWin();
+        if (player->contacts.gameOver)
+            menu.showGameOver();
     }
     void frames(int n)
     {
@@ -283,8 +287,8 @@ public:
     Material material;
     gl::Texture colour;
     gl::Texture flatNormals;
-    std::unique_ptr<BulletDemo> physics;
-    std::unique_ptr<MenuScreen> menu;
+    std::unique_ptr<PhysicsWorld> physics;
+    MenuState menu;
     std::vector<ImportObject*> objects; // owned unless handed to a Level
     PlayerObject* player = nullptr;
 };

@@ -1,4 +1,6 @@
 #include "render/ShadowMap.h"
+
+#include "app/ShadowItems.h"
 #include "scene/Level.h"
 #include "scene/Light.h"
 
@@ -52,7 +54,6 @@ protected:
     {
         GlTest::SetUp();
         world = std::make_unique<SceneWorld>(window);
-        debug = gameProgram("shadowMapDebugCubeShader");
         grey = std::make_unique<Material>(glm::vec4(0.6f, 0.6f, 0.6f, 1.0f), glm::vec4(0.0f), glm::vec4(0.0f),
                                           glm::vec4(0.0f, 0.0f, 0.0f, 1.0f), 1.0f, 0);
         glEnable(GL_DEPTH_TEST);
@@ -83,7 +84,12 @@ protected:
             level->addLight(light);
     }
 
-    std::unique_ptr<ShadowMap> shadowMap() { return std::make_unique<ShadowMap>(debug.get(), &world->depth, level.get()); }
+    std::unique_ptr<ShadowMap> shadowMap() { return std::make_unique<ShadowMap>(&world->depth); }
+    // The game's shadow pass for one light over the level's objects.
+    void renderShadow(ShadowMap& map, Light& light)
+    {
+        light.depthMap = static_cast<GLint>(map.render(shadowLightOf(light), shadowCastersOf(*level)));
+    }
 
     // One lit frame the way the game draws it, into `target`.
     Image litFrame(const RenderTarget& target, const glm::mat4& view, const glm::mat4& projection, int shadows)
@@ -103,7 +109,6 @@ protected:
     }
 
     std::unique_ptr<SceneWorld> world;
-    std::unique_ptr<Shader> debug;
     std::unique_ptr<Material> grey;
     std::unique_ptr<Level> level;
 };
@@ -140,8 +145,8 @@ TEST_F(ShadowScene, EachFaceHoldsTheDistanceToItsWall)
     addObject(walls, "walls");
     Light light(l, glm::vec3(1.0f), 1.0f);
     makeLevel({&light});
-    ShadowMap shadowMap(debug.get(), &world->depth, level.get());
-    shadowMap.render(light);
+    ShadowMap shadowMap(&world->depth);
+    renderShadow(shadowMap, light);
 
     EXPECT_EQ(light.depthMap, static_cast<GLint>(shadowMap.cubeMap.id()));
     EXPECT_EQ(glInteger(GL_FRAMEBUFFER_BINDING), 0);
@@ -174,8 +179,8 @@ TEST_F(ShadowScene, FaceImageMatchesCubeLookupDirections)
     addObject(quad, "quad");
     Light light(l, glm::vec3(1.0f), 1.0f);
     makeLevel({&light});
-    ShadowMap shadowMap(debug.get(), &world->depth, level.get());
-    shadowMap.render(light);
+    ShadowMap shadowMap(&world->depth);
+    renderShadow(shadowMap, light);
 
     const std::vector<float> texels = readFace(shadowMap.cubeMap, 0);
     const struct {
@@ -301,12 +306,12 @@ TEST_F(BoxOnFloor, FloorIsCleanAndTheShadowIsAttached)
 {
     Light light(glm::vec3(0.0f), glm::vec3(1.0f), 1.0f);
     makeLevel({&light});
-    ShadowMap shadowMap(debug.get(), &world->depth, level.get());
+    ShadowMap shadowMap(&world->depth);
     for (const LightCase& c : lightCases) {
         SCOPED_TRACE(c.name);
         light.position = c.light;
         light.updateShadowTransforms();
-        shadowMap.render(light);
+        renderShadow(shadowMap, light);
         expectCleanFloorAndAttachedShadow(light, c);
     }
 }
@@ -331,7 +336,7 @@ TEST_F(BoxOnFloor, EachLightReadsItsOwnCubeMap)
             lights[i]->position = i == active ? c.light : glm::vec3(2.0f * i - 4.0f, -2.0f, 0.0f);
             lights[i]->power = 0.0f;
             lights[i]->updateShadowTransforms();
-            shadowMaps[i]->render(*lights[i]);
+            renderShadow(*shadowMaps[i], *lights[i]);
         }
         expectCleanFloorAndAttachedShadow(*lights[active], c);
         lights[active]->power = 0.0f;
@@ -346,7 +351,7 @@ TEST_F(BoxOnFloor, LightsWithoutAShadowUnitCastNoShadow)
     Light light(c.light, glm::vec3(1.0f), c.power);
     makeLevel({&light});
     const auto map = shadowMap();
-    map->render(light);
+    renderShadow(*map, light);
     const Image plain = litFrame(*target, view, projection, 0);
     const glm::ivec2 foot = pixelOf({-0.6f, 0.0f, 0.0f});
     ASSERT_LT(litFrame(*target, view, projection, 1).red(foot.x, foot.y), plain.red(foot.x, foot.y));

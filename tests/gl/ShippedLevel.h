@@ -36,7 +36,6 @@ public:
             throw std::runtime_error("ShippedLevel: " + file + " did not load");
 
         player = level->player;
-        player->menu = world.menu.get();
         level->addLight(&lightB);
         level->addLight(&lightA);
         // The game opens on the welcome picture; its first game frame reloads
@@ -62,6 +61,7 @@ public:
     {
         physics->stepSimulation(dt);
         level->update(dt);
+        world.showContacts();
     }
 
     // The reload of the game's first frame after a menu: every object back to
@@ -71,6 +71,7 @@ public:
         for (ImportObject* object : level->getObjects())
             object->reset();
         level->update(dt);
+        world.showContacts();
     }
 
     ImportObject* object(const std::string& name) const
@@ -114,9 +115,9 @@ public:
     void face(float heading) { player->camera->horizontalAngle = heading; }
 
     SceneWorld world; // the programs, the menu and the keys
-    std::unique_ptr<BulletDemo>& physics;
+    std::unique_ptr<PhysicsWorld>& physics;
     FakeInput& input = world.input;
-    MenuScreen* menu = world.menu.get();
+    MenuState* menu = &world.menu;
     Light lightA;
     Light lightB;
     std::unique_ptr<AssimpLoader> loader;

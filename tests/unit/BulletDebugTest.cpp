@@ -1,4 +1,4 @@
-#include "render/BulletDebug.h"
+#include "render/DebugLineRecorder.h"
 
 #include <gtest/gtest.h>
 
@@ -19,9 +19,9 @@ void expectLine(const DebugLine& line, const btVector3& from, const btVector3& t
 
 } // namespace
 
-TEST(BulletDebug, StartsWithModeZeroAndNoLines)
+TEST(DebugLineRecorder, StartsWithModeZeroAndNoLines)
 {
-    BulletDebug drawer(nullptr, nullptr);
+    DebugLineRecorder drawer(nullptr);
     EXPECT_EQ(drawer.getDebugMode(), 0);
     EXPECT_TRUE(drawer.lines.empty());
     drawer.setDebugMode(btIDebugDraw::DBG_DrawWireframe);
@@ -30,9 +30,9 @@ TEST(BulletDebug, StartsWithModeZeroAndNoLines)
     EXPECT_EQ(drawer.getDebugMode(), 0x7);
 }
 
-TEST(BulletDebug, RecordsLinesInEmissionOrder)
+TEST(DebugLineRecorder, RecordsLinesInEmissionOrder)
 {
-    BulletDebug drawer(nullptr, nullptr);
+    DebugLineRecorder drawer(nullptr);
     drawer.drawLine(btVector3(1, 2, 3), btVector3(4, 5, 6), btVector3(0.1f, 0.2f, 0.3f));
     drawer.drawLine(btVector3(-1, -2, -3), btVector3(7, 8, 9), btVector3(1, 0, 0));
     ASSERT_EQ(drawer.lines.size(), 2u);
@@ -40,10 +40,10 @@ TEST(BulletDebug, RecordsLinesInEmissionOrder)
     expectLine(drawer.lines[1], btVector3(-1, -2, -3), btVector3(7, 8, 9), btVector3(1, 0, 0));
 }
 
-TEST(BulletDebug, ContactPointsWarningsAndTextsRecordNothingInAnyMode)
+TEST(DebugLineRecorder, ContactPointsWarningsAndTextsRecordNothingInAnyMode)
 {
     for (int mode : {0, 1, -1}) {
-        BulletDebug drawer(nullptr, nullptr);
+        DebugLineRecorder drawer(nullptr);
         drawer.setDebugMode(mode);
         drawer.drawContactPoint(btVector3(1, 2, 3), btVector3(0, 1, 0), 0.5f, 10, btVector3(1, 1, 1));
         drawer.reportErrorWarning("warning");

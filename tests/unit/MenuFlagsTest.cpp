@@ -1,3 +1,4 @@
+#include "app/MenuState.h"
 #include "render/MenuScreen.h"
 
 #include <gtest/gtest.h>
@@ -6,25 +7,24 @@
 
 namespace {
 
-enum class State { Welcome, Playing, Win, GameOver };
+using State = MenuState::Screen;
 
-MenuFlags flagsOf(State state)
+MenuState menuIn(State state)
 {
-    MenuFlags flags;
-    flags.showing = state != State::Playing;
-    flags.welcome = state == State::Welcome;
-    flags.win = state == State::Win;
-    flags.gameOver = state == State::GameOver;
-    return flags;
+    MenuState menu;
+    switch (state) {
+    case State::Welcome: menu.showWelcome(); break;
+    case State::Playing: menu.startPlay(); break;
+    case State::Win: menu.showWin(); break;
+    case State::GameOver: menu.showGameOver(); break;
+    }
+    return menu;
 }
 
-void expectFlags(const MenuFlags& actual, State expected)
+void expectScreen(const MenuState& actual, State expected)
 {
-    const MenuFlags wanted = flagsOf(expected);
-    EXPECT_EQ(actual.showing, wanted.showing);
-    EXPECT_EQ(actual.welcome, wanted.welcome);
-    EXPECT_EQ(actual.win, wanted.win);
-    EXPECT_EQ(actual.gameOver, wanted.gameOver);
+    EXPECT_EQ(actual.screen(), expected);
+    EXPECT_EQ(actual.showing(), expected != State::Playing);
 }
 
 const char* nameOf(State s)
@@ -40,9 +40,9 @@ const char* nameOf(State s)
 
 } // namespace
 
-TEST(MenuFlags, StartsOnTheWelcomePicture)
+TEST(MenuState, StartsOnTheWelcomePicture)
 {
-    expectFlags(MenuFlags{}, State::Welcome);
+    expectScreen(MenuState{}, State::Welcome);
 }
 
 struct KeyCase {
@@ -62,9 +62,9 @@ class MenuKeys : public ::testing::TestWithParam<KeyCase> {};
 TEST_P(MenuKeys, OneFrame)
 {
     const KeyCase& c = GetParam();
-    MenuFlags flags = flagsOf(c.from);
-    flags.applyKeys(c.enter, c.r);
-    expectFlags(flags, c.to);
+    MenuState menu = menuIn(c.from);
+    menu.applyKeys(c.enter, c.r);
+    expectScreen(menu, c.to);
 }
 
 INSTANTIATE_TEST_SUITE_P(Transitions, MenuKeys,
@@ -84,27 +84,26 @@ INSTANTIATE_TEST_SUITE_P(Transitions, MenuKeys,
                                            KeyCase{State::Playing, false, true, State::Playing},
                                            KeyCase{State::Playing, true, true, State::Playing}));
 
-TEST(MenuFlags, WinThenRHeldThenEnterPlays)
+TEST(MenuState, WinThenRHeldThenEnterPlays)
 {
-    MenuFlags flags = flagsOf(State::Win);
-    flags.applyKeys(false, true);
-    expectFlags(flags, State::Welcome);
+    MenuState menu = menuIn(State::Win);
+    menu.applyKeys(false, true);
+    expectScreen(menu, State::Welcome);
     // R still held the next frame: the welcome picture stays.
-    flags.applyKeys(false, true);
-    expectFlags(flags, State::Welcome);
-    flags.applyKeys(true, false);
-    expectFlags(flags, State::Playing);
+    menu.applyKeys(false, true);
+    expectScreen(menu, State::Welcome);
+    menu.applyKeys(true, false);
+    expectScreen(menu, State::Playing);
 }
 
-TEST(MenuFlags, HiddenMenuIgnoresKeysWhateverItsFlags)
+// Contacts of one frame raise at most one picture; were a win and a game over
+// both found, the win picture stays up.
+TEST(MenuState, AWinIsNotOverriddenByAGameOver)
 {
-    MenuFlags flags;
-    flags.showing = false;
-    flags.welcome = false;
-    flags.win = true;
-    flags.applyKeys(true, true);
-    EXPECT_FALSE(flags.showing);
-    EXPECT_TRUE(flags.win);
+    MenuState menu = menuIn(State::Playing);
+    menu.showWin();
+    menu.showGameOver();
+    expectScreen(menu, State::Win);
 }
 
 struct ScreenCase {

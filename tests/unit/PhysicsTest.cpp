@@ -1,9 +1,8 @@
 #include "physics/BodyNames.h"
-#include "physics/BulletDemo.h"
+#include "physics/PhysicsWorld.h"
 #include "physics/BulletMath.h"
-#include "physics/MyContactResultCallback.h"
-#include "physics/MyRigidBody.h"
-#include "render/MenuScreen.h"
+#include "physics/ContactCollector.h"
+#include "physics/RigidBody.h"
 
 #include <gtest/gtest.h>
 #include <glm/gtc/matrix_transform.hpp>
@@ -91,7 +90,7 @@ class PhysicsTest : public testing::Test {
 protected:
     void SetUp() override
     {
-        physics = std::make_unique<BulletDemo>();
+        physics = std::make_unique<PhysicsWorld>();
         physics->initPhysics();
     }
 
@@ -132,7 +131,7 @@ protected:
 
     // The meshes outlive the shapes built over them: physics goes first.
     std::vector<std::unique_ptr<btTriangleMesh>> meshes;
-    std::unique_ptr<BulletDemo> physics;
+    std::unique_ptr<PhysicsWorld> physics;
 };
 
 // ---- body-name rules and registration ----
@@ -497,57 +496,6 @@ TEST_F(ContactTest, ThePlayersOwnBodyIsSkipped)
     EXPECT_FALSE(found.win);
 }
 
-TEST_F(ContactTest, ContactFlagIsClearedAtTheStartOfEachCheck)
-{
-    contactFound = true;
-    place(player, btVector3(0, 50, 0));
-    EXPECT_FALSE(physics->findPlayerContacts(player).grounded);
-    EXPECT_FALSE(contactFound);
-}
-
-TEST(ApplyPlayerContacts, SetsButNeverClears)
-{
-    struct Case {
-        const char* label;
-        PlayerContacts contacts;
-        bool groundedBefore;
-        MenuFlags before;
-        bool grounded;
-        MenuFlags after;
-    };
-    MenuFlags playing;
-    playing.showing = false;
-    playing.welcome = false;
-    MenuFlags winning = playing;
-    winning.showing = winning.win = true;
-    MenuFlags losing = playing;
-    losing.showing = losing.gameOver = true;
-
-    const Case cases[] = {
-        {"nothing found", {false, false, false}, false, playing, false, playing},
-        {"nothing found keeps grounded", {false, false, false}, true, playing, true, playing},
-        {"grounded", {true, false, false}, false, playing, true, playing},
-        {"win", {true, true, false}, false, playing, true, winning},
-        {"game over", {true, false, true}, false, playing, true, losing},
-        {"nothing found keeps the picture", {false, false, false}, false, winning, false, winning},
-    };
-    for (const Case& c : cases) {
-        SCOPED_TRACE(c.label);
-        bool grounded = c.groundedBefore;
-        MenuFlags menu = c.before;
-        applyPlayerContacts(c.contacts, grounded, &menu);
-        EXPECT_EQ(grounded, c.grounded);
-        EXPECT_EQ(menu.showing, c.after.showing);
-        EXPECT_EQ(menu.welcome, c.after.welcome);
-        EXPECT_EQ(menu.win, c.after.win);
-        EXPECT_EQ(menu.gameOver, c.after.gameOver);
-    }
-
-    bool grounded = false;
-    applyPlayerContacts({true, true, false}, grounded, nullptr);
-    EXPECT_TRUE(grounded);
-}
-
 // ---- teardown ----
 
 int destroyedBodies = 0;
@@ -565,9 +513,9 @@ ATTRIBUTE_ALIGNED16(struct) CountingShape : btSphereShape {
     ~CountingShape() override { ++destroyedShapes; }
 };
 
-ATTRIBUTE_ALIGNED16(struct) CountingBody : MyRigidBody {
+ATTRIBUTE_ALIGNED16(struct) CountingBody : RigidBody {
     BT_DECLARE_ALIGNED_ALLOCATOR();
-    using MyRigidBody::MyRigidBody;
+    using RigidBody::RigidBody;
     ~CountingBody() override { ++destroyedBodies; }
 };
 
@@ -576,7 +524,7 @@ TEST(Teardown, DeletesEveryBodyStateAndShapeExactlyOnce)
     for (bool explicitExit : {true, false}) {
         SCOPED_TRACE(explicitExit ? "exitPhysics, then the destructor" : "the destructor alone");
         destroyedBodies = destroyedStates = destroyedShapes = 0;
-        auto physics = std::make_unique<BulletDemo>();
+        auto physics = std::make_unique<PhysicsWorld>();
         physics->initPhysics();
 
         std::vector<CountingBody*> bodies;

@@ -1,6 +1,6 @@
 // The pure parts of the scripted run: poses, the benchmark's camera path and
 // the console filter. The frames themselves are covered by the golden test.
-#include "app/ScriptedRun.h"
+#include "lib/ScriptedRun.h"
 #include "scene/Camera.h"
 
 #include <glm/glm.hpp>

@@ -1,8 +1,7 @@
 #include "core/Input.h"
 #include "app/Settings.h"
-#include "render/BulletDebug.h"
+#include "render/DebugLineRecorder.h"
 #include "scene/Camera.h"
-#include "scene/Level.h"
 #include "scene/Light.h"
 
 #include <GLFW/glfw3.h>
@@ -32,10 +31,7 @@ protected:
         input::setBackend(&keys);
         cameraList.addCamera(nullptr);
         cameraList.addCamera(nullptr);
-        level = std::make_unique<Level>(glm::mat4(1.0f), nullptr, std::vector<ImportObject*>{},
-                                        std::vector<Light*>{&firstLight, &secondLight}, std::vector<Material*>{},
-                                        nullptr);
-        settings = std::make_unique<Settings>(nullptr, &drawer, &cameraList, level.get());
+        settings = std::make_unique<Settings>();
     }
     void TearDown() override { input::setBackend(nullptr); }
 
@@ -43,7 +39,8 @@ protected:
     void frame(std::set<int> down = {})
     {
         keys.held = std::move(down);
-        settings->handleKeys();
+        actions = settings->handleKeys(nullptr);
+        applyKeyActions(actions, &drawer, &cameraList, &firstLight);
     }
     // Presses and releases one key over two frames.
     void tap(int key)
@@ -53,12 +50,12 @@ protected:
     }
 
     FakeKeys keys;
-    BulletDebug drawer{nullptr, nullptr};
+    DebugLineRecorder drawer{nullptr};
     CameraList cameraList{nullptr, nullptr};
     Light firstLight{glm::vec3(1.3f, 2.7f, -0.4f), glm::vec3(1.0f), 1.0f};
     Light secondLight{glm::vec3(5.0f, 6.0f, 7.0f), glm::vec3(1.0f), 1.0f};
-    std::unique_ptr<Level> level;
     std::unique_ptr<Settings> settings;
+    KeyActions actions; // the last frame's
 };
 
 } // namespace
@@ -72,7 +69,6 @@ TEST_F(SettingsKeys, StartValues)
     EXPECT_EQ(settings->frustumCulling, 1);
     EXPECT_EQ(settings->textureFilter, static_cast<GLenum>(GL_NEAREST));
     EXPECT_EQ(settings->mipmapFilter, static_cast<GLenum>(GL_LINEAR_MIPMAP_LINEAR));
-    EXPECT_EQ(settings->reloadRequested, 0);
 }
 
 TEST_F(SettingsKeys, HeldToggleFiresOncePerPress)
@@ -189,7 +185,7 @@ TEST_F(SettingsKeys, TextureFilterKeyUnderAMipmapModeChangesOnlyTheName)
 
 TEST(SettingsNames, FilterNamesAndEffectiveFilter)
 {
-    Settings settings(nullptr, nullptr, nullptr, nullptr);
+    Settings settings;
     const struct {
         GLenum textureFilter;
         GLenum mipmapFilter;
@@ -277,14 +273,14 @@ TEST_F(SettingsKeys, OppositeLightKeysBothActInOrder)
 TEST_F(SettingsKeys, ReloadIsRequestedOnceHoweverLongRIsHeld)
 {
     frame({GLFW_KEY_R});
-    EXPECT_EQ(settings->reloadRequested, 1);
-    settings->reloadRequested = 0; // the next game frame resets the level
-    for (int i = 0; i < 20; ++i)
+    EXPECT_TRUE(actions.reload);
+    for (int i = 0; i < 20; ++i) {
         frame({GLFW_KEY_R});
-    EXPECT_EQ(settings->reloadRequested, 0);
+        EXPECT_FALSE(actions.reload);
+    }
     frame();
     frame({GLFW_KEY_R});
-    EXPECT_EQ(settings->reloadRequested, 1);
+    EXPECT_TRUE(actions.reload);
 }
 
 TEST_F(SettingsKeys, DebugDrawingKeySwitchesOnlyModesZeroAndOne)
