@@ -1,11 +1,11 @@
 #include "app/Game.h"
 
-#include "core/Input.h"
-#include "core/Platform.h"
 #include "app/KeyActions.h"
 #include "app/Settings.h"
 #include "app/ShadowItems.h"
 #include "app/Startup.h"
+#include "core/Input.h"
+#include "core/Platform.h"
 #include "import/AssimpLoader.h"
 #include "import/LevelCheck.h"
 #include "physics/PhysicsWorld.h"

@@ -13,19 +13,19 @@
 struct GLFWwindow;
 class AssimpLoader;
 class Bloom;
+class CameraList;
 class DebugLineRecorder;
-class PhysicsWorld;
 struct KeyActions;
 class Level;
+struct Light;
 class MenuScreen;
+class PhysicsWorld;
 class PlayerObject;
 class Settings;
 class Shader;
 class ShadowMap;
 class TextRenderer;
 class Texture;
-class CameraList;
-struct Light;
 
 // The stretches of a game frame, in their order. Clear is everything from
 // the frame's start to the game's own work (the menu keys and the clear);
@@ -78,7 +78,7 @@ public:
 
     std::unique_ptr<Shader> phongShader;
     std::unique_ptr<Shader> lineShader;
-    std::unique_ptr<Shader> shadowDebugShader;
+    std::unique_ptr<Shader> shadowDebugShader; // never drawn with, but a game without its files does not start
     std::unique_ptr<Shader> shadowFirstPassShader;
     std::unique_ptr<Shader> shadowOmniShader;
     std::unique_ptr<Shader> bloomFirstPassShader;

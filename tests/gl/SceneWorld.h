@@ -249,14 +249,14 @@ public:
     {
         physics->stepSimulation(dt);
         player->update(dt);
-        showContacts();
+        showContacts(*player);
     }
     // What the game does with the player's contacts after the level update.
-    void showContacts()
+    void showContacts(const PlayerObject& p)
     {
-        if (player->contacts.win)
+        if (p.contacts.win)
             menu.showWin();
-        if (player->contacts.gameOver)
+        if (p.contacts.gameOver)
             menu.showGameOver();
     }
     void frames(int n)

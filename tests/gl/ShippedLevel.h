@@ -61,7 +61,7 @@ public:
     {
         physics->stepSimulation(dt);
         level->update(dt);
-        world.showContacts();
+        world.showContacts(*player);
     }
 
     // The reload of the game's first frame after a menu: every object back to
@@ -71,7 +71,7 @@ public:
         for (ImportObject* object : level->getObjects())
             object->reset();
         level->update(dt);
-        world.showContacts();
+        world.showContacts(*player);
     }
 
     ImportObject* object(const std::string& name) const
