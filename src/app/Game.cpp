@@ -274,8 +274,13 @@ void Game::updateLevel(double frameTime)
 
 void Game::applyKeyActions(const KeyActions& actions)
 {
-    const std::vector<Light*> lights = level->getLights();
-    ::applyKeyActions(actions, debugDrawer.get(), cameraList, lights.empty() ? nullptr : lights.front());
+    Light* firstLight = nullptr;
+    if (!actions.lightSteps.empty()) {
+        const std::vector<Light*> lights = level->getLights();
+        if (!lights.empty())
+            firstLight = lights.front();
+    }
+    ::applyKeyActions(actions, debugDrawer.get(), cameraList, firstLight);
     if (actions.reload)
         levelResetDue = true;
 }
