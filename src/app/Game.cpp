@@ -1,14 +1,16 @@
 #include "app/Game.h"
 
+#include "app/KeyActions.h"
+#include "app/Settings.h"
+#include "app/ShadowItems.h"
+#include "app/Startup.h"
 #include "core/Input.h"
 #include "core/Platform.h"
-#include "app/Settings.h"
-#include "app/Startup.h"
 #include "import/AssimpLoader.h"
 #include "import/LevelCheck.h"
-#include "physics/BulletDemo.h"
+#include "physics/PhysicsWorld.h"
 #include "render/Bloom.h"
-#include "render/BulletDebug.h"
+#include "render/DebugLineRecorder.h"
 #include "render/MenuScreen.h"
 #include "render/Shader.h"
 #include "render/ShadowMap.h"
@@ -24,8 +26,6 @@
 #include <glm/gtc/type_ptr.hpp>
 
 #include <algorithm>
-#include <chrono>
-#include <ctime>
 #include <iostream>
 
 namespace {
@@ -39,42 +39,6 @@ std::unique_ptr<Shader> program(const std::string& name)
 {
     return std::make_unique<Shader>("Shader/" + name + ".vert", "Shader/" + name + ".frag");
 }
-
-// Lap times for FrameTimings. Without a record to fill it does nothing at all.
-class PhaseClock {
-public:
-    explicit PhaseClock(FrameTimings* timings) : timings(timings)
-    {
-        if (!timings)
-            return;
-        *timings = FrameTimings{};
-        timings->gameFrame = true;
-        glFinish(); // the frame's clear belongs to no phase
-        lastWall = std::chrono::steady_clock::now();
-        lastCpu = std::clock();
-    }
-
-    // Closes the phase that ran since the last lap. GL phases wait for the
-    // driver first; the update issues no GL work, so it need not.
-    void lap(FrameTimings::Phase FrameTimings::*phase, bool waitForGl = true)
-    {
-        if (!timings)
-            return;
-        if (waitForGl)
-            glFinish();
-        const auto wall = std::chrono::steady_clock::now();
-        const std::clock_t cpu = std::clock();
-        (timings->*phase).wallMs = std::chrono::duration<double, std::milli>(wall - lastWall).count();
-        (timings->*phase).cpuMs = 1000.0 * static_cast<double>(cpu - lastCpu) / CLOCKS_PER_SEC;
-        lastWall = wall;
-        lastCpu = cpu;
-    }
-
-private:
-    FrameTimings* timings;
-    std::chrono::steady_clock::time_point lastWall;
-    std::clock_t lastCpu = 0;
-};
 
 } // namespace
 
@@ -115,28 +79,28 @@ void Game::setUpScene()
     bloomEffect = std::make_unique<Bloom>(bloomFirstPassShader.get(), bloomSecondPassShader.get(), screenWidth,
                                           screenHeight);
     viewFrustum = std::make_unique<ViewFrustum>();
-    debugDrawer = std::make_unique<BulletDebug>(lineShader.get(), window);
-    physics = std::make_unique<BulletDemo>();
+    debugDrawer = std::make_unique<DebugLineRecorder>(lineShader.get());
+    physics = std::make_unique<PhysicsWorld>();
     physics->initPhysics();
+
 
     for (size_t i = 0; i < menuPictures.size(); ++i)
         menuPictures[i] = std::make_unique<Texture>(menuPicturePaths[i]);
     menuScreen = std::make_unique<MenuScreen>(menuPictures[0].get(), menuPictures[1].get(), menuPictures[2].get(),
                                               menuPictures[3].get(), menuPictures[4].get(), menuPictures[5].get(),
-                                              menuShader.get(), window);
+                                              menuShader.get());
     menuScreen->fourByThree = isFourByThree(screenWidth, screenHeight);
 
     importLevel();
     player = level->player;
-    player->menu = menuScreen.get();
     cameraList = level->getCameras();
     level->addLight(std::make_unique<Light>(glm::vec3(0.0f, 54.0f, 0.0f), glm::vec3(1.0f), 150.0f));
     level->addLight(std::make_unique<Light>(glm::vec3(4.0f, 4.0f, 4.0f), glm::vec3(1.0f), 2.0f));
 
     for (int i = 0; i < Level::maxShadowMaps; ++i)
-        shadowMaps.push_back(std::make_unique<ShadowMap>(shadowDebugShader.get(), shadowOmniShader.get(), level.get()));
+        shadowMaps.push_back(std::make_unique<ShadowMap>(shadowOmniShader.get()));
 
-    settings = std::make_unique<Settings>(window, debugDrawer.get(), cameraList, level.get());
+    settings = std::make_unique<Settings>();
     debugDrawer->setDebugMode(0);
     physics->dynamicsWorld->setDebugDrawer(debugDrawer.get());
 
@@ -211,10 +175,8 @@ bool Game::runFrame(double now)
     std::cout << "frametime: " << frameTimeMs << "ms" << std::endl;
 
     glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
-    menuScreen->checkMenuKeys();
-    if (timings)
-        *timings = FrameTimings{};
-    if (menuScreen->showing)
+    menu.readKeys(window);
+    if (menu.showing())
         runMenuFrame();
     else
         runGameFrame(frameDelta);
@@ -232,37 +194,40 @@ void Game::runMenuFrame()
 {
     settings->wireframe = 0;
     glPolygonMode(GL_FRONT_AND_BACK, GL_FILL);
-    if (menuScreen->welcome)
+    switch (menu.screen()) {
+    case MenuState::Screen::Welcome:
         menuScreen->drawWelcome();
-    else if (menuScreen->win)
+        break;
+    case MenuState::Screen::Win:
         menuScreen->drawWin();
-    else if (menuScreen->gameOver)
+        break;
+    case MenuState::Screen::GameOver:
         menuScreen->drawGameOver();
-    settings->reloadRequested = 1;
+        break;
+    case MenuState::Screen::Playing:
+        break;
+    }
+    levelResetDue = true;
 }
 
 void Game::runGameFrame(double frameDelta)
 {
-    PhaseClock clock(timings);
-    if (settings->reloadRequested == 1) {
+    phaseEnded(FramePhase::Clear);
+    if (levelResetDue) {
         std::cout << "RELOAD" << std::endl;
         for (ImportObject* object : level->getObjects())
             object->reset();
-        level->update(frameDelta);
-        settings->reloadRequested = 0;
+        updateLevel(frameDelta);
+        levelResetDue = false;
     }
-    updateGame(*settings, *physics, frameDelta);
-    clock.lap(&FrameTimings::update, false);
+    updateGame(frameDelta);
+    phaseEnded(FramePhase::Update);
 
-    const std::vector<Light*> lights = level->getLights();
     if (settings->shadowMapping == 1) {
-        // A level with fewer than five lights simply has fewer shadow casters.
-        const size_t casters = std::min(shadowMaps.size(), lights.size());
-        for (size_t i = 0; i < casters; ++i)
-            shadowMaps[i]->render(*lights[i]);
+        renderShadowMaps();
         glViewport(0, 0, screenWidth, screenHeight);
     }
-    clock.lap(&FrameTimings::shadows);
+    phaseEnded(FramePhase::Shadows);
 
     const bool bloomActive = settings->wireframe != 1 && settings->bloom == 1;
     if (bloomActive)
@@ -270,10 +235,60 @@ void Game::runGameFrame(double frameDelta)
     if (settings->effectiveTextureFilter() != level->textureFilter())
         level->setTextureFilter(settings->effectiveTextureFilter());
     renderScene();
-    clock.lap(&FrameTimings::scene);
+    phaseEnded(FramePhase::Scene);
     if (bloomActive)
         bloomEffect->render();
-    clock.lap(&FrameTimings::bloom);
+    phaseEnded(FramePhase::Bloom);
+}
+
+void Game::phaseEnded(FramePhase phase)
+{
+    if (phaseObserver)
+        phaseObserver->phaseEnded(phase);
+}
+
+void Game::updateGame(double frameTime)
+{
+    physics->stepSimulation(frameTime);
+    const KeyActions actions = settings->handleKeys(window);
+    applyKeyActions(actions);
+    updateLevel(frameTime);
+    if (settings->shadowMapping == 1) {
+        for (Light* light : level->getLights())
+            light->updateShadowTransforms();
+    }
+}
+
+void Game::updateLevel(double frameTime)
+{
+    level->update(frameTime);
+    if (player->contacts.win)
+        menu.showWin();
+    if (player->contacts.gameOver)
+        menu.showGameOver();
+}
+
+void Game::applyKeyActions(const KeyActions& actions)
+{
+    Light* firstLight = nullptr;
+    if (!actions.lightSteps.empty()) {
+        const std::vector<Light*> lights = level->getLights();
+        if (!lights.empty())
+            firstLight = lights.front();
+    }
+    ::applyKeyActions(actions, debugDrawer.get(), cameraList, firstLight);
+    if (actions.reload)
+        levelResetDue = true;
+}
+
+// A level with fewer than five lights simply has fewer shadow casters.
+void Game::renderShadowMaps()
+{
+    const std::vector<ShadowCaster> casters = shadowCastersOf(*level);
+    const std::vector<Light*> lights = level->getLights();
+    const size_t count = std::min(shadowMaps.size(), lights.size());
+    for (size_t i = 0; i < count; ++i)
+        lights[i]->depthMap = static_cast<GLint>(shadowMaps[i]->render(shadowLightOf(*lights[i]), casters));
 }
 
 void Game::renderScene()

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "app/FrameCounter.h"
+#include "app/MenuState.h"
 #include "scene/ViewFrustum.h"
 
 #include <GL/glew.h>
@@ -12,35 +13,33 @@
 struct GLFWwindow;
 class AssimpLoader;
 class Bloom;
-class BulletDebug;
-class BulletDemo;
+class CameraList;
+class DebugLineRecorder;
+struct KeyActions;
 class Level;
+struct Light;
 class MenuScreen;
+class PhysicsWorld;
 class PlayerObject;
 class Settings;
 class Shader;
 class ShadowMap;
 class TextRenderer;
 class Texture;
-class CameraList;
-struct Light;
 
-// How long the phases of one game frame took, in milliseconds, for the
-// benchmark. The update issues no GL work; each GL phase is closed by
-// glFinish, so it holds the work the driver did for it and nothing earlier.
-// Each phase has its wall-clock time and the CPU time of the whole process
-// in it (with a software rasteriser, its threads' work; on a shared machine
-// the steadier of the two).
-struct FrameTimings {
-    struct Phase {
-        double wallMs = 0.0;
-        double cpuMs = 0.0;
-    };
-    bool gameFrame = false; // false after a menu frame, which has none of these phases
-    Phase update;           // the reset, if one is due, and updateGame: physics, keys, level
-    Phase shadows;          // the shadow maps
-    Phase scene;            // the scene target and the scene pass
-    Phase bloom;            // the bloom passes
+// The stretches of a game frame, in their order. Clear is everything from
+// the frame's start to the game's own work (the menu keys and the clear);
+// Update issues no GL work; the rest are GL passes.
+enum class FramePhase { Clear, Update, Shadows, Scene, Bloom };
+
+// Told at the end of each stretch of a game frame (menu frames have none),
+// for a tool that times them. The game runs without one.
+class FramePhaseObserver {
+public:
+    virtual void phaseEnded(FramePhase phase) = 0;
+
+protected:
+    ~FramePhaseObserver() = default;
 };
 
 // The process-wide objects of one run, built by setUpScene in a fixed order
@@ -62,6 +61,13 @@ public:
     bool runFrame(double now);
     // The scene pass: culling planes, the lit pass and the physics debug lines.
     void renderScene();
+    // One game frame's update: a physics step of at most 7 sub-steps, the
+    // keys, the level's update and, with shadows on, every light's shadow
+    // matrices.
+    void updateGame(double frameTime);
+    // `observer` (or nobody, when null) hears of every phase that ends from
+    // the next frame on; it must outlive its watch.
+    void setPhaseObserver(FramePhaseObserver* observer) { phaseObserver = observer; }
 
     // The two lights that set-up adds after the level file's own.
     static constexpr int builtInLightCount = 2;
@@ -72,7 +78,7 @@ public:
 
     std::unique_ptr<Shader> phongShader;
     std::unique_ptr<Shader> lineShader;
-    std::unique_ptr<Shader> shadowDebugShader;
+    std::unique_ptr<Shader> shadowDebugShader; // never drawn with, but a game without its files does not start
     std::unique_ptr<Shader> shadowFirstPassShader;
     std::unique_ptr<Shader> shadowOmniShader;
     std::unique_ptr<Shader> bloomFirstPassShader;
@@ -82,16 +88,18 @@ public:
     std::unique_ptr<Shader> menuShader;
     std::unique_ptr<Bloom> bloomEffect;
     std::unique_ptr<ViewFrustum> viewFrustum;
-    std::unique_ptr<BulletDebug> debugDrawer;
-    std::unique_ptr<BulletDemo> physics;
+    std::unique_ptr<DebugLineRecorder> debugDrawer;
+    std::unique_ptr<PhysicsWorld> physics;
     std::array<std::unique_ptr<Texture>, 6> menuPictures;
     std::unique_ptr<MenuScreen> menuScreen;
+    MenuState menu;
     std::unique_ptr<AssimpLoader> loader;
     std::unique_ptr<Level> level;
     PlayerObject* player = nullptr; // one of the level's objects
     CameraList* cameraList = nullptr; // the level's
     std::vector<std::unique_ptr<ShadowMap>> shadowMaps;
     std::unique_ptr<Settings> settings;
+    bool levelResetDue = false; // set by each menu frame and by R, run by the next game frame
     GLint normalMappingLocation = -1;
     GLint shadowMappingLocation = -1;
     GLint viewMatrixLocation = -1;
@@ -101,14 +109,17 @@ public:
     double lastFrameTime = 0.0;
     double frameTimeMs = 0.0;
 
-    // Filled by every frame while set; the game leaves it unset, which keeps
-    // glFinish out of its frames.
-    FrameTimings* timings = nullptr;
-
 private:
     void importLevel();
     void runMenuFrame();
     void runGameFrame(double frameDelta);
+    void phaseEnded(FramePhase phase);
+    // The level's update and what it found: a win before a game over.
+    void updateLevel(double frameTime);
+    void applyKeyActions(const KeyActions& actions);
+    void renderShadowMaps();
+
+    FramePhaseObserver* phaseObserver = nullptr;
 };
 
 // Start-up, the frame loop and teardown: the whole program. Returns the exit code.

@@ -1,72 +1,11 @@
 #include "app/Settings.h"
 
 #include "core/Input.h"
-#include "physics/BulletDemo.h"
-#include "render/BulletDebug.h"
-#include "scene/Camera.h"
-#include "scene/Level.h"
-#include "scene/Light.h"
 
 #include <GLFW/glfw3.h>
 
-Settings::Settings(GLFWwindow* window, BulletDebug* debugDrawer, CameraList* cameraList, Level* level)
-    : window(window), debugDrawer(debugDrawer), cameraList(cameraList), level(level)
-{
-}
-
-void Settings::handleKeys()
-{
-    latched(F12, GLFW_KEY_F12, &Settings::toggleDebugDrawing);
-    if (input::isPressed(window, GLFW_KEY_U))
-        moveFirstLight(2, -0.1);
-    if (input::isPressed(window, GLFW_KEY_J))
-        moveFirstLight(2, +0.1);
-    if (input::isPressed(window, GLFW_KEY_H))
-        moveFirstLight(0, -0.1);
-    if (input::isPressed(window, GLFW_KEY_K))
-        moveFirstLight(0, +0.1);
-    if (input::isPressed(window, GLFW_KEY_L))
-        moveFirstLight(1, -0.1);
-    if (input::isPressed(window, GLFW_KEY_O))
-        moveFirstLight(1, +0.1);
-    latched(F10, GLFW_KEY_F10, &Settings::toggleShadowMapping);
-    latched(F6, GLFW_KEY_F6, &Settings::toggleNormalMapping);
-    latched(F3, GLFW_KEY_F3, &Settings::toggleWireframe);
-    latched(F4, GLFW_KEY_F4, &Settings::toggleTextureFilter);
-    latched(F5, GLFW_KEY_F5, &Settings::cycleMipmapFilter);
-    latched(F7, GLFW_KEY_F7, &Settings::toggleBloom);
-    latched(R, GLFW_KEY_R, &Settings::requestReload);
-    latched(F8, GLFW_KEY_F8, &Settings::toggleFrustumCulling);
-    latched(PageUp, GLFW_KEY_PAGE_UP, &Settings::nextCamera);
-    latched(PageDown, GLFW_KEY_PAGE_DOWN, &Settings::previousCamera);
-}
-
-// An edge-triggered key acts on the first frame it is seen down and not again
-// until it has been seen released.
-void Settings::latched(LatchedKey latch, int key, void (Settings::*action)())
-{
-    if (input::isPressed(window, key) && !latches[latch]) {
-        (this->*action)();
-        latches[latch] = true;
-    }
-    if (input::isReleased(window, key))
-        latches[latch] = false;
-}
-
-// The light keys move the first light by 0.1 per frame, added in double
-// precision and stored back as float.
-void Settings::moveFirstLight(int axis, double delta)
-{
-    if (!level)
-        return;
-    const auto lights = level->getLights();
-    if (lights.empty())
-        return;
-    float& coordinate = lights.front()->position[axis];
-    coordinate = static_cast<float>(static_cast<double>(coordinate) + delta);
-}
-
 namespace {
+
 void toggle(int32_t& flag)
 {
     if (flag == 1)
@@ -74,22 +13,57 @@ void toggle(int32_t& flag)
     else if (flag == 0)
         flag = 1;
 }
+
 } // namespace
 
-void Settings::toggleDebugDrawing()
+KeyActions Settings::handleKeys(GLFWwindow* window)
 {
-    if (!debugDrawer)
-        return;
-    if (debugDrawer->getDebugMode() == 1)
-        debugDrawer->setDebugMode(0);
-    else if (debugDrawer->getDebugMode() == 0)
-        debugDrawer->setDebugMode(1);
+    KeyActions actions;
+    actions.toggleDebugLines = latched(window, F12, GLFW_KEY_F12);
+    // The light keys move the first light by 0.1 per frame.
+    const struct {
+        int key;
+        LightStep step;
+    } lightKeys[] = {
+        {GLFW_KEY_U, {2, -0.1}}, {GLFW_KEY_J, {2, +0.1}}, {GLFW_KEY_H, {0, -0.1}},
+        {GLFW_KEY_K, {0, +0.1}}, {GLFW_KEY_L, {1, -0.1}}, {GLFW_KEY_O, {1, +0.1}},
+    };
+    for (const auto& light : lightKeys)
+        if (input::isPressed(window, light.key))
+            actions.lightSteps.push_back(light.step);
+    if (latched(window, F10, GLFW_KEY_F10))
+        toggle(shadowMapping);
+    if (latched(window, F6, GLFW_KEY_F6))
+        toggle(normalMapping);
+    if (latched(window, F3, GLFW_KEY_F3))
+        toggleWireframe();
+    if (latched(window, F4, GLFW_KEY_F4))
+        toggleTextureFilter();
+    if (latched(window, F5, GLFW_KEY_F5))
+        cycleMipmapFilter();
+    if (latched(window, F7, GLFW_KEY_F7))
+        toggle(bloom);
+    actions.reload = latched(window, R, GLFW_KEY_R);
+    if (latched(window, F8, GLFW_KEY_F8))
+        toggle(frustumCulling);
+    if (latched(window, PageUp, GLFW_KEY_PAGE_UP))
+        actions.cameraStep += 1;
+    if (latched(window, PageDown, GLFW_KEY_PAGE_DOWN))
+        actions.cameraStep -= 1;
+    return actions;
 }
 
-void Settings::toggleShadowMapping() { toggle(shadowMapping); }
-void Settings::toggleNormalMapping() { toggle(normalMapping); }
-void Settings::toggleBloom() { toggle(bloom); }
-void Settings::toggleFrustumCulling() { toggle(frustumCulling); }
+bool Settings::latched(GLFWwindow* window, LatchedKey latch, int key)
+{
+    bool fired = false;
+    if (input::isPressed(window, key) && !latches[latch]) {
+        fired = true;
+        latches[latch] = true;
+    }
+    if (input::isReleased(window, key))
+        latches[latch] = false;
+    return fired;
+}
 
 void Settings::toggleWireframe()
 {
@@ -119,30 +93,6 @@ void Settings::cycleMipmapFilter()
         mipmapFilter = GL_NEAREST_MIPMAP_NEAREST;
 }
 
-void Settings::requestReload()
-{
-    if (reloadRequested == 0)
-        reloadRequested = 1;
-}
-
-void Settings::nextCamera()
-{
-    if (!cameraList)
-        return;
-    cameraList->selectedIndex += 1;
-    if (cameraList->selectedIndex > cameraList->cameraCount)
-        cameraList->selectedIndex = 0;
-}
-
-void Settings::previousCamera()
-{
-    if (!cameraList)
-        return;
-    cameraList->selectedIndex -= 1;
-    if (cameraList->selectedIndex < 0)
-        cameraList->selectedIndex = cameraList->cameraCount;
-}
-
 std::string Settings::textureFilterName() const
 {
     return textureFilter == GL_NEAREST ? "GL_NEAREST" : "GL_LINEAR";
@@ -168,16 +118,5 @@ GLenum Settings::effectiveTextureFilter() const
         return filter;
     default:
         return GL_LINEAR_MIPMAP_LINEAR;
-    }
-}
-
-void updateGame(Settings& settings, BulletDemo& physics, double frameTime)
-{
-    physics.stepSimulation(frameTime);
-    settings.handleKeys();
-    settings.level->update(frameTime);
-    if (settings.shadowMapping == 1) {
-        for (Light* light : settings.level->getLights())
-            light->updateShadowTransforms();
     }
 }

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "app/KeyActions.h"
+
 #include <GL/glew.h>
 
 #include <array>
@@ -7,10 +9,6 @@
 #include <string>
 
 struct GLFWwindow;
-class BulletDebug;
-class CameraList;
-class Level;
-class BulletDemo;
 
 // The switches the player flips at run time, and the keys that flip them.
 class Settings {
@@ -18,11 +16,10 @@ public:
     // The edge-triggered keys, in the order handleKeys reads them.
     enum LatchedKey { F12, F10, F6, F3, F4, F5, F7, R, F8, PageUp, PageDown, LatchedKeyCount };
 
-    Settings(GLFWwindow* window, BulletDebug* debugDrawer, CameraList* cameraList, Level* level);
-
-    // Reads every key once: latched keys act once per press, the light keys
-    // (U, J, H, K, L, O) every frame they are down.
-    void handleKeys();
+    // Reads every key of `window` once: latched keys act once per press, the
+    // light keys (U, J, H, K, L, O) every frame they are down. Flips this
+    // object's own flags and returns what the game must do.
+    KeyActions handleKeys(GLFWwindow* window);
 
     std::string textureFilterName() const;
     std::string mipmapFilterName() const;
@@ -30,10 +27,6 @@ public:
     // textureFilter; anything unknown becomes GL_LINEAR_MIPMAP_LINEAR.
     GLenum effectiveTextureFilter() const;
 
-    GLFWwindow* window;
-    BulletDebug* debugDrawer;
-    CameraList* cameraList;
-    Level* level;
     int32_t normalMapping = 1;
     int32_t wireframe = 0;
     int32_t bloom = 1;
@@ -41,26 +34,14 @@ public:
     int32_t frustumCulling = 1;
     GLenum textureFilter = GL_NEAREST;
     GLenum mipmapFilter = GL_LINEAR_MIPMAP_LINEAR;
-    int32_t reloadRequested = 0;
 
     std::array<bool, LatchedKeyCount> latches{}; // set when a key's action fired, cleared on release
 
 private:
-    void latched(LatchedKey latch, int key, void (Settings::*action)());
-    void moveFirstLight(int axis, double delta);
-    void toggleDebugDrawing();
-    void toggleShadowMapping();
-    void toggleNormalMapping();
+    // True on the first frame `key` is seen down; not again until it has been
+    // seen released.
+    bool latched(GLFWwindow* window, LatchedKey latch, int key);
     void toggleWireframe();
     void toggleTextureFilter();
     void cycleMipmapFilter();
-    void toggleBloom();
-    void requestReload();
-    void toggleFrustumCulling();
-    void nextCamera();
-    void previousCamera();
 };
-
-// One game frame's update: a physics step of at most 7 sub-steps, the keys,
-// the level's update and, with shadows on, every light's shadow matrices.
-void updateGame(Settings& settings, BulletDemo& physics, double frameTime);

@@ -1,7 +1,7 @@
 #include "import/AssimpLoader.h"
 
 #include "physics/BodyNames.h"
-#include "physics/BulletDemo.h"
+#include "physics/PhysicsWorld.h"
 #include "render/ImageFile.h"
 #include "render/TextureUnits.h"
 #include "scene/AnimatedObject.h"
@@ -177,7 +177,7 @@ const aiNodeAnim* animationChannel(const aiScene* scene, const std::string& name
 
 } // namespace
 
-AssimpLoader::AssimpLoader(Shader* litShader, Shader* depthShader, BulletDemo* physics)
+AssimpLoader::AssimpLoader(Shader* litShader, Shader* depthShader, PhysicsWorld* physics)
     : litShader(litShader), depthShader(depthShader), physics(physics)
 {
 }

@@ -14,7 +14,7 @@ struct aiMaterial;
 struct aiMesh;
 struct aiNode;
 struct aiScene;
-class BulletDemo;
+class PhysicsWorld;
 class ImportObject;
 class Shader;
 struct MeshData;
@@ -26,7 +26,7 @@ class AssimpLoader {
 public:
     // `litShader` and `depthShader` are handed to every mesh object; bodies are
     // registered with `physics`.
-    AssimpLoader(Shader* litShader, Shader* depthShader, BulletDemo* physics);
+    AssimpLoader(Shader* litShader, Shader* depthShader, PhysicsWorld* physics);
     ~AssimpLoader();
 
     AssimpLoader(const AssimpLoader&) = delete;
@@ -57,7 +57,7 @@ private:
 
     Shader* litShader;
     Shader* depthShader;
-    BulletDemo* physics;
+    PhysicsWorld* physics;
     Assimp::Importer importer;
     std::map<std::string, GLuint> colorTextures; // by path in the file
     std::map<std::string, GLuint> normalMaps;    // by path in the file

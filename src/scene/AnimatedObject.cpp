@@ -1,15 +1,15 @@
 #include "scene/AnimatedObject.h"
 
-#include "physics/BulletDemo.h"
+#include "physics/PhysicsWorld.h"
 #include "physics/BulletMath.h"
-#include "physics/MyRigidBody.h"
+#include "physics/RigidBody.h"
 #include "core/MatrixMath.h"
 
 #include <btBulletDynamicsCommon.h>
 #include <glm/gtc/matrix_transform.hpp>
 
 AnimatedObject::AnimatedObject(const glm::mat4& matrix, Shader* shader, Shader* depthShader, ImportObject* parent,
-                               BulletDemo* physics, MeshData mesh, AnimationKeys keys)
+                               PhysicsWorld* physics, MeshData mesh, AnimationKeys keys)
     : ImportObject(matrix, shader, depthShader, parent, physics, 0, std::move(mesh)), keys(std::move(keys))
 {
 }

@@ -50,7 +50,7 @@ double advanceAnimationTime(double animationTime, double dt, double duration);
 class AnimatedObject : public ImportObject {
 public:
     AnimatedObject(const glm::mat4& matrix, Shader* shader, Shader* depthShader, ImportObject* parent,
-                   BulletDemo* physics, MeshData mesh, AnimationKeys keys);
+                   PhysicsWorld* physics, MeshData mesh, AnimationKeys keys);
 
     void update(double frameTime) override;
 

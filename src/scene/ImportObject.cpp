@@ -1,8 +1,8 @@
 #include "scene/ImportObject.h"
 
-#include "physics/BulletDemo.h"
+#include "physics/PhysicsWorld.h"
 #include "physics/BulletMath.h"
-#include "physics/MyRigidBody.h"
+#include "physics/RigidBody.h"
 #include "render/Shader.h"
 #include "render/TextureUnits.h"
 #include "scene/Material.h"
@@ -34,7 +34,7 @@ std::vector<glm::vec3> triangleCornersOf(const MeshData& mesh)
 }
 
 ImportObject::ImportObject(const glm::mat4& matrix, Shader* shader, Shader* depthShader, ImportObject* parent,
-                           BulletDemo* physics, int mass, MeshData meshData)
+                           PhysicsWorld* physics, int mass, MeshData meshData)
     : SceneObject(matrix), mesh(std::move(meshData)), triangleCorners(triangleCornersOf(mesh)), physics(physics),
       parent(parent), shader(shader), depthShader(depthShader), triangleMesh(triangleMeshOf(triangleCorners))
 {

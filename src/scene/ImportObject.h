@@ -13,8 +13,8 @@
 
 class btCollisionShape;
 class btTriangleMesh;
-class BulletDemo;
-class MyRigidBody;
+class PhysicsWorld;
+class RigidBody;
 class Shader;
 
 // One triangle mesh of the level: GPU buffers, a rigid body, a bounding sphere.
@@ -25,7 +25,7 @@ public:
     // bounding sphere. `mass` is 1 for a dynamic object, 0 for a static one.
     // Needs a current GL context.
     ImportObject(const glm::mat4& matrix, Shader* shader, Shader* depthShader, ImportObject* parent,
-                 BulletDemo* physics, int mass, MeshData mesh);
+                 PhysicsWorld* physics, int mass, MeshData mesh);
     ~ImportObject() override;
 
     // Takes the body's world transform and the shape's scaling into modelMatrix.
@@ -44,8 +44,8 @@ public:
     MeshData mesh;
     std::vector<glm::vec3> triangleCorners; // object space, three per triangle
     btCollisionShape* collisionShape = nullptr; // owned by the physics world owner
-    MyRigidBody* rigidBody = nullptr;           // owned by the physics world owner
-    BulletDemo* physics = nullptr;
+    RigidBody* rigidBody = nullptr;           // owned by the physics world owner
+    PhysicsWorld* physics = nullptr;
     float maxScale = 1.0f;
     BoundingSphere boundingSphere;
     glm::vec4 scale{1.0f, 1.0f, 1.0f, 0.0f};

@@ -1,9 +1,9 @@
 #include "scene/PlayerObject.h"
 
 #include "core/Input.h"
-#include "physics/BulletDemo.h"
+#include "physics/PhysicsWorld.h"
 #include "physics/BulletMath.h"
-#include "physics/MyRigidBody.h"
+#include "physics/RigidBody.h"
 #include "scene/Camera.h"
 
 #include <GLFW/glfw3.h>
@@ -82,7 +82,7 @@ struct PlayerObject::MoveKeys {
 };
 
 PlayerObject::PlayerObject(const glm::mat4& matrix, Shader* shader, Shader* depthShader, ImportObject* parent,
-                           BulletDemo* physics, MeshData mesh)
+                           PhysicsWorld* physics, MeshData mesh)
     : ImportObject(matrix, shader, depthShader, parent, physics, 1, std::move(mesh))
 {
     // A capsule glides over steps and seams where the mesh hull would catch.
@@ -121,7 +121,9 @@ void PlayerObject::handleInput(float frameTime)
     const float heading = turnWithMouse(frameTime);
 
     grounded = false;
-    physics->checkPlayerContacts(rigidBody, this);
+    contacts = physics->findPlayerContacts(rigidBody);
+    if (contacts.grounded)
+        grounded = true;
 
     const MoveKeys keys{input::isPressed(window, GLFW_KEY_W), input::isPressed(window, GLFW_KEY_A),
                         input::isPressed(window, GLFW_KEY_S), input::isPressed(window, GLFW_KEY_D),

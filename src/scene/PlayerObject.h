@@ -1,12 +1,12 @@
 #pragma once
 
+#include "physics/PhysicsWorld.h"
 #include "scene/ImportObject.h"
 
 #include <memory>
 
 struct GLFWwindow;
 class Camera;
-class MenuScreen;
 
 // The player: a capsule body driven by W, A, S, D, space and the mouse, with
 // the first-person camera on top.
@@ -18,7 +18,7 @@ public:
     // The same inputs as ImportObject, always mass 1; replaces the mesh shape
     // by a capsule made from the bounding sphere.
     PlayerObject(const glm::mat4& matrix, Shader* shader, Shader* depthShader, ImportObject* parent,
-                 BulletDemo* physics, MeshData mesh);
+                 PhysicsWorld* physics, MeshData mesh);
     ~PlayerObject() override;
 
     void update(double frameTime) override;
@@ -27,7 +27,7 @@ public:
     int32_t windowWidth = 0;
     int32_t windowHeight = 0;
     GLFWwindow* window = nullptr;
-    MenuScreen* menu = nullptr;
+    PlayerContacts contacts; // what this frame's contact check found
     std::unique_ptr<Camera> camera;
     bool inputEnabled = true;
     bool grounded = false;

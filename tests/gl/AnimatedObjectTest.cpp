@@ -14,22 +14,14 @@ protected:
     AnimatedObject* addAnimated(ImportObject* parent, const glm::mat4& matrix = glm::mat4(1.0f))
     {
         AnimationKeys k;
-        k.positionKeyCount = k.rotationKeyCount = k.scalingKeyCount = 2;
-        k.positionKeys = positions;
-        k.rotationKeys = rotations;
-        k.scalingKeys = scalings;
-        k.positionTimes = k.rotationTimes = k.scalingTimes = times;
+        k.position = {{{0, 0, 0}, {0, 4, 0}}, {0.0, 2.0}};
+        k.rotation = {{glm::quat(1, 0, 0, 0), glm::angleAxis(glm::half_pi<float>(), glm::vec3(0, 1, 0))}, {0.0, 2.0}};
+        k.scaling = {{{1, 1, 1}, {3, 3, 3}}, {0.0, 2.0}};
         k.duration = 4.0;
-        auto [data, triangles, corners] = world->keep(boxArrays({2, 0.25f, 2}), "lift_Anim");
-        auto* object = new AnimatedObject(matrix, &world->phong, &world->depth, parent, triangles,
-                                          world->physics.get(), corners, std::move(data), k);
-        world->objects.push_back(object);
-        return object;
+        return world->add(std::make_unique<AnimatedObject>(matrix, &world->phong, &world->depth, parent,
+                                                           world->physics.get(),
+                                                           world->meshData(boxArrays({2, 0.25f, 2}), "lift_Anim"), k));
     }
-
-    glm::vec3 positions[2] = {{0, 0, 0}, {0, 4, 0}}, scalings[2] = {{1, 1, 1}, {3, 3, 3}};
-    glm::quat rotations[2] = {glm::quat(1, 0, 0, 0), glm::angleAxis(glm::half_pi<float>(), glm::vec3(0, 1, 0))};
-    double times[2] = {0.0, 2.0};
 };
 
 // The parent's matrix as it is now times the animated local matrix; the body

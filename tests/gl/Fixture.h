@@ -2,12 +2,13 @@
 
 // What the GL tests share: programs, meshes, worlds of real objects, the shipped level, read-back.
 
+#include "app/MenuState.h"
+#include "app/ShadowItems.h"
 #include "core/Input.h"
 #include "import/AssimpLoader.h"
-#include "physics/BulletDemo.h"
+#include "physics/PhysicsWorld.h"
 #include "physics/BulletMath.h"
-#include "physics/MyRigidBody.h"
-#include "render/MenuScreen.h"
+#include "physics/RigidBody.h"
 #include "render/Shader.h"
 #include "scene/Camera.h"
 #include "scene/Level.h"
@@ -127,73 +128,82 @@ public:
     explicit SceneWorld(GLFWwindow* window) : window(window)
     {
         physics->initPhysics();
-        // Never drawn here: the contact check only raises its flags.
-        menu = std::make_unique<MenuScreen>(nullptr, nullptr, nullptr, nullptr, nullptr, nullptr, menuProgram.get(),
-                                            window);
-        menu->showing = menu->welcome = false;
+        menu.startPlay();
         input::setBackend(&input);
     }
     ~SceneWorld()
     {
         input::setBackend(nullptr);
-        level.reset();
-        for (ImportObject* object : objects)
-            delete object;
         physics.reset();
+        level.reset();
+        objects.clear();
     }
 
-    // Keeps the arrays and a physics mesh; `textures` (material, colour, normals) replace defaults.
-    std::tuple<MeshData, btTriangleMesh*, std::vector<glm::vec3>> keep(MeshArrays arrays, const std::string& name,
-                                                                      std::array<GLuint, 3> textures = {0, 0, 0})
+    // The mesh as the import hands it over; `textures` (material, colour, normals) replace defaults.
+    MeshData meshData(MeshArrays a, const std::string& name, std::array<GLuint, 3> textures = {0, 0, 0})
     {
-        MeshArrays& a = kept.emplace_back(std::move(arrays));
-        auto* triangles = triangleMeshes.emplace_back(std::make_unique<btTriangleMesh>(true, true)).get();
-        std::vector<glm::vec3> corners;
-        for (uint32_t index : a.indices)
-            if (corners.push_back(a.vertex(index)); corners.size() % 3 == 0)
-                triangles->addTriangle(toBullet(corners.end()[-3]), toBullet(corners.end()[-2]),
-                                       toBullet(corners.end()[-1]));
-        return {MeshData{textures[0] ? textures[0] : material.getUniformBuffer(), textures[1] ? textures[1] : colour,
-                         textures[2] ? textures[2] : flatNormals, a.positions.data(), a.normals.data(), a.uvs.data(),
-                         a.tangents.data(), a.indices.data(), uint32_t(a.positions.size() / 3),
-                         uint32_t(a.indices.size() / 3), name},
-                triangles, corners};
+        return MeshData{name,
+                        std::move(a.positions),
+                        std::move(a.normals),
+                        std::move(a.uvs),
+                        std::move(a.tangents),
+                        std::move(a.indices),
+                        textures[0] ? textures[0] : material.getUniformBuffer(),
+                        textures[1] ? textures[1] : GLuint(colour),
+                        textures[2] ? textures[2] : GLuint(flatNormals)};
+    }
+    template <typename T>
+    T* add(std::unique_ptr<T> object)
+    {
+        T* raw = object.get();
+        objects.push_back(std::move(object));
+        return raw;
     }
     ImportObject* addMesh(const std::string& name, MeshArrays arrays, const glm::mat4& matrix, int mass,
                           std::array<GLuint, 3> textures = {0, 0, 0})
     {
-        auto [data, triangles, corners] = keep(std::move(arrays), name, textures);
-        return objects.emplace_back(new ImportObject(matrix, &phong, &depth, nullptr, triangles, physics.get(), mass,
-                                                     corners, std::move(data)));
+        return add(std::make_unique<ImportObject>(matrix, &phong, &depth, nullptr, physics.get(), mass,
+                                                  meshData(std::move(arrays), name, textures)));
     }
     // The player as the import and set-up wire it: a 1 × 1.8 box of mass 1, a camera at angles 0.
     PlayerObject* addPlayer(const glm::vec3& centre, const glm::mat4& rotation = glm::mat4(1.0f))
     {
-        auto [data, triangles, corners] = keep(boxArrays({0.5f, 0.9f, 0.5f}), "player");
-        player = new PlayerObject(glm::translate(glm::mat4(1.0f), centre) * rotation, &phong, &depth, nullptr,
-                                  triangles, physics.get(), 1, corners, std::move(data));
+        player = add(std::make_unique<PlayerObject>(glm::translate(glm::mat4(1.0f), centre) * rotation, &phong,
+                                                    &depth, nullptr, physics.get(),
+                                                    meshData(boxArrays({0.5f, 0.9f, 0.5f}), "player")));
         player->camera = std::make_unique<Camera>(45.0f, 640.0f, 360.0f, centre + glm::vec3(0, 0, 1), centre,
                                                   glm::vec3(0, 1, 0), 0.0f, 0.0f);
         player->windowWidth = 640;
         player->windowHeight = 360;
         player->window = window;
-        player->menu = menu.get();
-        return static_cast<PlayerObject*>(objects.emplace_back(player));
+        return player;
     }
-    // A level over the objects made so far, which it then owns.
-    void makeLevel(const std::vector<Light*>& lights)
+    // A level over the objects made so far, which it then owns, and these lights in this order;
+    // returns the level's lights.
+    std::vector<Light*> makeLevel(const std::vector<Light>& lights)
     {
-        level = std::make_unique<Level>(glm::mat4(1.0f), &phong, objects, std::vector<Light*>{},
-                                        std::vector<Material*>{}, nullptr);
-        objects.clear();
-        for (Light* light : lights)
-            level->addLight(light);
+        LevelAssets assets;
+        assets.objects = std::move(objects);
+        level = std::make_unique<Level>(&phong, std::move(assets));
+        for (const Light& light : lights)
+            level->addLight(std::make_unique<Light>(light));
+        return level->getLights();
     }
-    // A game frame: the physics step, then the level's update (or the player's, without a level).
+    // The light's cube map rendered from the level's objects, as the game's shadow pass does.
+    void renderShadow(ShadowMap& map, Light& light)
+    {
+        light.depthMap = static_cast<GLint>(map.render(shadowLightOf(light), shadowCastersOf(*level)));
+    }
+    // A game frame: the physics step, then the level's update (or the player's, without a level),
+    // and the pictures its contacts raise.
     void frame(double dt = 1.0 / 60.0)
     {
         physics->stepSimulation(dt);
         level ? level->update(dt) : player->update(dt);
+        if (player && player->contacts.win)
+            menu.showWin();
+        if (player && player->contacts.gameOver)
+            menu.showGameOver();
     }
     void frames(int n)
     {
@@ -208,17 +218,14 @@ public:
 
     GLFWwindow* window;
     FakeInput input;
-    std::deque<MeshArrays> kept;
-    std::vector<std::unique_ptr<btTriangleMesh>> triangleMeshes;
     Shader phong{shaderPath("PhongCombined.vert"), shaderPath("PhongCombined.frag")};
     Shader depth{shaderPath("shadowMapOmniFirstPass.vert"), shaderPath("shadowMapOmniFirstPass.geom"),
                  shaderPath("shadowMapOmniFirstPass.frag")};
-    std::unique_ptr<Shader> menuProgram = gameProgram("menu");
     Material material{glm::vec4(0.8f), glm::vec4(0.2f, 0.2f, 0.2f, 1), glm::vec4(0.0f), glm::vec4(0, 0, 0, 1), 0, 2};
     gl::Texture colour = solidTexture(200, 200, 200), flatNormals = solidTexture(128, 128, 255);
-    std::unique_ptr<BulletDemo> physics = std::make_unique<BulletDemo>();
-    std::unique_ptr<MenuScreen> menu;
-    std::vector<ImportObject*> objects;
+    std::unique_ptr<PhysicsWorld> physics = std::make_unique<PhysicsWorld>();
+    MenuState menu;
+    std::vector<std::unique_ptr<ImportObject>> objects; // until a level takes them
     std::unique_ptr<Level> level;
     PlayerObject* player = nullptr;
 };
@@ -244,13 +251,12 @@ public:
         loader = std::make_unique<AssimpLoader>(&phong, &depth, physics.get());
         const aiScene* scene = loader->load("Data/LevelFinal.dae");
         if (scene && loader->loadTextures(scene, "Textures/new/"))
-            level.reset(loader->createLevel(scene, 640.0f, 360.0f, window));
+            level = loader->createLevel(scene, 640.0f, 360.0f, window);
         if (chdir(previous) != 0 || !level || !level->player)
             throw std::runtime_error("ShippedLevel: the level did not load");
         player = level->player;
-        player->menu = menu.get();
-        level->addLight(&lightB);
-        level->addLight(&lightA);
+        level->addLight(std::make_unique<Light>(glm::vec3(0.0f, 54.0f, 0.0f), glm::vec3(1.0f), 150.0f));
+        lightA = level->addLight(std::make_unique<Light>(glm::vec3(4.0f), glm::vec3(1.0f), 2.0f));
         reload(); // as the game's first frame after the welcome picture
     }
     // The game's teardown order: bodies, objects, and the loader's meshes last.
@@ -275,7 +281,6 @@ public:
     }
     glm::vec3 playerAt() const { return positionOf(player->rigidBody); }
 
-    Light lightA{glm::vec3(4.0f), glm::vec3(1.0f), 2.0f};
-    Light lightB{glm::vec3(0.0f, 54.0f, 0.0f), glm::vec3(1.0f), 150.0f};
+    Light* lightA = nullptr; // the level's, the last added
     std::unique_ptr<AssimpLoader> loader;
 };

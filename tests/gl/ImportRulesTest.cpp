@@ -1,14 +1,14 @@
 // The importer's naming, texture, light and camera rules, read from the
 // fixture levels with the game's own loader.
 #include "import/AssimpLoader.h"
-#include "physics/MyRigidBody.h"
+#include "physics/RigidBody.h"
 #include "scene/AnimatedObject.h"
 #include "scene/Camera.h"
 #include "scene/Level.h"
 #include "scene/Light.h"
 #include "scene/Material.h"
 
-#include "SceneWorld.h"
+#include "Fixture.h"
 
 #include <set>
 #include <stdexcept>

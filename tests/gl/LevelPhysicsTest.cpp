@@ -68,7 +68,7 @@ TEST_P(LevelPhysics, ReloadsNeverDropThePlayerThroughTheFloor)
         }
         EXPECT_GE(firstGrounded, 0);
         EXPECT_LE(firstGrounded, dt == fast ? 10 : 2);
-        EXPECT_FALSE(level->menu->showing) << "a win or lose contact";
+        EXPECT_FALSE(level->menu.showing()) << "a win or lose contact";
     }
 }
 
@@ -202,7 +202,7 @@ TEST_F(LevelPhysics, LiftCarriesThePlayerAndASleepingBlock)
     }
     // The last light added hangs behind the player's camera.
     const Camera& camera = *level->player->camera;
-    EXPECT_EQ(level->lightA.position, camera.position - camera.direction + glm::vec3(0, 1, 0));
+    EXPECT_EQ(level->lightA->position, camera.position - camera.direction + glm::vec3(0, 1, 0));
 }
 
 } // namespace

@@ -52,7 +52,7 @@ protected:
         glUniform1i(glGetUniformLocation(program, "normalMapping"), normalMapping);
         glUniform1i(glGetUniformLocation(program, "shadowMapping"), shadowMapping);
         glUseProgram(0);
-        world->level->textureFilter = GL_LINEAR; // a mipmap filter fails every magnification call
+        world->level->setTextureFilter(GL_LINEAR); // the test textures have no mipmap levels
         world->level->draw(&frustum);
         return screen = readBack();
     }
@@ -74,13 +74,11 @@ TEST_F(Lighting, BrightnessFallsWithDistanceFromTheFirstTenLights)
 {
     Material material = litMaterial(2);
     quad(material, 10.0f, {}, 0, world->flatNormals);
-    std::deque<Light> lights;
-    std::vector<Light*> pointers;
+    std::vector<Light> lights;
     for (int i = 0; i < 12; ++i)
-        pointers.push_back(&lights.emplace_back(
-            i == 0 ? glm::vec3(0, 2, 0) : i < 9 ? glm::vec3(i, -5, 0) : glm::vec3(i == 9 ? 6 : -6, 1, 0),
-            glm::vec3(1), i == 0 ? 0.8f : i == 9 ? 0.3f : 5.0f));
-    world->makeLevel(pointers);
+        lights.emplace_back(i == 0 ? glm::vec3(0, 2, 0) : i < 9 ? glm::vec3(i, -5, 0) : glm::vec3(i == 9 ? 6 : -6, 1, 0),
+                            glm::vec3(1), i == 0 ? 0.8f : i == 9 ? 0.3f : 5.0f);
+    world->makeLevel(lights);
     draw();
     EXPECT_EQ(glGetError(), GLenum(GL_NO_ERROR));
     for (const float x : {0.75f, 1.5f, 2.25f, 3.0f})
@@ -88,7 +86,7 @@ TEST_F(Lighting, BrightnessFallsWithDistanceFromTheFirstTenLights)
     EXPECT_GT(bright(6, 0), bright(4.5f, 0) + 30) << "the tenth light";
     EXPECT_LT(bright(-6, 0), bright(6, 0)) << "the eleventh and twelfth";
     GLint drawn = -1; // the program's light array holds ten: more would read past it
-    glGetUniformiv(world->phong.program, world->level->numberOfLightsLocation, &drawn);
+    glGetUniformiv(world->phong.program, glGetUniformLocation(world->phong.program, "numberoflights"), &drawn);
     EXPECT_EQ(drawn, 10);
 }
 
@@ -105,8 +103,7 @@ TEST_F(Lighting, MaterialColoursAndTheRollOffToWhite)
     for (int i = 0; i < 5; ++i)
         quad(glowing.emplace_back(litMaterial(0, {0, 0, 0, 1}, {}, 0, {strengths[i], 0, 0, 1})), 0.5f,
              {-4.0f + 2.0f * float(i), 0, -4.5f});
-    Light near({5, 2, -1.2f}, glm::vec3(1), 0.8f), far({5, 2, 1.2f}, glm::vec3(1), 0.8f);
-    world->makeLevel({&near, &far});
+    world->makeLevel({Light({5, 2, -1.2f}, glm::vec3(1), 0.8f), Light({5, 2, 1.2f}, glm::vec3(1), 0.8f)});
     draw();
     EXPECT_GT(at(5, -1.2f)[0], 40);
     EXPECT_EQ(at(5, -1.2f)[1], 0);
@@ -176,16 +173,14 @@ protected:
         EXPECT_GT(footLight, 8);
         EXPECT_LE(shadowed.at(foot.x, foot.y)[0] - unlit.at(foot.x, foot.y)[0], footLight / 4) << "detached";
     }
-    auto shadowMap() { return std::make_unique<ShadowMap>(debug.get(), &world->depth, world->level.get()); }
+    auto shadowMap() { return std::make_unique<ShadowMap>(&world->depth); }
 
     Material grey = litMaterial(0, {0.6f, 0.6f, 0.6f, 1}, {}, 1);
-    std::unique_ptr<Shader> debug = gameProgram("shadowMapDebugCubeShader");
 };
 
 TEST_F(BoxShadow, FloorIsCleanAndTheShadowIsAttached)
 {
-    Light light(glm::vec3(0), glm::vec3(1), 1);
-    world->makeLevel({&light});
+    Light& light = *world->makeLevel({Light(glm::vec3(0), glm::vec3(1), 1)}).front();
     const auto map = shadowMap();
     const struct {
         glm::vec3 position;
@@ -197,7 +192,7 @@ TEST_F(BoxShadow, FloorIsCleanAndTheShadowIsAttached)
         SCOPED_TRACE(row.position.x);
         light.position = row.position;
         light.updateShadowTransforms();
-        map->render(light);
+        world->renderShadow(*map, light);
         expectCleanFloorAndAttachedShadow(light, row.power, row.foot);
     }
 }
@@ -206,20 +201,19 @@ TEST_F(BoxShadow, FloorIsCleanAndTheShadowIsAttached)
 // the others' maps see almost nothing: a sampler on the wrong unit loses the shadow.
 TEST_F(BoxShadow, EachLightReadsItsOwnCubeMap)
 {
-    std::vector<Light> lights(5, Light(glm::vec3(0), glm::vec3(1), 0));
-    world->makeLevel({&lights[0], &lights[1], &lights[2], &lights[3], &lights[4]});
+    const std::vector<Light*> lights = world->makeLevel(std::vector<Light>(5, Light(glm::vec3(0), glm::vec3(1), 0)));
     std::vector<std::unique_ptr<ShadowMap>> maps;
     for (size_t active = 0; active < 5; ++active) {
-        SCOPED_TRACE("unit " + std::to_string(lights[active].unit));
+        SCOPED_TRACE("unit " + std::to_string(lights[active]->unit));
         for (size_t i = 0; i < 5; ++i) {
             if (maps.size() < 5)
                 maps.push_back(shadowMap());
-            lights[i].position = i == active ? glm::vec3(3, 2.5f, 1) : glm::vec3(2.0f * float(i) - 4, -2, 0);
-            lights[i].updateShadowTransforms();
-            maps[i]->render(lights[i]);
+            lights[i]->position = i == active ? glm::vec3(3, 2.5f, 1) : glm::vec3(2.0f * float(i) - 4, -2, 0);
+            lights[i]->updateShadowTransforms();
+            world->renderShadow(*maps[i], *lights[i]);
         }
-        expectCleanFloorAndAttachedShadow(lights[active], 3.0f, {-0.6f, 0, 0});
-        lights[active].power = 0;
+        expectCleanFloorAndAttachedShadow(*lights[active], 3.0f, {-0.6f, 0, 0});
+        lights[active]->power = 0;
     }
 }
 
@@ -227,10 +221,9 @@ TEST_F(BoxShadow, EachLightReadsItsOwnCubeMap)
 // shadow, and neither does one whose map was never rendered.
 TEST_F(BoxShadow, LightsWithoutAShadowUnitCastNoShadow)
 {
-    Light light({3, 2.5f, 1}, glm::vec3(1), 3);
-    world->makeLevel({&light});
+    Light& light = *world->makeLevel({Light({3, 2.5f, 1}, glm::vec3(1), 3)}).front();
     const auto map = shadowMap();
-    map->render(light);
+    world->renderShadow(*map, light);
     const Texels plain = draw(1, 0, true);
     const glm::ivec2 foot = pixelOf({-0.6f, 0, 0}, true);
     ASSERT_LT(draw(1, 1, true).at(foot.x, foot.y)[0], plain.at(foot.x, foot.y)[0]);

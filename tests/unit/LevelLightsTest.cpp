@@ -1,4 +1,4 @@
-#include "render/BulletDebug.h"
+#include "render/DebugLineRecorder.h"
 #include "scene/Level.h"
 #include "scene/Light.h"
 
@@ -10,15 +10,17 @@
 // texture units. A unit's map is that of the first light on it, -1 if none.
 TEST(LevelLights, AddedLightsTakeTheNextUnitsAndLendTheirShadowMaps)
 {
-    Light file({0, 1, 0}, {1, 1, 1}, 1.0f), b({0, 54, 0}, {1, 1, 1}, 150.0f), a({4, 4, 4}, {1, 1, 1}, 2.0f);
-    file.unit = 2;
-    file.depthMap = 11;
-    Level level(glm::mat4(1.0f), nullptr, {}, {&file}, {}, nullptr);
-    level.addLight(&b);
-    level.addLight(&a);
+    LevelAssets assets;
+    assets.lights.push_back(std::make_unique<Light>(glm::vec3(0, 1, 0), glm::vec3(1), 1.0f));
+    Light& file = *assets.lights.back();
+    Level level(nullptr, std::move(assets));
+    Light& b = *level.addLight(std::make_unique<Light>(glm::vec3(0, 54, 0), glm::vec3(1), 150.0f));
+    Light& a = *level.addLight(std::make_unique<Light>(glm::vec3(4, 4, 4), glm::vec3(1), 2.0f));
+    EXPECT_EQ(file.unit, 2);
     EXPECT_EQ(b.unit, 3);
     EXPECT_EQ(a.unit, 4);
     EXPECT_EQ(level.getLights(), (std::vector<Light*>{&file, &b, &a}));
+    file.depthMap = 11;
     a.depthMap = 33;
     b.unit = 2; // a second light on a unit does not take it over
     b.depthMap = 22;
@@ -28,9 +30,9 @@ TEST(LevelLights, AddedLightsTakeTheNextUnitsAndLendTheirShadowMaps)
 }
 
 // Debug lines go to the GPU last line first, each end in the line's colour.
-TEST(BulletDebug, TakesTheRecordedLinesLastFirst)
+TEST(DebugLineRecorder, TakesTheRecordedLinesLastFirst)
 {
-    BulletDebug drawer(nullptr, nullptr);
+    DebugLineRecorder drawer(nullptr);
     drawer.drawLine(btVector3(1, 2, 3), btVector3(4, 5, 6), btVector3(0.1f, 0.2f, 0.3f));
     drawer.drawLine(btVector3(7, 8, 9), btVector3(10, 11, 12), btVector3(0.4f, 0.5f, 0.6f));
     drawer.drawContactPoint(btVector3(1, 2, 3), btVector3(0, 1, 0), 0.5f, 10, btVector3(1, 1, 1));

@@ -1,5 +1,5 @@
-#include "app/FrameStats.h"
-#include "app/ScriptedRun.h"
+#include "lib/FrameStats.h"
+#include "lib/ScriptedRun.h"
 
 #include <gtest/gtest.h>
 

@@ -11,12 +11,12 @@
 
 #include "References.h"
 
-#include "app/FrameStats.h"
 #include "app/Game.h"
-#include "app/ScriptedRun.h"
 #include "app/Settings.h"
+#include "lib/FrameStats.h"
+#include "lib/PhaseClock.h"
+#include "lib/ScriptedRun.h"
 #include "render/Bloom.h"
-#include "render/MenuScreen.h"
 #include "render/Shader.h"
 
 #include <GL/glew.h>
@@ -36,6 +36,7 @@
 #include <fstream>
 #include <functional>
 #include <iostream>
+#include <optional>
 #include <sstream>
 #include <string>
 #include <utility>
@@ -333,19 +334,23 @@ private:
     void walkPath(const std::function<void(const Sample&, const FrameTimings&)>& record, FrameTimings* timings)
     {
         warmUp();
-        game.timings = timings;
+        std::optional<PhaseClock> clock;
+        if (timings) {
+            clock.emplace(*timings);
+            game.setPhaseObserver(&*clock);
+        }
         const FrameTimings none;
         for (int i = 0; i < options.frames; ++i) {
             run.place(benchmarkPathPose(static_cast<double>(i) / options.frames));
             const Sample frame = timeGl([this] { run.frame(); });
-            if (game.menuScreen->showing) {
+            if (game.menu.showing()) {
                 // A menu frame draws one picture: the numbers would mean nothing.
                 std::cerr << "benchmark: the camera path touched a win or lose object\n";
                 std::exit(1);
             }
             record(frame, timings ? *timings : none);
         }
-        game.timings = nullptr;
+        game.setPhaseObserver(nullptr);
     }
 
     Game& game;

@@ -10,10 +10,9 @@
 // name is <view>_<W>x<H>.png. Runs in a normal window on the current display.
 
 #include "app/Game.h"
-#include "app/ScriptedRun.h"
+#include "lib/ScriptedRun.h"
 #include "app/Settings.h"
-#include "render/BulletDebug.h"
-#include "render/MenuScreen.h"
+#include "render/DebugLineRecorder.h"
 #include "scene/PlayerObject.h"
 
 #include <FreeImage.h>
@@ -221,7 +220,7 @@ int main(int argc, char** argv)
                 run.place(pose);
                 run.frame();
             }
-            if (game.menuScreen->showing) {
+            if (game.menu.showing()) {
                 std::cerr << "golden: view " << view.name << " touches a win or lose object\n";
                 ++failures;
                 run.startPlay();

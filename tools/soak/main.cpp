@@ -14,8 +14,7 @@
 
 #include "app/Game.h"
 #include "app/Startup.h"
-#include "render/GlCensus.h"
-#include "render/MenuScreen.h"
+#include "lib/GlCensus.h"
 #include "scene/PlayerObject.h"
 
 #include <GLFW/glfw3.h>
@@ -68,14 +67,16 @@ public:
     }
 
     // Counts the win and game-over pictures as they come up.
-    void watch(const MenuScreen& menu)
+    void watch(const MenuState& menu)
     {
-        if (menu.win && !wasWin)
+        const bool win = menu.screen() == MenuState::Screen::Win;
+        const bool gameOver = menu.screen() == MenuState::Screen::GameOver;
+        if (win && !wasWin)
             ++wins;
-        if (menu.gameOver && !wasGameOver)
+        if (gameOver && !wasGameOver)
             ++losses;
-        wasWin = menu.win;
-        wasGameOver = menu.gameOver;
+        wasWin = win;
+        wasGameOver = gameOver;
     }
 
     void sampleWhenDue(double now, const PlayerObject* player)
@@ -137,7 +138,7 @@ int main(int argc, char** argv)
         sampler.header();
         sampler.sample(glfwGetTime(), "start");
         while (game.runFrame(glfwGetTime())) {
-            sampler.watch(*game.menuScreen);
+            sampler.watch(game.menu);
             sampler.sampleWhenDue(glfwGetTime(), game.player);
         }
         sampler.sample(glfwGetTime(), "end");

@@ -1,4 +1,4 @@
-#include "app/FrameStats.h"
+#include "lib/FrameStats.h"
 
 #include <algorithm>
 #include <numeric>

@@ -1,12 +1,10 @@
-#include "app/ScriptedRun.h"
+#include "lib/ScriptedRun.h"
 
 #include "app/Game.h"
-#include "core/Input.h"
-#include "app/Settings.h"
 #include "app/Startup.h"
-#include "physics/BulletDemo.h"
-#include "physics/MyRigidBody.h"
-#include "render/MenuScreen.h"
+#include "core/Input.h"
+#include "physics/PhysicsWorld.h"
+#include "physics/RigidBody.h"
 #include "scene/AnimatedObject.h"
 #include "scene/Camera.h"
 #include "scene/ImportObject.h"
@@ -108,16 +106,12 @@ bool ScriptedRun::frame()
 
 void ScriptedRun::startPlay()
 {
-    MenuScreen& menu = *game.menuScreen;
-    menu.showing = false;
-    menu.welcome = false;
-    menu.win = false;
-    menu.gameOver = false;
+    game.menu.startPlay();
 }
 
 void ScriptedRun::restartLevel()
 {
-    game.settings->reloadRequested = 1;
+    game.levelResetDue = true;
     for (ImportObject* object : game.level->getObjects())
         if (auto* animated = dynamic_cast<AnimatedObject*>(object))
             animated->animationTime = 0.0;
@@ -131,7 +125,7 @@ void ScriptedRun::makeGhost()
         return;
     // A body changes between dynamic and kinematic outside the world, which
     // files it by that kind.
-    btDiscreteDynamicsWorld* world = game.physics->dynamicsWorld;
+    btDiscreteDynamicsWorld* world = game.physics->dynamicsWorld.get();
     world->removeRigidBody(body);
     body->setCollisionFlags(body->getCollisionFlags() | ghostFlags);
     body->setActivationState(DISABLE_DEACTIVATION);

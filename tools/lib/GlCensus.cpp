@@ -1,4 +1,4 @@
-#include "render/GlCensus.h"
+#include "lib/GlCensus.h"
 
 #include <GL/glew.h>
 

@@ -4,23 +4,20 @@
 
 #include <string>
 
-class BulletDemo;
-
-// Set by every reported contact point; cleared at the start of each contact check.
-extern bool contactFound;
-
-// Receives the contact points of one pair test of the player's contact check.
-struct MyContactResultCallback : public btCollisionWorld::ContactResultCallback {
+// Receives the contact points of the pair tests of one contact check of the
+// player: `found` says whether any test since the collector was made reported
+// a point.
+struct ContactCollector : public btCollisionWorld::ContactResultCallback {
     static constexpr btScalar contactMargin = 0.02f;
 
-    explicit MyContactResultCallback(BulletDemo* owner);
+    ContactCollector();
 
     // Prints "COLLISION WITH DYNAMIC" while the dynamic list is tested, then
-    // raises contactFound. The result is ignored by the library.
+    // raises `found`. The result is ignored by the library.
     btScalar addSingleResult(btManifoldPoint& point, const btCollisionObjectWrapper* object0, int partId0,
                              int index0, const btCollisionObjectWrapper* object1, int partId1,
                              int index1) override;
 
-    BulletDemo* owner = nullptr;
+    bool found = false;
     std::string tag; // "WIN", "LOOSE", "geht nicht" or "dynamic"
 };

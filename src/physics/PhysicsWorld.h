@@ -4,13 +4,12 @@
 #include <glm/glm.hpp>
 
 #include <functional>
+#include <memory>
 #include <string>
 #include <vector>
 
-class MyRigidBody;
+class RigidBody;
 struct btTriangleInfoMap;
-class PlayerObject;
-struct MenuFlags;
 
 // What one contact check found: any contact grounds the player; a win or a
 // lose body also raises its picture.
@@ -22,16 +21,16 @@ struct PlayerContacts {
 
 // Owner of the one dynamics world, its bodies, motion states and shapes, and
 // of the four name lists the player's contact check walks.
-class BulletDemo {
+class PhysicsWorld {
 public:
     static constexpr int maxSubSteps = 7;
     static constexpr float fixedTimeStep = 1.0f / 60.0f;
 
-    BulletDemo() = default;
-    virtual ~BulletDemo();
+    PhysicsWorld() = default;
+    ~PhysicsWorld();
 
-    BulletDemo(const BulletDemo&) = delete;
-    BulletDemo& operator=(const BulletDemo&) = delete;
+    PhysicsWorld(const PhysicsWorld&) = delete;
+    PhysicsWorld& operator=(const PhysicsWorld&) = delete;
 
     // Creates the world with gravity (0, -10, 0).
     void initPhysics();
@@ -39,10 +38,7 @@ public:
     // keeps its shape for teardown and adds it to the world.
     void addBody(btRigidBody* body, std::string name);
     // Pair tests of the player's body against win, lose, floor and dynamic
-    // bodies, stopping at the first contact (see MyContactResultCallback), and
-    // the result applied to the player's grounded flag and its menu.
-    void checkPlayerContacts(btRigidBody* playerBody, PlayerObject* player);
-    // The pair tests alone, without touching the player or the menu. The
+    // bodies, stopping at the first contact (see ContactCollector). The
     // player's own body is skipped wherever its name put it in a list.
     PlayerContacts findPlayerContacts(btRigidBody* playerBody);
     // One step of at most 7 sub-steps of 1/60 s.
@@ -61,11 +57,11 @@ public:
     void adoptTriangleInfo(btTriangleInfoMap* info);
 
     btAlignedObjectArray<btCollisionShape*> collisionShapes; // owned
-    btDbvtBroadphase* broadphase = nullptr;
-    btCollisionDispatcher* dispatcher = nullptr;
-    btSequentialImpulseConstraintSolver* solver = nullptr;
-    btDefaultCollisionConfiguration* collisionConfiguration = nullptr;
-    btDiscreteDynamicsWorld* dynamicsWorld = nullptr;
+    std::unique_ptr<btDefaultCollisionConfiguration> collisionConfiguration;
+    std::unique_ptr<btCollisionDispatcher> dispatcher;
+    std::unique_ptr<btDbvtBroadphase> broadphase;
+    std::unique_ptr<btSequentialImpulseConstraintSolver> solver;
+    std::unique_ptr<btDiscreteDynamicsWorld> dynamicsWorld;
     std::vector<btRigidBody*> floorBodies;
     std::vector<btRigidBody*> dynamicBodies;
     std::vector<btRigidBody*> winBodies;
@@ -79,14 +75,10 @@ private:
     ContactAddedCallback previousContactAddedCallback = nullptr;
 };
 
-// Sets what `contacts` found on the player's flags and menu; never clears a
-// flag (the player clears grounded itself each frame). `menu` may be null.
-void applyPlayerContacts(const PlayerContacts& contacts, bool& grounded, MenuFlags* menu);
-
 // The body of an imported mesh object.
 struct ImportedBody {
     btCollisionShape* shape = nullptr;
-    MyRigidBody* body = nullptr;
+    RigidBody* body = nullptr;
 };
 
 // Builds and registers the body of an imported object: mass 1 gives a convex
@@ -96,17 +88,17 @@ struct ImportedBody {
 // contacts across its inner edges on the faces; a mesh without triangles, or
 // none, gets an empty shape. The start transform is the matrix's rotation and
 // translation.
-ImportedBody createImportedBody(BulletDemo* physics, btTriangleMesh* triangleMesh, const glm::mat4& matrix,
+ImportedBody createImportedBody(PhysicsWorld* physics, btTriangleMesh* triangleMesh, const glm::mat4& matrix,
                                 int mass, const std::string& name);
 
 // Wakes every movable body whose bounds overlap `body`'s: a static body moved
 // by hand (an animated object) does not wake what has fallen asleep on it, and
 // would otherwise pass through it.
-void wakeBodiesAround(BulletDemo* physics, btRigidBody* body);
+void wakeBodiesAround(PhysicsWorld* physics, btRigidBody* body);
 
 // Puts a body back to `initialMatrix` with a new motion state, no forces and
 // zero velocities, and re-adds it to the world; a movable body is woken, so
 // that one put back in mid-air falls. `beforeReAdd` runs just before the body
 // joins the world again (the player resets its camera there).
-void resetBody(BulletDemo* physics, btRigidBody* body, const glm::mat4& initialMatrix,
+void resetBody(PhysicsWorld* physics, btRigidBody* body, const glm::mat4& initialMatrix,
                const std::function<void()>& beforeReAdd = {});

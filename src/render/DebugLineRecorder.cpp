@@ -1,29 +1,29 @@
-#include "render/BulletDebug.h"
+#include "render/DebugLineRecorder.h"
 
 #include "render/GlObjects.h"
 #include "render/Shader.h"
 
 #include <glm/gtc/type_ptr.hpp>
 
-BulletDebug::BulletDebug(Shader* lineProgram, GLFWwindow* window) : lineProgram(lineProgram), window(window)
+DebugLineRecorder::DebugLineRecorder(Shader* lineProgram) : lineProgram(lineProgram)
 {
     setDebugMode(0);
 }
 
-void BulletDebug::drawLine(const btVector3& from, const btVector3& to, const btVector3& color)
+void DebugLineRecorder::drawLine(const btVector3& from, const btVector3& to, const btVector3& color)
 {
     lines.push_back({{from.x(), from.y(), from.z()}, {to.x(), to.y(), to.z()}, {color.x(), color.y(), color.z()}});
 }
 
-void BulletDebug::drawContactPoint(const btVector3&, const btVector3&, btScalar, int, const btVector3&) {}
+void DebugLineRecorder::drawContactPoint(const btVector3&, const btVector3&, btScalar, int, const btVector3&) {}
 
-void BulletDebug::reportErrorWarning(const char*) {}
+void DebugLineRecorder::reportErrorWarning(const char*) {}
 
-void BulletDebug::draw3dText(const btVector3&, const char*) {}
+void DebugLineRecorder::draw3dText(const btVector3&, const char*) {}
 
-void BulletDebug::setDebugMode(int mode) { debugMode = mode; }
+void DebugLineRecorder::setDebugMode(int mode) { debugMode = mode; }
 
-int BulletDebug::getDebugMode() const { return debugMode; }
+int DebugLineRecorder::getDebugMode() const { return debugMode; }
 
 DebugLineVertices takeDebugLines(std::vector<DebugLine>& lines)
 {
@@ -46,7 +46,7 @@ DebugLineVertices takeDebugLines(std::vector<DebugLine>& lines)
     return vertices;
 }
 
-void flushDebugLines(BulletDebug& drawer, const glm::mat4& modelViewProjection)
+void flushDebugLines(DebugLineRecorder& drawer, const glm::mat4& modelViewProjection)
 {
     // Lines have no facing; the frame loop turns culling back on next frame.
     glDisable(GL_CULL_FACE);

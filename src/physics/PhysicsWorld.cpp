@@ -1,10 +1,9 @@
-#include "physics/BulletDemo.h"
+#include "physics/PhysicsWorld.h"
 
 #include "physics/BodyNames.h"
 #include "physics/BulletMath.h"
-#include "physics/MyContactResultCallback.h"
-#include "physics/MyRigidBody.h"
-#include "render/MenuScreen.h"
+#include "physics/ContactCollector.h"
+#include "physics/RigidBody.h"
 #include "core/MatrixMath.h"
 
 #include <BulletCollision/CollisionDispatch/btInternalEdgeUtility.h>
@@ -31,7 +30,7 @@ bool adjustInternalEdgeContact(btManifoldPoint& point, const btCollisionObjectWr
 
 } // namespace
 
-BulletDemo::~BulletDemo()
+PhysicsWorld::~PhysicsWorld()
 {
     exitPhysics();
     floorBodies.clear();
@@ -40,9 +39,9 @@ BulletDemo::~BulletDemo()
     looseBodies.clear();
 }
 
-void BulletDemo::initPhysics()
+void PhysicsWorld::initPhysics()
 {
-    collisionConfiguration = new btDefaultCollisionConfiguration();
+    collisionConfiguration = std::make_unique<btDefaultCollisionConfiguration>();
     // A block's hull against a wall or floor triangle would otherwise get one
     // contact point per step, at whichever corner the distance query finds,
     // and the points do not last while the block moves. The player sets its
@@ -52,11 +51,12 @@ void BulletDemo::initPhysics()
     // the contact pushes it through to the inside. A few perturbed queries per
     // pair give the whole face (up to four points) in every step.
     collisionConfiguration->setConvexConvexMultipointIterations();
-    dispatcher = new btCollisionDispatcher(collisionConfiguration);
-    broadphase = new btDbvtBroadphase();
+    dispatcher = std::make_unique<btCollisionDispatcher>(collisionConfiguration.get());
+    broadphase = std::make_unique<btDbvtBroadphase>();
     // Both classes bring Bullet's 16-byte aligned operator new.
-    solver = new btSequentialImpulseConstraintSolver();
-    dynamicsWorld = new btDiscreteDynamicsWorld(dispatcher, broadphase, solver, collisionConfiguration);
+    solver = std::make_unique<btSequentialImpulseConstraintSolver>();
+    dynamicsWorld = std::make_unique<btDiscreteDynamicsWorld>(dispatcher.get(), broadphase.get(), solver.get(),
+                                                              collisionConfiguration.get());
     dynamicsWorld->setGravity(btVector3(0.0f, -10.0f, 0.0f));
     // With friction along one direction per contact point, nothing holds a
     // block pressed against a wall from twisting about the wall's normal,
@@ -66,7 +66,7 @@ void BulletDemo::initPhysics()
     gContactAddedCallback = adjustInternalEdgeContact;
 }
 
-void BulletDemo::addBody(btRigidBody* body, std::string name)
+void PhysicsWorld::addBody(btRigidBody* body, std::string name)
 {
     std::cout << name << '\n';
     const BodyNameRules rules = classifyBodyName(name);
@@ -86,20 +86,19 @@ void BulletDemo::addBody(btRigidBody* body, std::string name)
     dynamicsWorld->addRigidBody(body);
 }
 
-void BulletDemo::stepSimulation(double frameTime)
+void PhysicsWorld::stepSimulation(double frameTime)
 {
     if (dynamicsWorld)
         dynamicsWorld->stepSimulation(static_cast<float>(frameTime), maxSubSteps, fixedTimeStep);
 }
 
-PlayerContacts BulletDemo::findPlayerContacts(btRigidBody* playerBody)
+PlayerContacts PhysicsWorld::findPlayerContacts(btRigidBody* playerBody)
 {
     PlayerContacts found;
     if (!dynamicsWorld || !playerBody)
         return found;
 
-    MyContactResultCallback callback(this);
-    contactFound = false;
+    ContactCollector callback;
 
     // True at the first body of `bodies` that touches the player.
     auto touchesAny = [&](const std::vector<btRigidBody*>& bodies, const char* tag) {
@@ -108,7 +107,7 @@ PlayerContacts BulletDemo::findPlayerContacts(btRigidBody* playerBody)
             if (body == playerBody)
                 continue;
             dynamicsWorld->contactPairTest(playerBody, body, callback);
-            if (contactFound)
+            if (callback.found)
                 return true;
         }
         return false;
@@ -121,27 +120,11 @@ PlayerContacts BulletDemo::findPlayerContacts(btRigidBody* playerBody)
     } else if (!touchesAny(floorBodies, "geht nicht")) {
         touchesAny(dynamicBodies, "dynamic");
     }
-    found.grounded = contactFound;
+    found.grounded = callback.found;
     return found;
 }
 
-void applyPlayerContacts(const PlayerContacts& contacts, bool& grounded, MenuFlags* menu)
-{
-    if (contacts.grounded)
-        grounded = true;
-    if (!menu)
-        return;
-    if (contacts.win) {
-        menu->showing = true;
-        menu->win = true;
-    }
-    if (contacts.gameOver) {
-        menu->showing = true;
-        menu->gameOver = true;
-    }
-}
-
-void BulletDemo::adoptShape(btCollisionShape* shape)
+void PhysicsWorld::adoptShape(btCollisionShape* shape)
 {
     if (!shape || collisionShapes.findLinearSearch(shape) < collisionShapes.size())
         return;
@@ -150,13 +133,13 @@ void BulletDemo::adoptShape(btCollisionShape* shape)
     adoptedShapes.push_back(shape);
 }
 
-void BulletDemo::adoptTriangleInfo(btTriangleInfoMap* info)
+void PhysicsWorld::adoptTriangleInfo(btTriangleInfoMap* info)
 {
     if (info && std::find(triangleInfos.begin(), triangleInfos.end(), info) == triangleInfos.end())
         triangleInfos.push_back(info);
 }
 
-void BulletDemo::exitPhysics()
+void PhysicsWorld::exitPhysics()
 {
     if (dynamicsWorld) {
         gContactAddedCallback = previousContactAddedCallback;
@@ -181,19 +164,15 @@ void BulletDemo::exitPhysics()
         delete info;
     triangleInfos.clear();
 
-    delete dynamicsWorld;
-    dynamicsWorld = nullptr;
-    delete solver;
-    solver = nullptr;
-    delete broadphase;
-    broadphase = nullptr;
-    delete dispatcher;
-    dispatcher = nullptr;
-    delete collisionConfiguration;
-    collisionConfiguration = nullptr;
+    // Each part is built on the ones before it and goes before them.
+    dynamicsWorld.reset();
+    solver.reset();
+    broadphase.reset();
+    dispatcher.reset();
+    collisionConfiguration.reset();
 }
 
-ImportedBody createImportedBody(BulletDemo* physics, btTriangleMesh* triangleMesh, const glm::mat4& matrix,
+ImportedBody createImportedBody(PhysicsWorld* physics, btTriangleMesh* triangleMesh, const glm::mat4& matrix,
                                 int mass, const std::string& name)
 {
     const Decomposed parts = decompose(matrix);
@@ -224,7 +203,7 @@ ImportedBody createImportedBody(BulletDemo* physics, btTriangleMesh* triangleMes
 
     auto* motionState = new btDefaultMotionState(bodyTransformOf(matrix), btTransform::getIdentity());
     btRigidBody::btRigidBodyConstructionInfo info(static_cast<btScalar>(mass), motionState, shape, inertia);
-    auto* body = new MyRigidBody(info, name);
+    auto* body = new RigidBody(info, name);
     body->setLinearFactor(btVector3(1.0f, 1.0f, 1.0f));
     if (mass == 0 && hasTriangles)
         body->setCollisionFlags(body->getCollisionFlags() | btCollisionObject::CF_CUSTOM_MATERIAL_CALLBACK);
@@ -232,7 +211,7 @@ ImportedBody createImportedBody(BulletDemo* physics, btTriangleMesh* triangleMes
     return ImportedBody{shape, body};
 }
 
-void wakeBodiesAround(BulletDemo* physics, btRigidBody* body)
+void wakeBodiesAround(PhysicsWorld* physics, btRigidBody* body)
 {
     if (!physics || !physics->dynamicsWorld || !body || !body->getBroadphaseHandle())
         return;
@@ -255,7 +234,7 @@ void wakeBodiesAround(BulletDemo* physics, btRigidBody* body)
     physics->dynamicsWorld->getBroadphase()->aabbTest(low - slack, high + slack, waker);
 }
 
-void resetBody(BulletDemo* physics, btRigidBody* body, const glm::mat4& initialMatrix,
+void resetBody(PhysicsWorld* physics, btRigidBody* body, const glm::mat4& initialMatrix,
                const std::function<void()>& beforeReAdd)
 {
     delete body->getMotionState();

@@ -6,7 +6,6 @@
 #include <cstdint>
 #include <vector>
 
-struct GLFWwindow;
 class Shader;
 
 // One recorded physics debug line.
@@ -17,10 +16,10 @@ struct DebugLine {
 };
 
 // Collects the lines the physics world emits during debugDrawWorld.
-class BulletDebug : public btIDebugDraw {
+class DebugLineRecorder : public btIDebugDraw {
 public:
-    BulletDebug(Shader* lineProgram, GLFWwindow* window);
-    ~BulletDebug() override = default;
+    explicit DebugLineRecorder(Shader* lineProgram);
+    ~DebugLineRecorder() override = default;
 
     // Keeps the two-colour form (which draws in the from colour) visible
     // beside the override below.
@@ -36,7 +35,6 @@ public:
     std::vector<DebugLine> lines; // since the last flush, in emission order
     int32_t debugMode = 0;
     Shader* lineProgram;
-    GLFWwindow* window;
 };
 
 // Vertex data of the recorded lines, last line first, two vertices per line.
@@ -51,4 +49,4 @@ DebugLineVertices takeDebugLines(std::vector<DebugLine>& lines);
 // Turns face culling off, then draws and forgets every recorded line with the
 // line program and `modelViewProjection`. Creates no GL object when no line
 // was recorded.
-void flushDebugLines(BulletDebug& drawer, const glm::mat4& modelViewProjection);
+void flushDebugLines(DebugLineRecorder& drawer, const glm::mat4& modelViewProjection);

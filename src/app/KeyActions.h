@@ -1,0 +1,30 @@
+#pragma once
+
+#include <vector>
+
+class CameraList;
+class DebugLineRecorder;
+struct Light;
+
+// One press of a light key: the first light moves by `delta` along `axis`
+// (0 x, 1 y, 2 z).
+struct LightStep {
+    int axis = 0;
+    double delta = 0.0;
+};
+
+// What one frame's keys ask of the game beyond the settings' own flags.
+struct KeyActions {
+    bool toggleDebugLines = false;
+    int cameraStep = 0; // +1 next camera, -1 previous; both in one frame cancel
+    std::vector<LightStep> lightSteps; // in the order the keys were read
+    bool reload = false; // reset the level on the next game frame
+};
+
+// Applies the debug-line, camera and light parts of `actions`; any target
+// may be null, and its part is then skipped. The debug mode flips only
+// between 0 and 1; the camera index wraps over count + 1 positions (the last
+// one is the player's camera); each light step is added in double precision
+// and stored back as float.
+void applyKeyActions(const KeyActions& actions, DebugLineRecorder* debugLines, CameraList* cameras,
+                     Light* firstLight);

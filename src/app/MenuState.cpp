@@ -1,0 +1,39 @@
+#include "app/MenuState.h"
+
+#include "core/Input.h"
+
+#include <GLFW/glfw3.h>
+
+void MenuState::showGameOver()
+{
+    if (current != Screen::Win)
+        current = Screen::GameOver;
+}
+
+void MenuState::applyKeys(bool enterPressed, bool rPressed)
+{
+    switch (current) {
+    case Screen::Welcome:
+        if (enterPressed)
+            startPlay();
+        break;
+    // Only Enter leaves the welcome picture, so an R held on from here does
+    // not skip it next frame.
+    case Screen::Win:
+        if (rPressed)
+            showWelcome();
+        break;
+    case Screen::GameOver:
+        if (rPressed)
+            startPlay();
+        break;
+    case Screen::Playing:
+        break;
+    }
+}
+
+void MenuState::readKeys(GLFWwindow* window)
+{
+    if (showing())
+        applyKeys(input::isPressed(window, GLFW_KEY_ENTER), input::isPressed(window, GLFW_KEY_R));
+}

@@ -1,0 +1,62 @@
+#include "app/MenuState.h"
+#include "render/MenuScreen.h"
+
+#include <gtest/gtest.h>
+
+#include <string>
+
+namespace {
+
+using Screen = MenuState::Screen;
+
+MenuState menuOn(char screen)
+{
+    MenuState menu;
+    if (screen == 'P')
+        menu.startPlay();
+    else if (screen == 'V')
+        menu.showWin();
+    else if (screen == 'G')
+        menu.showGameOver();
+    return menu;
+}
+
+char letterOf(const MenuState& menu)
+{
+    const char letter = "WPVG"[static_cast<int>(menu.screen())];
+    return menu.showing() == (letter != 'P') ? letter : '?';
+}
+
+} // namespace
+
+// One frame's menu keys: Enter leaves the welcome picture, R leads from the
+// win picture back to the welcome picture and from game over straight into
+// play; nothing else changes a picture, and with none up keys do nothing.
+// W welcome, V win, G game over, P playing (no picture); E and R the keys held.
+TEST(MenuState, OneFrameOfEnterAndR)
+{
+    EXPECT_EQ(letterOf(MenuState{}), 'W');
+    const char* rows[] = {"W.. W", "W.R W", "WE. P", "WER P", "V.. V", "VE. V", "V.R W", "VER W",
+                          "G.. G", "GE. G", "G.R P", "GER P", "PE. P", "P.R P", "PER P"};
+    for (const std::string row : rows) {
+        MenuState menu = menuOn(row[0]);
+        menu.applyKeys(row[1] == 'E', row[2] == 'R');
+        EXPECT_EQ(letterOf(menu), row[4]) << row;
+    }
+}
+
+// A win and a fall found in the same frame: the win picture stays up.
+TEST(MenuState, AWinOutranksAGameOverOfTheSameFrame)
+{
+    MenuState menu = menuOn('P');
+    menu.showWin();
+    menu.showGameOver();
+    EXPECT_EQ(letterOf(menu), 'V');
+}
+
+// Only an exact 4:3 screen gets the square pictures.
+TEST(MenuState, FourByThree)
+{
+    EXPECT_TRUE(isFourByThree(1024, 768) && isFourByThree(800, 600));
+    EXPECT_FALSE(isFourByThree(1920, 1080) || isFourByThree(1280, 1024) || isFourByThree(1366, 768));
+}
