@@ -107,7 +107,8 @@ void PlayerObject::update(double frameTime)
     if (camera)
         camera->position = glm::vec3(origin.x(), origin.y() + eyeHeight, origin.z());
 
-    // Without a camera there is no heading to walk along.
+    // Without a camera there is no heading to walk along, and no check runs.
+    contacts = PlayerContacts{};
     if (inputEnabled && camera)
         handleInput(static_cast<float>(frameTime));
 
