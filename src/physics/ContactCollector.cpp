@@ -9,11 +9,12 @@ ContactCollector::ContactCollector()
     // The solver keeps a body resting on the ground at a distance of about 0,
     // often a hair above it, and a pair test with no margin then reports no
     // contact at all: the player would count as airborne while standing or
-    // walking. Points within 2 cm of touching count as contact.
+    // walking. Points within 2 cm of touching count as ground; winning and
+    // losing take a real touch (see `touched`).
     m_closestDistanceThreshold = contactMargin;
 }
 
-btScalar ContactCollector::addSingleResult(btManifoldPoint& /*point*/, const btCollisionObjectWrapper* /*object0*/,
+btScalar ContactCollector::addSingleResult(btManifoldPoint& point, const btCollisionObjectWrapper* /*object0*/,
                                            int /*partId0*/, int /*index0*/,
                                            const btCollisionObjectWrapper* /*object1*/, int /*partId1*/,
                                            int /*index1*/)
@@ -21,5 +22,6 @@ btScalar ContactCollector::addSingleResult(btManifoldPoint& /*point*/, const btC
     if (tag.compare(0, 7, "dynamic") == 0)
         std::cout << "COLLISION WITH DYNAMIC\n";
     found = true;
+    touched = touched || point.getDistance() <= 0.0f;
     return 0.0f;
 }

@@ -100,25 +100,27 @@ PlayerContacts PhysicsWorld::findPlayerContacts(btRigidBody* playerBody)
 
     ContactCollector callback;
 
-    // True at the first body of `bodies` that touches the player.
-    auto touchesAny = [&](const std::vector<btRigidBody*>& bodies, const char* tag) {
+    // True at the first body of `bodies` after whose test `hit` is set: a
+    // touch for the win and lose bodies, a point within the ground margin for
+    // the rest.
+    auto touchesAny = [&](const std::vector<btRigidBody*>& bodies, const char* tag, const bool& hit) {
         callback.tag = tag;
         for (btRigidBody* body : bodies) {
             if (body == playerBody)
                 continue;
             dynamicsWorld->contactPairTest(playerBody, body, callback);
-            if (callback.found)
+            if (hit)
                 return true;
         }
         return false;
     };
 
-    if (touchesAny(winBodies, "WIN")) {
+    if (touchesAny(winBodies, "WIN", callback.touched)) {
         found.win = true;
-    } else if (touchesAny(looseBodies, "LOOSE")) {
+    } else if (touchesAny(looseBodies, "LOOSE", callback.touched)) {
         found.gameOver = true;
-    } else if (!touchesAny(floorBodies, "geht nicht")) {
-        touchesAny(dynamicBodies, "dynamic");
+    } else if (!touchesAny(floorBodies, "geht nicht", callback.found)) {
+        touchesAny(dynamicBodies, "dynamic", callback.found);
     }
     found.grounded = callback.found;
     return found;

@@ -38,7 +38,9 @@ public:
     // keeps its shape for teardown and adds it to the world.
     void addBody(btRigidBody* body, std::string name);
     // Pair tests of the player's body against win, lose, floor and dynamic
-    // bodies, stopping at the first contact (see ContactCollector). The
+    // bodies, stopping at the first contact (see ContactCollector): win and
+    // lose bodies count when they touch the player, the rest (and so the
+    // ground) within the 2 cm margin. The
     // player's own body is skipped wherever its name put it in a list.
     PlayerContacts findPlayerContacts(btRigidBody* playerBody);
     // One step of at most 7 sub-steps of 1/60 s.

@@ -165,7 +165,7 @@ TEST_F(PhysicsTest, ResetPutsTheBodyBackAwakeAndStill)
 }
 
 // The player's contact check: any contact within 2 cm grounds, win and lose
-// bodies raise their pictures, and each contact point with a body of the
+// bodies raise their pictures only when they touch, and each contact point with a body of the
 // dynamic list prints a line (a box under the capsule gives four). The
 // player's own name puts it in the win and dynamic lists: it must never find itself.
 TEST_F(PhysicsTest, PlayerContactsFollowTheListsAndSkipThePlayer)
@@ -195,6 +195,8 @@ TEST_F(PhysicsTest, PlayerContactsFollowTheListsAndSkipThePlayer)
         {"on a win and a lose body", {30, 2.95f, 0.75f}, true, true, false, 0},
         {"on a lose body", {50, 2.95f, 0}, true, false, true, 0},
         {"on a floor that is a win body", {70, 0.95f, 0}, true, true, false, 0},
+        {"1 cm above a win body", {70, 1.01f, 0}, true, false, false, 0},
+        {"1 cm above a lose body", {50, 3.01f, 0}, true, false, false, 0},
         {"3 cm above the floor", {0, 1.03f, 0}, false, false, false, 0},
         {"touches nothing", {0, 50, 0}, false, false, false, 0},
     };
