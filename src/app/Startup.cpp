@@ -27,6 +27,9 @@ GLFWwindow* openGameWindow(int& screenWidth, int& screenHeight)
         glfwTerminate();
         fatalError("No window ...", "GLFW: cannot create an OpenGL 3.3 core window");
     }
+    // From here on a fatal error ends the window library (which gives the
+    // screen its video mode back) before it waits for the player at the console.
+    setBeforePause([] { glfwTerminate(); });
     glfwSetInputMode(window, GLFW_CURSOR, GLFW_CURSOR_HIDDEN);
     glfwMakeContextCurrent(window);
 

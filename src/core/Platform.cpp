@@ -4,6 +4,7 @@
 #include <cstdlib>
 #include <iostream>
 #include <string>
+#include <utility>
 
 #ifdef _WIN32
 #include <io.h>
@@ -11,14 +12,38 @@
 #include <unistd.h>
 #endif
 
+namespace {
+
+std::function<void()>& beforePause()
+{
+    static std::function<void()> hook;
+    return hook;
+}
+
+// Taken out before it runs: a fatal error inside the hook pauses without it.
+void runBeforePause()
+{
+    if (std::function<void()> hook = std::exchange(beforePause(), nullptr))
+        hook();
+}
+
+} // namespace
+
+void setBeforePause(std::function<void()> hook)
+{
+    beforePause() = std::move(hook);
+}
+
 void pauseConsole(PauseCommand command)
 {
 #ifdef _WIN32
+    runBeforePause();
     std::system(command == PauseCommand::Capitalised ? "Pause" : "PAUSE");
 #else
     (void)command;
     if (!isatty(STDIN_FILENO))
         return;
+    runBeforePause();
     std::cout << "Press Enter to continue . . ." << std::endl;
     std::string line;
     std::getline(std::cin, line);

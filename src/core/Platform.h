@@ -1,5 +1,6 @@
 #pragma once
 
+#include <functional>
 #include <string_view>
 
 // The few services that differ between operating systems: the console pause
@@ -9,6 +10,11 @@
 // The command the Windows console runs after a fatal message; after the
 // window library fails to start it is spelled "Pause".
 enum class PauseCommand { Upper, Capitalised };
+
+// Sets what runs once just before the console pause waits: the game closes
+// its full-screen window there, which would otherwise hide the console (and
+// no longer handle events) while the prompt waits. An empty hook does nothing.
+void setBeforePause(std::function<void()> hook);
 
 // Waits for the user to acknowledge a fatal message. On Windows this runs the
 // console's own "PAUSE"; elsewhere it waits for a line on standard input, but

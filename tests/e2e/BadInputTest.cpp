@@ -9,9 +9,12 @@
 
 #include <gmock/gmock.h>
 
+#include <fcntl.h>
 #include <fstream>
 #include <functional>
+#include <memory>
 #include <random>
+#include <unistd.h>
 
 namespace {
 
@@ -147,6 +150,27 @@ TEST_P(BadInput, EndsWithItsMessageBeforeTheFirstFrame)
 
 INSTANTIATE_TEST_SUITE_P(Cases, BadInput, ::testing::ValuesIn(fatalCases),
                          [](const ::testing::TestParamInfo<FatalCase>& info) { return info.param.name; });
+
+// With a player at the console (a terminal on standard input) the full-screen
+// window must be gone while the prompt waits: it would cover the console and
+// no longer handle events. Enter then ends the game with the fatal status.
+TEST_F(GameTest, FatalErrorAtATerminalClosesTheWindowBeforeThePrompt)
+{
+    useLevel("no_player.dae")(data("Data/LevelFinal.dae"));
+    const int terminal = posix_openpt(O_RDWR | O_NOCTTY);
+    ASSERT_GE(terminal, 0);
+    const std::unique_ptr<int, void (*)(int*)> closer(new int(terminal), [](int* fd) { close(*fd), delete fd; });
+    ASSERT_TRUE(grantpt(terminal) == 0 && unlockpt(terminal) == 0);
+    standardInput = ptsname(terminal);
+    launch();
+    waitFor("Press Enter to continue");
+    const ToolResult windows =
+        runTool({"xdotool", "search", "--name", "^(Hello, Zelhan|Quarrystack)"}, displayName());
+    EXPECT_EQ(windows.output, "") << "a game window while the prompt waits";
+    ASSERT_FALSE(waitExit(0.0)) << "ended without waiting for Enter:\n" << output();
+    ASSERT_EQ(write(terminal, "\n", 1), 1);
+    EXPECT_EQ(waitExit(), 255);
+}
 
 // Assimp's aiProcess_GenSmoothNormals, part of the game's import flags, makes
 // normals for a mesh that has none, so a level mesh without normals never

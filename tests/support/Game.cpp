@@ -32,9 +32,9 @@ const std::string gamePreload = [] {
 }();
 
 // Starts `argv` in its own process group, killed when the test process dies;
-// standard output and error to files (or /dev/null), input from /dev/null.
+// standard output and error to files (or /dev/null), input from a file too.
 pid_t spawn(const std::vector<std::string>& argv, const std::string& dir = "", const std::string& out = "/dev/null",
-            const std::string& err = "/dev/null")
+            const std::string& err = "/dev/null", const std::string& input = "/dev/null")
 {
     std::vector<char*> args;
     for (const std::string& a : argv)
@@ -46,7 +46,7 @@ pid_t spawn(const std::vector<std::string>& argv, const std::string& dir = "", c
         if (getppid() != parent)
             _exit(127);
         setpgid(0, 0);
-        const int in = open("/dev/null", O_RDONLY), to = open(out.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644),
+        const int in = open(input.c_str(), O_RDONLY), to = open(out.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644),
                   toErr = open(err.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
         if (in < 0 || to < 0 || toErr < 0 || (!dir.empty() && chdir(dir.c_str()) != 0))
             _exit(127);
@@ -218,7 +218,7 @@ void GameTest::launch(int width, int height)
     // The game writes and flushes a line every frame: a plain file lets the
     // test read what it wrote so far without a reader of its own.
     pid_ = spawn(command, workingDirectory.empty() ? data().string() : workingDirectory.string(),
-                 (workDir() / "output.txt").string(), (workDir() / "errors.txt").string());
+                 (workDir() / "output.txt").string(), (workDir() / "errors.txt").string(), standardInput);
 }
 
 void GameTest::start(int width, int height)

@@ -85,6 +85,7 @@ protected:
     // build, say), else the game built beside the tests; and where.
     std::string program;
     std::filesystem::path workingDirectory; // empty: the data copy
+    std::string standardInput = "/dev/null"; // the game's, such as a pseudo-terminal
     // The test's own copy of Shader/, Textures/ and Data/ (made on first
     // use), or a file in it, to break before the game starts.
     std::filesystem::path data(const std::string& relative = "");
