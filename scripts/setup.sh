@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
 # Installs what a fresh Debian 12 machine lacks to build, run and test the game.
 # Safe to run again: it only calls apt-get when a package is missing.
+# scripts/setup.sh --fuzz adds clang with libFuzzer, for scripts/fuzz.sh.
 set -euo pipefail
 
 packages=(
@@ -9,6 +10,9 @@ packages=(
   googletest
   xvfb xauth xdotool x11-utils mesa-utils libgl1-mesa-dri imagemagick
 )
+if [ "${1:-}" = "--fuzz" ]; then
+  packages+=(clang)
+fi
 
 missing=()
 for p in "${packages[@]}"; do

@@ -1,0 +1,52 @@
+// libFuzzer target for the way a level file comes in: the loader's import
+// (the game's Assimp flags, and any check the loader makes before Assimp sees
+// the file) and the level check on what it returns. Built only with
+// QUARRYSTACK_FUZZ=ON; scripts/fuzz.sh runs it.
+//
+// It stops before createLevel on purpose: that step uploads meshes and
+// textures and so needs a GL context, which on the machines that fuzz is
+// llvmpipe under Xvfb, thousands of times slower per input than the parse and
+// the check. Those are where a malformed file is taken apart; the level check
+// exists so that createLevel only ever sees scenes it accepted, and the
+// mutation corpus test runs the whole loader with GL.
+
+#include "import/AssimpLoader.h"
+#include "import/LevelCheck.h"
+
+#include <assimp/scene.h>
+
+#include <cstdint>
+#include <cstdio>
+#include <fstream>
+#include <iostream>
+#include <string>
+#include <unistd.h>
+
+namespace {
+
+// Assimp reads levels by file name and picks its importer by the extension;
+// one file per process, in the working folder, so parallel jobs never share one.
+const std::string levelFile = "fuzz-" + std::to_string(getpid()) + ".dae";
+
+const int gameLights = 2; // the lights the game adds to every level
+
+} // namespace
+
+extern "C" int LLVMFuzzerInitialize(int* /*argc*/, char*** /*argv*/)
+{
+    // The loader's lines for every rejected input would drown the fuzzer's own.
+    std::cout.rdbuf(nullptr);
+    std::cerr.rdbuf(nullptr);
+    std::atexit([] { std::remove(levelFile.c_str()); });
+    return 0;
+}
+
+extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size)
+{
+    std::ofstream(levelFile, std::ios::binary | std::ios::trunc)
+        .write(reinterpret_cast<const char*>(data), static_cast<std::streamsize>(size));
+    static AssimpLoader loader(nullptr, nullptr, nullptr); // no shaders, no physics: nothing is built
+    if (const aiScene* scene = loader.load(levelFile))
+        checkLevel(*scene, gameLights);
+    return 0;
+}
