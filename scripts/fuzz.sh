@@ -37,7 +37,8 @@ export LSAN_OPTIONS=suppressions=$PWD/lsan.supp:print_suppressions=0
 found=found-$(date -u +%Y%m%d-%H%M%S)
 mkdir "$found"
 "$fuzzer" -fork=1 -ignore_crashes=1 -ignore_ooms=1 -ignore_timeouts=1 -max_total_time="$seconds" \
-  -timeout=20 -rss_limit_mb=2048 -malloc_limit_mb=1024 -artifact_prefix="$PWD/$found/" corpus seeds
+  -timeout=20 -rss_limit_mb=2048 -malloc_limit_mb=1024 -artifact_prefix="$PWD/$found/" corpus seeds ||
+  echo "fuzz: the fuzzer ended with status $?"
 echo "fuzz: corpus $(ls corpus | wc -l) inputs; found in $work/$found:"
 ls "$found"
 ! ls "$found" | grep -q -e '^crash-' -e '^leak-'
