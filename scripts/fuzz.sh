@@ -15,6 +15,7 @@ set -euo pipefail
 cd "$(dirname "$0")/.."
 seconds=${1:-600}
 build_dir=${BUILD_DIR:-build-fuzz}
+[[ $build_dir = /* ]] || build_dir=$PWD/$build_dir
 
 command -v clang++ >/dev/null || scripts/setup.sh --fuzz
 launcher=()
@@ -25,13 +26,13 @@ cmake -S . -B "$build_dir" -G Ninja -DCMAKE_C_COMPILER=clang -DCMAKE_CXX_COMPILE
   -DQUARRYSTACK_FUZZ=ON -DQUARRYSTACK_TESTS=OFF "${launcher[@]}" >/dev/null
 cmake --build "$build_dir" --target fuzzlevel
 
-fuzzer=$PWD/$build_dir/tools/fuzzlevel work=$build_dir/fuzz
+fuzzer=$build_dir/tools/fuzzlevel work=$build_dir/fuzz
 mkdir -p "$work/corpus" "$work/seeds"
 cp tests/data/levels/*.dae Data/LevelFinal.dae "$work/seeds/"
 cd "$work"
 # Assimp 5.2.5 leaks parts of the scene it was building when it rejects some
-# malformed files; that is not ours to fix, and a leak report would end the
-# campaign at its first such input. Leaks with any other origin still count.
+# malformed files; that is not ours to fix, and each would be reported as a
+# finding. Leaks with any other origin still count.
 echo "leak:libassimp.so" > lsan.supp
 export LSAN_OPTIONS=suppressions=$PWD/lsan.supp:print_suppressions=0
 found=found-$(date -u +%Y%m%d-%H%M%S)
