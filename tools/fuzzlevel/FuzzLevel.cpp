@@ -17,6 +17,7 @@
 
 #include <cstdint>
 #include <cstdio>
+#include <filesystem>
 #include <fstream>
 #include <iostream>
 #include <string>
@@ -25,8 +26,9 @@
 namespace {
 
 // Assimp reads levels by file name and picks its importer by the extension;
-// one file per process, in the working folder, so parallel jobs never share one.
-const std::string levelFile = "fuzz-" + std::to_string(getpid()) + ".dae";
+// one temporary file per process, so parallel jobs never share one.
+const std::string levelFile =
+    (std::filesystem::temp_directory_path() / ("quarrystack-fuzz-" + std::to_string(getpid()) + ".dae")).string();
 
 const int gameLights = 2; // the lights the game adds to every level
 
