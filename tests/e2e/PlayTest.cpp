@@ -195,7 +195,9 @@ TEST_F(Play, AFullTurnOfMouseTravelIsAFullTurnOnAnyScreen)
                 EXPECT_GT(startViewChange(screenshot("half"), startView), 0.2);
             }
         }
-        EXPECT_LT(startViewChange(screenshot("turned"), startView), 0.02);
+        // The body's spin shifts the eye by 3 cm, which a large screen shows in fine detail; a
+        // turn off by even a tenth of a radian changes most of the picture.
+        EXPECT_LT(startViewChange(screenshot("turned"), startView), 0.12);
         ASSERT_TRUE(quit());
     }
 }
