@@ -72,7 +72,7 @@ TEST_F(PlayerTest, JumpsAndTheOneAirSteer)
     EXPECT_FALSE(p->airControl);
 }
 
-TEST_F(PlayerTest, MouseTurnsOnlyWhenFocusedAndNotOnTheFirstFrame)
+TEST_F(PlayerTest, MouseTurnsOnlyWhenFocusedAndNotOnTheFirstFrameAfterFocusOrAReset)
 {
     const glm::dvec2 centre(320.0, 180.0);
     world->input.cursor = {100.0, 50.0};
@@ -82,7 +82,7 @@ TEST_F(PlayerTest, MouseTurnsOnlyWhenFocusedAndNotOnTheFirstFrame)
     world->frame();
     EXPECT_EQ(world->input.cursor, centre);
     EXPECT_EQ(p->camera->horizontalAngle, 0.0f) << "the first focused frame only centres the cursor";
-    world->input.cursor = centre + glm::dvec2(6, -3); // yaw falls by dt a pixel, pitch rises
+    world->input.cursor = centre + glm::dvec2(6, -3); // yaw falls by 1/60 rad a pixel, pitch rises
     world->frame();
     EXPECT_FLOAT_EQ(p->camera->horizontalAngle, float(frameTime) * -6.0f);
     EXPECT_FLOAT_EQ(p->camera->verticalAngle, float(frameTime) * 3.0f);
@@ -90,6 +90,16 @@ TEST_F(PlayerTest, MouseTurnsOnlyWhenFocusedAndNotOnTheFirstFrame)
         world->input.cursor = centre + glm::dvec2(0, dy);
         world->frame();
         EXPECT_EQ(p->camera->verticalAngle, pitch) << "pitch stops at ±1";
+    }
+    // The cursor drifts while the window has no focus, or while a reset is due.
+    for (const bool focusLost : {true, false}) {
+        const float yaw = focusLost ? p->camera->horizontalAngle : 0.0f;
+        world->input.focus = !focusLost;
+        focusLost ? world->frame() : p->reset();
+        world->input.focus = true;
+        world->input.cursor = centre + glm::dvec2(50, 0);
+        world->frame();
+        EXPECT_EQ(p->camera->horizontalAngle, yaw) << (focusLost ? "focus back" : "reset");
     }
 }
 
