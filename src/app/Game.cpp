@@ -322,8 +322,9 @@ void Game::applyKeyActions(const KeyActions& actions, int steps)
 // A level with fewer than five lights simply has fewer shadow casters.
 void Game::renderShadowMaps()
 {
-    // Depth maps are always filled, whatever the scene pass left set.
-    glPolygonMode(GL_FRONT_AND_BACK, GL_FILL);
+    // Lines in wireframe as in the scene pass, filled otherwise: the mode the
+    // last pass left may be a frame out of date.
+    glPolygonMode(GL_FRONT_AND_BACK, settings->wireframe == 1 ? GL_LINE : GL_FILL);
     const std::vector<ShadowCaster> casters = shadowCastersOf(*level);
     const std::vector<Light*> lights = level->getLights();
     const size_t count = std::min(shadowMaps.size(), lights.size());

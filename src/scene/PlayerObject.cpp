@@ -232,6 +232,7 @@ void PlayerObject::jump()
 void PlayerObject::reset()
 {
     firstMouse = true;
+    contacts = PlayerContacts{}; // the win or fall that led to the reset is over
     resetBody(physics, rigidBody, initialModelMatrix, [this] {
         if (camera)
             camera->reset();
