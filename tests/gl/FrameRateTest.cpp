@@ -23,7 +23,7 @@ struct Measured {
 
 class FrameRateTest : public WorldTest {
 protected:
-    // Runs frames of 1/fps for `seconds`; `script(t)` sets the input of the frame that starts at t.
+    // Runs frames of 1/fps for `seconds`; `script(t0, t1)` sets the input of the frame from t0 to t1.
     template <typename Script>
     void play(double fps, double seconds, Script script)
     {
@@ -52,7 +52,7 @@ protected:
     // Calls `sample` before every physics sub-step with the physics time so far.
     void watchSteps(std::function<void(double)> sample)
     {
-        world->physics->preStep = [this, sample, levelStep = world->physics->preStep, t = 0.0](double dt) mutable {
+        world->physics->preStep = [sample, levelStep = world->physics->preStep, t = 0.0](double dt) mutable {
             sample(t);
             levelStep(dt);
             t += dt;
