@@ -26,6 +26,8 @@
 #include <glm/gtc/type_ptr.hpp>
 
 #include <algorithm>
+#include <cmath>
+#include <cstdlib>
 #include <iostream>
 
 namespace {
@@ -38,6 +40,18 @@ const char* const menuPicturePaths[6] = {
 std::unique_ptr<Shader> program(const std::string& name)
 {
     return std::make_unique<Shader>("Shader/" + name + ".vert", "Shader/" + name + ".frag");
+}
+
+// QUARRYSTACK_SENSITIVITY scales the mouse look; 1 unless it holds a
+// positive number.
+float mouseSensitivityFromEnvironment()
+{
+    const char* text = std::getenv("QUARRYSTACK_SENSITIVITY");
+    if (!text)
+        return 1.0f;
+    char* end = nullptr;
+    const float value = std::strtof(text, &end);
+    return end != text && *end == '\0' && value > 0.0f && std::isfinite(value) ? value : 1.0f;
 }
 
 } // namespace
@@ -99,6 +113,16 @@ void Game::setUpScene()
 
     for (int i = 0; i < Level::maxShadowMaps; ++i)
         shadowMaps.push_back(std::make_unique<ShadowMap>(shadowOmniShader.get()));
+
+    player->mouseSensitivity = mouseSensitivityFromEnvironment();
+    // The player's controls and the animations run at the physics rate;
+    // frames only look (the mouse) and draw.
+    physics->preStep = [this](double dt) { level->step(dt); };
+    // A tap that starts and ends between two frames is seen by no key read.
+    glfwSetKeyCallback(window, [](GLFWwindow*, int key, int, int action, int) {
+        if (action == GLFW_PRESS)
+            input::notePress(key);
+    });
 
     settings = std::make_unique<Settings>();
     debugDrawer->setDebugMode(0);
@@ -194,6 +218,9 @@ void Game::runMenuFrame()
 {
     settings->wireframe = 0;
     glPolygonMode(GL_FRONT_AND_BACK, GL_FILL);
+    // The cursor drifts while a picture shows, and a space pressed here is no jump.
+    player->firstMouse = true;
+    input::clearPresses();
     switch (menu.screen()) {
     case MenuState::Screen::Welcome:
         menuScreen->drawWelcome();
@@ -213,7 +240,8 @@ void Game::runMenuFrame()
 void Game::runGameFrame(double frameDelta)
 {
     phaseEnded(FramePhase::Clear);
-    if (levelResetDue) {
+    const bool resetNow = levelResetDue;
+    if (resetNow) {
         std::cout << "RELOAD" << std::endl;
         for (ImportObject* object : level->getObjects())
             object->reset();
@@ -221,6 +249,9 @@ void Game::runGameFrame(double frameDelta)
         levelResetDue = false;
     }
     updateGame(frameDelta);
+    // The R that left the game-over picture has reset the level already.
+    if (resetNow)
+        levelResetDue = false;
     phaseEnded(FramePhase::Update);
 
     if (settings->shadowMapping == 1) {
@@ -249,9 +280,10 @@ void Game::phaseEnded(FramePhase phase)
 
 void Game::updateGame(double frameTime)
 {
-    physics->stepSimulation(frameTime);
+    player->contacts = PlayerContacts{};
+    const int steps = physics->stepSimulation(frameTime);
     const KeyActions actions = settings->handleKeys(window);
-    applyKeyActions(actions);
+    applyKeyActions(actions, steps);
     updateLevel(frameTime);
     if (settings->shadowMapping == 1) {
         for (Light* light : level->getLights())
@@ -268,7 +300,9 @@ void Game::updateLevel(double frameTime)
         menu.showGameOver();
 }
 
-void Game::applyKeyActions(const KeyActions& actions)
+// The light keys move by their step once per physics sub-step, so a light
+// moves as fast at any frame rate.
+void Game::applyKeyActions(const KeyActions& actions, int steps)
 {
     Light* firstLight = nullptr;
     if (!actions.lightSteps.empty()) {
@@ -276,7 +310,11 @@ void Game::applyKeyActions(const KeyActions& actions)
         if (!lights.empty())
             firstLight = lights.front();
     }
-    ::applyKeyActions(actions, debugDrawer.get(), cameraList, firstLight);
+    KeyActions perStep = actions;
+    perStep.lightSteps.clear();
+    for (int i = 0; i < steps; ++i)
+        perStep.lightSteps.insert(perStep.lightSteps.end(), actions.lightSteps.begin(), actions.lightSteps.end());
+    ::applyKeyActions(perStep, debugDrawer.get(), cameraList, firstLight);
     if (actions.reload)
         levelResetDue = true;
 }
@@ -284,6 +322,9 @@ void Game::applyKeyActions(const KeyActions& actions)
 // A level with fewer than five lights simply has fewer shadow casters.
 void Game::renderShadowMaps()
 {
+    // Lines in wireframe as in the scene pass, filled otherwise: the mode the
+    // last pass left may be a frame out of date.
+    glPolygonMode(GL_FRONT_AND_BACK, settings->wireframe == 1 ? GL_LINE : GL_FILL);
     const std::vector<ShadowCaster> casters = shadowCastersOf(*level);
     const std::vector<Light*> lights = level->getLights();
     const size_t count = std::min(shadowMaps.size(), lights.size());

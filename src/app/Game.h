@@ -61,9 +61,9 @@ public:
     bool runFrame(double now);
     // The scene pass: culling planes, the lit pass and the physics debug lines.
     void renderScene();
-    // One game frame's update: a physics step of at most 7 sub-steps, the
-    // keys, the level's update and, with shadows on, every light's shadow
-    // matrices.
+    // One game frame's update: the physics step of at most 30 sub-steps
+    // (each after the level's step), the keys, the level's update and, with
+    // shadows on, every light's shadow matrices.
     void updateGame(double frameTime);
     // `observer` (or nobody, when null) hears of every phase that ends from
     // the next frame on; it must outlive its watch.
@@ -116,7 +116,7 @@ private:
     void phaseEnded(FramePhase phase);
     // The level's update and what it found: a win before a game over.
     void updateLevel(double frameTime);
-    void applyKeyActions(const KeyActions& actions);
+    void applyKeyActions(const KeyActions& actions, int steps);
     void renderShadowMaps();
 
     FramePhaseObserver* phaseObserver = nullptr;

@@ -20,7 +20,7 @@ KeyActions Settings::handleKeys(GLFWwindow* window)
 {
     KeyActions actions;
     actions.toggleDebugLines = latched(window, F12, GLFW_KEY_F12);
-    // The light keys move the first light by 0.1 per frame.
+    // The light keys move the first light by 0.1 per physics step.
     const struct {
         int key;
         LightStep step;

@@ -2,6 +2,8 @@
 
 #include <GLFW/glfw3.h>
 
+#include <bitset>
+
 namespace input {
 namespace {
 
@@ -15,6 +17,9 @@ public:
 
 GlfwBackend glfwBackend;
 Backend* current = &glfwBackend;
+std::bitset<GLFW_KEY_LAST + 1> notedPresses;
+
+bool isKey(int key) { return key >= 0 && key <= GLFW_KEY_LAST; }
 
 } // namespace
 
@@ -24,6 +29,22 @@ bool isReleased(GLFWwindow* window, int key) { return getKey(window, key) == GLF
 void getCursorPos(GLFWwindow* window, double* x, double* y) { current->cursorPos(window, x, y); }
 void setCursorPos(GLFWwindow* window, double x, double y) { current->setCursorPos(window, x, y); }
 bool isFocused(GLFWwindow* window) { return current->focused(window); }
+
+void notePress(int key)
+{
+    if (isKey(key))
+        notedPresses.set(static_cast<size_t>(key));
+}
+
+bool takePress(int key)
+{
+    if (!isKey(key) || !notedPresses.test(static_cast<size_t>(key)))
+        return false;
+    notedPresses.reset(static_cast<size_t>(key));
+    return true;
+}
+
+void clearPresses() { notedPresses.reset(); }
 
 void setBackend(Backend* backend) { current = backend ? backend : &glfwBackend; }
 

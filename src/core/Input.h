@@ -23,6 +23,14 @@ void getCursorPos(GLFWwindow* window, double* x, double* y);
 void setCursorPos(GLFWwindow* window, double x, double y);
 bool isFocused(GLFWwindow* window);
 
+// Presses that key events reported, kept until taken: a tap that begins and
+// ends between two reads of the key still counts once. The game's key
+// callback notes them; a test may note its own.
+void notePress(int key);
+// True once for each key noted since the last take (or clear).
+bool takePress(int key);
+void clearPresses();
+
 // Replaces the GLFW backend (nullptr restores it). Not owned.
 void setBackend(Backend* backend);
 

@@ -58,6 +58,13 @@ void PhysicsWorld::initPhysics()
     dynamicsWorld = std::make_unique<btDiscreteDynamicsWorld>(dispatcher.get(), broadphase.get(), solver.get(),
                                                               collisionConfiguration.get());
     dynamicsWorld->setGravity(btVector3(0.0f, -10.0f, 0.0f));
+    dynamicsWorld->setInternalTickCallback(
+        [](btDynamicsWorld* world, btScalar timeStep) {
+            auto* self = static_cast<PhysicsWorld*>(world->getWorldUserInfo());
+            if (self->preStep)
+                self->preStep(static_cast<double>(timeStep));
+        },
+        this, true);
     // With friction along one direction per contact point, nothing holds a
     // block pressed against a wall from twisting about the wall's normal,
     // and a twisting block works its corners into the wall the same way.
@@ -86,10 +93,12 @@ void PhysicsWorld::addBody(btRigidBody* body, std::string name)
     dynamicsWorld->addRigidBody(body);
 }
 
-void PhysicsWorld::stepSimulation(double frameTime)
+int PhysicsWorld::stepSimulation(double frameTime)
 {
-    if (dynamicsWorld)
-        dynamicsWorld->stepSimulation(static_cast<float>(frameTime), maxSubSteps, fixedTimeStep);
+    if (!dynamicsWorld)
+        return 0;
+    const int steps = dynamicsWorld->stepSimulation(static_cast<float>(frameTime), maxSubSteps, fixedTimeStep);
+    return std::min(steps, maxSubSteps);
 }
 
 PlayerContacts PhysicsWorld::findPlayerContacts(btRigidBody* playerBody)

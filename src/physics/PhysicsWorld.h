@@ -23,7 +23,10 @@ struct PlayerContacts {
 // of the four name lists the player's contact check walks.
 class PhysicsWorld {
 public:
-    static constexpr int maxSubSteps = 7;
+    // Covers frames up to half a second; a longer one slows the world down
+    // instead of running ever more steps (the whole update costs a fraction of
+    // a millisecond, so this cap never feeds on itself).
+    static constexpr int maxSubSteps = 30;
     static constexpr float fixedTimeStep = 1.0f / 60.0f;
 
     PhysicsWorld() = default;
@@ -43,8 +46,9 @@ public:
     // ground) within the 2 cm margin. The
     // player's own body is skipped wherever its name put it in a list.
     PlayerContacts findPlayerContacts(btRigidBody* playerBody);
-    // One step of at most 7 sub-steps of 1/60 s.
-    void stepSimulation(double frameTime);
+    // Advances the world by `frameTime` in sub-steps of 1/60 s, at most
+    // maxSubSteps of them, each after preStep. Returns how many ran.
+    int stepSimulation(double frameTime);
     // Deletes every body in the world with its motion state, every kept shape,
     // then the world and its parts.
     // Safe to call again: a second call (the destructor's) finds nothing left.
@@ -57,6 +61,11 @@ public:
     void adoptShape(btCollisionShape* shape);
     // Keeps the edge information of a static mesh's tree until teardown.
     void adoptTriangleInfo(btTriangleInfoMap* info);
+
+    // Runs before every sub-step with its length: what must move at the
+    // physics rate (the player's controls, animated bodies) is driven from
+    // here by whoever installs it.
+    std::function<void(double)> preStep;
 
     btAlignedObjectArray<btCollisionShape*> collisionShapes; // owned
     std::unique_ptr<btDefaultCollisionConfiguration> collisionConfiguration;

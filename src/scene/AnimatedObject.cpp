@@ -14,9 +14,9 @@ AnimatedObject::AnimatedObject(const glm::mat4& matrix, Shader* shader, Shader* 
 {
 }
 
-void AnimatedObject::update(double frameTime)
+void AnimatedObject::step(double dt)
 {
-    animationTime = advanceAnimationTime(animationTime, frameTime, keys.duration);
+    animationTime = advanceAnimationTime(animationTime, dt, keys.duration);
     const double t = animationTime;
 
     const glm::vec3 p =

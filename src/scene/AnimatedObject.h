@@ -52,7 +52,11 @@ public:
     AnimatedObject(const glm::mat4& matrix, Shader* shader, Shader* depthShader, ImportObject* parent,
                    PhysicsWorld* physics, MeshData mesh, AnimationKeys keys);
 
-    void update(double frameTime) override;
+    // The animation runs on physics time, one sub-step at a time, so that
+    // what rides the body moves with it at any frame rate.
+    void step(double dt) override;
+    // Nothing: the model matrix follows the animation, set at each step.
+    void update(double /*frameTime*/) override {}
 
     AnimationKeys keys;
     double animationTime = 0.0;

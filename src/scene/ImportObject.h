@@ -30,6 +30,9 @@ public:
 
     // Takes the body's world transform and the shape's scaling into modelMatrix.
     void update(double frameTime) override;
+    // One physics sub-step of `dt` seconds is about to run; what moves at the
+    // physics rate does its part here. Nothing for a plain object.
+    virtual void step(double /*dt*/) {}
     // Frustum test, then one indexed draw with the lit program already in use.
     void draw(ViewFrustum* frustum) override;
     bool isVisible(ViewFrustum* frustum);

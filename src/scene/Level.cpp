@@ -57,6 +57,12 @@ std::vector<Light*> Level::getLights() const
     return view;
 }
 
+void Level::step(double dt)
+{
+    for (const auto& object : assets.objects)
+        object->step(dt);
+}
+
 void Level::update(double frameTime)
 {
     for (const auto& object : assets.objects)

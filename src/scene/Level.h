@@ -38,6 +38,8 @@ public:
     Level(Shader* shader, LevelAssets assets);
     ~Level() override;
 
+    // One physics sub-step of `dt` is about to run: every object's step.
+    void step(double dt);
     // Updates every object, then moves the last light behind the player's camera.
     void update(double frameTime) override;
     // The lit pass: light uniforms, shadow samplers, every object.

@@ -97,7 +97,7 @@ PlayerObject::PlayerObject(const glm::mat4& matrix, Shader* shader, Shader* dept
 
 PlayerObject::~PlayerObject() = default;
 
-void PlayerObject::update(double frameTime)
+void PlayerObject::update(double /*frameTime*/)
 {
     rigidBody->setAngularFactor(btVector3(0.0f, 0.0f, 0.0f));
 
@@ -106,43 +106,46 @@ void PlayerObject::update(double frameTime)
     const btVector3 origin = transform.getOrigin();
     if (camera)
         camera->position = glm::vec3(origin.x(), origin.y() + eyeHeight, origin.z());
-
-    // Without a camera there is no heading to walk along, and no check runs.
-    contacts = PlayerContacts{};
-    if (inputEnabled && camera)
-        handleInput(static_cast<float>(frameTime));
+    if (inputEnabled && camera) {
+        turnWithMouse();
+        camera->update();
+    }
 
     const btVector3 scaling = collisionShape->getLocalScaling();
     maxScale = largestComponent(scaling);
     modelMatrix = modelMatrixOf(origin, rigidBody->getOrientation(), scaling);
 }
 
-void PlayerObject::handleInput(float frameTime)
+// Without a camera there is no heading to walk along, and no check runs. A
+// space tap noted since the last step jumps however short it was.
+void PlayerObject::step(double /*dt*/)
 {
-    const float heading = turnWithMouse(frameTime);
+    if (!inputEnabled || !camera)
+        return;
+    const PlayerContacts found = physics->findPlayerContacts(rigidBody);
+    grounded = found.grounded;
+    contacts.grounded = found.grounded;
+    contacts.win = contacts.win || found.win;
+    contacts.gameOver = contacts.gameOver || found.gameOver;
 
-    grounded = false;
-    contacts = physics->findPlayerContacts(rigidBody);
-    if (contacts.grounded)
-        grounded = true;
-
+    const bool spaceTapped = input::takePress(GLFW_KEY_SPACE);
     const MoveKeys keys{input::isPressed(window, GLFW_KEY_W), input::isPressed(window, GLFW_KEY_A),
                         input::isPressed(window, GLFW_KEY_S), input::isPressed(window, GLFW_KEY_D),
-                        input::isPressed(window, GLFW_KEY_SPACE)};
+                        spaceTapped || input::isPressed(window, GLFW_KEY_SPACE)};
     rigidBody->activate();
     if (grounded)
         moveOnGround(keys);
     else
         steerInAir(keys);
 
-    turnBodyTowards(heading);
-    camera->update();
+    turnBodyTowards(camera->horizontalAngle);
 }
 
-// The cursor's offset from the window centre turns the camera, and the cursor
-// goes back to the centre; the first focused frame only centres it. Returns
-// the new heading.
-float PlayerObject::turnWithMouse(float frameTime)
+// The cursor's offset from the window centre turns the camera by a fixed angle
+// a pixel, and the cursor goes back to the centre. The first focused frame
+// (at the start, after a reset or a menu picture, after focus came back) only
+// centres it: the cursor may have drifted anywhere while no frame read it.
+void PlayerObject::turnWithMouse()
 {
     const double centreX = static_cast<double>(windowWidth / 2);
     const double centreY = static_cast<double>(windowHeight / 2);
@@ -154,13 +157,15 @@ float PlayerObject::turnWithMouse(float frameTime)
         else
             input::getCursorPos(window, &mouseX, &mouseY);
         input::setCursorPos(window, centreX, centreY);
+    } else {
+        firstMouse = true;
     }
 
+    const float perPixel = static_cast<float>(static_cast<double>(mouseSensitivity) / 60.0);
     const float dx = static_cast<float>(centreX - mouseX);
     const float dy = static_cast<float>(centreY - mouseY);
-    camera->horizontalAngle = wrapAngle(camera->horizontalAngle + frameTime * dx);
-    camera->verticalAngle = std::clamp(wrapAngle(camera->verticalAngle + frameTime * dy), -1.0f, 1.0f);
-    return camera->horizontalAngle;
+    camera->horizontalAngle = wrapAngle(camera->horizontalAngle + perPixel * dx);
+    camera->verticalAngle = std::clamp(wrapAngle(camera->verticalAngle + perPixel * dy), -1.0f, 1.0f);
 }
 
 void PlayerObject::moveOnGround(const MoveKeys& keys)
@@ -226,6 +231,8 @@ void PlayerObject::jump()
 
 void PlayerObject::reset()
 {
+    firstMouse = true;
+    contacts = PlayerContacts{}; // the win or fall that led to the reset is over
     resetBody(physics, rigidBody, initialModelMatrix, [this] {
         if (camera)
             camera->reset();

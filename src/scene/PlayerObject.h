@@ -21,26 +21,31 @@ public:
                  PhysicsWorld* physics, MeshData mesh);
     ~PlayerObject() override;
 
+    // Once a frame: the mouse look, the camera on the body, the model matrix.
     void update(double frameTime) override;
+    // Once a physics sub-step: the contact check, the walk or jump, the air
+    // steer and the body's turn towards the camera's heading.
+    void step(double dt) override;
     void reset() override;
+
+    // The view turns by 1/60 rad per pixel of mouse travel times this.
+    float mouseSensitivity = 1.0f;
 
     int32_t windowWidth = 0;
     int32_t windowHeight = 0;
     GLFWwindow* window = nullptr;
-    PlayerContacts contacts; // what this frame's contact check found
+    PlayerContacts contacts; // what this frame's steps found; the game clears it before them
     std::unique_ptr<Camera> camera;
     bool inputEnabled = true;
     bool grounded = false;
     bool airControl = false; // a standing jump's one steer in the air is still to come
     bool moving = false;
-    bool firstMouse = true;
+    bool firstMouse = true; // the next focused frame only centres the cursor
 
 private:
     struct MoveKeys;
 
-    // Mouse look, the contact check, the walk or jump, and the body's turn.
-    void handleInput(float frameTime);
-    float turnWithMouse(float frameTime);
+    void turnWithMouse();
     void moveOnGround(const MoveKeys& keys);
     void steerInAir(const MoveKeys& keys);
     bool walk(const MoveKeys& keys);

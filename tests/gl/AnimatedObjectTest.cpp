@@ -31,7 +31,7 @@ TEST_F(AnimatedObjectTest, FollowsItsParentAndMovesItsBody)
     ImportObject* base = world->addMesh("base", boxArrays({1, 1, 1}), glm::mat4(1.0f), 0);
     AnimatedObject* object = addAnimated(base, translation({5, 5, 5}));
     base->modelMatrix = translation({10, 0, 0}) * glm::rotate(glm::mat4(1.0f), 1.0f, glm::vec3(0, 1, 0));
-    object->update(1.0);
+    object->step(1.0);
     const glm::mat4 expected = base->modelMatrix * translation({0, 2, 0}) *
                                glm::mat4_cast(glm::angleAxis(glm::quarter_pi<float>(), glm::vec3(0, 1, 0))) *
                                glm::scale(glm::mat4(1.0f), glm::vec3(2.0f));
@@ -47,12 +47,12 @@ TEST_F(AnimatedObjectTest, FollowsItsParentAndMovesItsBody)
 TEST_F(AnimatedObjectTest, LoopsAndKeepsItsClockThroughAReset)
 {
     AnimatedObject* object = addAnimated(nullptr);
-    object->update(3.0);
+    object->step(3.0);
     EXPECT_NEAR(object->modelMatrix[3][1], 6.0f, 1e-5f);
-    object->update(1.5);
+    object->step(1.5);
     EXPECT_NEAR(object->modelMatrix[3][1], 1.0f, 1e-5f);
     object->reset();
-    object->update(0.25);
+    object->step(0.25);
     EXPECT_DOUBLE_EQ(object->animationTime, 0.75);
     EXPECT_NEAR(positionOf(object->rigidBody).y, 1.5f, 1e-5f);
 }

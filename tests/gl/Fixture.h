@@ -128,6 +128,14 @@ public:
     explicit SceneWorld(GLFWwindow* window) : window(window)
     {
         physics->initPhysics();
+        // As the game wires it: the level's objects (or, before there is a level, those made so far)
+        // take their part of every physics sub-step.
+        physics->preStep = [this](double dt) {
+            if (level)
+                level->step(dt);
+            for (const auto& object : objects)
+                object->step(dt);
+        };
         menu.startPlay();
         input::setBackend(&input);
     }
@@ -198,8 +206,13 @@ public:
     // and the pictures its contacts raise.
     void frame(double dt = 1.0 / 60.0)
     {
+        if (player)
+            player->contacts = PlayerContacts{};
         physics->stepSimulation(dt);
-        level ? level->update(dt) : player->update(dt);
+        if (level)
+            level->update(dt);
+        else if (player)
+            player->update(dt);
         if (player && player->contacts.win)
             menu.showWin();
         if (player && player->contacts.gameOver)

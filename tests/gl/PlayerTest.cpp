@@ -36,6 +36,7 @@ TEST_F(PlayerTest, KeyCombinationsPickTheirMovementAndNoKeyStops)
         SCOPED_TRACE(testing::PrintToString(pressed));
         keys(pressed);
         world->frames(3); // without a key, damped to a stop at the next step
+        p->step(frameTime); // what a step sets, before the world moves on
         EXPECT_NEAR(velocity().x, 5.0f * direction.x, 0.01f);
         EXPECT_NEAR(velocity().z, 5.0f * direction.y, 0.01f);
         EXPECT_EQ(pressed.empty() ? 0.0f : velocity().y, 0.0f) << "walking zeroes the vertical speed";
@@ -56,7 +57,7 @@ TEST_F(PlayerTest, JumpsAndTheOneAirSteer)
     keys({GLFW_KEY_SPACE});
     for (const auto& [before, after] : {std::pair{0.0f, 6.0f}, {0.99f, 6.99f}, {1.0f, 1.0f}, {-2.0f, 4.0f}}) {
         p->rigidBody->setLinearVelocity(btVector3(0, before, 0));
-        p->update(frameTime);
+        p->step(frameTime);
         EXPECT_FLOAT_EQ(velocity().y, after) << before;
     }
     EXPECT_TRUE(p->airControl);
@@ -64,15 +65,14 @@ TEST_F(PlayerTest, JumpsAndTheOneAirSteer)
         world->frame();
     ASSERT_FALSE(p->grounded);
     keys({GLFW_KEY_W});
-    world->physics->stepSimulation(frameTime);
-    const glm::vec3 before = velocity(); // what the update starts from
-    p->update(frameTime);
+    const glm::vec3 before = velocity(); // what the step starts from
+    p->step(frameTime);
     EXPECT_NEAR(velocity().z, 1.5f, 1e-3f);
     EXPECT_EQ(velocity().y, before.y);
     EXPECT_FALSE(p->airControl);
 }
 
-TEST_F(PlayerTest, MouseTurnsOnlyWhenFocusedAndNotOnTheFirstFrame)
+TEST_F(PlayerTest, MouseTurnsOnlyWhenFocusedAndNotOnTheFirstFrameAfterFocusOrAReset)
 {
     const glm::dvec2 centre(320.0, 180.0);
     world->input.cursor = {100.0, 50.0};
@@ -82,7 +82,7 @@ TEST_F(PlayerTest, MouseTurnsOnlyWhenFocusedAndNotOnTheFirstFrame)
     world->frame();
     EXPECT_EQ(world->input.cursor, centre);
     EXPECT_EQ(p->camera->horizontalAngle, 0.0f) << "the first focused frame only centres the cursor";
-    world->input.cursor = centre + glm::dvec2(6, -3); // yaw falls by dt a pixel, pitch rises
+    world->input.cursor = centre + glm::dvec2(6, -3); // yaw falls by 1/60 rad a pixel, pitch rises
     world->frame();
     EXPECT_FLOAT_EQ(p->camera->horizontalAngle, float(frameTime) * -6.0f);
     EXPECT_FLOAT_EQ(p->camera->verticalAngle, float(frameTime) * 3.0f);
@@ -90,6 +90,16 @@ TEST_F(PlayerTest, MouseTurnsOnlyWhenFocusedAndNotOnTheFirstFrame)
         world->input.cursor = centre + glm::dvec2(0, dy);
         world->frame();
         EXPECT_EQ(p->camera->verticalAngle, pitch) << "pitch stops at ±1";
+    }
+    // The cursor drifts while the window has no focus, or while a reset is due.
+    for (const bool focusLost : {true, false}) {
+        const float yaw = focusLost ? p->camera->horizontalAngle : 0.0f;
+        world->input.focus = !focusLost;
+        focusLost ? world->frame() : p->reset();
+        world->input.focus = true;
+        world->input.cursor = centre + glm::dvec2(50, 0);
+        world->frame();
+        EXPECT_EQ(p->camera->horizontalAngle, yaw) << (focusLost ? "focus back" : "reset");
     }
 }
 
@@ -111,7 +121,7 @@ TEST_F(PlayerTest, HeadingErrorNearAQuarterTurnGivesAFiniteTurnRate)
     }
     ASSERT_NE(chosen, 0.0f) << "no heading near a quarter turn rounds past 1";
     p->camera->horizontalAngle = chosen;
-    p->update(frameTime);
+    p->step(frameTime);
     EXPECT_NEAR(std::fabs(p->rigidBody->getAngularVelocity().y()), 10.0f * 1.5707964f, 1e-3f);
 }
 

@@ -345,6 +345,14 @@ void GameTest::press(const std::string& key, int frames)
     waitFrames(3);
 }
 
+void GameTest::moveMouse(int dx, int dy)
+{
+    int px = 0, py = 0;
+    if (std::sscanf(x("getmouselocation", {}).c_str(), "x:%d y:%d", &px, &py) != 2)
+        throw std::runtime_error("xdotool getmouselocation: no position");
+    x("mousemove", {std::to_string(px + dx), std::to_string(py + dy)});
+}
+
 void GameTest::hold(const std::vector<std::string>& keys, double gameSeconds)
 {
     keyDown(keys);

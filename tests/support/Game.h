@@ -115,6 +115,9 @@ protected:
     void keyUp(const std::vector<std::string>& keys) { x("keyup", keys); }
     void press(const std::string& key, int frames = 3); // down `frames` frames, then up 3
     void hold(const std::vector<std::string>& keys, double gameSeconds);
+    // The pointer moves by (dx, dy) pixels (to a place, which no pointer
+    // acceleration scales); a game frame reads it whenever one comes.
+    void moveMouse(int dx, int dy);
 
     // The screen once two more frames are drawn, kept as <name>.png.
     Shot screenshot(const std::string& name);

@@ -88,16 +88,24 @@ TEST_F(PhysicsTest, NamesDecideTheListsAndThePrintedLines)
     }
 }
 
-// At most 7 sub-steps of 1/60 s a frame; the rest of a long frame is dropped,
-// the rest of a short one carried over.
+// Whole sub-steps of 1/60 s, each after the pre-step hook, the rest of a
+// short frame carried over; a frame up to half a second runs in full, the
+// part of a longer one past 30 sub-steps is dropped.
 TEST_F(PhysicsTest, SteppingRunsWholeSubStepsOnly)
 {
     const btRigidBody* body = create(mesh(1.0f, 1.0f), at(0, 100, 0), "dynamicFalling");
-    const float step = -10.0f / 60.0f;
-    const std::pair<double, float> frames[] = {{0.01, 0.0f}, {0.01, step}, {0.5, 8 * step}, {1.0 / 60.0, 9 * step}};
-    for (const auto& [frame, speed] : frames) {
-        physics.stepSimulation(frame);
-        EXPECT_NEAR(body->getLinearVelocity().y(), speed, 1e-5f) << frame;
+    int hooked = 0;
+    physics.preStep = [&](double dt) { hooked += dt == double(PhysicsWorld::fixedTimeStep) ? 1 : 1000; };
+    const struct {
+        double frame;
+        int steps;
+    } frames[] = {{0.01, 0}, {0.01, 1}, {0.5, 30}, {1.0, 30}, {1.0 / 60.0, 1}};
+    int total = 0;
+    for (const auto& [frame, steps] : frames) {
+        EXPECT_EQ(physics.stepSimulation(frame), steps) << frame;
+        total += steps;
+        EXPECT_EQ(hooked, total);
+        EXPECT_NEAR(body->getLinearVelocity().y(), total * -10.0f / 60.0f, 1e-4f) << frame;
     }
 }
 

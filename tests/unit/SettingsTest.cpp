@@ -97,8 +97,8 @@ TEST_F(SettingsKeys, EachFrameOfKeysGivesTheseSettings)
     frame({R});
     EXPECT_FALSE(reloadDue);
 
-    // Each light key moves the first light along its axis by 0.1 every frame
-    // it is down.
+    // Each light key moves the first light along its axis by 0.1 each time
+    // the actions are applied (the game applies them once a physics step).
     const char keys[] = "UJHKLO";
     const int axes[] = {2, 2, 0, 0, 1, 1};
     for (int k = 0; k < 6; ++k) {
