@@ -256,7 +256,7 @@ std::string scanLevelFile(const std::string& path)
         } else if (isElement(tag, "/accessor")) {
             accessor.clear();
         } else if (isElement(tag, "triangles") || isElement(tag, "polylist") || isElement(tag, "lines")) {
-            primitive = tag.substr(0, tag.find(' '));
+            primitive = tag.substr(0, tag.find_first_of(" \t\r\n/"));
             lists = 0;
         } else if (isElement(tag, "p") && !primitive.empty() && ++lists > 1) {
             return "Level error: a <" + primitive + "> element with more than one index list <p>";

@@ -18,10 +18,14 @@ constexpr unsigned textureSize = 8192;
 constexpr float coordinate = 1e6f; // a vertex further out breaks the physics' precision
 } // namespace levelLimits
 
-// Checks the level file as text before Assimp reads it: nodes nested deeper
-// than levelLimits::nodeDepth (Assimp's recursive reader overflows the stack
-// on a deep tree) and `count` attributes past levelLimits::arrayCount. Comments
-// and CDATA sections are skipped. Returns the level error, or an empty string.
+// Checks the level file as text before Assimp reads it, for what makes
+// Assimp itself crash, abort or take minutes: nodes nested deeper than
+// levelLimits::nodeDepth (its recursive reader overflows the stack), arrays
+// and accessors without a count or with one past levelLimits::arrayCount,
+// accessors with more params than their stride, triangle lists without an
+// index list or with two, and index lists holding anything but plain numbers.
+// Comments and CDATA sections are skipped. Returns the level error, or an
+// empty string.
 std::string scanLevelFile(const std::string& path);
 
 // Checks an imported level against what the game needs of it: one "player"
