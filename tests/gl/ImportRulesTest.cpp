@@ -245,6 +245,8 @@ TEST_F(ImportRulesTest, GroupNodesHandTheirTransformsToEveryKindOfNode)
                            glm::value_ptr(camera.getView()));
         glUniformMatrix4fv(glGetUniformLocation(imported.world.phong.program, "projectionMatrix"), 1, GL_FALSE,
                            glm::value_ptr(camera.getProjection()));
+        glUniform1i(glGetUniformLocation(imported.world.phong.program, "normalMapping"), 1);
+        glUniform1i(glGetUniformLocation(imported.world.phong.program, "shadowMapping"), 0);
         glUseProgram(0);
         imported.level->draw(&frustum);
         return readBack();
