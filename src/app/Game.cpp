@@ -29,6 +29,8 @@
 #include <cmath>
 #include <cstdlib>
 #include <iostream>
+#include <new>
+#include <stdexcept>
 
 namespace {
 
@@ -139,16 +141,29 @@ void Game::setUpScene()
 // unusable ends the game with a message instead of a crash later on.
 void Game::importLevel()
 {
+    const char* const path = "Data/LevelFinal.dae";
+    const char* const notTheFormat = "Level: Data/LevelFinal.dae does not follow the level format";
     loader = std::make_unique<AssimpLoader>(phongShader.get(), shadowOmniShader.get(), physics.get());
-    const aiScene* scene = loader->load("Data/LevelFinal.dae");
-    if (!scene)
-        fatalExit(); // load has said why
-    const std::string problem = checkLevel(*scene, builtInLightCount);
-    if (!problem.empty())
-        fatalError(problem, "Level: Data/LevelFinal.dae does not follow the level format");
-    if (!loader->loadTextures(scene, "Textures/new/"))
-        fatalError("Fehler beim Laden von Texturen", "Level: a texture of Data/LevelFinal.dae cannot be read");
-    level = loader->createLevel(scene, static_cast<float>(screenWidth), static_cast<float>(screenHeight), window);
+    // The level check bounds what the level may take; memory can run out
+    // below that budget all the same, which ends here rather than in terminate.
+    try {
+        const aiScene* scene = loader->load(path);
+        if (!scene)
+            fatalExit(); // load has said why
+        const std::string problem = checkLevel(*scene, builtInLightCount);
+        if (!problem.empty())
+            fatalError(problem, notTheFormat);
+        if (!loader->loadTextures(scene, "Textures/new/")) {
+            if (!loader->levelError().empty())
+                fatalError(loader->levelError(), notTheFormat);
+            fatalError("Fehler beim Laden von Texturen", "Level: a texture of Data/LevelFinal.dae cannot be read");
+        }
+        level = loader->createLevel(scene, static_cast<float>(screenWidth), static_cast<float>(screenHeight), window);
+    } catch (const std::bad_alloc&) {
+        fatalError("Level error: the level does not fit in memory", notTheFormat);
+    } catch (const std::length_error&) {
+        fatalError("Level error: the level does not fit in memory", notTheFormat);
+    }
 }
 
 void Game::tearDownScene()

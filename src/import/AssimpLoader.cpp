@@ -2,6 +2,7 @@
 
 #include "physics/BodyNames.h"
 #include "physics/PhysicsWorld.h"
+#include "import/LevelCheck.h"
 #include "render/ImageFile.h"
 #include "render/TextureUnits.h"
 #include "scene/AnimatedObject.h"
@@ -47,11 +48,13 @@ glm::quat toGlm(const aiQuaternion& q)
     return glm::quat(q.w, q.x, q.y, q.z);
 }
 
+// Where the node lies in the level: its translation with every parent's
+// transform applied, the root's included.
 glm::vec3 nodeTranslation(const aiNode* node)
 {
-    if (!node)
-        return glm::vec3(0.0f);
-    const aiMatrix4x4& m = node->mTransformation;
+    aiMatrix4x4 m;
+    for (; node; node = node->mParent)
+        m = node->mTransformation * m;
     return glm::vec3(m.a4, m.b4, m.c4);
 }
 
@@ -62,12 +65,6 @@ glm::vec4 materialColor(const aiMaterial* material, const char* key, unsigned ty
     if (aiGetMaterialColor(material, key, type, index, &color) == AI_SUCCESS)
         return glm::vec4(color.r, color.g, color.b, color.a);
     return fallback;
-}
-
-std::string fileNameOf(const std::string& path)
-{
-    const auto slash = path.find_last_of('/');
-    return slash == std::string::npos ? path : path.substr(slash + 1);
 }
 
 std::string nameSuffix(const std::string& name)
@@ -191,6 +188,11 @@ const aiScene* AssimpLoader::load(const std::string& path)
         std::cerr << "Level: cannot open " << path << std::endl;
         return nullptr;
     }
+    if (std::string problem = scanLevelFile(path); !problem.empty()) {
+        std::cout << problem << std::endl;
+        std::cerr << "Level: " << path << " does not follow the level format" << std::endl;
+        return nullptr;
+    }
     const aiScene* scene = importer.ReadFile(path, importFlags);
     if (!scene) {
         std::cout << "Couldn't load File" << std::endl;
@@ -213,6 +215,18 @@ bool AssimpLoader::loadTextures(const aiScene* scene, const std::string& directo
         for (unsigned i = 0; aiGetMaterialTexture(material, aiTextureType_NORMALS, i, &path) == AI_SUCCESS; ++i)
             normalMaps.emplace(path.C_Str(), 0);
     }
+    // Every path reads its file from the one folder: two paths that differ
+    // only in their folders read the same picture, which the level maker may
+    // not expect.
+    std::map<std::string, std::string> pathByFile;
+    for (const auto* textures : {&colorTextures, &normalMaps}) {
+        for (const auto& entry : *textures) {
+            const auto [known, added] = pathByFile.emplace(textureFileName(entry.first), entry.first);
+            if (!added && known->second != entry.first)
+                std::cerr << "Level: the texture paths \"" << known->second << "\" and \"" << entry.first
+                          << "\" both read " << directory << known->first << std::endl;
+        }
+    }
     return createTextures(colorTextures, textureUnits::glUnit(textureUnits::color), directory) &&
            createTextures(normalMaps, textureUnits::glUnit(textureUnits::normalMap), directory);
 }
@@ -222,26 +236,56 @@ bool AssimpLoader::loadTextures(const aiScene* scene, const std::string& directo
 bool AssimpLoader::createTextures(std::map<std::string, GLuint>& textures, GLenum unit,
                                   const std::string& directory)
 {
+    GLint glLimit = 0;
+    glGetIntegerv(GL_MAX_TEXTURE_SIZE, &glLimit);
+    const unsigned limit = std::min(levelLimits::textureSize, static_cast<unsigned>(std::max(glLimit, 1)));
     for (auto& [path, name] : textures) {
-        const std::string fullPath = directory + fileNameOf(path);
+        const std::string fileName = textureFileName(path);
+        if (fileName.empty()) {
+            levelErrorText = "Level error: the texture path \"" + path + "\" names no file";
+            return false;
+        }
+        const std::string fullPath = directory + fileName;
         const FREE_IMAGE_FORMAT format = detectImageFormat(fullPath);
         if (format == FIF_UNKNOWN) {
             std::cerr << "Level: cannot tell the picture format of " << fullPath << std::endl;
             return false;
         }
-        const Bitmap pixels = withBitsPerPixel(loadBitmap(fullPath, format), 24);
+        // The size from the header where the format can tell it without
+        // decoding: a huge picture is refused before it takes memory.
+        Bitmap pixels(FreeImage_FIFSupportsNoPixels(format) ? FreeImage_Load(format, fullPath.c_str(), FIF_LOAD_NOPIXELS)
+                                                            : nullptr);
+        if (!pixels || (FreeImage_GetWidth(pixels.get()) <= limit && FreeImage_GetHeight(pixels.get()) <= limit))
+            pixels = loadBitmap(fullPath, format);
+        const unsigned width = pixels ? FreeImage_GetWidth(pixels.get()) : 0;
+        const unsigned height = pixels ? FreeImage_GetHeight(pixels.get()) : 0;
+        if (width > limit || height > limit) {
+            levelErrorText = "Level error: the texture \"" + path + "\" is " + std::to_string(width) + "x" +
+                         std::to_string(height) + " pixels; at most " + std::to_string(limit) + "x" +
+                         std::to_string(limit) + " fit";
+            return false;
+        }
+        // 24- and 32-bit pictures go up as they are, without a second copy;
+        // the rest are converted to 24 bits first.
+        const bool plain = pixels && FreeImage_GetImageType(pixels.get()) == FIT_BITMAP &&
+                           (FreeImage_GetColorType(pixels.get()) == FIC_RGB ||
+                            FreeImage_GetColorType(pixels.get()) == FIC_RGBALPHA) &&
+                           (FreeImage_GetBPP(pixels.get()) == 24 || FreeImage_GetBPP(pixels.get()) == 32);
+        if (!plain)
+            pixels = withBitsPerPixel(std::move(pixels), 24);
         if (!pixels || !FreeImage_GetBits(pixels.get())) {
             // A texture that cannot be read would draw as black: refuse the level.
             std::cerr << "Level: cannot read the texture " << fullPath << std::endl;
             return false;
         }
+        const GLenum layout = FreeImage_GetBPP(pixels.get()) == 32 ? GL_BGRA : GL_BGR;
 
         assets.textures.push_back(gl::Texture::create());
         name = assets.textures.back();
         glActiveTexture(unit);
         glBindTexture(GL_TEXTURE_2D, name);
         glTexImage2D(GL_TEXTURE_2D, 0, GL_RGB, static_cast<GLsizei>(FreeImage_GetWidth(pixels.get())),
-                     static_cast<GLsizei>(FreeImage_GetHeight(pixels.get())), 0, GL_BGR, GL_UNSIGNED_BYTE,
+                     static_cast<GLsizei>(FreeImage_GetHeight(pixels.get())), 0, layout, GL_UNSIGNED_BYTE,
                      FreeImage_GetBits(pixels.get()));
         glGenerateMipmap(GL_TEXTURE_2D);
         glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MAG_FILTER, GL_LINEAR);
@@ -256,7 +300,7 @@ bool AssimpLoader::createTextures(std::map<std::string, GLuint>& textures, GLenu
 std::unique_ptr<Level> AssimpLoader::createLevel(const aiScene* scene, float width, float height,
                                                  GLFWwindow* window)
 {
-    walkNode(scene, scene->mRootNode, nullptr);
+    walkNode(scene, scene->mRootNode, nullptr, glm::mat4(1.0f));
     addLights(scene);
     addCameras(scene, width, height, window);
     auto level = std::make_unique<Level>(litShader, std::move(assets));
@@ -303,42 +347,50 @@ void AssimpLoader::addCameras(const aiScene* scene, float width, float height, G
 }
 
 // Each mesh of a node becomes an object; the node's children hang under its
-// last one.
-void AssimpLoader::walkNode(const aiScene* scene, const aiNode* node, ImportObject* parent)
+// last one. A node without meshes (a group) hands its transform down:
+// `between` carries the groups' transforms from the parent object (or the
+// level's origin) to this node's parent.
+void AssimpLoader::walkNode(const aiScene* scene, const aiNode* node, ImportObject* parent, const glm::mat4& between)
 {
     ImportObject* last = nullptr;
     for (unsigned m = 0; m < node->mNumMeshes; ++m) {
-        std::unique_ptr<ImportObject> object = makeObject(scene, node, scene->mMeshes[node->mMeshes[m]], parent);
+        std::unique_ptr<ImportObject> object =
+            makeObject(scene, node, scene->mMeshes[node->mMeshes[m]], parent, between);
         last = object.get();
         if (parent)
             parent->addChild(last);
         assets.objects.push_back(std::move(object));
     }
+    const glm::mat4 below = last ? glm::mat4(1.0f) : between * toGlm(node->mTransformation);
     for (unsigned c = 0; c < node->mNumChildren; ++c)
-        walkNode(scene, node->mChildren[c], last);
+        walkNode(scene, node->mChildren[c], last ? last : parent, below);
 }
 
 // The node's name decides the kind: "player" exactly, "…_Anim" with key
 // frames, a "dynamic…" prefix for a body that falls, else a static mesh.
 std::unique_ptr<ImportObject> AssimpLoader::makeObject(const aiScene* scene, const aiNode* node, const aiMesh* mesh,
-                                                       ImportObject* parent)
+                                                       ImportObject* parent, const glm::mat4& between)
 {
     const std::string name = node->mName.C_Str();
     MeshData data = readMesh(mesh, name);
     addMaterial(scene->mMaterials[mesh->mMaterialIndex], data);
 
     const glm::mat4 local = toGlm(node->mTransformation);
-    const glm::mat4 placed = parent ? parent->modelMatrix * local : local;
+    const glm::mat4 placed = (parent ? parent->modelMatrix : glm::mat4(1.0f)) * between * local;
 
     if (name == "player") {
-        auto player = std::make_unique<PlayerObject>(local, litShader, depthShader, parent, physics, std::move(data));
+        auto player = std::make_unique<PlayerObject>(placed, litShader, depthShader, parent, physics, std::move(data));
         assets.player = player.get();
         return player;
     }
     if (nameSuffix(name) == "Anim" && scene->HasAnimations()) {
-        if (const aiNodeAnim* channel = animationChannel(scene, name))
-            return std::make_unique<AnimatedObject>(placed, litShader, depthShader, parent, physics, std::move(data),
-                                                    readAnimationKeys(scene->mAnimations[0], channel));
+        if (const aiNodeAnim* channel = animationChannel(scene, name)) {
+            auto animated = std::make_unique<AnimatedObject>(placed, litShader, depthShader, parent, physics,
+                                                             std::move(data),
+                                                             readAnimationKeys(scene->mAnimations[0], channel));
+            animated->between = between;
+            return animated;
+        }
         // Without key frames the node would jump to the origin: keep it where the file puts it.
         std::cerr << "Level: no key frames for " << name << "; it stays in place" << std::endl;
     }

@@ -37,8 +37,10 @@ public:
     const aiScene* load(const std::string& path);
     // Loads every diffuse texture and normal map the materials name from
     // `directory`, one texture per path; false when a picture cannot be read
-    // or the file embeds textures.
+    // or the file embeds textures, with levelError() set when the level
+    // itself is at fault (a picture past the size limit, a path without a file).
     bool loadTextures(const aiScene* scene, const std::string& directory);
+    const std::string& levelError() const { return levelErrorText; }
     // Builds the objects, lights, cameras and the Level, which takes the
     // textures along. The scene must have passed checkLevel
     // (import/LevelCheck.h): the walk relies on its meshes being triangles
@@ -48,9 +50,9 @@ public:
 
 private:
     bool createTextures(std::map<std::string, GLuint>& textures, GLenum unit, const std::string& directory);
-    void walkNode(const aiScene* scene, const aiNode* node, ImportObject* parent);
+    void walkNode(const aiScene* scene, const aiNode* node, ImportObject* parent, const glm::mat4& between);
     std::unique_ptr<ImportObject> makeObject(const aiScene* scene, const aiNode* node, const aiMesh* mesh,
-                                             ImportObject* parent);
+                                             ImportObject* parent, const glm::mat4& between);
     void addMaterial(const aiMaterial* material, MeshData& mesh);
     void addLights(const aiScene* scene);
     void addCameras(const aiScene* scene, float width, float height, GLFWwindow* window);
@@ -62,4 +64,5 @@ private:
     std::map<std::string, GLuint> colorTextures; // by path in the file
     std::map<std::string, GLuint> normalMaps;    // by path in the file
     LevelAssets assets;                          // what the next Level gets
+    std::string levelErrorText;
 };

@@ -1,12 +1,43 @@
 #pragma once
 
+#include <cstddef>
 #include <string>
 
 struct aiScene;
 
-// Checks an imported level against what the game needs of it: a "player"
-// node, a camera with the nodes "camera1_aim" and "camera1_up", at most ten
-// lights together with the `extraLights` the game adds, and meshes of
-// triangles with normals and texture coordinates. Returns a message that says
-// what is wrong, or an empty string when the level is usable.
+// What a level may hold at most. The memory budget: a vertex costs about 110
+// bytes between Assimp, the object's arrays, the GL buffers and the physics
+// copy, an index about 32, so a full level stays near 250 MB; any array of
+// the file past the array limit is refused before Assimp reserves room for it.
+namespace levelLimits {
+constexpr int nodeDepth = 256;
+constexpr std::size_t vertices = 1'000'000;
+constexpr std::size_t indices = 3'000'000;
+constexpr unsigned long long arrayCount = 16'000'000;
+constexpr unsigned textureSize = 8192;
+constexpr float coordinate = 1e6f; // a vertex further out breaks the physics' precision
+} // namespace levelLimits
+
+// Checks the level file as text before Assimp reads it, for what makes
+// Assimp itself crash, abort or take minutes: nodes nested deeper than
+// levelLimits::nodeDepth (its recursive reader overflows the stack), arrays
+// and accessors without a count or with one past levelLimits::arrayCount,
+// accessors with more params than their stride, triangle lists without an
+// index list or with two, and index lists holding anything but plain numbers.
+// Comments and CDATA sections are skipped. Returns the level error, or an
+// empty string.
+std::string scanLevelFile(const std::string& path);
+
+// Checks an imported level against what the game needs of it: one "player"
+// node with one mesh, a camera with the nodes "camera1_aim" and "camera1_up",
+// at most ten lights together with the `extraLights` the game adds, finite
+// numbers in every transform, light and camera, no zero or negative scale,
+// meshes of triangles with normals and texture coordinates within the memory
+// budget. Returns a message that says what is wrong, or an empty string when
+// the level is usable.
 std::string checkLevel(const aiScene& scene, int extraLights);
+
+// The file name a texture path of the level names, split at '/' and '\'
+// (files made on Windows use either); empty when the path names no file or
+// one outside its folder ("", ".", "..").
+std::string textureFileName(const std::string& path);

@@ -28,7 +28,7 @@ void AnimatedObject::step(double dt)
 
     // mat4_cast is the plain quaternion formula; the keys are not normalised.
     const glm::mat4 local = glm::translate(glm::mat4(1.0f), p) * glm::mat4_cast(q) * glm::scale(glm::mat4(1.0f), s);
-    modelMatrix = parent ? parent->modelMatrix * local : local;
+    modelMatrix = (parent ? parent->modelMatrix : glm::mat4(1.0f)) * between * local;
 
     const Decomposed parts = decompose(modelMatrix);
     orientation = parts.rotation;

@@ -117,6 +117,14 @@ const FatalCase fatalCases[] = {
      "Level error: 9 lights; at most 8 fit beside the game's own 2"},
     {"LevelMeshWithoutTextureCoordinates", level, useLevel("no_uvs.dae"),
      "Level error: no texture coordinates in the mesh of node \"faultyMesh\""},
+    // Assimp's reader would overflow the stack on a deeper tree: refused before it reads.
+    {"LevelNestedTooDeep", level, useLevel("deep_nesting.dae"),
+     "Level error: node \"deep257\" lies deeper than 256 nested nodes"},
+    {"LevelWithNanTransform", level, useLevel("nan_transform.dae"),
+     "Level error: node \"Floor_base\" has a transform with a number that is not finite"},
+    {"LevelWithTwoPlayers", level, useLevel("two_players.dae"), "Level error: a second node named \"player\""},
+    {"LevelTextureTooLarge", level, useLevel("huge_texture.dae"),
+     "Level error: the texture \"textures/huge.png\" is 8193x1 pixels; at most 8192x8192 fit"},
     // The level's textures.
     {"LevelTextureMissing", "Textures/new/rock_diffuse.png", removeFile, noTexture},
     {"LevelTextureGarbage", "Textures/new/wood_normal.png", writeFile(garbageBytes(2048)), noTexture},

@@ -7,8 +7,11 @@
 #include "scene/Level.h"
 #include "scene/Light.h"
 #include "scene/Material.h"
+#include "scene/ViewFrustum.h"
 
 #include "Fixture.h"
+
+#include <glm/gtc/type_ptr.hpp>
 
 #include <set>
 #include <stdexcept>
@@ -205,6 +208,73 @@ TEST_F(ImportRulesTest, TheFirstCameraGoesToThePlayerTheRestToTheListAllFromTheF
         EXPECT_EQ(camera->up, glm::vec3(0.0f, 1.0f, 0.0f));
         EXPECT_EQ(camera->width, 640.0f);
     }
+}
+
+// Level makers hang objects, lights and cameras under group nodes with
+// transforms of their own: the level must play as its flattened twin does.
+TEST_F(ImportRulesTest, GroupNodesHandTheirTransformsToEveryKindOfNode)
+{
+    Imported nested(window, "nested.dae"), flat(window, "nested_flat.dae");
+    const std::vector<ImportObject*> a = nested.level->getObjects(), b = flat.level->getObjects();
+    ASSERT_EQ(a.size(), b.size());
+    auto near = [](const glm::vec3& x, const glm::vec3& y) { return glm::length(x - y) < 1e-4f; };
+    for (size_t i = 0; i < a.size(); ++i) {
+        SCOPED_TRACE(a[i]->mesh.name);
+        EXPECT_EQ(a[i]->mesh.name, b[i]->mesh.name);
+        const btTransform& p = a[i]->rigidBody->getWorldTransform();
+        const btTransform& q = b[i]->rigidBody->getWorldTransform();
+        EXPECT_TRUE(near(toVec(p.getOrigin()), toVec(q.getOrigin())));
+        for (int row = 0; row < 3; ++row)
+            EXPECT_TRUE(near(toVec(p.getBasis()[row]), toVec(q.getBasis()[row])));
+        EXPECT_TRUE(near(toVec(a[i]->collisionShape->getLocalScaling()), toVec(b[i]->collisionShape->getLocalScaling())));
+    }
+    for (size_t i = 0; i < 2; ++i)
+        EXPECT_TRUE(near(nested.level->getLights()[i]->position, flat.level->getLights()[i]->position)) << i;
+    const Camera &eye = *nested.level->player->camera, &flatEye = *flat.level->player->camera;
+    EXPECT_TRUE(near(eye.position, flatEye.position) && near(eye.direction, flatEye.direction) &&
+                near(eye.up, flatEye.up));
+
+    ViewFrustum frustum;
+    frustum.cullingEnabled = false;
+    auto picture = [&](Imported& imported) {
+        clearScreen();
+        glEnable(GL_CULL_FACE);
+        const Camera& camera = *imported.level->player->camera;
+        glUseProgram(imported.world.phong.program);
+        glUniformMatrix4fv(glGetUniformLocation(imported.world.phong.program, "viewMatrix"), 1, GL_FALSE,
+                           glm::value_ptr(camera.getView()));
+        glUniformMatrix4fv(glGetUniformLocation(imported.world.phong.program, "projectionMatrix"), 1, GL_FALSE,
+                           glm::value_ptr(camera.getProjection()));
+        glUniform1i(glGetUniformLocation(imported.world.phong.program, "normalMapping"), 1);
+        glUniform1i(glGetUniformLocation(imported.world.phong.program, "shadowMapping"), 0);
+        glUseProgram(0);
+        imported.level->draw(&frustum);
+        return readBack();
+    };
+    const Texels shown = picture(nested), expected = picture(flat);
+    size_t differing = 0, lit = 0;
+    for (size_t i = 0; i < shown.rgba.size(); ++i) {
+        differing += std::abs(shown.rgba[i][0] - expected.rgba[i][0]) + std::abs(shown.rgba[i][1] - expected.rgba[i][1]) > 4;
+        lit += expected.rgba[i][0] + expected.rgba[i][1] > 20;
+    }
+    EXPECT_GT(lit, shown.rgba.size() / 4) << "the twins show their floor and boxes";
+    EXPECT_LT(differing, 20u) << "rounding in the written numbers moves an edge pixel at most";
+}
+
+// Paths as other tools write them, and pictures past the size limit.
+TEST_F(ImportRulesTest, TexturePathsSplitAtEitherSlashAndAPictureTooLargeIsALevelError)
+{
+    Imported paths(window, "texture_paths.dae");
+    EXPECT_EQ(paths.errors, "Level: the texture paths \"C:\\levels\\textures\\checker_diffuse.png\" and "
+                            "\"other/checker_diffuse.png\" both read " + levelDir + "textures/checker_diffuse.png\n");
+    EXPECT_NE(paths.object("Floor_base")->mesh.colorTexture, 0u);
+
+    SceneWorld world(window);
+    AssimpLoader loader(&world.phong, &world.depth, world.physics.get());
+    const aiScene* scene = loader.load(levelDir + "huge_texture.dae");
+    ASSERT_NE(scene, nullptr);
+    EXPECT_FALSE(loader.loadTextures(scene, levelDir + "textures/"));
+    EXPECT_EQ(loader.levelError(), "Level error: the texture \"textures/huge.png\" is 8193x1 pixels; at most 8192x8192 fit");
 }
 
 } // namespace

@@ -4,6 +4,9 @@
 #include "Png.h"
 #include "Shapes.h"
 
+#include <glm/gtc/matrix_transform.hpp>
+
+#include <cmath>
 #include <cstdint>
 #include <functional>
 
@@ -233,6 +236,125 @@ collada::Document unknownFormatLevel()
     return doc;
 }
 
+// A fault written into the text of a sound level: every `from` becomes `to`.
+std::string replaced(std::string text, const std::string& from, const std::string& to)
+{
+    for (size_t at = text.find(from); at != std::string::npos; at = text.find(from, at + to.size()))
+        text.replace(at, from.size(), to);
+    return text;
+}
+
+// A chain of `depth` nested group nodes in front of a sound level.
+collada::Document deepLevel(int depth)
+{
+    collada::Document doc = baseLevel(Base{});
+    collada::Node chain;
+    chain.id = "deep" + std::to_string(depth);
+    for (int i = depth - 1; i > 0; --i) {
+        collada::Node outer;
+        outer.id = "deep" + std::to_string(i);
+        outer.children.push_back(std::move(chain));
+        chain = std::move(outer);
+    }
+    doc.nodes.insert(doc.nodes.begin(), std::move(chain));
+    return doc;
+}
+
+// A sound level whose first node gets a changed transform.
+collada::Document transformedLevel(vec3 translation, vec3 scale)
+{
+    collada::Document doc = baseLevel(Base{});
+    doc.nodes[0].translation = translation;
+    doc.nodes[0].scale = scale;
+    return doc;
+}
+
+// The player's geometry in two material groups: two meshes for one node.
+collada::Document twoMeshPlayerLevel()
+{
+    collada::Document doc;
+    Materials m = addMaterials(doc);
+    shapes::MeshBuilder b("player", vec3(0, 1, -4), 1.0f);
+    b.box(vec3(-0.5f, -0.9f, -0.5f), vec3(0.5f, 0.0f, 0.5f), 0);
+    b.box(vec3(-0.5f, 0.0f, -0.5f), vec3(0.5f, 0.9f, 0.5f), 1);
+    collada::Node node;
+    node.id = "player";
+    node.translation = vec3(0, 1, -4);
+    node.mesh = doc.addMesh(b.build({m.checker, m.stripes}));
+    doc.nodes.push_back(node);
+    addBase(doc, m, Base{false, true, true, 1});
+    return doc;
+}
+
+// Every object, light and camera under translated, rotated and scaled group
+// nodes, or (`flat`) the same level with each node's transform worked out and
+// the groups left out: the two must play alike.
+collada::Document nestedLevel(bool flat)
+{
+    collada::Document doc;
+    Materials m = addMaterials(doc);
+    auto group = [](const std::string& id, vec3 translation, collada::Rotation rotation, float scale) {
+        collada::Node node;
+        node.id = id;
+        node.translation = translation;
+        node.rotations.push_back(rotation);
+        node.scale = vec3(scale);
+        return node;
+    };
+    auto leaf = [](const std::string& id, vec3 translation) {
+        collada::Node node;
+        node.id = id;
+        node.translation = translation;
+        return node;
+    };
+    collada::Node floor = group("floorGroup", vec3(0, -1, 0), {"turn", vec3(0, 1, 0), 45.0f}, 1.0f);
+    floor.children.push_back(boxNode(doc, "Floor_base", vec3(0, 0.5f, 0), vec3(6, 0.5f, 6), m.floor));
+    collada::Node lamp = leaf("lamp1", vec3(-4, 6, 0));
+    lamp.light = doc.addLight({"lamp1", vec3(0.1f), 10.0f});
+    floor.children.push_back(lamp);
+    collada::Node outer = group("outerGroup", vec3(1, 0.5f, 0), {"turn", vec3(0, 1, 0), 90.0f}, 1.0f);
+    collada::Node inner = group("innerGroup", vec3(0, 0, 2), {"tilt", vec3(1, 0, 0), 30.0f}, 2.0f);
+    inner.children.push_back(boxNode(doc, "tiltedBox", vec3(0, 0.25f, 0), vec3(0.25f), m.stripes));
+    collada::Node lamp2 = leaf("lamp2", vec3(0, 1, 0));
+    lamp2.light = doc.addLight({"lamp2", vec3(0.1f, 0.05f, 0.02f), 6.0f});
+    inner.children.push_back(lamp2);
+    outer.children.push_back(inner);
+    outer.children.push_back(boxNode(doc, "dynamicCrate", vec3(0, 0.5f, -2), vec3(0.4f), m.dots));
+    collada::Node player = group("playerGroup", vec3(0, 1, -3), {"turn", vec3(0, 1, 0), 180.0f}, 1.0f);
+    player.children.push_back(boxNode(doc, "player", vec3(0, 0, 1), vec3(0.5f, 0.9f, 0.5f), m.checker));
+    collada::Node camera = group("cameraGroup", vec3(0, 2, -4), {"turn", vec3(0, 1, 0), 0.0f}, 2.0f);
+    collada::Node eye = leaf("camera1", vec3(0, 0.5f, -2));
+    eye.camera = doc.addCamera({"camera1", 50.0f, 16.0f / 9.0f, 0.1f, 70.0f});
+    camera.children = {eye, leaf("camera1_aim", vec3(0, -0.5f, 2)), leaf("camera1_up", vec3(0, -0.5f, 2))};
+    doc.nodes = {floor, outer, player, camera};
+    if (!flat)
+        return doc;
+
+    // Groups scale evenly, so a child's scale and rotations simply follow its parent's.
+    std::function<void(const collada::Node&, glm::mat4, std::vector<collada::Rotation>, float)> lift =
+        [&](const collada::Node& node, glm::mat4 parent, std::vector<collada::Rotation> turns, float scale) {
+            collada::Node placed = node;
+            placed.translation = vec3(parent * glm::vec4(node.translation, 1.0f));
+            turns.insert(turns.end(), node.rotations.begin(), node.rotations.end());
+            placed.rotations = turns;
+            placed.scale = node.scale * scale;
+            glm::mat4 own = glm::translate(glm::mat4(1.0f), node.translation);
+            for (const collada::Rotation& r : node.rotations)
+                own = glm::rotate(own, glm::radians(r.degrees), r.axis);
+            own = glm::scale(own, node.scale);
+            for (const collada::Node& child : node.children)
+                lift(child, parent * own, turns, placed.scale.x);
+            placed.children.clear();
+            if (node.mesh >= 0 || node.light >= 0 || node.camera >= 0 || node.children.empty())
+                doc.nodes.push_back(placed);
+        };
+    const std::vector<collada::Node> groups = std::move(doc.nodes);
+    doc.nodes.clear();
+    for (const collada::Node& node : groups)
+        lift(node, glm::mat4(1.0f), {}, 1.0f);
+    return doc;
+}
+
 std::vector<uint8_t> picture(int size, const std::function<vec3(int, int)>& colour)
 {
     std::vector<uint8_t> rgb;
@@ -291,6 +413,33 @@ std::vector<OutputFile> buildFixtures()
           }));
     level("unknown_texture_format.dae", unknownFormatLevel());
 
+    // The faults that end the game with a level error.
+    level("deep_nesting.dae", deepLevel(300));
+    level("nan_transform.dae", transformedLevel(vec3(NAN, 0.5f, 4.0f), vec3(1.0f)));
+    level("flat_scale.dae", transformedLevel(vec3(0, -0.5f, 0), vec3(1, 0, 1)));
+    level("mirrored.dae", transformedLevel(vec3(0, -0.5f, 0), vec3(1, -1, 1)));
+    level("player_two_meshes.dae", twoMeshPlayerLevel());
+    collada::Document light = baseLevel(Base{});
+    light.lights[0].ambient = vec3(INFINITY, 0.1f, 0.1f);
+    level("infinite_light.dae", light);
+    collada::Document twice = baseLevel(Base{});
+    twice.nodes.insert(twice.nodes.begin(), boxNode(twice, "playerTwin", vec3(2, 1, -4), vec3(0.5f), 0));
+    files.push_back({kDir + "two_players.dae", replaced(collada::write(twice), "id=\"playerTwin\" name=\"playerTwin\"",
+                                                       "id=\"player\" name=\"player\"")});
+    files.push_back({kDir + "huge_array.dae", replaced(collada::write(baseLevel(Base{})), "count=\"72\"",
+                                                      "count=\"4000000000\"")});
+    collada::Document huge = baseLevel(Base{});
+    huge.materials[0].diffuseTexture = "textures/huge.png";
+    level("huge_texture.dae", huge);
+    // Paths as other tools write them: a Windows folder, and a second folder
+    // with a picture of the same name (a warning, then the one picture).
+    collada::Document paths = baseLevel(Base{});
+    paths.materials[0].diffuseTexture = "C:\\levels\\textures\\checker_diffuse.png";
+    paths.materials[1].diffuseTexture = "other/checker_diffuse.png";
+    level("texture_paths.dae", paths);
+    level("nested.dae", nestedLevel(false));
+    level("nested_flat.dae", nestedLevel(true));
+
     std::string whole = collada::write(baseLevel(Base{}));
     files.push_back({kDir + "truncated.dae", whole.substr(0, whole.size() / 2)});
     files.push_back({kDir + "garbage.dae", garbageBytes(700)});
@@ -311,5 +460,7 @@ std::vector<OutputFile> buildFixtures()
     files.push_back({pictures + "flat_normal.png",
                      png::encodeRgb(4, 4, picture(4, [](int, int) { return vec3(128, 128, 255); }))});
     files.push_back({pictures + "garbage.xyz", garbageBytes(256)});
+    // One pixel wider than any level picture may be.
+    files.push_back({pictures + "huge.png", png::encodeRgb(8193, 1, std::vector<uint8_t>(8193 * 3, 128))});
     return files;
 }
