@@ -59,6 +59,12 @@ TEST(LevelCheck, NamesTheFaultOfEachTestLevel)
         {"infinite_light.dae", "Level error: the light \"lamp1\" has a number that is not finite"},
         {"two_players.dae", "Level error: a second node named \"player\""},
         {"player_two_meshes.dae", "Level error: the node \"player\" has 2 meshes; the player is one"},
+        // Files that crashed, aborted or exhausted Assimp itself under the fuzzer.
+        {"../fuzz/assimp_array_without_count.dae", "Level error: a <float_array> element without its count"},
+        {"../fuzz/assimp_primitive_count_assert.dae",
+         "Level error: a <triangles> element with more than one index list <p>"},
+        {"../fuzz/assimp_stray_character_in_indices.dae",
+         "Level error: the index list of a <triangles> element holds \"x\", not an index below 16000000"},
     };
     for (const auto& row : rows) {
         SCOPED_TRACE(row.file);
