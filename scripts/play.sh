@@ -40,11 +40,11 @@ wait_for() {
 }
 
 # The game's own clock: a software renderer draws a few frames a second at
-# this size, and the physics advances at most 7/60 s a frame, so keys are
+# this size, and the physics advances at most 30/60 s a frame, so keys are
 # held until the "frametime:" lines add up to the wanted time of play.
 console_lines() { wc -l <"$log"; }
 played_since() { # seconds of play simulated after console line $1
-  awk -v from="$1" 'NR > from && /^frametime: / { t = $2 + 0; s += (t > 116.667 ? 116.667 : t) }
+  awk -v from="$1" 'NR > from && /^frametime: / { t = $2 + 0; s += (t > 500 ? 500 : t) }
                     END { printf "%.3f\n", s / 1000 }' "$log"
 }
 play_for() { # seconds
@@ -64,18 +64,19 @@ hold() { # seconds keys...
 }
 # Keys are read once a frame, and a frame here can take most of a second.
 key() { xdotool keydown "$1"; sleep 1; xdotool keyup "$1"; }
-# The mouse turns the view by the frame's time in radians per pixel: one
-# pixel a frame turns it by the time the frames take.
+# The mouse turns the view by 1/60 radian a pixel, and the game puts the
+# cursor back in the middle of the screen every frame: each move goes to a
+# place 10 pixels beside the middle and waits two frames, the second of
+# which starts after the move was read.
 turn() { # radians, positive to the right
-  local step=1 goal=$1 turned=0 seen ms
-  case $goal in -*) step=-1 goal=${goal#-} ;; esac
-  seen=$(console_lines)
-  while awk -v t="$turned" -v g="$goal" 'BEGIN { exit !(t < g) }'; do
-    xdotool mousemove_relative -- "$step" 0
-    while [ "$(console_lines)" -le "$seen" ]; do sleep 0.02; done
+  local pixels step=10 seen
+  pixels=$(awk -v r="$1" 'BEGIN { printf "%d", (r < 0 ? -r : r) * 60 }')
+  case $1 in -*) step=-10 ;; esac
+  while [ "$pixels" -gt 0 ]; do
     seen=$(console_lines)
-    ms=$(tail -n 1 "$log" | sed -n 's/^frametime: \([0-9.e+-]*\)ms$/\1/p')
-    turned=$(awk -v t="$turned" -v ms="${ms:-0}" 'BEGIN { printf "%.4f", t + ms / 1000 }')
+    xdotool mousemove -- $((320 + step)) 180
+    while [ "$(grep -c '^frametime: ' <(tail -n +"$((seen + 1))" "$log"))" -lt 2 ]; do sleep 0.02; done
+    pixels=$((pixels - 10))
   done
   play_for 0.3
 }

@@ -1,5 +1,7 @@
 #include "support/Game.h"
 
+#include "physics/PhysicsWorld.h"
+
 #include <algorithm>
 #include <chrono>
 #include <csignal>
@@ -294,8 +296,9 @@ double GameTest::gameTimeSince(std::size_t from)
     for (std::size_t at = out.find("frametime: ", from); at != std::string::npos; at = out.find("frametime: ", at + 1)) {
         if (out.find('\n', at) == std::string::npos)
             break; // still being written
-        // A frame advances the physics by at most seven steps of 1/60 s.
-        seconds += std::min(std::strtod(out.c_str() + at + 11, nullptr) / 1000.0, 7.0 / 60.0);
+        // A frame advances the physics by at most its sub-step cap.
+        const double cap = PhysicsWorld::maxSubSteps * double(PhysicsWorld::fixedTimeStep);
+        seconds += std::min(std::strtod(out.c_str() + at + 11, nullptr) / 1000.0, cap);
     }
     return seconds;
 }
