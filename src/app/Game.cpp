@@ -261,10 +261,10 @@ void Game::runGameFrame(double frameDelta)
         for (ImportObject* object : level->getObjects())
             object->reset();
         updateLevel(frameDelta);
-        levelResetDue = false;
     }
     updateGame(frameDelta);
-    // The R that left the game-over picture has reset the level already.
+    // Cleared only now: the R that left the game-over picture is still down
+    // in this frame's keys, and the level has been reset already.
     if (resetNow)
         levelResetDue = false;
     phaseEnded(FramePhase::Update);
