@@ -325,11 +325,7 @@ void Game::applyKeyActions(const KeyActions& actions, int steps)
         if (!lights.empty())
             firstLight = lights.front();
     }
-    KeyActions perStep = actions;
-    perStep.lightSteps.clear();
-    for (int i = 0; i < steps; ++i)
-        perStep.lightSteps.insert(perStep.lightSteps.end(), actions.lightSteps.begin(), actions.lightSteps.end());
-    ::applyKeyActions(perStep, debugDrawer.get(), cameraList, firstLight);
+    ::applyKeyActions(actions, debugDrawer.get(), cameraList, firstLight, steps);
     if (actions.reload)
         levelResetDue = true;
 }

@@ -5,7 +5,7 @@
 #include "scene/Light.h"
 
 void applyKeyActions(const KeyActions& actions, DebugLineRecorder* debugLines, CameraList* cameras,
-                     Light* firstLight)
+                     Light* firstLight, int lightRepeats)
 {
     if (actions.toggleDebugLines && debugLines) {
         if (debugLines->getDebugMode() == 1)
@@ -14,10 +14,11 @@ void applyKeyActions(const KeyActions& actions, DebugLineRecorder* debugLines, C
             debugLines->setDebugMode(1);
     }
     if (firstLight) {
-        for (const LightStep& step : actions.lightSteps) {
-            float& coordinate = firstLight->position[step.axis];
-            coordinate = static_cast<float>(static_cast<double>(coordinate) + step.delta);
-        }
+        for (int i = 0; i < lightRepeats; ++i)
+            for (const LightStep& step : actions.lightSteps) {
+                float& coordinate = firstLight->position[step.axis];
+                coordinate = static_cast<float>(static_cast<double>(coordinate) + step.delta);
+            }
     }
     if (!cameras)
         return;
