@@ -231,8 +231,8 @@ bool AssimpLoader::loadTextures(const aiScene* scene, const std::string& directo
            createTextures(normalMaps, textureUnits::glUnit(textureUnits::normalMap), directory);
 }
 
-// Textures are made in the map's key order. Every picture is brought to
-// 24-bit BGR before the upload, whatever its depth.
+// Textures are made in the map's key order. Every picture goes up as 24-bit
+// BGR or 32-bit BGRA, whatever its depth in the file.
 bool AssimpLoader::createTextures(std::map<std::string, GLuint>& textures, GLenum unit,
                                   const std::string& directory)
 {
@@ -265,14 +265,10 @@ bool AssimpLoader::createTextures(std::map<std::string, GLuint>& textures, GLenu
                          std::to_string(limit) + " fit";
             return false;
         }
-        // 24- and 32-bit pictures go up as they are, without a second copy;
-        // the rest are converted to 24 bits first.
-        const bool plain = pixels && FreeImage_GetImageType(pixels.get()) == FIT_BITMAP &&
-                           (FreeImage_GetColorType(pixels.get()) == FIC_RGB ||
-                            FreeImage_GetColorType(pixels.get()) == FIC_RGBALPHA) &&
-                           (FreeImage_GetBPP(pixels.get()) == 24 || FreeImage_GetBPP(pixels.get()) == 32);
-        if (!plain)
-            pixels = withBitsPerPixel(std::move(pixels), 24);
+        // 32-bit pictures go up as BGRA, the rest as BGR; withBitsPerPixel
+        // hands a picture already at that depth back without a second copy.
+        const unsigned bits = pixels && FreeImage_GetBPP(pixels.get()) == 32 ? 32u : 24u;
+        pixels = withBitsPerPixel(std::move(pixels), bits);
         if (!pixels || !FreeImage_GetBits(pixels.get())) {
             // A texture that cannot be read would draw as black: refuse the level.
             std::cerr << "Level: cannot read the texture " << fullPath << std::endl;
