@@ -102,7 +102,7 @@ broken_start() { # name message display setup-command...
   shift 3
   local data
   data=$(mktemp -d)
-  cp -r Shader Textures Data "$data/"
+  cp -r Shader Textures Data Sounds "$data/"
   (cd "$data" && "$@")
   local status=0
   (cd "$data" && DISPLAY=$run_display LD_PRELOAD="$sanitizer_preload" timeout 120 "$game" \

@@ -8,10 +8,11 @@ cd "$(dirname "$0")/.."
 declare -A allowed=(
   [core]=""
   [physics]="core"
+  [audio]="core"
   [render]="core"
   [scene]="core physics render"
   [import]="core physics render scene"
-  [app]="core physics render scene import"
+  [app]="core audio physics render scene import"
 )
 
 status=0

@@ -1,5 +1,5 @@
 #!/bin/sh
-# Installed as bin/quarrystack. The game reads Shader/, Textures/ and Data/
+# Installed as bin/quarrystack. The game reads Shader/, Textures/, Data/ and Sounds/
 # relative to its working directory, so the launcher starts it inside the
 # installed data, wherever it is called from.
 here=$(dirname "$0")

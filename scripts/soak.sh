@@ -5,7 +5,7 @@
 #   BUILD_DIR=build-asan scripts/soak.sh 3   (the sanitizer build)
 #
 # Runs the soak driver (tools/soak: the game itself, sampling its resident
-# memory and live GL objects every few seconds) in a private 320x180 Xvfb and
+# memory and live GL and OpenAL objects every few seconds) in a private 320x180 Xvfb and
 # plays it with xdotool, round after round: every settings key, mouse look,
 # walking, jumping, resets, the game-over picture (a walk into the moat) and
 # an attempt at the win picture (the route over the block). The samples count
@@ -13,7 +13,9 @@
 # out/soak/console.log and prints the first, middle and last samples. Exits
 # non-zero when the game fails, when its resident memory grew by more than
 # SOAK_MAX_RSS_KB (default 4096) over the second half of the run, or when the
-# live GL objects grew by more than SOAK_MAX_GL (default 0) at all.
+# live GL objects grew by more than SOAK_MAX_GL (default 0) at all, or the live
+# OpenAL sources and buffers grew at all. The sound plays into OpenAL Soft's
+# null device (ALSOFT_DRIVERS, unless set), so its objects exist with no card.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 . scripts/lib/xvfb.sh
@@ -42,6 +44,7 @@ start_xvfb 320x180
 export DISPLAY=$xvfb_display
 
 # The game's data is the repository's own; the per-frame lines are dropped.
+export ALSOFT_DRIVERS=${ALSOFT_DRIVERS:-null}
 LD_PRELOAD="$preload" "$driver" --every "$every" 2>"$out/samples.txt" > >(grep --line-buffered -v '^frametime: ' >"$out/console.log") &
 game_pid=$!
 
@@ -143,14 +146,15 @@ echo "first:    $first"
 echo "middle:   $middle"
 echo "last:     $last"
 echo "teardown: $(grep ' teardown$' "$out/samples.txt")"
-read -r _ rss0 heap0 gl0 _ <<<"$first"
+read -r _ rss0 heap0 gl0 _ _ _ _ _ _ _ als0 alb0 _ <<<"$first"
 read -r _ rss1 heap1 gl1 _ <<<"$middle"
-read -r _ rss2 heap2 gl2 _ <<<"$last"
-echo "whole run:   rss $((rss2 - rss0)) kB, heap $((heap2 - heap0)) kB, GL objects $((gl2 - gl0))"
+read -r _ rss2 heap2 gl2 _ _ _ _ _ _ _ als2 alb2 _ <<<"$last"
+echo "whole run:   rss $((rss2 - rss0)) kB, heap $((heap2 - heap0)) kB, GL objects $((gl2 - gl0)), AL sources $((als2 - als0)), AL buffers $((alb2 - alb0))"
 echo "second half: rss $((rss2 - rss1)) kB, heap $((heap2 - heap1)) kB, GL objects $((gl2 - gl1))"
 # The first minutes warm up (the driver compiles shader variants as settings
 # change, allocators settle); a leak shows as growth that goes on after that.
-if [ $((rss2 - rss1)) -gt "$max_rss_growth" ] || [ $((gl2 - gl0)) -gt "$max_gl_growth" ]; then
-  echo "soak: growth beyond the limits (rss $max_rss_growth kB in the second half, GL objects $max_gl_growth)"
+if [ $((rss2 - rss1)) -gt "$max_rss_growth" ] || [ $((gl2 - gl0)) -gt "$max_gl_growth" ] ||
+  [ "$als2" -gt "$als0" ] || [ "$alb2" -gt "$alb0" ]; then
+  echo "soak: growth beyond the limits (rss $max_rss_growth kB in the second half, GL objects $max_gl_growth, AL objects 0)"
   exit 1
 fi

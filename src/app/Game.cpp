@@ -1,5 +1,6 @@
 #include "app/Game.h"
 
+#include "app/GameSounds.h"
 #include "app/KeyActions.h"
 #include "app/Settings.h"
 #include "app/ShadowItems.h"
@@ -56,6 +57,13 @@ float mouseSensitivityFromEnvironment()
     return end != text && *end == '\0' && value > 0.0f && std::isfinite(value) ? value : 1.0f;
 }
 
+// QUARRYSTACK_MUTE=1 starts the game muted.
+bool mutedFromEnvironment()
+{
+    const char* text = std::getenv("QUARRYSTACK_MUTE");
+    return text && std::string(text) == "1";
+}
+
 } // namespace
 
 Game::Game(GLFWwindow* window, int screenWidth, int screenHeight)
@@ -78,6 +86,7 @@ void Game::setUpScene()
     glEnable(GL_CULL_FACE);
     glClearColor(0.0f, 0.0f, 0.0f, 1.0f);
     glfwSetWindowTitle(window, "Quarrystack");
+    sounds = std::make_unique<GameSounds>(mutedFromEnvironment());
 
     phongShader = program("PhongCombined");
     lineShader = program("line");
@@ -119,7 +128,11 @@ void Game::setUpScene()
     player->mouseSensitivity = mouseSensitivityFromEnvironment();
     // The player's controls and the animations run at the physics rate;
     // frames only look (the mouse) and draw.
-    physics->preStep = [this](double dt) { level->step(dt); };
+    // The sounds follow what each step reports.
+    physics->preStep = [this](double dt) {
+        level->step(dt);
+        sounds->step(*level);
+    };
     // A tap that starts and ends between two frames is seen by no key read.
     glfwSetKeyCallback(window, [](GLFWwindow*, int key, int, int action, int) {
         if (action == GLFW_PRESS)
@@ -197,6 +210,7 @@ void Game::tearDownScene()
     textShader.reset();
     shadowOmniShader.reset();
     shadowFirstPassShader.reset();
+    sounds.reset();
 }
 
 bool Game::runFrame(double now)
@@ -214,7 +228,10 @@ bool Game::runFrame(double now)
     std::cout << "frametime: " << frameTimeMs << "ms" << std::endl;
 
     glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
+    const MenuState::Screen picture = menu.screen();
     menu.readKeys(window);
+    if (menu.screen() != picture)
+        sounds->click();
     if (menu.showing())
         runMenuFrame();
     else
@@ -236,6 +253,7 @@ void Game::runMenuFrame()
     // The cursor drifts while a picture shows, and a space pressed here is no jump.
     player->firstMouse = true;
     input::clearPresses();
+    sounds->hush();
     switch (menu.screen()) {
     case MenuState::Screen::Welcome:
         menuScreen->drawWelcome();
@@ -309,10 +327,16 @@ void Game::updateGame(double frameTime)
 void Game::updateLevel(double frameTime)
 {
     level->update(frameTime);
+    sounds->listen(*player->camera);
+    const MenuState::Screen before = menu.screen();
     if (player->contacts.win)
         menu.showWin();
     if (player->contacts.gameOver)
         menu.showGameOver();
+    if (menu.screen() != before && menu.screen() == MenuState::Screen::Win)
+        sounds->chime();
+    else if (menu.screen() != before && menu.screen() == MenuState::Screen::GameOver)
+        sounds->splash();
 }
 
 // The light keys move by their step once per physics sub-step, so a light
@@ -328,6 +352,8 @@ void Game::applyKeyActions(const KeyActions& actions, int steps)
     ::applyKeyActions(actions, debugDrawer.get(), cameraList, firstLight, steps);
     if (actions.reload)
         levelResetDue = true;
+    if (actions.toggleMute)
+        sounds->toggleMute();
 }
 
 // A level with fewer than five lights simply has fewer shadow casters.

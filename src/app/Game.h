@@ -15,6 +15,7 @@ class AssimpLoader;
 class Bloom;
 class CameraList;
 class DebugLineRecorder;
+class GameSounds;
 struct KeyActions;
 class Level;
 struct Light;
@@ -99,6 +100,7 @@ public:
     CameraList* cameraList = nullptr; // the level's
     std::vector<std::unique_ptr<ShadowMap>> shadowMaps;
     std::unique_ptr<Settings> settings;
+    std::unique_ptr<GameSounds> sounds;
     bool levelResetDue = false; // set by each menu frame and by R, run by the next game frame
     GLint normalMappingLocation = -1;
     GLint shadowMappingLocation = -1;

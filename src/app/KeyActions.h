@@ -19,6 +19,7 @@ struct KeyActions {
     int cameraStep = 0; // +1 next camera, -1 previous; both in one frame cancel
     std::vector<LightStep> lightSteps; // in the order the keys were read
     bool reload = false; // reset the level on the next game frame
+    bool toggleMute = false;
 };
 
 // Applies the debug-line, camera and light parts of `actions`; any target

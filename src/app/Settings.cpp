@@ -50,6 +50,7 @@ KeyActions Settings::handleKeys(GLFWwindow* window)
         actions.cameraStep += 1;
     if (latched(window, PageDown, GLFW_KEY_PAGE_DOWN))
         actions.cameraStep -= 1;
+    actions.toggleMute = latched(window, M, GLFW_KEY_M);
     return actions;
 }
 

@@ -41,6 +41,7 @@ void AnimatedObject::step(double dt)
     const btTransform placement(toBullet(parts.rotation), toBullet(parts.translation));
     const bool moved = !(rigidBody->getWorldTransform() == placement) || !(previousScaling == scaling);
     rigidBody->setWorldTransform(placement);
+    moving = moved;
     // A block that fell asleep on a lift would stay where it is while the lift
     // moves away or up through it.
     if (moved)

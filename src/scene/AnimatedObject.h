@@ -60,6 +60,7 @@ public:
 
     AnimationKeys keys;
     double animationTime = 0.0;
+    bool moving = false; // the last step moved, turned or scaled the body
     // The transforms of the group nodes between the parent object (or the
     // level's origin) and the node the keys animate.
     glm::mat4 between{1.0f};

@@ -118,12 +118,22 @@ void PlayerObject::update(double /*frameTime*/)
 
 // Without a camera there is no heading to walk along, and no check runs. A
 // space tap noted since the last step jumps however short it was.
-void PlayerObject::step(double /*dt*/)
+void PlayerObject::step(double dt)
 {
     if (!inputEnabled || !camera)
         return;
     const PlayerContacts found = physics->findPlayerContacts(rigidBody);
+    // The velocity the last sub-step left: against a wall a held key walks nowhere.
+    const btVector3 velocity = rigidBody->getLinearVelocity();
+    const bool wasGrounded = grounded;
     grounded = found.grounded;
+    walkedThisStep = grounded && wasGrounded
+                         ? static_cast<float>(std::hypot(velocity.x(), velocity.z()) * dt)
+                         : 0.0f;
+    // The contact has usually stopped the fall by the step that finds it.
+    landingSpeed = grounded && !wasGrounded ? std::max(fallSpeed, -velocity.y()) : 0.0f;
+    fallSpeed = grounded ? 0.0f : std::max(0.0f, -velocity.y());
+    jumpedThisStep = false;
     contacts.grounded = found.grounded;
     contacts.win = contacts.win || found.win;
     contacts.gameOver = contacts.gameOver || found.gameOver;
@@ -225,13 +235,16 @@ void PlayerObject::jump()
     rigidBody->setDamping(0.0f, 0.0f);
     const btVector3 v = rigidBody->getLinearVelocity();
     // Refused while already rising at 1 or faster.
-    if (v.y() + jumpSpeed < 7.0f)
+    if (v.y() + jumpSpeed < 7.0f) {
         rigidBody->setLinearVelocity(btVector3(v.x(), v.y() + jumpSpeed, v.z()));
+        jumpedThisStep = true;
+    }
 }
 
 void PlayerObject::reset()
 {
     firstMouse = true;
+    fallSpeed = 0.0f; // a fall into the pit is no landing after the reset
     contacts = PlayerContacts{}; // the win or fall that led to the reset is over
     resetBody(physics, rigidBody, initialModelMatrix, [this] {
         if (camera)

@@ -41,6 +41,12 @@ public:
     bool airControl = false; // a standing jump's one steer in the air is still to come
     bool moving = false;
     bool firstMouse = true; // the next focused frame only centres the cursor
+    // What the last step saw, for whatever follows the player's doings (the
+    // sounds): the distance walked on the ground since the step before, a jump
+    // taken, and the falling speed of a landing (0 when there was none).
+    float walkedThisStep = 0.0f;
+    bool jumpedThisStep = false;
+    float landingSpeed = 0.0f;
 
 private:
     struct MoveKeys;
@@ -51,4 +57,6 @@ private:
     bool walk(const MoveKeys& keys);
     void turnBodyTowards(float heading);
     void jump();
+
+    float fallSpeed = 0.0f; // downwards, at the last step in the air
 };

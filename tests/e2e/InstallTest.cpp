@@ -28,7 +28,7 @@ TEST_F(GameTest, InstalledLauncherStartsTheGameInItsDataFromAnywhere)
     ASSERT_TRUE(install.ok()) << install.output;
     const fs::path launcher = prefix / "bin/quarrystack", data = prefix / "share/quarrystack";
     ASSERT_TRUE(fs::is_regular_file(prefix / "lib/quarrystack/quarrystack"));
-    for (const char* folder : {"Shader", "Textures", "Data"})
+    for (const char* folder : {"Shader", "Textures", "Data", "Sounds"})
         EXPECT_EQ(filesUnder(data / folder), filesUnder(fs::path(QUARRYSTACK_SOURCE_DIR) / folder)) << folder;
 
     // A welcome picture of exactly the screen's size in the installed data:

@@ -198,7 +198,7 @@ fs::path GameTest::data(const std::string& relative)
 {
     if (!data_) {
         data_ = std::make_unique<TempDir>("quarrystack-data");
-        for (const char* folder : {"Shader", "Textures", "Data"})
+        for (const char* folder : {"Shader", "Textures", "Data", "Sounds"})
             fs::copy(fs::path(QUARRYSTACK_SOURCE_DIR) / folder, data_->path() / folder, fs::copy_options::recursive);
     }
     return data_->path() / relative;

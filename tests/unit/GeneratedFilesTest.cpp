@@ -1,6 +1,7 @@
-// The pictures under Textures/ and the levels under Data/ and tests/data/levels/
-// are tools/makeart's and tools/makelevel's output, committed byte for byte
-// (scripts/make-art.sh, scripts/make-level.sh), and what the game needs of them.
+// The pictures under Textures/, the sounds under Sounds/ and the levels under
+// Data/ and tests/data/levels/ are tools/makeart's, tools/makesound's and
+// tools/makelevel's output, committed byte for byte (scripts/make-art.sh,
+// scripts/make-sound.sh, scripts/make-level.sh), and what the game needs of them.
 
 #include "support/TempDir.h"
 
@@ -26,6 +27,7 @@ TEST(GeneratedFiles, ToolsRewriteTheCommittedFilesByteForByte)
         std::vector<const char*> folders;
     } rows[] = {
         {"makeart", "", "/Textures", {"Textures"}},
+        {"makesound", "", "/Sounds", {"Sounds"}},
         {"makelevel", "--root ", " > /dev/null", {"Data", "tests/data/levels"}},
     };
     for (const auto& row : rows) {
@@ -35,7 +37,7 @@ TEST(GeneratedFiles, ToolsRewriteTheCommittedFilesByteForByte)
         ASSERT_EQ(std::system(command.c_str()), 0) << command;
         for (const char* folder : row.folders) {
             const std::string diff = "diff -rq " + (out.path() / folder).string() + " " + (kSource / folder).string();
-            EXPECT_EQ(std::system(diff.c_str()), 0) << diff << "\nrun scripts/make-art.sh or scripts/make-level.sh";
+            EXPECT_EQ(std::system(diff.c_str()), 0) << diff << "\nrun scripts/make-art.sh, make-sound.sh or make-level.sh";
         }
     }
 }

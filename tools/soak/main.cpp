@@ -1,19 +1,20 @@
 // Soak driver: the game itself (its start-up, frame loop and teardown) with a
 // sample every few seconds of the process's resident memory and the live GL
-// objects, to show whether a long session grows. scripts/soak.sh runs it in
+// and OpenAL objects, to show whether a long session grows. scripts/soak.sh runs it in
 // the game's data folder and plays it through the keyboard and the mouse.
 //
 //   soak [--every SECONDS] [--where]
 //
 // Samples go to standard error, one line each, after a header line:
 //   seconds rss_kb heap_kb gl_total buffers textures vertex_arrays framebuffers
-//   renderbuffers programs shaders wins losses phase
+//   renderbuffers programs shaders al_sources al_buffers wins losses phase
 // With --where, each sample is preceded by a line "player at X Y Z", for
 // working out key sequences. The game's own console lines stay on standard
 // output.
 
 #include "app/Game.h"
 #include "app/Startup.h"
+#include "audio/AlHandles.h"
 #include "lib/GlCensus.h"
 #include "scene/PlayerObject.h"
 
@@ -62,7 +63,7 @@ public:
     void header() const
     {
         std::cerr << "seconds rss_kb heap_kb gl_total buffers textures vertex_arrays framebuffers renderbuffers programs "
-                     "shaders wins losses phase"
+                     "shaders al_sources al_buffers wins losses phase"
                   << std::endl;
     }
 
@@ -97,7 +98,7 @@ public:
                   << census.total() << ' '
                   << census.buffers << ' ' << census.textures << ' ' << census.vertexArrays << ' '
                   << census.framebuffers << ' ' << census.renderbuffers << ' ' << census.programs << ' '
-                  << census.shaders << ' ' << wins << ' ' << losses << ' ' << phase << std::endl;
+                  << census.shaders << ' ' << al::Source::live() << ' ' << al::Buffer::live() << ' ' << wins << ' ' << losses << ' ' << phase << std::endl;
     }
 
 private:
