@@ -145,7 +145,7 @@ Wave splash()
     LowPass spray(4000.0), body(300.0);
     return make(0.9, [&](double t, int) {
         const double x = noise.next();
-        const double s = (spray(x) - 0.5 * body(x)) * envelope(t, 0.01, 0.22);
+        const double s = (spray(x) - 0.5 * body(x)) * envelope(t, 0.01, 0.32);
         double bubbles = 0.0;
         for (int k = 0; k < 4; ++k) {
             const double start = 0.15 + 0.12 * k;
@@ -153,7 +153,7 @@ Wave splash()
                 bubbles += std::sin(2.0 * kPi * (300.0 + 90.0 * k + 900.0 * (t - start)) * (t - start)) *
                            envelope(t - start, 0.005, 0.03);
         }
-        return 1.2 * s + 0.2 * bubbles;
+        return 1.25 * s + 0.2 * bubbles;
     });
 }
 

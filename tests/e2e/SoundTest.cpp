@@ -1,0 +1,170 @@
+// What the game plays, heard through OpenAL Soft's wave writer: the config
+// file named by ALSOFT_CONF sends everything the game mixes, in real time,
+// into a WAV file, which the tests read back as loudness over time. And the
+// ways sound can fail (no device, a missing or a broken file), none of which
+// stops the game.
+#include "support/Game.h"
+
+#include <algorithm>
+#include <cmath>
+#include <cstdint>
+#include <cstdlib>
+#include <fstream>
+
+namespace {
+
+namespace fs = std::filesystem;
+
+// Loudness of each 20 ms of the recording.
+constexpr double windowSeconds = 0.02;
+// Above the level's steady hums, below a footstep.
+constexpr double loud = 1500.0;
+
+class Sound : public GameTest {
+protected:
+    ~Sound() override
+    {
+        unsetenv("ALSOFT_CONF");
+        unsetenv("ALSOFT_DRIVERS");
+    }
+
+    // OpenAL Soft's `driver` for the game, set up by a config file in the
+    // work folder; the wave driver writes into `recording`.
+    void useDriver(const std::string& driver, const fs::path& recording)
+    {
+        const fs::path config = workDir() / "alsoft.conf";
+        std::ofstream(config) << "[general]\ndrivers = " << driver << "\nsample-type = int16\nchannels = stereo\n"
+                              << "[wave]\nfile = " << recording.string() << "\n";
+        setenv("ALSOFT_CONF", config.c_str(), 1);
+    }
+    fs::path recording() { return workDir() / "heard.wav"; }
+
+    // The RMS of both channels over each window of the recording (16-bit
+    // stereo at 44.1 kHz), from its first sample on.
+    std::vector<double> loudness()
+    {
+        std::ifstream in(recording(), std::ios::binary);
+        const std::string bytes((std::istreambuf_iterator<char>(in)), {});
+        std::size_t at = 12; // past "RIFF", the size and "WAVE"
+        while (at + 8 <= bytes.size() && bytes.compare(at, 4, "data") != 0)
+            at += 8 + *reinterpret_cast<const std::uint32_t*>(&bytes[at + 4]);
+        at += 8;
+        const auto* samples = reinterpret_cast<const std::int16_t*>(bytes.data() + std::min(at, bytes.size()));
+        const std::size_t count = at < bytes.size() ? (bytes.size() - at) / 2 : 0;
+        const std::size_t window = 2 * static_cast<std::size_t>(44100 * windowSeconds);
+        std::vector<double> rms;
+        for (std::size_t start = 0; start + window <= count; start += window) {
+            double sum = 0.0;
+            for (std::size_t i = start; i < start + window; ++i)
+                sum += double(samples[i]) * samples[i];
+            rms.push_back(std::sqrt(sum / window));
+        }
+        return rms;
+    }
+};
+
+// When each loud stretch begins, in seconds.
+std::vector<double> onsets(const std::vector<double>& rms)
+{
+    std::vector<double> times;
+    for (std::size_t i = 1; i < rms.size(); ++i)
+        if (rms[i] > loud && rms[i - 1] <= loud)
+            times.push_back(i * windowSeconds);
+    return times;
+}
+
+// The largest share of loud windows in any half second: footsteps leave gaps,
+// a splash or a scrape hardly any.
+double busiestHalfSecond(const std::vector<double>& rms)
+{
+    const std::size_t span = static_cast<std::size_t>(0.5 / windowSeconds);
+    double best = 0.0;
+    for (std::size_t i = 0; i + span <= rms.size(); ++i)
+        best = std::max(best, double(std::count_if(rms.begin() + i, rms.begin() + i + span,
+                                                   [](double v) { return v > loud; })) / span);
+    return best;
+}
+
+TEST_F(Sound, TheWelcomePictureIsSilent)
+{
+    useDriver("wave", recording());
+    start();
+    waitGameTime(1.0);
+    ASSERT_TRUE(quit());
+    const std::vector<double> rms = loudness();
+    ASSERT_GT(rms.size(), 25u) << "less than half a second recorded";
+    EXPECT_LT(*std::max_element(rms.begin(), rms.end()), 1.0);
+}
+
+// North-east across the open floor, short of the moat: 5 m/s along each of
+// two axes, a step every 1.6 m.
+TEST_F(Sound, WalkingStepsAtTheRateOfTheWalk)
+{
+    useDriver("wave", recording());
+    startPlaying();
+    hold({"w", "a"}, 1.3);
+    ASSERT_TRUE(quit());
+    const std::vector<double> rms = loudness();
+    const std::vector<double> steps = onsets(rms);
+    ASSERT_GE(steps.size(), 4u);
+    const double rate = (steps.size() - 1) / (steps.back() - steps.front());
+    EXPECT_NEAR(rate, 5.0 * std::sqrt(2.0) / 1.6, 0.6) << steps.size() << " steps";
+    EXPECT_LT(busiestHalfSecond(rms), 0.5);
+}
+
+// North-east into the moat, where the steps end in a splash; north into the
+// block, which slides before the player with a scrape.
+TEST_F(Sound, TheSplashAndTheScrapeAreHeardAsLongLoudStretches)
+{
+    for (const std::vector<std::string>& keys : {std::vector<std::string>{"w", "a"}, {"w"}}) {
+        SCOPED_TRACE(keys.size() == 2 ? "pit" : "block");
+        useDriver("wave", recording());
+        startPlaying();
+        hold(keys, 3.0);
+        ASSERT_TRUE(quit());
+        EXPECT_GT(busiestHalfSecond(loudness()), 0.7);
+    }
+}
+
+// Sound never stops the game: with no device, or a sound that cannot be read,
+// it says so in one line on standard error and plays on.
+TEST_F(Sound, WithoutADeviceOrAFileTheGamePlaysOnAfterOneLine)
+{
+    const struct {
+        const char* name;
+        const char* driver;   // "wave" writes into a folder that does not exist
+        const char* broken;   // a sound file of the data copy, or none
+        const char* contents; // what it is replaced by; null removes it
+        const char* line;     // the expected line on standard error, or none
+    } rows[] = {
+        {"the null device", "null", nullptr, nullptr, nullptr},
+        {"a device that cannot open", "wave", nullptr, nullptr, "Sound: no audio device"},
+        {"a missing sound", "null", "Sounds/splash.wav", nullptr, "Sound: Sounds/splash.wav cannot be played"},
+        {"a garbage sound", "null", "Sounds/footstep.wav", "RIFF, but not a sound",
+         "Sound: Sounds/footstep.wav cannot be played"},
+    };
+    for (const auto& row : rows) {
+        SCOPED_TRACE(row.name);
+        useDriver(row.driver, workDir() / "no-such-folder/heard.wav");
+        if (row.broken && row.contents)
+            std::ofstream(data(row.broken)) << row.contents;
+        else if (row.broken)
+            fs::remove(data(row.broken));
+        startPlaying();
+        hold({"w", "a"}, 3.0); // steps and the splash
+        ASSERT_TRUE(quit());
+        const std::string errors = this->errors();
+        const std::size_t first = errors.find("Sound:");
+        if (row.line) {
+            EXPECT_EQ(errors.find(row.line), first) << errors;
+            EXPECT_EQ(errors.rfind("Sound:"), first) << "more than one line: " << errors;
+        } else {
+            EXPECT_EQ(first, std::string::npos) << errors;
+        }
+        if (row.broken)
+            fs::copy_file(fs::path(QUARRYSTACK_SOURCE_DIR) / row.broken, data(row.broken),
+                          fs::copy_options::overwrite_existing);
+    }
+}
+
+} // namespace
