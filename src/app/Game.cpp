@@ -118,6 +118,7 @@ void Game::setUpScene()
 
     importLevel();
     player = level->player;
+    sounds->follow(*level);
     cameraList = level->getCameras();
     level->addLight(std::make_unique<Light>(glm::vec3(0.0f, 54.0f, 0.0f), glm::vec3(1.0f), 150.0f));
     level->addLight(std::make_unique<Light>(glm::vec3(4.0f, 4.0f, 4.0f), glm::vec3(1.0f), 2.0f));

@@ -64,21 +64,26 @@ void GameSounds::step(const Level& level)
         if (const float gain = soundRules::landingGain(player->landingSpeed); gain > 0.0f)
             system.play(landingSound, gain);
     }
-    for (const ImportObject* object : level.getObjects()) {
-        const btRigidBody* body = object->rigidBody;
-        if (!body || object == level.player)
-            continue;
+    for (Voice& voice : voices) {
+        const btRigidBody* body = voice.object->rigidBody;
         const glm::vec3 place = toGlm(body->getWorldTransform().getOrigin());
-        if (const auto* animated = dynamic_cast<const AnimatedObject*>(object))
-            loopFor(object, humSound).set(place, animated->moving ? 0.5f : 0.0f);
-        else if (body->getInvMass() > 0.0f)
-            loopFor(object, scrapeSound).set(place, soundRules::scrapeGain(toGlm(body->getLinearVelocity())));
+        if (voice.hum)
+            voice.loop.set(place, static_cast<const AnimatedObject*>(voice.object)->moving ? 0.5f : 0.0f);
+        else
+            voice.loop.set(place, soundRules::scrapeGain(toGlm(body->getLinearVelocity())));
     }
 }
 
-audio::SoundSystem::Loop& GameSounds::loopFor(const ImportObject* object, audio::SoundId sound)
+void GameSounds::follow(const Level& level)
 {
-    return loops.try_emplace(object, system, sound).first->second;
+    for (const ImportObject* object : level.getObjects()) {
+        if (!object->rigidBody || object == level.player)
+            continue;
+        if (dynamic_cast<const AnimatedObject*>(object))
+            voices.push_back({object, true, audio::SoundSystem::Loop(system, humSound)});
+        else if (object->rigidBody->getInvMass() > 0.0f)
+            voices.push_back({object, false, audio::SoundSystem::Loop(system, scrapeSound)});
+    }
 }
 
 void GameSounds::listen(const Camera& camera)
@@ -88,6 +93,6 @@ void GameSounds::listen(const Camera& camera)
 
 void GameSounds::hush()
 {
-    for (auto& [object, loop] : loops)
-        loop.set(glm::vec3(0.0f), 0.0f);
+    for (Voice& voice : voices)
+        voice.loop.set(glm::vec3(0.0f), 0.0f);
 }

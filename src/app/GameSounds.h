@@ -4,8 +4,8 @@
 
 #include <glm/glm.hpp>
 
-#include <map>
 #include <random>
+#include <vector>
 
 class Camera;
 class ImportObject;
@@ -45,8 +45,10 @@ class GameSounds {
 public:
     explicit GameSounds(bool muted);
 
-    // After the level's step: footsteps, jump, landing, every block's scrape
-    // and every animated object's hum.
+    // A source for each block's scrape and each animated object's hum, made
+    // once: a long session makes no more.
+    void follow(const Level& level);
+    // After the level's step: footsteps, jump, landing, the scrapes and hums.
     void step(const Level& level);
     // Once a frame: the listener goes with the camera.
     void listen(const Camera& camera);
@@ -59,12 +61,16 @@ public:
     void toggleMute() { system.setMuted(!system.muted()); }
 
 private:
-    audio::SoundSystem::Loop& loopFor(const ImportObject* object, audio::SoundId sound);
+    struct Voice {
+        const ImportObject* object;
+        bool hum; // else a scrape
+        audio::SoundSystem::Loop loop;
+    };
 
     audio::SoundSystem system; // first in, last out: the loops' sources go before it
     audio::SoundId footstepSound, jumpSound, landingSound, scrapeSound, humSound, splashSound, chimeSound,
         clickSound;
     soundRules::FootstepClock footsteps;
     std::minstd_rand variation{16}; // of each footstep's pitch and gain
-    std::map<const ImportObject*, audio::SoundSystem::Loop> loops;
+    std::vector<Voice> voices;
 };
