@@ -25,7 +25,7 @@ protected:
     ~Sound() override
     {
         unsetenv("ALSOFT_CONF");
-        unsetenv("ALSOFT_DRIVERS");
+        unsetenv("QUARRYSTACK_MUTE");
     }
 
     // OpenAL Soft's `driver` for the game, set up by a config file in the
@@ -124,6 +124,24 @@ TEST_F(Sound, TheSplashAndTheScrapeAreHeardAsLongLoudStretches)
         ASSERT_TRUE(quit());
         EXPECT_GT(busiestHalfSecond(loudness()), 0.7);
     }
+}
+
+// Started muted the game plays into silence, however much goes on; M brings
+// the sound back.
+TEST_F(Sound, StartedMutedItIsSilentUntilM)
+{
+    useDriver("wave", recording());
+    setenv("QUARRYSTACK_MUTE", "1", 1);
+    startPlaying();
+    hold({"w", "a"}, 0.8);
+    const std::vector<double> muted = loudness();
+    ASSERT_GT(muted.size(), 50u);
+    EXPECT_LT(*std::max_element(muted.begin(), muted.end()), 1.0);
+    press("m");
+    hold({"w", "a"}, 0.8);
+    ASSERT_TRUE(quit());
+    const std::vector<double> all = loudness();
+    EXPECT_FALSE(onsets({all.begin() + muted.size(), all.end()}).empty());
 }
 
 // Sound never stops the game: with no device, or a sound that cannot be read,
