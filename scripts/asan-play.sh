@@ -2,7 +2,7 @@
 # Plays the game built with AddressSanitizer and UndefinedBehaviorSanitizer
 # (build-asan/) in a private virtual display: the welcome picture, Enter,
 # walking, jumping, looking around, every rendering switch, a reset, the pit,
-# Escape; then each fatal start-up path. Fails when a sanitizer reports
+# Escape, with sound; then each fatal start-up path. Fails when a sanitizer reports
 # anything or the game does not end the way it should.
 #
 # Leak detection stays on. Mesa's software driver leaks when it is unloaded,
@@ -58,7 +58,9 @@ wait_for() { # text seconds log
 log="$out/play.out"
 err="$out/play.err"
 echo "asan-play: playing on $display"
-DISPLAY=$display LD_PRELOAD="$sanitizer_preload" "$game" >"$log" 2>"$err" </dev/null &
+# With sound, into OpenAL Soft's null device: at its warning level it names
+# any source or buffer that the game left for it to delete.
+DISPLAY=$display ALSOFT_DRIVERS=null ALSOFT_LOGLEVEL=2 LD_PRELOAD="$sanitizer_preload" "$game" >"$log" 2>"$err" </dev/null &
 game_pid=$!
 if wait_for "frametime:" 120 "$log"; then
   window=$(DISPLAY=$display timeout 30 xdotool search --sync --name "^Quarrystack" | head -n 1)
@@ -95,6 +97,9 @@ else
   game_pid=""
 fi
 check_reports "play" "$err"
+if grep -qE 'Deleted [0-9]+ (Source|Buffer)' "$err"; then
+  fail "play: OpenAL sources or buffers were left to the library (see $err)"
+fi
 
 # The fatal start-up paths, each in a broken copy of the data.
 broken_start() { # name message display setup-command...
