@@ -8,6 +8,8 @@
 
 #include <array>
 #include <memory>
+#include <optional>
+#include <string>
 #include <vector>
 
 struct GLFWwindow;
@@ -75,6 +77,9 @@ public:
     GLFWwindow* window;
     int screenWidth;
     int screenHeight;
+    // Read by setUpScene.
+    std::string levelFile = "Data/LevelFinal.dae";
+    std::optional<float> mouseSensitivity; // else QUARRYSTACK_SENSITIVITY, else 1
 
     std::unique_ptr<Shader> phongShader;
     std::unique_ptr<Shader> lineShader;
@@ -121,6 +126,3 @@ private:
 
     FramePhaseObserver* phaseObserver = nullptr;
 };
-
-// Start-up, the frame loop and teardown: the whole program. Returns the exit code.
-int runGame();
