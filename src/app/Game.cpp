@@ -359,7 +359,12 @@ void Game::renderShadowMaps()
 
 void Game::renderScene()
 {
-    Camera& camera = *player->camera;
+    // Page Up and Page Down look through the level's other cameras, which
+    // stay where the level put them; position 0 is the player's own.
+    const int selected = cameraList ? cameraList->selectedIndex : 0;
+    const Camera& camera = selected > 0 && selected <= static_cast<int>(cameraList->cameras.size())
+                               ? *cameraList->cameras[selected - 1]
+                               : *player->camera;
     if (settings->frustumCulling == 1) {
         viewFrustum->cullingEnabled = true;
         extractFrustumPlanes(*viewFrustum, camera.getProjection(), camera.getView());

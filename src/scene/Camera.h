@@ -44,8 +44,8 @@ public:
     float height;
 };
 
-// The imported cameras after the first. Page Up and Page Down move the index;
-// nothing renders from these cameras.
+// The imported cameras after the first. Page Up and Page Down move the index,
+// and the scene is drawn from the camera it selects (0: the player's).
 class CameraList {
 public:
     void addCamera(std::unique_ptr<Camera> camera)

@@ -1,5 +1,6 @@
 // The command line end to end: a window on a larger screen, another level,
-// and the level check, which like --help and --version needs no display.
+// Page Up/Down looking through its cameras, and the level check, which like
+// --help and --version needs no display.
 #include "support/Game.h"
 
 #include <gmock/gmock.h>
@@ -41,12 +42,17 @@ TEST_F(GameTest, WindowedPlaysInAWindowOfItsSizeAndShapeOnALargerScreen)
 }
 
 // The fixture's pictures lie in its own textures/ folder, which the game's
-// data lacks.
-TEST_F(GameTest, LevelOptionPlaysAnotherLevel)
+// data lacks; two_cameras.dae has a second camera, placed where the first is.
+TEST_F(GameTest, LevelOptionPlaysAnotherLevelAndPageUpLooksThroughItsOtherCamera)
 {
     arguments = {"--level", (levelFixtures / "two_cameras.dae").string()};
     startPlaying();
     EXPECT_THAT(output(), HasSubstr("ADDED TO FLOOR: Floor_base\nplayer\n"));
+    const Shot player = screenshot("player");
+    press("Prior");
+    EXPECT_GT(differingShare(screenshot("camera2"), player, 24), 0.3);
+    press("Next");
+    EXPECT_LT(differingShare(screenshot("back"), player, 24), 0.02);
     ASSERT_TRUE(quit());
 }
 
