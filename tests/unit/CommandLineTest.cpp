@@ -21,7 +21,6 @@ const Row rows[] = {
     {{"--level", "a b.dae"}, "", [](Options& o) { o.level = "a b.dae"; }},
     {{"--level=my.dae", "--level", "later.dae"}, "", [](Options& o) { o.level = "later.dae"; }},
     {{"--sensitivity", "2.5"}, "", [](Options& o) { o.sensitivity = 2.5f; }},
-    {{"--sensitivity=0.25"}, "", [](Options& o) { o.sensitivity = 0.25f; }},
     {{"--check-level", "my.dae"}, "", [](Options& o) { o.action = Action::CheckLevel, o.level = "my.dae"; }},
     {{"--version", "--windowed"}, "", [](Options& o) { o.action = Action::Version, o.windowed = true; }},
     {{"--help", "--check-level", "my.dae", "--version"}, "",
@@ -37,7 +36,6 @@ const Row rows[] = {
     {{"--windowed=640x360x2"}, "--windowed wants a size"},
     {{"--windowed=99999x360"}, "--windowed wants a size"},
     {{"--sensitivity", "0"}, "--sensitivity wants a positive number, not \"0\""},
-    {{"--sensitivity", "-1"}, "--sensitivity wants a positive number"},
     {{"--sensitivity", "2x"}, "--sensitivity wants a positive number"},
     {{"--sensitivity", "nan"}, "--sensitivity wants a positive number"},
     {{"--sensitivity", "1e99"}, "--sensitivity wants a positive number"},
@@ -46,10 +44,7 @@ const Row rows[] = {
 TEST(CommandLine, EveryRowParsesToItsOptionsOrItsError)
 {
     for (const Row& row : rows) {
-        std::string line;
-        for (const std::string& argument : row.arguments)
-            line += " " + argument;
-        SCOPED_TRACE("quarrystack" + line);
+        SCOPED_TRACE(::testing::PrintToString(row.arguments));
         const ParsedCommandLine parsed = parseCommandLine(row.arguments);
         if (!row.error.empty()) {
             EXPECT_THAT(parsed.error, ::testing::HasSubstr(row.error));
