@@ -152,8 +152,10 @@ std::string enterDataFolder(Options& options)
     const char* dataFolder = std::getenv("QUARRYSTACK_DATA_DIR");
     if (!dataFolder || !*dataFolder)
         return {};
+    // A level not found where the player is may be one of the game's own,
+    // such as Data/LevelFinal.dae: that name is then read in the data folder.
     std::error_code error;
-    if (!options.level.empty()) {
+    if (!options.level.empty() && std::filesystem::exists(options.level, error)) {
         const std::filesystem::path level = std::filesystem::absolute(options.level, error);
         if (!error)
             options.level = level.lexically_normal().string();

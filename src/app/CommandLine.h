@@ -35,8 +35,8 @@ ParsedCommandLine parseCommandLine(const std::vector<std::string>& arguments);
 std::string usageText();
 std::string versionText();
 
-// A level named on the command line made absolute, then the working directory changed to
-// QUARRYSTACK_DATA_DIR when that is set (the installed launcher sets it), so
-// that a file named on the command line is read from where the player called
-// the game. Returns an error message, or an empty string.
+// When QUARRYSTACK_DATA_DIR is set (the installed launcher sets it): a level
+// named on the command line that exists where the player called the game is
+// made absolute, then the working directory becomes that data folder.
+// Returns an error message, or an empty string.
 std::string enterDataFolder(Options& options);

@@ -100,7 +100,7 @@ INSTANTIATE_TEST_SUITE_P(
         CheckRow{"MissingFile",
                  {"--check-level", "missing.dae"},
                  1,
-                 {"Level: cannot open " + (fs::current_path() / "missing.dae").string(), "1 problem"}},
+                 {"Level: cannot open missing.dae", "1 problem"}},
         CheckRow{"NoFile", {"--check-level"}, 2, {"quarrystack: --check-level needs a value: --check-level FILE"}},
         CheckRow{"Help", {"--help"}, 0, {"Usage: quarrystack [OPTION]...", "  Page Up/Down     look through the level's other cameras, and back"}},
         CheckRow{"Version", {"--version"}, 0, {"quarrystack " QUARRYSTACK_VERSION}}),
