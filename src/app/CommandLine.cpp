@@ -32,7 +32,8 @@ bool parseCount(const std::string& text, int limit, int& result)
 }
 
 const OptionRow optionTable[] = {
-    {"--windowed", Value::Optional, "--windowed[=WxH]", "play in a window of W x H pixels (1280x720) instead of full screen",
+    {"--windowed", Value::Optional, "--windowed[=WxH]",
+     "play in a window of W x H pixels (1280x720) instead of full screen",
      [](Options& o, const std::string& size) -> std::string {
          o.windowed = true;
          if (size.empty())

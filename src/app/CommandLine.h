@@ -13,7 +13,7 @@ struct Options {
     bool windowed = false;
     int width = 1280; // of the window; full screen takes the monitor's size
     int height = 720;
-    std::string level; // to play, or to check; empty: the shipped level
+    std::string level;                // to play or to check; empty: the shipped level
     std::optional<float> sensitivity; // else QUARRYSTACK_SENSITIVITY, else 1
 
     std::string levelFile() const { return level.empty() ? "Data/LevelFinal.dae" : level; }

@@ -353,7 +353,8 @@ std::vector<std::string> levelFileProblems(const std::string& path, const std::v
     for (aiTextureType type : {aiTextureType_DIFFUSE, aiTextureType_NORMALS}) {
         for (const std::string& texture : texturePaths(*scene, type)) {
             std::string problem;
-            if (seen.insert(texture).second && !readTexturePicture(texture, textureFolders, levelLimits::textureSize, problem))
+            if (seen.insert(texture).second &&
+                !readTexturePicture(texture, textureFolders, levelLimits::textureSize, problem))
                 problems.push_back(problem);
         }
     }

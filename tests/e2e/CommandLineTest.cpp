@@ -97,12 +97,9 @@ INSTANTIATE_TEST_SUITE_P(
                   "Level: cannot find the texture " + (levelFixtures / "textures/missing.png").string() +
                       " or Textures/new/missing.png",
                   "4 problems"}},
-        CheckRow{"MissingFile",
-                 {"--check-level", "missing.dae"},
-                 1,
-                 {"Level: cannot open missing.dae", "1 problem"}},
+        CheckRow{"MissingFile", {"--check-level", "missing.dae"}, 1, {"Level: cannot open missing.dae", "1 problem"}},
         CheckRow{"NoFile", {"--check-level"}, 2, {"quarrystack: --check-level needs a value: --check-level FILE"}},
-        CheckRow{"Help", {"--help"}, 0, {"Usage: quarrystack [OPTION]...", "  Page Up/Down     look through the level's other cameras, and back"}},
+        CheckRow{"Help", {"--help"}, 0, {"Usage: quarrystack [OPTION]...", "other cameras, and back"}},
         CheckRow{"Version", {"--version"}, 0, {"quarrystack " QUARRYSTACK_VERSION}}),
     [](const ::testing::TestParamInfo<CheckRow>& info) { return std::string(info.param.name); });
 

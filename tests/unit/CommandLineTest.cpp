@@ -10,8 +10,10 @@ using Action = Options::Action;
 
 struct Row {
     std::vector<std::string> arguments;
-    std::string error; // a part of the message; empty when the line is usable
-    std::function<void(Options&)> expect = [](Options&) {}; // what differs from the defaults
+    // A part of the message; empty when the line is usable.
+    std::string error;
+    // What differs from the defaults.
+    std::function<void(Options&)> expect = [](Options&) {};
 };
 
 const Row rows[] = {
@@ -23,7 +25,8 @@ const Row rows[] = {
     {{"--sensitivity", "2.5"}, "", [](Options& o) { o.sensitivity = 2.5f; }},
     {{"--check-level", "my.dae"}, "", [](Options& o) { o.action = Action::CheckLevel, o.level = "my.dae"; }},
     {{"--version", "--windowed"}, "", [](Options& o) { o.action = Action::Version, o.windowed = true; }},
-    {{"--help", "--check-level", "my.dae", "--version"}, "",
+    {{"--help", "--check-level", "my.dae", "--version"},
+     "",
      [](Options& o) { o.action = Action::Help, o.level = "my.dae"; }},
     {{"--fullscreen"}, "unknown option --fullscreen"},
     {{"my.dae"}, "unexpected argument my.dae"},
