@@ -124,6 +124,12 @@ void Game::setUpScene()
     importLevel();
     player = level->player;
     cameraList = level->getCameras();
+    if (fitProjectionToWindow) {
+        const float aspect = static_cast<float>(screenWidth) / static_cast<float>(screenHeight);
+        player->camera->setAspectRatio(aspect);
+        for (auto& extra : cameraList->cameras)
+            extra->setAspectRatio(aspect);
+    }
     level->addLight(std::make_unique<Light>(glm::vec3(0.0f, 54.0f, 0.0f), glm::vec3(1.0f), 150.0f));
     level->addLight(std::make_unique<Light>(glm::vec3(4.0f, 4.0f, 4.0f), glm::vec3(1.0f), 2.0f));
 
@@ -394,6 +400,7 @@ int runGame(const Options& options)
         Game game(window, screenWidth, screenHeight);
         game.levelFile = options.levelFile();
         game.mouseSensitivity = options.sensitivity;
+        game.fitProjectionToWindow = options.windowed;
         game.setUpScene();
         while (game.runFrame(glfwGetTime())) {
         }

@@ -80,6 +80,9 @@ public:
     // Read by setUpScene.
     std::string levelFile = "Data/LevelFinal.dae";
     std::optional<float> mouseSensitivity; // else QUARRYSTACK_SENSITIVITY, else 1
+    // A window of the player's choosing gets a projection of its own shape;
+    // full screen keeps 16:9 whatever the monitor's.
+    bool fitProjectionToWindow = false;
 
     std::unique_ptr<Shader> phongShader;
     std::unique_ptr<Shader> lineShader;
