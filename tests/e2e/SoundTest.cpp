@@ -25,7 +25,6 @@ protected:
     ~Sound() override
     {
         unsetenv("ALSOFT_CONF");
-        unsetenv("QUARRYSTACK_MUTE");
     }
 
     // OpenAL Soft's `driver` for the game, set up by a config file in the
@@ -131,7 +130,7 @@ TEST_F(Sound, TheSplashAndTheScrapeAreHeardAsLongLoudStretches)
 TEST_F(Sound, StartedMutedItIsSilentUntilM)
 {
     useDriver("wave", recording());
-    setenv("QUARRYSTACK_MUTE", "1", 1);
+    arguments = {"--mute"};
     startPlaying();
     hold({"w", "a"}, 0.8);
     const std::vector<double> muted = loudness();
