@@ -44,7 +44,7 @@ public:
     // standard error, and its id stays silent.
     SoundId load(const std::string& path);
 
-    // The listener is the player's camera.
+    // Where the game is heard from, and which way is ahead and up.
     void setListener(const glm::vec3& position, const glm::vec3& forward, const glm::vec3& up);
     // Plays `sound` once on a free source of a small pool (none free: not at
     // all), at the listener.
