@@ -9,7 +9,7 @@ cd "$(dirname "$0")/.."
 code='\.(cpp|cc|c|h|hpp|py|sh|cmake|vert|frag|geom|glsl)$|CMakeLists\.txt$'
 lines() { git ls-files -- "$@" | grep -E "$code" | grep -v '^tests/data/' | xargs -r cat | grep -c '[^[:space:]]' || true; }
 
-for dir in src/core src/physics src/render src/scene src/import src/app Shader tools scripts \
+for dir in src/core src/audio src/physics src/render src/scene src/import src/app Shader tools scripts \
            tests/unit tests/gl tests/e2e tests/support; do
   printf '%-14s %6d\n' "$dir" "$(lines "$dir")"
 done
