@@ -215,6 +215,7 @@ void GameTest::launch(int width, int height)
     if (program.empty())
         program = game && *game ? game : QUARRYSTACK_GAME;
     std::vector<std::string> command = {"env", "-u", "DISPLAY", "LD_PRELOAD=" + gamePreload, program};
+    command.insert(command.end(), arguments.begin(), arguments.end());
     if (display_)
         command.insert(command.begin() + 3, "DISPLAY=" + display_->name());
     // The game writes and flushes a line every frame: a plain file lets the

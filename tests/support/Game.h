@@ -84,6 +84,7 @@ protected:
     // What start() and launch() run: QUARRYSTACK_GAME when set (the sanitizer
     // build, say), else the game built beside the tests; and where.
     std::string program;
+    std::vector<std::string> arguments; // given to the game after its name
     std::filesystem::path workingDirectory; // empty: the data copy
     std::string standardInput = "/dev/null"; // the game's, such as a pseudo-terminal
     // The test's own copy of Shader/, Textures/ and Data/ (made on first
