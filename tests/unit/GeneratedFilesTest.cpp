@@ -1,4 +1,4 @@
-// The pictures under Textures/ and the levels under Data/ and tests/data/levels/
+// The pictures under Textures/ and dist/icons/ and the levels under Data/ and tests/data/levels/
 // are tools/makeart's and tools/makelevel's output, committed byte for byte
 // (scripts/make-art.sh, scripts/make-level.sh), and what the game needs of them.
 
@@ -26,6 +26,7 @@ TEST(GeneratedFiles, ToolsRewriteTheCommittedFilesByteForByte)
         std::vector<const char*> folders;
     } rows[] = {
         {"makeart", "", "/Textures", {"Textures"}},
+        {"makeart", "--icons ", "/dist/icons", {"dist/icons"}},
         {"makelevel", "--root ", " > /dev/null", {"Data", "tests/data/levels"}},
     };
     for (const auto& row : rows) {
