@@ -1,19 +1,20 @@
 #!/usr/bin/env bash
-# Sets up, builds and starts the game. On a desktop it opens full screen.
-# Where no display exists it plays a short scripted demo inside a private
-# virtual display (Xvfb) and prints where its screenshots are: the welcome
-# picture, the quarry, a block pushed against the rock face, a look round at
-# the lift and the ledge, the same in wireframe, and a walk into the flooded
-# pit. It takes about a minute.
+# Sets up, builds the game alone (not its tools and tests) and starts it; its
+# arguments go to the game (scripts/play.sh --windowed). On a desktop it opens
+# full screen. Where no display exists and no arguments are given it plays a
+# short scripted demo inside a private virtual display (Xvfb) and prints where
+# its screenshots are: the welcome picture, the quarry, a block pushed against
+# the rock face, a look round at the lift and the ledge, the same in
+# wireframe, and a walk into the flooded pit. It takes about a minute.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 . scripts/lib/xvfb.sh
 scripts/setup.sh
-scripts/build.sh
+BUILD_TARGET=quarrystack scripts/build.sh
 game="$PWD/build/quarrystack"
 
-if [ -n "${DISPLAY:-}" ] && xdpyinfo >/dev/null 2>&1; then
-  exec "$game"
+if [ $# -gt 0 ] || { [ -n "${DISPLAY:-}" ] && xdpyinfo >/dev/null 2>&1; }; then
+  exec "$game" "$@"
 fi
 
 out="$PWD/out/demo"

@@ -1,6 +1,8 @@
 #include "app/Game.h"
 
+#include "app/CommandLine.h"
 #include "app/KeyActions.h"
+#include "app/Program.h"
 #include "app/Settings.h"
 #include "app/ShadowItems.h"
 #include "app/Startup.h"
@@ -29,6 +31,7 @@
 #include <algorithm>
 #include <cmath>
 #include <cstdlib>
+#include <filesystem>
 #include <iostream>
 #include <new>
 #include <stdexcept>
@@ -55,6 +58,17 @@ float mouseSensitivityFromEnvironment()
     char* end = nullptr;
     const float value = std::strtof(text, &end);
     return end != text && *end == '\0' && value > 0.0f && std::isfinite(value) ? value : 1.0f;
+}
+
+// A level's own textures/ folder beside it, when it has one, is searched
+// before the game's.
+std::vector<std::string> textureFolders(const std::string& levelFile)
+{
+    const std::filesystem::path own = std::filesystem::path(levelFile).parent_path() / "textures";
+    std::error_code error;
+    if (std::filesystem::is_directory(own, error))
+        return {own.string() + "/", "Textures/new/"};
+    return {"Textures/new/"};
 }
 
 } // namespace
@@ -113,13 +127,19 @@ void Game::setUpScene()
     importLevel();
     player = level->player;
     cameraList = level->getCameras();
+    if (fitProjectionToWindow) {
+        const float aspect = static_cast<float>(screenWidth) / static_cast<float>(screenHeight);
+        player->camera->setAspectRatio(aspect);
+        for (auto& extra : cameraList->cameras)
+            extra->setAspectRatio(aspect);
+    }
     level->addLight(std::make_unique<Light>(glm::vec3(0.0f, 54.0f, 0.0f), glm::vec3(1.0f), 150.0f));
     level->addLight(std::make_unique<Light>(glm::vec3(4.0f, 4.0f, 4.0f), glm::vec3(1.0f), 2.0f));
 
     for (int i = 0; i < Level::maxShadowMaps; ++i)
         shadowMaps.push_back(std::make_unique<ShadowMap>(shadowOmniShader.get()));
 
-    player->mouseSensitivity = mouseSensitivityFromEnvironment();
+    player->mouseSensitivity = mouseSensitivity.value_or(mouseSensitivityFromEnvironment());
     // The player's controls and the animations run at the physics rate;
     // frames only look (the mouse) and draw.
     physics->preStep = [this](double dt) { level->step(dt); };
@@ -144,8 +164,8 @@ void Game::setUpScene()
 // unusable ends the game with a message instead of a crash later on.
 void Game::importLevel()
 {
-    const char* const path = "Data/LevelFinal.dae";
-    const char* const notTheFormat = "Level: Data/LevelFinal.dae does not follow the level format";
+    const std::string& path = levelFile;
+    const std::string notTheFormat = "Level: " + path + " does not follow the level format";
     loader = std::make_unique<AssimpLoader>(phongShader.get(), shadowOmniShader.get(), physics.get());
     // The level check bounds what the level may take; memory can run out
     // below that budget all the same, which ends here rather than in terminate.
@@ -156,10 +176,10 @@ void Game::importLevel()
         const std::string problem = checkLevel(*scene, builtInLightCount);
         if (!problem.empty())
             fatalError(problem, notTheFormat);
-        if (!loader->loadTextures(scene, "Textures/new/")) {
+        if (!loader->loadTextures(scene, textureFolders(path))) {
             if (!loader->levelError().empty())
                 fatalError(loader->levelError(), notTheFormat);
-            fatalError("Fehler beim Laden von Texturen", "Level: a texture of Data/LevelFinal.dae cannot be read");
+            fatalError("Fehler beim Laden von Texturen", "Level: a texture of " + path + " cannot be read");
         }
         level = loader->createLevel(scene, static_cast<float>(screenWidth), static_cast<float>(screenHeight), window);
     } catch (const std::bad_alloc&) {
@@ -350,7 +370,12 @@ void Game::renderShadowMaps()
 
 void Game::renderScene()
 {
-    Camera& camera = *player->camera;
+    // Page Up and Page Down look through the level's other cameras, which
+    // stay where the level put them; position 0 is the player's own.
+    const int selected = cameraList ? cameraList->selectedIndex : 0;
+    const Camera& camera = selected > 0 && selected <= static_cast<int>(cameraList->cameras.size())
+                               ? *cameraList->cameras[selected - 1]
+                               : *player->camera;
     if (settings->frustumCulling == 1) {
         viewFrustum->cullingEnabled = true;
         extractFrustumPlanes(*viewFrustum, camera.getProjection(), camera.getView());
@@ -374,13 +399,16 @@ void Game::renderScene()
     viewFrustum->culledCount = 0;
 }
 
-int runGame()
+int runGame(const Options& options)
 {
-    int screenWidth = 0;
-    int screenHeight = 0;
-    GLFWwindow* window = openGameWindow(screenWidth, screenHeight);
+    int screenWidth = options.width;
+    int screenHeight = options.height;
+    GLFWwindow* window = openGameWindow(screenWidth, screenHeight, options.windowed);
     {
         Game game(window, screenWidth, screenHeight);
+        game.levelFile = options.levelFile();
+        game.mouseSensitivity = options.sensitivity;
+        game.fitProjectionToWindow = options.windowed;
         game.setUpScene();
         while (game.runFrame(glfwGetTime())) {
         }
@@ -388,4 +416,17 @@ int runGame()
     }
     glfwTerminate();
     return 0;
+}
+
+int runLevelCheck(const std::string& levelFile)
+{
+    const std::vector<std::string> problems =
+        levelFileProblems(levelFile, textureFolders(levelFile), Game::builtInLightCount);
+    for (const std::string& problem : problems)
+        std::cout << problem << '\n';
+    if (problems.empty())
+        std::cout << "ok" << std::endl;
+    else
+        std::cout << problems.size() << (problems.size() == 1 ? " problem" : " problems") << std::endl;
+    return problems.empty() ? 0 : 1;
 }

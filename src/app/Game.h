@@ -8,6 +8,8 @@
 
 #include <array>
 #include <memory>
+#include <optional>
+#include <string>
 #include <vector>
 
 struct GLFWwindow;
@@ -76,6 +78,12 @@ public:
     GLFWwindow* window;
     int screenWidth;
     int screenHeight;
+    // Read by setUpScene.
+    std::string levelFile = "Data/LevelFinal.dae";
+    std::optional<float> mouseSensitivity; // else QUARRYSTACK_SENSITIVITY, else 1
+    // A window of the player's choosing gets a projection of its own shape;
+    // full screen keeps 16:9 whatever the monitor's.
+    bool fitProjectionToWindow = false;
 
     std::unique_ptr<Shader> phongShader;
     std::unique_ptr<Shader> lineShader;
@@ -124,6 +132,3 @@ private:
 
     FramePhaseObserver* phaseObserver = nullptr;
 };
-
-// Start-up, the frame loop and teardown: the whole program. Returns the exit code.
-int runGame();

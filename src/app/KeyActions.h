@@ -23,8 +23,8 @@ struct KeyActions {
 
 // Applies the debug-line, camera and light parts of `actions`; any target
 // may be null, and its part is then skipped. The debug mode flips only
-// between 0 and 1; the camera index wraps over count + 1 positions (the last
-// one is the player's camera); the light steps, in their order, are applied
+// between 0 and 1; the camera index wraps over count + 1 positions (0 is
+// the player's camera, i the list's camera i - 1); the light steps, in their order, are applied
 // `lightRepeats` times (once per physics sub-step of the frame), each added
 // in double precision and stored back as float.
 void applyKeyActions(const KeyActions& actions, DebugLineRecorder* debugLines, CameraList* cameras,

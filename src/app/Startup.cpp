@@ -5,21 +5,23 @@
 #include <GL/glew.h>
 #include <GLFW/glfw3.h>
 
-GLFWwindow* openGameWindow(int& screenWidth, int& screenHeight)
+GLFWwindow* openGameWindow(int& screenWidth, int& screenHeight, bool windowed)
 {
     if (!glfwInit())
         fatalError("GLFW failed", "GLFW: no display or no usable video driver", PauseCommand::Capitalised);
 
     requestGameContext();
 
-    GLFWmonitor* monitor = glfwGetPrimaryMonitor();
+    GLFWmonitor* monitor = windowed ? nullptr : glfwGetPrimaryMonitor();
     const GLFWvidmode* mode = monitor ? glfwGetVideoMode(monitor) : nullptr;
-    if (!mode) {
+    if (!mode && !windowed) {
         glfwTerminate();
         fatalError("No window ...", "GLFW: no primary monitor");
     }
-    screenWidth = mode->width;
-    screenHeight = mode->height;
+    if (mode) {
+        screenWidth = mode->width;
+        screenHeight = mode->height;
+    }
 
     glfwWindowHint(GLFW_RESIZABLE, GLFW_FALSE);
     GLFWwindow* window = glfwCreateWindow(screenWidth, screenHeight, "Hello, Zelhan", monitor, nullptr);
@@ -27,6 +29,10 @@ GLFWwindow* openGameWindow(int& screenWidth, int& screenHeight)
         glfwTerminate();
         fatalError("No window ...", "GLFW: cannot create an OpenGL 3.3 core window");
     }
+    // A desktop may not grant the size asked for: what depends on the size
+    // follows the window the game got.
+    if (windowed)
+        glfwGetFramebufferSize(window, &screenWidth, &screenHeight);
     // From here on a fatal error ends the window library (which gives the
     // screen its video mode back) before it waits for the player at the console.
     setBeforePause([] { glfwTerminate(); });

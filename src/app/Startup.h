@@ -3,9 +3,11 @@
 struct GLFWwindow;
 
 // Opens the full-screen window on the primary monitor at its current video
-// mode with an OpenGL 3.3 core context, hides the cursor and loads the GL
-// entry points. Any failure is fatal. Fills in the screen size.
-GLFWwindow* openGameWindow(int& screenWidth, int& screenHeight);
+// mode, or with `windowed` a window of the size given in screenWidth and
+// screenHeight on the desktop, with an OpenGL 3.3 core context; hides the
+// cursor and loads the GL entry points. Any failure is fatal. Fills in the
+// size the window got.
+GLFWwindow* openGameWindow(int& screenWidth, int& screenHeight, bool windowed = false);
 
 // Window hints for the context the renderer needs: OpenGL 3.3 core.
 void requestGameContext();

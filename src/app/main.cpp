@@ -1,6 +1,27 @@
-#include "app/Game.h"
+#include "app/CommandLine.h"
+#include "app/Program.h"
 
-int main()
+#include <iostream>
+
+int main(int argc, char** argv)
 {
-    return runGame();
+    ParsedCommandLine parsed = parseCommandLine({argv + 1, argv + argc});
+    Options& options = parsed.options;
+    if (!parsed.error.empty()) {
+        std::cerr << "quarrystack: " << parsed.error << "\n\n" << usageText();
+        return 2;
+    }
+    if (options.action == Options::Action::Help) {
+        std::cout << usageText();
+        return 0;
+    }
+    if (options.action == Options::Action::Version) {
+        std::cout << versionText() << '\n';
+        return 0;
+    }
+    if (const std::string problem = enterDataFolder(options); !problem.empty()) {
+        std::cerr << "quarrystack: " << problem << '\n';
+        return 1;
+    }
+    return options.action == Options::Action::CheckLevel ? runLevelCheck(options.levelFile()) : runGame(options);
 }

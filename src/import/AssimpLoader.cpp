@@ -21,6 +21,7 @@
 #include <cmath>
 #include <fstream>
 #include <iostream>
+#include <set>
 
 namespace {
 
@@ -172,6 +173,77 @@ const aiNodeAnim* animationChannel(const aiScene* scene, const std::string& name
     return scene->HasAnimations() ? findChannel(scene->mAnimations[0], name) : nullptr;
 }
 
+// Every texture path of this kind that the materials name, repeats included.
+std::vector<std::string> texturePaths(const aiScene& scene, aiTextureType type)
+{
+    std::vector<std::string> paths;
+    for (unsigned m = 0; m < scene.mNumMaterials; ++m) {
+        aiString path;
+        for (unsigned i = 0; aiGetMaterialTexture(scene.mMaterials[m], type, i, &path) == AI_SUCCESS; ++i)
+            paths.push_back(path.C_Str());
+    }
+    return paths;
+}
+
+// The first folder's file of that name; empty when no folder has it.
+std::string texturePicturePath(const std::vector<std::string>& folders, const std::string& fileName)
+{
+    for (const std::string& folder : folders)
+        if (std::ifstream(folder + fileName))
+            return folder + fileName;
+    return {};
+}
+
+// The picture a texture path of the level names, from the first folder that
+// holds its file, at 24 or 32 bits; null when it cannot be had, with
+// `problem` saying why: a "Level error" when the level itself is at fault (no
+// file named, a picture past `limit` pixels a side), else the file.
+Bitmap readTexturePicture(const std::string& path, const std::vector<std::string>& folders, unsigned limit,
+                          std::string& problem)
+{
+    const std::string fileName = textureFileName(path);
+    if (fileName.empty()) {
+        problem = "Level error: the texture path \"" + path + "\" names no file";
+        return nullptr;
+    }
+    const std::string fullPath = texturePicturePath(folders, fileName);
+    if (fullPath.empty()) {
+        problem = "Level: cannot find the texture";
+        for (const std::string& folder : folders)
+            problem += (&folder == &folders.front() ? " " : " or ") + folder + fileName;
+        return nullptr;
+    }
+    const FREE_IMAGE_FORMAT format = detectImageFormat(fullPath);
+    if (format == FIF_UNKNOWN) {
+        problem = "Level: cannot tell the picture format of " + fullPath;
+        return nullptr;
+    }
+    // The size from the header where the format can tell it without
+    // decoding: a huge picture is refused before it takes memory.
+    Bitmap pixels(FreeImage_FIFSupportsNoPixels(format) ? FreeImage_Load(format, fullPath.c_str(), FIF_LOAD_NOPIXELS)
+                                                        : nullptr);
+    if (!pixels || (FreeImage_GetWidth(pixels.get()) <= limit && FreeImage_GetHeight(pixels.get()) <= limit))
+        pixels = loadBitmap(fullPath, format);
+    const unsigned width = pixels ? FreeImage_GetWidth(pixels.get()) : 0;
+    const unsigned height = pixels ? FreeImage_GetHeight(pixels.get()) : 0;
+    if (width > limit || height > limit) {
+        problem = "Level error: the texture \"" + path + "\" is " + std::to_string(width) + "x" +
+                  std::to_string(height) + " pixels; at most " + std::to_string(limit) + "x" +
+                  std::to_string(limit) + " fit";
+        return nullptr;
+    }
+    // 32-bit pictures go up as BGRA, the rest as BGR; withBitsPerPixel
+    // hands a picture already at that depth back without a second copy.
+    const unsigned bits = pixels && FreeImage_GetBPP(pixels.get()) == 32 ? 32u : 24u;
+    pixels = withBitsPerPixel(std::move(pixels), bits);
+    if (!pixels || !FreeImage_GetBits(pixels.get())) {
+        // A texture that cannot be read would draw as black: the level is refused.
+        problem = "Level: cannot read the texture " + fullPath;
+        return nullptr;
+    }
+    return pixels;
+}
+
 } // namespace
 
 AssimpLoader::AssimpLoader(Shader* litShader, Shader* depthShader, PhysicsWorld* physics)
@@ -202,20 +274,16 @@ const aiScene* AssimpLoader::load(const std::string& path)
     return scene;
 }
 
-bool AssimpLoader::loadTextures(const aiScene* scene, const std::string& directory)
+bool AssimpLoader::loadTextures(const aiScene* scene, const std::vector<std::string>& folders)
 {
     if (scene->mTextures && scene->mNumTextures > 0)
         return false;
 
-    for (unsigned m = 0; m < scene->mNumMaterials; ++m) {
-        const aiMaterial* material = scene->mMaterials[m];
-        aiString path;
-        for (unsigned i = 0; aiGetMaterialTexture(material, aiTextureType_DIFFUSE, i, &path) == AI_SUCCESS; ++i)
-            colorTextures.emplace(path.C_Str(), 0);
-        for (unsigned i = 0; aiGetMaterialTexture(material, aiTextureType_NORMALS, i, &path) == AI_SUCCESS; ++i)
-            normalMaps.emplace(path.C_Str(), 0);
-    }
-    // Every path reads its file from the one folder: two paths that differ
+    for (const std::string& path : texturePaths(*scene, aiTextureType_DIFFUSE))
+        colorTextures.emplace(path, 0);
+    for (const std::string& path : texturePaths(*scene, aiTextureType_NORMALS))
+        normalMaps.emplace(path, 0);
+    // Every path reads its file from the same folders: two paths that differ
     // only in their folders read the same picture, which the level maker may
     // not expect.
     std::map<std::string, std::string> pathByFile;
@@ -224,54 +292,28 @@ bool AssimpLoader::loadTextures(const aiScene* scene, const std::string& directo
             const auto [known, added] = pathByFile.emplace(textureFileName(entry.first), entry.first);
             if (!added && known->second != entry.first)
                 std::cerr << "Level: the texture paths \"" << known->second << "\" and \"" << entry.first
-                          << "\" both read " << directory << known->first << std::endl;
+                          << "\" both read " << texturePicturePath(folders, known->first) << std::endl;
         }
     }
-    return createTextures(colorTextures, textureUnits::glUnit(textureUnits::color), directory) &&
-           createTextures(normalMaps, textureUnits::glUnit(textureUnits::normalMap), directory);
+    return createTextures(colorTextures, textureUnits::glUnit(textureUnits::color), folders) &&
+           createTextures(normalMaps, textureUnits::glUnit(textureUnits::normalMap), folders);
 }
 
-// Textures are made in the map's key order. Every picture goes up as 24-bit
-// BGR or 32-bit BGRA, whatever its depth in the file.
+// Textures are made in the map's key order.
 bool AssimpLoader::createTextures(std::map<std::string, GLuint>& textures, GLenum unit,
-                                  const std::string& directory)
+                                  const std::vector<std::string>& folders)
 {
     GLint glLimit = 0;
     glGetIntegerv(GL_MAX_TEXTURE_SIZE, &glLimit);
     const unsigned limit = std::min(levelLimits::textureSize, static_cast<unsigned>(std::max(glLimit, 1)));
     for (auto& [path, name] : textures) {
-        const std::string fileName = textureFileName(path);
-        if (fileName.empty()) {
-            levelErrorText = "Level error: the texture path \"" + path + "\" names no file";
-            return false;
-        }
-        const std::string fullPath = directory + fileName;
-        const FREE_IMAGE_FORMAT format = detectImageFormat(fullPath);
-        if (format == FIF_UNKNOWN) {
-            std::cerr << "Level: cannot tell the picture format of " << fullPath << std::endl;
-            return false;
-        }
-        // The size from the header where the format can tell it without
-        // decoding: a huge picture is refused before it takes memory.
-        Bitmap pixels(FreeImage_FIFSupportsNoPixels(format) ? FreeImage_Load(format, fullPath.c_str(), FIF_LOAD_NOPIXELS)
-                                                            : nullptr);
-        if (!pixels || (FreeImage_GetWidth(pixels.get()) <= limit && FreeImage_GetHeight(pixels.get()) <= limit))
-            pixels = loadBitmap(fullPath, format);
-        const unsigned width = pixels ? FreeImage_GetWidth(pixels.get()) : 0;
-        const unsigned height = pixels ? FreeImage_GetHeight(pixels.get()) : 0;
-        if (width > limit || height > limit) {
-            levelErrorText = "Level error: the texture \"" + path + "\" is " + std::to_string(width) + "x" +
-                         std::to_string(height) + " pixels; at most " + std::to_string(limit) + "x" +
-                         std::to_string(limit) + " fit";
-            return false;
-        }
-        // 32-bit pictures go up as BGRA, the rest as BGR; withBitsPerPixel
-        // hands a picture already at that depth back without a second copy.
-        const unsigned bits = pixels && FreeImage_GetBPP(pixels.get()) == 32 ? 32u : 24u;
-        pixels = withBitsPerPixel(std::move(pixels), bits);
-        if (!pixels || !FreeImage_GetBits(pixels.get())) {
-            // A texture that cannot be read would draw as black: refuse the level.
-            std::cerr << "Level: cannot read the texture " << fullPath << std::endl;
+        std::string problem;
+        const Bitmap pixels = readTexturePicture(path, folders, limit, problem);
+        if (!pixels) {
+            if (problem.rfind("Level error", 0) == 0)
+                levelErrorText = problem;
+            else
+                std::cerr << problem << std::endl;
             return false;
         }
         const GLenum layout = FreeImage_GetBPP(pixels.get()) == 32 ? GL_BGRA : GL_BGR;
@@ -291,6 +333,32 @@ bool AssimpLoader::createTextures(std::map<std::string, GLuint>& textures, GLenu
         glBindTexture(GL_TEXTURE_2D, 0);
     }
     return true;
+}
+
+std::vector<std::string> levelFileProblems(const std::string& path, const std::vector<std::string>& textureFolders,
+                                           int extraLights)
+{
+    if (!std::ifstream(path))
+        return {"Level: cannot open " + path};
+    if (std::string problem = scanLevelFile(path); !problem.empty())
+        return {problem};
+    Assimp::Importer importer;
+    const aiScene* scene = importer.ReadFile(path, importFlags);
+    if (!scene)
+        return {"Level: " + path + ": " + importer.GetErrorString()};
+    std::vector<std::string> problems = levelProblems(*scene, extraLights);
+    if (scene->mTextures && scene->mNumTextures > 0)
+        problems.push_back("Level error: the file embeds textures; the game reads them from files");
+    std::set<std::string> seen;
+    for (aiTextureType type : {aiTextureType_DIFFUSE, aiTextureType_NORMALS}) {
+        for (const std::string& texture : texturePaths(*scene, type)) {
+            std::string problem;
+            if (seen.insert(texture).second &&
+                !readTexturePicture(texture, textureFolders, levelLimits::textureSize, problem))
+                problems.push_back(problem);
+        }
+    }
+    return problems;
 }
 
 std::unique_ptr<Level> AssimpLoader::createLevel(const aiScene* scene, float width, float height,

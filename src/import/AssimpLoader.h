@@ -8,6 +8,7 @@
 #include <map>
 #include <memory>
 #include <string>
+#include <vector>
 
 struct GLFWwindow;
 struct aiMaterial;
@@ -35,11 +36,16 @@ public:
     // Reads the file with the game's preset flags; null (after a message) when
     // the file cannot be opened or imported. The scene lives as long as the loader.
     const aiScene* load(const std::string& path);
-    // Loads every diffuse texture and normal map the materials name from
-    // `directory`, one texture per path; false when a picture cannot be read
-    // or the file embeds textures, with levelError() set when the level
-    // itself is at fault (a picture past the size limit, a path without a file).
-    bool loadTextures(const aiScene* scene, const std::string& directory);
+    // Loads every diffuse texture and normal map the materials name, one
+    // texture per path, each file from the first of `folders` that holds it;
+    // false when a picture cannot be read or the file embeds textures, with
+    // levelError() set when the level itself is at fault (a picture past the
+    // size limit, a path without a file).
+    bool loadTextures(const aiScene* scene, const std::vector<std::string>& folders);
+    bool loadTextures(const aiScene* scene, const std::string& folder)
+    {
+        return loadTextures(scene, std::vector<std::string>{folder});
+    }
     const std::string& levelError() const { return levelErrorText; }
     // Builds the objects, lights, cameras and the Level, which takes the
     // textures along. The scene must have passed checkLevel
@@ -49,7 +55,7 @@ public:
     std::unique_ptr<Level> createLevel(const aiScene* scene, float width, float height, GLFWwindow* window);
 
 private:
-    bool createTextures(std::map<std::string, GLuint>& textures, GLenum unit, const std::string& directory);
+    bool createTextures(std::map<std::string, GLuint>& textures, GLenum unit, const std::vector<std::string>& folders);
     void walkNode(const aiScene* scene, const aiNode* node, ImportObject* parent, const glm::mat4& between);
     std::unique_ptr<ImportObject> makeObject(const aiScene* scene, const aiNode* node, const aiMesh* mesh,
                                              ImportObject* parent, const glm::mat4& between);
@@ -66,3 +72,10 @@ private:
     LevelAssets assets;                          // what the next Level gets
     std::string levelErrorText;
 };
+
+// Every problem for which the game would refuse the level file at start, found
+// without a window: the file unreadable, then whatever checkLevel
+// (import/LevelCheck.h) finds, then each texture that cannot be read from
+// `textureFolders` (searched in order). Empty when the level can be played.
+std::vector<std::string> levelFileProblems(const std::string& path, const std::vector<std::string>& textureFolders,
+                                           int extraLights);

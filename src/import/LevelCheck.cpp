@@ -152,35 +152,34 @@ std::string checkTransform(const aiNode& node, const aiMatrix4x4& global)
     return {};
 }
 
-std::string checkNodes(const aiScene& scene, const aiNode& node, const aiMatrix4x4& parent, MeshTotals& totals)
+void checkNodes(const aiScene& scene, const aiNode& node, const aiMatrix4x4& parent, MeshTotals& totals,
+                std::vector<std::string>& problems)
 {
     const aiMatrix4x4 global = parent * node.mTransformation;
     if (std::string problem = checkTransform(node, global); !problem.empty())
-        return problem;
+        problems.push_back(problem);
     for (unsigned m = 0; m < node.mNumMeshes; ++m) {
-        if (node.mMeshes[m] >= scene.mNumMeshes)
-            return "Level error: node " + quoted(node.mName) + " refers to a missing mesh";
-        const aiMesh* mesh = scene.mMeshes[node.mMeshes[m]];
-        if (!mesh)
-            return "Level error: node " + quoted(node.mName) + " refers to a missing mesh";
-        std::string problem = checkMesh(*mesh, node.mName);
-        if (!problem.empty())
-            return problem;
+        const aiMesh* mesh = node.mMeshes[m] < scene.mNumMeshes ? scene.mMeshes[node.mMeshes[m]] : nullptr;
+        if (!mesh) {
+            problems.push_back("Level error: node " + quoted(node.mName) + " refers to a missing mesh");
+            continue;
+        }
+        if (std::string problem = checkMesh(*mesh, node.mName); !problem.empty()) {
+            problems.push_back(problem);
+            continue;
+        }
         if (mesh->mMaterialIndex >= scene.mNumMaterials)
-            return "Level error: the mesh of node " + quoted(node.mName) + " has no material";
+            problems.push_back("Level error: the mesh of node " + quoted(node.mName) + " has no material");
+        const bool withinBudget = totals.vertices <= levelLimits::vertices && totals.indices <= levelLimits::indices;
         totals.vertices += mesh->mNumVertices;
         totals.indices += size_t(mesh->mNumFaces) * 3;
-        if (totals.vertices > levelLimits::vertices || totals.indices > levelLimits::indices)
-            return "Level error: the mesh of node " + quoted(node.mName) + " takes the level past " +
-                   std::to_string(levelLimits::vertices) + " vertices or " + std::to_string(levelLimits::indices) +
-                   " indices, its memory budget";
+        if (withinBudget && (totals.vertices > levelLimits::vertices || totals.indices > levelLimits::indices))
+            problems.push_back("Level error: the mesh of node " + quoted(node.mName) + " takes the level past " +
+                               std::to_string(levelLimits::vertices) + " vertices or " +
+                               std::to_string(levelLimits::indices) + " indices, its memory budget");
     }
-    for (unsigned c = 0; c < node.mNumChildren; ++c) {
-        std::string problem = checkNodes(scene, *node.mChildren[c], global, totals);
-        if (!problem.empty())
-            return problem;
-    }
-    return {};
+    for (unsigned c = 0; c < node.mNumChildren; ++c)
+        checkNodes(scene, *node.mChildren[c], global, totals, problems);
 }
 
 void collectNamed(const aiNode& node, const char* name, std::vector<const aiNode*>& found)
@@ -191,22 +190,21 @@ void collectNamed(const aiNode& node, const char* name, std::vector<const aiNode
         collectNamed(*node.mChildren[c], name, found);
 }
 
-std::string checkLightsAndCameras(const aiScene& scene)
+void checkLightsAndCameras(const aiScene& scene, std::vector<std::string>& problems)
 {
     for (unsigned i = 0; i < scene.mNumLights; ++i) {
         const aiLight& l = *scene.mLights[i];
         if (!finite(l.mPosition) || !finite(l.mDirection) || !finite(l.mColorAmbient) || !finite(l.mColorDiffuse) ||
             !finite(l.mColorSpecular) ||
             !finite({l.mAttenuationConstant, l.mAttenuationLinear, l.mAttenuationQuadratic}))
-            return "Level error: the light " + quoted(l.mName) + " has a number that is not finite";
+            problems.push_back("Level error: the light " + quoted(l.mName) + " has a number that is not finite");
     }
     for (unsigned i = 0; i < scene.mNumCameras; ++i) {
         const aiCamera& c = *scene.mCameras[i];
         if (!finite(c.mPosition) || !finite(c.mUp) || !finite(c.mLookAt) ||
             !finite({c.mHorizontalFOV, c.mClipPlaneNear, c.mClipPlaneFar, c.mAspect}))
-            return "Level error: the camera " + quoted(c.mName) + " has a number that is not finite";
+            problems.push_back("Level error: the camera " + quoted(c.mName) + " has a number that is not finite");
     }
-    return {};
 }
 
 } // namespace
@@ -298,41 +296,49 @@ std::string textureFileName(const std::string& path)
     return name == "." || name == ".." ? std::string() : name;
 }
 
-std::string checkLevel(const aiScene& scene, int extraLights)
+std::vector<std::string> levelProblems(const aiScene& scene, int extraLights)
 {
     const aiNode* root = scene.mRootNode;
     if (!root)
-        return "Level error: the file holds no scene";
+        return {"Level error: the file holds no scene"};
+    std::vector<std::string> problems;
 
     const aiNode* player = root->FindNode("player");
-    if (!player || player->mNumMeshes == 0)
-        return "Level error: no node named \"player\" with a mesh";
     std::vector<const aiNode*> players;
     collectNamed(*root, "player", players);
-    if (players.size() > 1)
-        return "Level error: a second node named \"player\"";
-    if (player->mNumMeshes > 1)
-        return "Level error: the node \"player\" has " + std::to_string(player->mNumMeshes) + " meshes; the player is one";
+    if (!player || player->mNumMeshes == 0)
+        problems.push_back("Level error: no node named \"player\" with a mesh");
+    else if (players.size() > 1)
+        problems.push_back("Level error: a second node named \"player\"");
+    else if (player->mNumMeshes > 1)
+        problems.push_back("Level error: the node \"player\" has " + std::to_string(player->mNumMeshes) +
+                           " meshes; the player is one");
 
     if (scene.mNumCameras == 0 || !scene.mCameras)
-        return "Level error: no camera";
-    if (!root->FindNode(scene.mCameras[0]->mName))
-        return "Level error: no node for the camera " + quoted(scene.mCameras[0]->mName);
+        problems.push_back("Level error: no camera");
+    else if (!root->FindNode(scene.mCameras[0]->mName))
+        problems.push_back("Level error: no node for the camera " + quoted(scene.mCameras[0]->mName));
     if (!root->FindNode("camera1_aim") || !root->FindNode("camera1_up"))
-        return "Level error: the nodes \"camera1_aim\" and \"camera1_up\" are missing";
+        problems.push_back("Level error: the nodes \"camera1_aim\" and \"camera1_up\" are missing");
 
     const unsigned lightCount = scene.mNumLights + static_cast<unsigned>(extraLights);
     if (lightCount > static_cast<unsigned>(Level::maxLights)) {
-        return "Level error: " + std::to_string(scene.mNumLights) + " lights; at most " +
-               std::to_string(Level::maxLights - extraLights) + " fit beside the game's own " +
-               std::to_string(extraLights);
+        problems.push_back("Level error: " + std::to_string(scene.mNumLights) + " lights; at most " +
+                           std::to_string(Level::maxLights - extraLights) + " fit beside the game's own " +
+                           std::to_string(extraLights));
     }
     for (unsigned i = 0; i < scene.mNumLights; ++i) {
         if (!root->FindNode(scene.mLights[i]->mName))
-            return "Level error: no node for the light " + quoted(scene.mLights[i]->mName);
+            problems.push_back("Level error: no node for the light " + quoted(scene.mLights[i]->mName));
     }
-    if (std::string problem = checkLightsAndCameras(scene); !problem.empty())
-        return problem;
+    checkLightsAndCameras(scene, problems);
     MeshTotals totals;
-    return checkNodes(scene, *root, aiMatrix4x4(), totals);
+    checkNodes(scene, *root, aiMatrix4x4(), totals, problems);
+    return problems;
+}
+
+std::string checkLevel(const aiScene& scene, int extraLights)
+{
+    const std::vector<std::string> problems = levelProblems(scene, extraLights);
+    return problems.empty() ? std::string() : problems.front();
 }

@@ -2,6 +2,7 @@
 
 #include <cstddef>
 #include <string>
+#include <vector>
 
 struct aiScene;
 
@@ -36,6 +37,8 @@ std::string scanLevelFile(const std::string& path);
 // budget. Returns a message that says what is wrong, or an empty string when
 // the level is usable.
 std::string checkLevel(const aiScene& scene, int extraLights);
+// The same checks, every problem they find, in the order checkLevel looks.
+std::vector<std::string> levelProblems(const aiScene& scene, int extraLights);
 
 // The file name a texture path of the level names, split at '/' and '\'
 // (files made on Windows use either); empty when the path names no file or

@@ -65,6 +65,12 @@ void Camera::update()
     viewMatrix = lookAt(position, position + direction, up);
 }
 
+void Camera::setAspectRatio(float aspect)
+{
+    aspectRatio = aspect;
+    projectionMatrix = perspective(fieldOfView, aspectRatio, nearPlane, farPlane);
+}
+
 void Camera::reset()
 {
     horizontalAngle = 0.0f;

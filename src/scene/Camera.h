@@ -13,10 +13,11 @@ glm::mat4 perspective(float fovy, float aspect, float zNear, float zFar);
 glm::mat4 lookAt(const glm::vec3& eye, const glm::vec3& center, const glm::vec3& up);
 
 // A first-person camera: position plus yaw and pitch give view and projection.
-// The projection always has the 16:9 aspect, near 0.1 and far 70.
+// The projection has near 0.1 and far 70, and the 16:9 aspect whatever the
+// screen's shape unless the game fits it to its window.
 class Camera {
 public:
-    static constexpr float aspectRatio = 1.7777778f;
+    static constexpr float wideAspectRatio = 1.7777778f;
     static constexpr float nearPlane = 0.1f;
     static constexpr float farPlane = 70.0f;
 
@@ -30,6 +31,8 @@ public:
     glm::mat4 getView() const { return viewMatrix; }
     // Angles back to 0.
     void reset();
+    // The projection's width over height from now on.
+    void setAspectRatio(float aspect);
 
     float fieldOfView;
     float horizontalAngle; // yaw, 0 looks along +z
@@ -42,10 +45,11 @@ public:
     glm::mat4 projectionMatrix{1.0f};
     float width;
     float height;
+    float aspectRatio = wideAspectRatio;
 };
 
-// The imported cameras after the first. Page Up and Page Down move the index;
-// nothing renders from these cameras.
+// The imported cameras after the first. Page Up and Page Down move the index,
+// and the scene is drawn from the camera it selects (0: the player's).
 class CameraList {
 public:
     void addCamera(std::unique_ptr<Camera> camera)

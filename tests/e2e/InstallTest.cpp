@@ -1,7 +1,8 @@
 // `cmake --install` of this build into a fresh prefix, then the game started
 // through the installed launcher, linked into another folder as into one on
 // PATH, from a folder that holds no game data: the launcher must find the
-// installed data, wherever it is called from.
+// installed data, wherever it is called from, and files named on the command
+// line where the player is.
 #include "support/Game.h"
 
 #include <set>
@@ -40,6 +41,14 @@ TEST_F(GameTest, InstalledLauncherStartsTheGameInItsDataFromAnywhere)
     const TempDir elsewhere("install-elsewhere");
     fs::create_directories(elsewhere.path() / "bin");
     fs::create_symlink(launcher, elsewhere.path() / "bin/quarrystack");
+    // A level named from where the player is, with the textures of the installed data, and one of the game's own.
+    fs::copy_file(data / "Data/LevelFinal.dae", elsewhere.path() / "my.dae");
+    for (const std::string level : {"my.dae", "Data/LevelFinal.dae"}) {
+        const ToolResult check =
+            runTool({"sh", "-c", "cd '" + elsewhere.path().string() + "' && bin/quarrystack --check-level " + level});
+        EXPECT_EQ(check.status, 0) << level << ": " << check.output;
+        EXPECT_EQ(check.output, "ok\n") << level;
+    }
     program = (elsewhere.path() / "bin/quarrystack").string();
     workingDirectory = elsewhere.path();
     start(320, 180);

@@ -170,8 +170,6 @@ TEST_F(Play, TheWayOverThePushedBlockReachesTheBeaconAndWins)
 TEST_F(Play, HoldingWOnTheShaftLevelRidesBothLiftsToTheBeacon)
 {
     arguments = {"--level", "Data/LevelShaft.dae"};
-    std::filesystem::copy_file(data("Data/LevelShaft.dae"), data("Data/LevelFinal.dae"),
-                               std::filesystem::copy_options::overwrite_existing); // until --level is merged
     startPlaying(160, 90);
     EXPECT_EQ(linesOf(output()).at(0), "shaft_walls");
     press("F10");

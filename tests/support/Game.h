@@ -84,9 +84,9 @@ protected:
     // What start() and launch() run: QUARRYSTACK_GAME when set (the sanitizer
     // build, say), else the game built beside the tests; and where.
     std::string program;
-    std::vector<std::string> arguments; // given to the game after its name
     std::filesystem::path workingDirectory; // empty: the data copy
     std::string standardInput = "/dev/null"; // the game's, such as a pseudo-terminal
+    std::vector<std::string> arguments;      // the game's command line after its name
     // The test's own copy of Shader/, Textures/ and Data/ (made on first
     // use), or a file in it, to break before the game starts.
     std::filesystem::path data(const std::string& relative = "");
@@ -123,6 +123,7 @@ protected:
     // The screen once two more frames are drawn, kept as <name>.png.
     Shot screenshot(const std::string& name);
     std::string title() { return x("getwindowname", {window_}); }
+    std::string windowGeometry() { return runTool({"xdotool", "getwindowgeometry", window_}, displayName()).output; }
     std::string displayName() const { return display_ ? display_->name() : ""; }
     std::filesystem::path workDir() { return work_.path(); } // kept when a test fails
 

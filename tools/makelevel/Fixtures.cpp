@@ -205,7 +205,7 @@ collada::Document baseLevel(const Base& base)
 }
 
 // A mesh with a fault added in front of an otherwise sound level.
-collada::Document faultyMeshLevel(const std::function<void(collada::Mesh&)>& breakMesh)
+collada::Document faultyMeshLevel(const std::function<void(collada::Mesh&)>& breakMesh, const Base& base = Base{})
 {
     collada::Document doc;
     Materials m = addMaterials(doc);
@@ -218,7 +218,7 @@ collada::Document faultyMeshLevel(const std::function<void(collada::Mesh&)>& bre
     node.translation = vec3(0, 0.5f, 2);
     node.mesh = doc.addMesh(mesh);
     doc.nodes.push_back(node);
-    addBase(doc, m, Base{});
+    addBase(doc, m, base);
     return doc;
 }
 
@@ -412,6 +412,11 @@ std::vector<OutputFile> buildFixtures()
               mesh.groups[0].indices.insert(mesh.groups[0].indices.end(), {0u, 0u, 1u});
           }));
     level("unknown_texture_format.dae", unknownFormatLevel());
+    // A fault of every kind the level checker lists: the scene, a mesh, a texture.
+    collada::Document faults =
+        faultyMeshLevel([](collada::Mesh& mesh) { mesh.writeUvs = false; }, Base{true, false, true, 9});
+    faults.materials[0].diffuseTexture = "textures/missing.png";
+    level("several_faults.dae", faults);
 
     // The faults that end the game with a level error.
     level("deep_nesting.dae", deepLevel(300));

@@ -1,0 +1,167 @@
+#include "app/CommandLine.h"
+
+#include <algorithm>
+#include <cerrno>
+#include <cmath>
+#include <cstdlib>
+#include <filesystem>
+#include <system_error>
+#include <unistd.h>
+
+namespace {
+
+enum class Value { None, Optional, Required };
+
+// One option: how it is written, whether it takes a value, what --help says
+// of it, and what it does to the options; the message of a bad value, or "".
+struct OptionRow {
+    const char* name;
+    Value value;
+    const char* synopsis;
+    const char* help;
+    std::string (*apply)(Options& options, const std::string& value);
+};
+
+// A whole number in [1, limit], nothing around it.
+bool parseCount(const std::string& text, int limit, int& result)
+{
+    if (text.empty() || text.find_first_not_of("0123456789") != std::string::npos || text.size() > 6)
+        return false;
+    result = std::atoi(text.c_str());
+    return result >= 1 && result <= limit;
+}
+
+const OptionRow optionTable[] = {
+    {"--windowed", Value::Optional, "--windowed[=WxH]",
+     "play in a window of W x H pixels (1280x720) instead of full screen",
+     [](Options& o, const std::string& size) -> std::string {
+         o.windowed = true;
+         if (size.empty())
+             return {};
+         const auto x = size.find('x');
+         if (x == std::string::npos || !parseCount(size.substr(0, x), 16384, o.width) ||
+             !parseCount(size.substr(x + 1), 16384, o.height))
+             return "--windowed wants a size such as 1280x720, not \"" + size + "\"";
+         return {};
+     }},
+    {"--level", Value::Required, "--level FILE", "play this level file instead of Data/LevelFinal.dae",
+     [](Options& o, const std::string& file) -> std::string {
+         o.level = file;
+         return {};
+     }},
+    {"--sensitivity", Value::Required, "--sensitivity X", "mouse look speed, 1 by default (2 turns twice as fast)",
+     [](Options& o, const std::string& text) -> std::string {
+         char* end = nullptr;
+         errno = 0;
+         const float value = std::strtof(text.c_str(), &end);
+         if (text.empty() || *end != '\0' || errno != 0 || !std::isfinite(value) || value <= 0.0f)
+             return "--sensitivity wants a positive number, not \"" + text + "\"";
+         o.sensitivity = value;
+         return {};
+     }},
+    {"--check-level", Value::Required, "--check-level FILE",
+     "list every problem the game would find in a level file, then exit (0: playable)",
+     [](Options& o, const std::string& file) -> std::string {
+         o.action = std::max(o.action, Options::Action::CheckLevel);
+         o.level = file;
+         return {};
+     }},
+    {"--help", Value::None, "--help", "print this help and exit",
+     [](Options& o, const std::string&) -> std::string {
+         o.action = Options::Action::Help;
+         return {};
+     }},
+    {"--version", Value::None, "--version", "print the version and exit",
+     [](Options& o, const std::string&) -> std::string {
+         o.action = std::max(o.action, Options::Action::Version);
+         return {};
+     }},
+};
+
+const char* const keysText = R"(Keys:
+  Enter            start playing
+  R                play again; while playing: reset the level
+  Escape           quit
+  W A S D, mouse   walk and look around
+  Space            jump
+  Page Up/Down     look through the level's other cameras, and back
+  F3 F4 F5 F6      wireframe, texture filter, mipmap filter, normal mapping
+  F7 F8 F10 F12    bloom, frustum culling, shadows, physics debug lines
+  U J H K L O      move the first light
+)";
+
+} // namespace
+
+ParsedCommandLine parseCommandLine(const std::vector<std::string>& arguments)
+{
+    ParsedCommandLine parsed;
+    for (size_t i = 0; i < arguments.size() && parsed.error.empty(); ++i) {
+        const std::string& argument = arguments[i];
+        const auto equals = argument.find('=');
+        const std::string name = argument.substr(0, equals);
+        const OptionRow* row = nullptr;
+        for (const OptionRow& candidate : optionTable)
+            if (name == candidate.name)
+                row = &candidate;
+        if (!row) {
+            parsed.error = argument.rfind("-", 0) == 0 ? "unknown option " + name : "unexpected argument " + argument;
+            continue;
+        }
+        std::string value;
+        if (equals != std::string::npos) {
+            if (row->value == Value::None) {
+                parsed.error = name + " takes no value";
+                continue;
+            }
+            value = argument.substr(equals + 1);
+            if (value.empty()) {
+                parsed.error = name + " needs a value after '='";
+                continue;
+            }
+        } else if (row->value == Value::Required) {
+            if (i + 1 < arguments.size())
+                value = arguments[++i];
+            if (value.empty()) {
+                parsed.error = name + " needs a value: " + row->synopsis;
+                continue;
+            }
+        }
+        parsed.error = row->apply(parsed.options, value);
+    }
+    return parsed;
+}
+
+std::string usageText()
+{
+    std::string text = "Usage: quarrystack [OPTION]...\n"
+                       "A first-person game in a stone quarry. Without options it plays Data/LevelFinal.dae full "
+                       "screen.\n\nOptions:\n";
+    for (const OptionRow& row : optionTable) {
+        const std::string synopsis = row.synopsis;
+        text += "  " + synopsis + std::string(synopsis.size() < 20 ? 20 - synopsis.size() : 1, ' ') + row.help + "\n";
+    }
+    return text + "\n" + keysText;
+}
+
+std::string versionText()
+{
+    return "quarrystack " QUARRYSTACK_VERSION;
+}
+
+std::string enterDataFolder(Options& options)
+{
+    const char* dataFolder = std::getenv("QUARRYSTACK_DATA_DIR");
+    if (!dataFolder || !*dataFolder)
+        return {};
+    // A level not found where the player is may be one of the game's own,
+    // such as Data/LevelFinal.dae: that name is then read in the data folder.
+    std::error_code error;
+    if (!options.level.empty() && std::filesystem::exists(options.level, error)) {
+        const std::filesystem::path level = std::filesystem::absolute(options.level, error);
+        if (!error)
+            options.level = level.lexically_normal().string();
+    }
+    if (chdir(dataFolder) != 0)
+        return std::string("cannot enter the game's data folder ") + dataFolder;
+    return {};
+}

@@ -1,0 +1,42 @@
+#pragma once
+
+#include <optional>
+#include <string>
+#include <vector>
+
+// What the command line asks for. No options: the full-screen game on the
+// shipped level.
+struct Options {
+    // In the order they win when several are given.
+    enum class Action { Play, CheckLevel, Version, Help };
+    Action action = Action::Play;
+    bool windowed = false;
+    int width = 1280; // of the window; full screen takes the monitor's size
+    int height = 720;
+    std::string level;                // to play or to check; empty: the shipped level
+    std::optional<float> sensitivity; // else QUARRYSTACK_SENSITIVITY, else 1
+
+    std::string levelFile() const { return level.empty() ? "Data/LevelFinal.dae" : level; }
+};
+
+// The options, or a one-line message when the command line is unusable.
+struct ParsedCommandLine {
+    Options options;
+    std::string error;
+};
+
+// `arguments` without the program's name. Options take their values as
+// "--level FILE" or "--level=FILE"; --windowed takes a size only as
+// "--windowed=WxH". A later option overrides an earlier one; --help and
+// --version win over the rest.
+ParsedCommandLine parseCommandLine(const std::vector<std::string>& arguments);
+
+// The usage and the keys, as --help prints them.
+std::string usageText();
+std::string versionText();
+
+// When QUARRYSTACK_DATA_DIR is set (the installed launcher sets it): a level
+// named on the command line that exists where the player called the game is
+// made absolute, then the working directory becomes that data folder.
+// Returns an error message, or an empty string.
+std::string enterDataFolder(Options& options);

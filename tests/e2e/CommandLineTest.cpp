@@ -1,0 +1,106 @@
+// The command line end to end: a window on a larger screen, another level,
+// Page Up/Down looking through its cameras, and the level check, which like
+// --help and --version needs no display.
+#include "support/Game.h"
+
+#include <gmock/gmock.h>
+
+namespace {
+
+namespace fs = std::filesystem;
+using ::testing::HasSubstr;
+
+const fs::path sourceRoot = QUARRYSTACK_SOURCE_DIR;
+const fs::path levelFixtures = sourceRoot / "tests/data/levels";
+
+TEST_F(GameTest, WindowedPlaysInAWindowOfItsSizeAndShapeOnALargerScreen)
+{
+    arguments = {"--windowed=640x360"};
+    start(800, 600); // a 4:3 screen: the window's 16:9 picture must show, filling the window
+    EXPECT_THAT(windowGeometry(), HasSubstr("Position: 0,0 (screen: 0)\n  Geometry: 640x360"));
+    screenshot("welcome");
+    // The picture's mipmap level for half its size is a 2x2 box filter.
+    EXPECT_LT(differingShare(loadShot((workDir() / "welcome.png").string(), {"-crop", "640x360+0+0", "+repage"}),
+                             loadShot((sourceRoot / "Textures/menu/welcome16_9.png").string(),
+                                      {"-filter", "Box", "-resize", "640x360!"}),
+                             4),
+              0.005);
+    const std::size_t from = mark();
+    press("Return");
+    waitFor("RELOAD", from);
+    waitGameTime(0.5);
+    ASSERT_TRUE(quit());
+}
+
+// The fixture's pictures lie in its own textures/ folder, which the game's
+// data lacks; two_cameras.dae has a second camera, placed where the first is.
+TEST_F(GameTest, LevelOptionPlaysAnotherLevelAndPageUpLooksThroughItsOtherCamera)
+{
+    arguments = {"--level", (levelFixtures / "two_cameras.dae").string()};
+    startPlaying();
+    EXPECT_THAT(output(), HasSubstr("ADDED TO FLOOR: Floor_base\nplayer\n"));
+    const Shot player = screenshot("player");
+    press("Prior");
+    EXPECT_GT(differingShare(screenshot("camera2"), player, 24), 0.3);
+    press("Next");
+    EXPECT_LT(differingShare(screenshot("back"), player, 24), 0.02);
+    ASSERT_TRUE(quit());
+}
+
+struct CheckRow {
+    const char* name;
+    std::vector<std::string> arguments; // file arguments relative to the test's working directory
+    int status;
+    std::vector<std::string> output;
+};
+
+std::ostream& operator<<(std::ostream& out, const CheckRow& row)
+{
+    return out << row.name;
+}
+
+std::string fromHere(const fs::path& file)
+{
+    return fs::relative(file, fs::current_path()).string();
+}
+
+class NoWindow : public ::testing::TestWithParam<CheckRow> {};
+
+// The game runs in its data folder, as the installed launcher starts it: file
+// arguments are read from where it was called all the same.
+TEST_P(NoWindow, ExitsWithItsStatusAndSaysWhy)
+{
+    const CheckRow& row = GetParam();
+    const char* game = std::getenv("QUARRYSTACK_GAME");
+    std::vector<std::string> command = {"env", "QUARRYSTACK_DATA_DIR=" + sourceRoot.string(),
+                                        game && *game ? game : QUARRYSTACK_GAME};
+    command.insert(command.end(), row.arguments.begin(), row.arguments.end());
+    const ToolResult result = runTool(command);
+    EXPECT_EQ(result.status, row.status) << result.output;
+    for (const std::string& line : row.output)
+        EXPECT_THAT(result.output, HasSubstr(line + "\n"));
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    CommandLine, NoWindow,
+    ::testing::Values(
+        CheckRow{"ShippedLevel", {"--check-level", fromHere(sourceRoot / "Data/LevelFinal.dae")}, 0, {"ok"}},
+        CheckRow{"OneFault",
+                 {"--check-level", fromHere(levelFixtures / "no_uvs.dae")},
+                 1,
+                 {"Level error: no texture coordinates in the mesh of node \"faultyMesh\"", "1 problem"}},
+        CheckRow{"SeveralFaults",
+                 {"--check-level", fromHere(levelFixtures / "several_faults.dae")},
+                 1,
+                 {"Level error: no camera", "Level error: 9 lights; at most 8 fit beside the game's own 2",
+                  "Level error: no texture coordinates in the mesh of node \"faultyMesh\"",
+                  "Level: cannot find the texture " + (levelFixtures / "textures/missing.png").string() +
+                      " or Textures/new/missing.png",
+                  "4 problems"}},
+        CheckRow{"MissingFile", {"--check-level", "missing.dae"}, 1, {"Level: cannot open missing.dae", "1 problem"}},
+        CheckRow{"NoFile", {"--check-level"}, 2, {"quarrystack: --check-level needs a value: --check-level FILE"}},
+        CheckRow{"Help", {"--help"}, 0, {"Usage: quarrystack [OPTION]...", "other cameras, and back"}},
+        CheckRow{"Version", {"--version"}, 0, {"quarrystack " QUARRYSTACK_VERSION}}),
+    [](const ::testing::TestParamInfo<CheckRow>& info) { return std::string(info.param.name); });
+
+} // namespace

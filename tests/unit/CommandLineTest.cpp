@@ -1,0 +1,69 @@
+#include "app/CommandLine.h"
+
+#include <gmock/gmock.h>
+
+#include <functional>
+
+namespace {
+
+using Action = Options::Action;
+
+struct Row {
+    std::vector<std::string> arguments;
+    // A part of the message; empty when the line is usable.
+    std::string error;
+    // What differs from the defaults.
+    std::function<void(Options&)> expect = [](Options&) {};
+};
+
+const Row rows[] = {
+    {{}, ""},
+    {{"--windowed"}, "", [](Options& o) { o.windowed = true; }},
+    {{"--windowed=640x360"}, "", [](Options& o) { o.windowed = true, o.width = 640, o.height = 360; }},
+    {{"--level", "a b.dae"}, "", [](Options& o) { o.level = "a b.dae"; }},
+    {{"--level=my.dae", "--level", "later.dae"}, "", [](Options& o) { o.level = "later.dae"; }},
+    {{"--sensitivity", "2.5"}, "", [](Options& o) { o.sensitivity = 2.5f; }},
+    {{"--check-level", "my.dae"}, "", [](Options& o) { o.action = Action::CheckLevel, o.level = "my.dae"; }},
+    {{"--version", "--windowed"}, "", [](Options& o) { o.action = Action::Version, o.windowed = true; }},
+    {{"--help", "--check-level", "my.dae", "--version"},
+     "",
+     [](Options& o) { o.action = Action::Help, o.level = "my.dae"; }},
+    {{"--fullscreen"}, "unknown option --fullscreen"},
+    {{"my.dae"}, "unexpected argument my.dae"},
+    {{"--windowed", "640x360"}, "unexpected argument 640x360"},
+    {{"--level"}, "--level needs a value: --level FILE"},
+    {{"--check-level="}, "--check-level needs a value"},
+    {{"--help=me"}, "--help takes no value"},
+    {{"--windowed=640"}, "--windowed wants a size such as 1280x720, not \"640\""},
+    {{"--windowed=0x360"}, "--windowed wants a size"},
+    {{"--windowed=640x360x2"}, "--windowed wants a size"},
+    {{"--windowed=99999x360"}, "--windowed wants a size"},
+    {{"--sensitivity", "0"}, "--sensitivity wants a positive number, not \"0\""},
+    {{"--sensitivity", "2x"}, "--sensitivity wants a positive number"},
+    {{"--sensitivity", "nan"}, "--sensitivity wants a positive number"},
+    {{"--sensitivity", "1e99"}, "--sensitivity wants a positive number"},
+};
+
+TEST(CommandLine, EveryRowParsesToItsOptionsOrItsError)
+{
+    for (const Row& row : rows) {
+        SCOPED_TRACE(::testing::PrintToString(row.arguments));
+        const ParsedCommandLine parsed = parseCommandLine(row.arguments);
+        if (!row.error.empty()) {
+            EXPECT_THAT(parsed.error, ::testing::HasSubstr(row.error));
+            continue;
+        }
+        EXPECT_EQ(parsed.error, "");
+        Options expected;
+        row.expect(expected);
+        const Options& o = parsed.options;
+        EXPECT_EQ(o.action, expected.action);
+        EXPECT_EQ(o.windowed, expected.windowed);
+        EXPECT_EQ(o.width, expected.width);
+        EXPECT_EQ(o.height, expected.height);
+        EXPECT_EQ(o.level, expected.level);
+        EXPECT_EQ(o.sensitivity, expected.sensitivity);
+    }
+}
+
+} // namespace
