@@ -1,7 +1,7 @@
 #!/usr/bin/env bash
 # Builds the Debian package (scripts/package.sh), checks its file list and
 # its dependencies with dpkg-deb, unpacks it into a temporary root with
-# `dpkg -x` and starts the unpacked game there, full screen on a small
+# `dpkg -x` and starts the unpacked game there, in a small window on a
 # virtual display, until it draws frames; Escape must end it with status 0.
 set -euo pipefail
 cd "$(dirname "$0")/.."
@@ -30,9 +30,11 @@ done
 root=$(mktemp -d)
 trap 'stop_xvfb_and_game; rm -rf "$root"' EXIT
 dpkg -x "$deb" "$root"
-start_xvfb 320x180
+version=$(dpkg-deb -f "$deb" Version)
+grep -q "$version" <<<"$("$root/usr/bin/quarrystack" --version)" || fail "--version does not say $version"
+start_xvfb 640x360
 export DISPLAY=$xvfb_display
-(cd / && exec "$root/usr/bin/quarrystack") >"$root/output.txt" 2>"$root/errors.txt" &
+(cd / && exec "$root/usr/bin/quarrystack" --windowed=320x180) >"$root/output.txt" 2>"$root/errors.txt" &
 game_pid=$!
 # The game prints a line every frame; a limit only a hung game reaches.
 for _ in $(seq 600); do
