@@ -14,7 +14,7 @@ echo "check-package: $deb"
 
 files=$(dpkg-deb -c "$deb" | awk '{print $6}' | sed 's|^\./||')
 for f in usr/bin/quarrystack usr/lib/quarrystack/quarrystack usr/share/applications/quarrystack.desktop \
-  usr/share/icons/hicolor/{48x48,128x128,256x256}/apps/quarrystack.png usr/share/man/man6/quarrystack.6 \
+  usr/share/icons/hicolor/{48x48,128x128,256x256}/apps/quarrystack.png usr/share/man/man6/quarrystack.6.gz \
   usr/share/quarrystack/Data/{LevelFinal,LevelShaft}.dae usr/share/quarrystack/Shader/sky.frag \
   usr/share/quarrystack/Textures/sky/dusk.png; do
   grep -qx "$f" <<<"$files" || fail "the package lacks $f"
