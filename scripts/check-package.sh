@@ -30,6 +30,7 @@ done
 root=$(mktemp -d)
 trap 'stop_xvfb_and_game; rm -rf "$root"' EXIT
 dpkg -x "$deb" "$root"
+desktop-file-validate "$root/usr/share/applications/quarrystack.desktop" || fail "the desktop entry is not valid"
 version=$(dpkg-deb -f "$deb" Version)
 grep -q "$version" <<<"$("$root/usr/bin/quarrystack" --version)" || fail "--version does not say $version"
 start_xvfb 640x360

@@ -9,7 +9,7 @@ packages=(
   libglfw3-dev libglew-dev libglm-dev libbullet-dev libassimp-dev libfreeimage-dev
   googletest
   xvfb xauth xdotool x11-utils mesa-utils libgl1-mesa-dri imagemagick
-  dpkg-dev
+  dpkg-dev desktop-file-utils
 )
 if [ "${1:-}" = "--fuzz" ]; then
   packages+=(clang)
