@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
 # Builds tools/makeart and regenerates the committed pictures under Textures/
-# (menu pictures, font atlas, level textures). Commit the result: the unit
+# (menu pictures, font atlas, level textures, the sky) and the desktop icons
+# under dist/icons/. Commit the result: the unit
 # test ArtReproducible compares the tool's output with it byte for byte.
 #   scripts/make-art.sh            uses ./build (configures it if needed)
 #   BUILD_DIR=out scripts/make-art.sh
@@ -16,4 +17,5 @@ if [ ! -f "$build/CMakeCache.txt" ]; then
 fi
 cmake --build "$build" --target makeart
 "$build/tools/makeart" "$root/Textures"
-echo "make-art: wrote $root/Textures/menu and $root/Textures/new"
+"$build/tools/makeart" --icons "$root/dist/icons"
+echo "make-art: wrote $root/Textures/menu, $root/Textures/new, $root/Textures/sky and $root/dist/icons"

@@ -10,6 +10,7 @@ packages=(
   libopenal-dev libsndfile1-dev
   googletest
   xvfb xauth xdotool x11-utils mesa-utils libgl1-mesa-dri imagemagick
+  dpkg-dev desktop-file-utils
 )
 if [ "${1:-}" = "--fuzz" ]; then
   packages+=(clang)

@@ -17,6 +17,7 @@
 #include "render/MenuScreen.h"
 #include "render/Shader.h"
 #include "render/ShadowMap.h"
+#include "render/Sky.h"
 #include "render/TextRenderer.h"
 #include "render/Texture.h"
 #include "scene/Camera.h"
@@ -107,6 +108,7 @@ void Game::setUpScene()
     textShader = program("TextVertexShader");
     textRenderer = std::make_unique<TextRenderer>(textShader.get());
     menuShader = program("menu");
+    skyShader = program("sky");
 
     bloomEffect = std::make_unique<Bloom>(bloomFirstPassShader.get(), bloomSecondPassShader.get(), screenWidth,
                                           screenHeight);
@@ -122,6 +124,7 @@ void Game::setUpScene()
                                               menuPictures[3].get(), menuPictures[4].get(), menuPictures[5].get(),
                                               menuShader.get());
     menuScreen->fourByThree = isFourByThree(screenWidth, screenHeight);
+    sky = std::make_unique<Sky>(skyShader.get(), "Textures/sky/dusk.png");
 
     importLevel();
     player = level->player;
@@ -216,6 +219,8 @@ void Game::tearDownScene()
     loader.reset();
     cameraList = nullptr;
     menuScreen.reset();
+    sky.reset();
+    skyShader.reset();
     for (auto& picture : menuPictures)
         picture.reset();
     textRenderer.reset();
@@ -406,6 +411,9 @@ void Game::renderScene()
     glUniformMatrix4fv(projectionMatrixLocation, 1, GL_FALSE, glm::value_ptr(camera.getProjection()));
 
     level->draw(viewFrustum.get());
+    // Wireframe shows the level's lines alone.
+    if (settings->wireframe != 1)
+        sky->draw(camera.getViewProjection());
     physics->dynamicsWorld->debugDrawWorld();
     flushDebugLines(*debugDrawer, camera.getViewProjection());
     viewFrustum->culledCount = 0;

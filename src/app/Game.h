@@ -27,6 +27,7 @@ class PlayerObject;
 class Settings;
 class Shader;
 class ShadowMap;
+class Sky;
 class TextRenderer;
 class Texture;
 
@@ -96,6 +97,8 @@ public:
     std::unique_ptr<Shader> textShader;
     std::unique_ptr<TextRenderer> textRenderer;
     std::unique_ptr<Shader> menuShader;
+    std::unique_ptr<Shader> skyShader;
+    std::unique_ptr<Sky> sky;
     std::unique_ptr<Bloom> bloomEffect;
     std::unique_ptr<ViewFrustum> viewFrustum;
     std::unique_ptr<DebugLineRecorder> debugDrawer;

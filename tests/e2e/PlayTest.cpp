@@ -163,6 +163,22 @@ TEST_F(Play, TheWayOverThePushedBlockReachesTheBeaconAndWins)
     ASSERT_TRUE(quit());
 }
 
+// The second level: each lift fills its slot between two floors at every
+// height, so a player who only holds W waits against whatever stands in the
+// way until a lift carries it up, whatever the lifts' phase when the walk
+// begins. Two lift cycles of 6 s and the walks between take under 18 s.
+TEST_F(Play, HoldingWOnTheShaftLevelRidesBothLiftsToTheBeacon)
+{
+    arguments = {"--level", "Data/LevelShaft.dae"};
+    startPlaying(160, 90);
+    EXPECT_EQ(linesOf(output()).at(0), "shaft_walls");
+    press("F10");
+    press("F7");
+    hold({"w"}, 18.0);
+    ASSERT_TRUE(showsPicture("win"));
+    ASSERT_TRUE(quit());
+}
+
 TEST_F(Play, WalkingIntoThePitLosesAndRPlaysOnFromTheStart)
 {
     startPlaying();

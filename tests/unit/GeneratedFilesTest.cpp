@@ -1,6 +1,6 @@
-// The pictures under Textures/, the sounds under Sounds/ and the levels under
-// Data/ and tests/data/levels/ are tools/makeart's, tools/makesound's and
-// tools/makelevel's output, committed byte for byte (scripts/make-art.sh,
+// The pictures under Textures/ and dist/icons/, the sounds under Sounds/ and the
+// levels under Data/ and tests/data/levels/ are tools/makeart's, tools/makesound's
+// and tools/makelevel's output, committed byte for byte (scripts/make-art.sh,
 // scripts/make-sound.sh, scripts/make-level.sh), and what the game needs of them.
 
 #include "support/TempDir.h"
@@ -27,6 +27,7 @@ TEST(GeneratedFiles, ToolsRewriteTheCommittedFilesByteForByte)
         std::vector<const char*> folders;
     } rows[] = {
         {"makeart", "", "/Textures", {"Textures"}},
+        {"makeart", "--icons ", "/dist/icons", {"dist/icons"}},
         {"makesound", "", "/Sounds", {"Sounds"}},
         {"makelevel", "--root ", " > /dev/null", {"Data", "tests/data/levels"}},
     };

@@ -4,6 +4,7 @@
 
 #include "import/LevelCheck.h"
 #include "scene/BoundingSphere.h"
+#include "support/TempDir.h"
 
 #include <assimp/Importer.hpp>
 #include <assimp/postprocess.h>
@@ -11,6 +12,8 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <fstream>
+#include <iterator>
 #include <map>
 #include <string>
 #include <vector>
@@ -34,7 +37,7 @@ TEST(LevelCheck, NamesTheFaultOfEachTestLevel)
         std::string file;
         std::string problem; // "-" for a file Assimp cannot read
     } rows[] = {
-        {"Data/LevelFinal.dae", ""}, {"names_anim.dae", ""}, {"names_noanim.dae", ""}, {"three_meshes.dae", ""},
+        {"Data/LevelFinal.dae", ""}, {"Data/LevelShaft.dae", ""}, {"names_anim.dae", ""}, {"names_noanim.dae", ""}, {"three_meshes.dae", ""},
         {"textures.dae", ""}, {"two_cameras.dae", ""}, {"no_lights.dae", ""},
         {"unknown_texture_format.dae", ""}, // the texture loader refuses its picture
         {"no_normals.dae", ""},             // Assimp makes smooth normals for it
@@ -80,6 +83,24 @@ TEST(LevelCheck, NamesTheFaultOfEachTestLevel)
             EXPECT_EQ(checkLevel(*scene, 2), row.problem);
         }
     }
+}
+
+// The level maker's guide (docs/levels.md) prints a level to type in and
+// check; it must pass as printed.
+TEST(LevelCheck, TheGuidesWalkThroughLevelPasses)
+{
+    std::ifstream in(std::string(QUARRYSTACK_SOURCE_DIR) + "/docs/levels.md");
+    const std::string guide((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+    const std::size_t begin = guide.find("```xml\n"), end = guide.find("```", begin + 7);
+    ASSERT_NE(end, std::string::npos);
+    const TempDir dir("guide");
+    const std::string path = (dir.path() / "my.dae").string();
+    std::ofstream(path) << guide.substr(begin + 7, end - begin - 7);
+    EXPECT_EQ(scanLevelFile(path), "");
+    Assimp::Importer importer;
+    const aiScene* scene = importer.ReadFile(path, aiProcessPreset_TargetRealtime_Quality);
+    ASSERT_NE(scene, nullptr) << importer.GetErrorString();
+    EXPECT_EQ(checkLevel(*scene, 2), "");
 }
 
 // A level made on Windows writes '\'; whatever the path, the picture comes

@@ -143,6 +143,10 @@ bool writePng(const Canvas& c, const std::string& path, int bitsPerPixel, bool t
 bool writeMenuPictures(const std::string& menuDir);
 bool writeFontAtlas(const std::string& path);
 bool writeLevelTextures(const std::string& newDir);
+// The dusk sky over the levels: u around the horizon, v the sine of the elevation.
+bool writeSkyTexture(const std::string& path);
+// The desktop icon, `size` pixels square, with alpha.
+bool writeIcon(const std::string& path, int size);
 // Every glyph of the font at several sizes, for looking the font over.
 bool writeSpecimen(const std::string& path);
 

@@ -1,5 +1,6 @@
 #include "QuarryLevel.h"
 
+#include "LevelParts.h"
 #include "Shapes.h"
 
 #include <cmath>
@@ -30,6 +31,10 @@
 namespace {
 
 using glm::vec3;
+using parts::Materials;
+using parts::meshNode;
+using parts::playerBuilder;
+using parts::solid;
 
 constexpr float kUpper = 3.6f;      // top of the ledge and the terrace
 constexpr float kSlab = 0.15f;      // gravel slab on the rock masses
@@ -49,62 +54,6 @@ constexpr float kGapWest = -1.0f; // east edge of the ledge
 constexpr float kGapEast = 1.0f;  // west edge of the terrace
 constexpr float kCycle = 10.0f; // lift: 2 s below, 3 s up, 2 s above, 3 s down
 constexpr int kCycles = 3;      // the crane turns once in kCycles lift cycles
-
-// Relative to Data/, where the level lies, so that other Collada tools find
-// the pictures; the game keeps only the file name and looks in Textures/new/.
-const std::string kTextures = "../Textures/new/";
-
-struct Materials {
-    int rock, gravel, block, metal, wood, goal, hazard, player;
-};
-
-int texturedMaterial(collada::Document& doc, const std::string& name, float specular, float shininess,
-                     vec3 emission = vec3(0.0f))
-{
-    collada::Material m;
-    m.id = name;
-    m.diffuseTexture = kTextures + name + "_diffuse.png";
-    m.normalTexture = kTextures + name + "_normal.png";
-    // The lamps light the quarry; ambient only keeps the far corners readable.
-    m.ambient = glm::vec4(0.12f, 0.12f, 0.12f, 1.0f);
-    m.specular = glm::vec4(specular, specular, specular, 1.0f);
-    m.shininess = shininess;
-    m.emission = glm::vec4(emission, 1.0f);
-    return doc.addMaterial(m);
-}
-
-Materials addMaterials(collada::Document& doc)
-{
-    Materials m{};
-    m.rock = texturedMaterial(doc, "rock", 0.15f, 16.0f);
-    m.gravel = texturedMaterial(doc, "gravel", 0.1f, 16.0f);
-    m.block = texturedMaterial(doc, "block", 0.2f, 24.0f);
-    m.metal = texturedMaterial(doc, "metal", 0.6f, 64.0f);
-    m.wood = texturedMaterial(doc, "wood", 0.15f, 20.0f);
-    m.goal = texturedMaterial(doc, "goal", 0.8f, 64.0f, vec3(0.25f, 0.9f, 0.55f));
-    m.hazard = texturedMaterial(doc, "hazard", 0.7f, 48.0f);
-    m.player = texturedMaterial(doc, "player", 0.3f, 32.0f);
-    return m;
-}
-
-collada::Node meshNode(collada::Document& doc, const std::string& name, vec3 position,
-                       const shapes::MeshBuilder& builder, int material)
-{
-    collada::Node node;
-    node.id = name;
-    node.translation = position;
-    node.mesh = doc.addMesh(builder.build(material));
-    return node;
-}
-
-// A solid standing at `position`, built by `fill` in mesh coordinates.
-template <typename Fill>
-void solid(collada::Document& doc, const std::string& name, vec3 position, float tile, int material, Fill fill)
-{
-    shapes::MeshBuilder builder(name, position, tile);
-    fill(builder);
-    doc.nodes.push_back(meshNode(doc, name, position, builder, material));
-}
 
 void addCliffs(collada::Document& doc, const Materials& m)
 {
@@ -286,50 +235,10 @@ void addLiftAndCrane(collada::Document& doc, const Materials& m)
 
 void addLightsAndCamera(collada::Document& doc)
 {
-    struct Lamp {
-        const char* name;
-        vec3 position;
-        vec3 colour; // what the game shows: ambient × 10
-        float power;
-    };
-    const Lamp lamps[] = {
-        {"lamp_quarry", vec3(-1.0f, 8.0f, -5.5f), vec3(1.0f, 0.92f, 0.8f), 12.0f},
-        {"lamp_ledge", vec3(-8.0f, 8.0f, 6.0f), vec3(0.85f, 0.9f, 1.0f), 9.0f},
-        {"lamp_beacon", kBeacon + vec3(0.0f, 3.0f, 0.0f), vec3(0.55f, 1.0f, 0.7f), 4.0f},
-    };
-    for (const Lamp& lamp : lamps) {
-        collada::Node node;
-        node.id = lamp.name;
-        node.translation = lamp.position;
-        node.light = doc.addLight({lamp.name, lamp.colour * 0.1f, lamp.power});
-        doc.nodes.push_back(node);
-    }
-
-    collada::Node camera;
-    camera.id = "camera1";
-    camera.translation = vec3(0.0f, 7.0f, -11.5f);
-    camera.camera = doc.addCamera({"camera1", 50.0f, 16.0f / 9.0f, 0.1f, 70.0f});
-    doc.nodes.push_back(camera);
-    collada::Node aim;
-    aim.id = "camera1_aim";
-    aim.translation = vec3(0.0f, 2.0f, 4.0f);
-    doc.nodes.push_back(aim);
-    // The game takes this node's position as the camera's up vector.
-    collada::Node up;
-    up.id = "camera1_up";
-    up.translation = vec3(0.0f, 1.0f, 0.0f);
-    doc.nodes.push_back(up);
-}
-
-shapes::MeshBuilder playerBuilder(vec3 position)
-{
-    // An octagonal column with pointed ends, 1.8 tall and 1.0 across flats.
-    shapes::MeshBuilder b("player", position, 0.5f);
-    const float radius = 0.5f / static_cast<float>(std::cos(3.14159265358979 / 8.0));
-    b.prism(vec3(0), radius, -0.6f, 0.6f, 8, false, false);
-    b.pyramid(vec3(0), radius, 0.6f, 0.9f, 8);
-    b.pyramid(vec3(0), radius, -0.6f, -0.9f, 8);
-    return b;
+    parts::addLamp(doc, "lamp_quarry", vec3(-1.0f, 8.0f, -5.5f), vec3(1.0f, 0.92f, 0.8f), 12.0f);
+    parts::addLamp(doc, "lamp_ledge", vec3(-8.0f, 8.0f, 6.0f), vec3(0.85f, 0.9f, 1.0f), 9.0f);
+    parts::addLamp(doc, "lamp_beacon", kBeacon + vec3(0.0f, 3.0f, 0.0f), vec3(0.55f, 1.0f, 0.7f), 4.0f);
+    parts::addCamera(doc, vec3(0.0f, 7.0f, -11.5f), vec3(0.0f, 2.0f, 4.0f), 70.0f);
 }
 
 // The start height: the capsule resting on the floor with a little air.
@@ -395,7 +304,7 @@ PlayerCapsule playerCapsule(const collada::Mesh& playerMesh)
 collada::Document buildQuarryLevel()
 {
     collada::Document doc;
-    Materials m = addMaterials(doc);
+    Materials m = parts::addMaterials(doc);
     addCliffs(doc, m);
     addFloors(doc, m);
     addProps(doc, m);

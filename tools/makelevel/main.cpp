@@ -1,6 +1,6 @@
-// makelevel: writes the game's level, Data/LevelFinal.dae, and the importer's
-// test levels under tests/data/levels/. The output depends on nothing but
-// this program, so the committed files can be regenerated and compared.
+// makelevel: writes the game's levels, Data/LevelFinal.dae and Data/LevelShaft.dae,
+// and the importer's test levels under tests/data/levels/. The output depends
+// on nothing but this program, so the committed files can be regenerated and compared.
 //
 //   makelevel [--root DIR]   write every file below DIR (default: .)
 //   makelevel --route        print the route through the level
@@ -8,6 +8,7 @@
 
 #include "Fixtures.h"
 #include "QuarryLevel.h"
+#include "ShaftLevel.h"
 
 #include <cstdio>
 #include <cstring>
@@ -22,6 +23,7 @@ std::vector<OutputFile> allFiles()
 {
     std::vector<OutputFile> files;
     files.push_back({"Data/LevelFinal.dae", collada::write(buildQuarryLevel())});
+    files.push_back({"Data/LevelShaft.dae", collada::write(buildShaftLevel())});
     for (OutputFile& file : buildFixtures()) {
         files.push_back(std::move(file));
     }
@@ -41,7 +43,7 @@ int main(int argc, char** argv)
     std::filesystem::path root = ".";
     for (int i = 1; i < argc; ++i) {
         if (std::strcmp(argv[i], "--route") == 0) {
-            std::cout << quarryRoute();
+            std::cout << quarryRoute() << '\n' << shaftRoute();
             return 0;
         }
         if (std::strcmp(argv[i], "--list") == 0) {
