@@ -21,7 +21,7 @@ public:
     FullScreenQuad quad; // "vp" and "vt" at the first-pass program's locations
     gl::Framebuffer framebuffers[3];
     gl::Texture colorTextures[3];
-    gl::Texture depthTextures[3];
+    gl::Texture depthTexture; // of the scene target
     Shader* firstPass;
     Shader* secondPass;
     int width;
