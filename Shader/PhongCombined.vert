@@ -1,9 +1,13 @@
 #version 330 core
 
-in vec3 position;
+// The depth pre-pass shares this stage (with depthOnly.frag) and the lit
+// pass's vertex arrays, and the lit pass keeps only fragments at exactly the
+// depth it left: position's location and gl_Position must agree in both.
+layout(location = 0) in vec3 position;
 in vec3 normal;
 in vec2 uv;
 in vec4 tangent;
+invariant gl_Position;
 
 uniform mat4 modelMatrix;
 uniform mat4 viewMatrix;

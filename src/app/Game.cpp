@@ -80,6 +80,7 @@ void Game::setUpScene()
     glfwSetWindowTitle(window, "Quarrystack");
 
     phongShader = program("PhongCombined");
+    depthPrepassShader = std::make_unique<Shader>("Shader/PhongCombined.vert", "Shader/depthOnly.frag");
     lineShader = program("line");
     shadowDebugShader = program("shadowMapDebugCubeShader");
     shadowFirstPassShader = program("shadowMapFirstPassFrameBuffer");
@@ -135,6 +136,10 @@ void Game::setUpScene()
     shadowMappingLocation = glGetUniformLocation(phong, "shadowMapping");
     viewMatrixLocation = glGetUniformLocation(phong, "viewMatrix");
     projectionMatrixLocation = glGetUniformLocation(phong, "projectionMatrix");
+    const GLuint prepass = depthPrepassShader->program;
+    prepassModelLocation = glGetUniformLocation(prepass, "modelMatrix");
+    prepassViewLocation = glGetUniformLocation(prepass, "viewMatrix");
+    prepassProjectionLocation = glGetUniformLocation(prepass, "projectionMatrix");
 }
 
 // The level is the one input set-up cannot do without: every way it can be
@@ -170,6 +175,7 @@ void Game::tearDownScene()
 {
     physics.reset();
     phongShader.reset();
+    depthPrepassShader.reset();
     lineShader.reset();
     shadowDebugShader.reset();
     bloomFirstPassShader.reset();
@@ -354,6 +360,18 @@ void Game::renderScene()
     }
     glPolygonMode(GL_FRONT_AND_BACK, settings->wireframe == 1 ? GL_LINE : GL_FILL);
 
+    // Depth first, then the lit pass shades only the fragments at the depth
+    // it left: a software rasteriser's time goes by shaded fragments, and the
+    // lit program costs some twenty cube map reads per fragment.
+    glUseProgram(depthPrepassShader->program);
+    glUniformMatrix4fv(prepassViewLocation, 1, GL_FALSE, glm::value_ptr(camera.getView()));
+    glUniformMatrix4fv(prepassProjectionLocation, 1, GL_FALSE, glm::value_ptr(camera.getProjection()));
+    glColorMask(GL_FALSE, GL_FALSE, GL_FALSE, GL_FALSE);
+    level->drawDepth(viewFrustum.get(), prepassModelLocation);
+    glColorMask(GL_TRUE, GL_TRUE, GL_TRUE, GL_TRUE);
+    glDepthFunc(GL_LEQUAL);
+    glDepthMask(GL_FALSE);
+
     glUseProgram(phongShader->program);
     glUniform1i(normalMappingLocation, settings->normalMapping);
     glUniform1i(shadowMappingLocation, settings->shadowMapping);
@@ -361,6 +379,8 @@ void Game::renderScene()
     glUniformMatrix4fv(projectionMatrixLocation, 1, GL_FALSE, glm::value_ptr(camera.getProjection()));
 
     level->draw(viewFrustum.get());
+    glDepthMask(GL_TRUE);
+    glDepthFunc(GL_LESS);
     physics->dynamicsWorld->debugDrawWorld();
     flushDebugLines(*debugDrawer, camera.getViewProjection());
     viewFrustum->culledCount = 0;
