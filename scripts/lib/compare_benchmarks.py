@@ -12,23 +12,26 @@ import sys
 from pathlib import Path
 
 CONFIGURATIONS = ["all effects", "shadows off", "bloom off", "shadows and bloom off"]
-PASSES = ["update", "shadows", "scene", "bloom", "frame"]
+PASSES = ["update", "shadows", "scene", "bloom", "timed frame"]
 
 
 def figures(text):
-    """The named numbers of one table: frame medians, wall pass medians, memory."""
+    """The named numbers of one table: frame medians, pass medians with every
+    effect on (wall clock and process CPU time), peak memory."""
     found = {}
-    frames = re.search(r"median frame \(wall\)[^:]*: (.*)", text)
-    if frames:
-        for label, value in zip(CONFIGURATIONS, re.findall(r"([\d.]+) ms", frames.group(1))):
-            found[f"frame, {label}"] = float(value)
     lines = text.splitlines()
-    walls = [i for i, line in enumerate(lines) if line.split()[:2] == ["wall", "update"]]
-    for row in lines[walls[0] + 1:walls[0] + 1 + len(CONFIGURATIONS)] if walls else []:
-        words = row.split()
-        label = " ".join(words[:-len(PASSES)])
-        for name, value in zip(PASSES[:-1], words[-len(PASSES):]):
-            found[f"  {name} pass, {label}"] = float(value)
+    for i, line in enumerate(lines):
+        words = line.split()
+        if words[:1] == ["frame"] and "median" in words:
+            for row in lines[i + 1:i + 1 + len(CONFIGURATIONS)]:
+                cells = row.split()
+                label = " ".join(cells[:-6])
+                found[f"frame, {label}"] = float(cells[-5])
+                found[f"frame cpu, {label}"] = float(cells[-1])
+        if words[1:2] == ["update"] and words[0] in ("wall", "cpu"):
+            cells = lines[i + 1].split()
+            for name, value in zip(PASSES, cells[-len(PASSES):]):
+                found[f"{name} pass {words[0]}, all effects"] = float(value)
     memory = re.search(r"peak resident memory: ([\d.]+) MiB", text)
     if memory:
         found["peak memory (MiB)"] = float(memory.group(1))
