@@ -362,15 +362,21 @@ void Game::renderScene()
 
     // Depth first, then the lit pass shades only the fragments at the depth
     // it left: a software rasteriser's time goes by shaded fragments, and the
-    // lit program costs some twenty cube map reads per fragment.
-    glUseProgram(depthPrepassShader->program);
-    glUniformMatrix4fv(prepassViewLocation, 1, GL_FALSE, glm::value_ptr(camera.getView()));
-    glUniformMatrix4fv(prepassProjectionLocation, 1, GL_FALSE, glm::value_ptr(camera.getProjection()));
-    glColorMask(GL_FALSE, GL_FALSE, GL_FALSE, GL_FALSE);
-    level->drawDepth(viewFrustum.get(), prepassModelLocation);
-    glColorMask(GL_TRUE, GL_TRUE, GL_TRUE, GL_TRUE);
-    glDepthFunc(GL_LEQUAL);
-    glDepthMask(GL_FALSE);
+    // lit program reads some twenty cube map texels per fragment. Both
+    // programs share the vertex stage and place fragments alike (see
+    // depthOnly.frag). Lines (wireframe) would tie with each other at equal
+    // depth: that debug view keeps the single pass.
+    const bool depthFirst = settings->wireframe != 1;
+    if (depthFirst) {
+        glUseProgram(depthPrepassShader->program);
+        glUniformMatrix4fv(prepassViewLocation, 1, GL_FALSE, glm::value_ptr(camera.getView()));
+        glUniformMatrix4fv(prepassProjectionLocation, 1, GL_FALSE, glm::value_ptr(camera.getProjection()));
+        glColorMask(GL_FALSE, GL_FALSE, GL_FALSE, GL_FALSE);
+        level->drawDepth(viewFrustum.get(), prepassModelLocation);
+        glColorMask(GL_TRUE, GL_TRUE, GL_TRUE, GL_TRUE);
+        glDepthFunc(GL_LEQUAL);
+        glDepthMask(GL_FALSE);
+    }
 
     glUseProgram(phongShader->program);
     glUniform1i(normalMappingLocation, settings->normalMapping);
