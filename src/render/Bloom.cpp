@@ -82,9 +82,15 @@ void Bloom::bindSceneTarget()
 
 void Bloom::render()
 {
+    // Each pass covers its whole target with one quad: no depth to test,
+    // whatever the target's depth buffer holds.
+    const GLboolean depthTest = glIsEnabled(GL_DEPTH_TEST);
+    glDisable(GL_DEPTH_TEST);
     extractBrightParts();
     blurPass(framebuffers[2], 1.0f, 0.0f, colorTextures[1], false);
     blurPass(0, 0.0f, 1.0f, colorTextures[2], true);
+    if (depthTest)
+        glEnable(GL_DEPTH_TEST);
 }
 
 // First pass: the bright parts of the scene into target 2.
