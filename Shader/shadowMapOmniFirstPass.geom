@@ -4,15 +4,12 @@ layout(triangles) in;
 layout(triangle_strip, max_vertices = 18) out;
 
 uniform mat4 cm_mat[6];
-uniform int faces; // bit f: the caster may reach face f
 
 out vec4 worldPosition;
 
 void main()
 {
     for (int face = 0; face < 6; ++face) {
-        if ((faces & (1 << face)) == 0)
-            continue;
         gl_Layer = face;
         for (int corner = 0; corner < 3; ++corner) {
             worldPosition = gl_in[corner].gl_Position;

@@ -9,9 +9,7 @@ std::vector<ShadowCaster> shadowCastersOf(const Level& level)
     std::vector<ShadowCaster> casters;
     for (ImportObject* object : level.getObjects())
         casters.push_back({object->getDepthVao(), static_cast<GLsizei>(3 * object->getFaceCount()),
-                           object->modelMatrix,
-                           glm::vec3(object->modelMatrix * glm::vec4(object->boundingSphere.center, 1.0f)),
-                           object->boundingSphere.radius * object->maxScale});
+                           object->modelMatrix});
     return casters;
 }
 

@@ -4,34 +4,8 @@
 
 #include <glm/gtc/type_ptr.hpp>
 
-#include <cmath>
 #include <iostream>
 #include <string>
-
-int cubeFacesReached(const glm::vec3& light, float farPlane, const glm::vec3& center, float radius)
-{
-    if (radius < 0.0f)
-        return 0x3f;
-    const glm::vec3 d = center - light;
-    if (glm::length(d) - radius >= farPlane)
-        return 0;
-    // A face sees the pyramid where its major axis, stretched by the faces'
-    // slightly wider field of view, reaches both others: four planes through
-    // the light. The sphere may touch the face when it is not wholly behind
-    // any of them.
-    const float k = 1024.0f / 1023.0f;
-    const float margin = radius * std::sqrt(k * k + 1.0f);
-    int faces = 0;
-    for (int axis = 0; axis < 3; ++axis) {
-        const float a = d[axis], b = d[(axis + 1) % 3], c = d[(axis + 2) % 3];
-        for (const float sign : {1.0f, -1.0f}) {
-            const float major = sign * a * k;
-            if (major - std::abs(b) > -margin && major - std::abs(c) > -margin)
-                faces |= 1 << (2 * axis + (sign < 0.0f ? 1 : 0));
-        }
-    }
-    return faces;
-}
 
 ShadowMap::ShadowMap(Shader* depthProgram) : depthProgram(depthProgram)
 {
@@ -68,7 +42,6 @@ ShadowMap::ShadowMap(Shader* depthProgram) : depthProgram(depthProgram)
     modelLocation = glGetUniformLocation(depthProgram->program, "M");
     nearFarLocation = glGetUniformLocation(depthProgram->program, "near_far");
     lightPositionLocation = glGetUniformLocation(depthProgram->program, "light_pos");
-    facesLocation = glGetUniformLocation(depthProgram->program, "faces");
     glUseProgram(0);
 }
 
@@ -89,13 +62,7 @@ GLuint ShadowMap::render(const ShadowLight& light, const std::vector<ShadowCaste
     const GLfloat position[4] = {light.position.x, light.position.y, light.position.z, 1.0f};
     glUniform4fv(lightPositionLocation, 1, position);
 
-    // Each triangle goes only to the faces its caster may reach: the
-    // geometry stage's copies for the others were clipped away whole.
     for (const ShadowCaster& caster : casters) {
-        const int faces = cubeFacesReached(light.position, light.farPlane, caster.center, caster.radius);
-        if (faces == 0)
-            continue;
-        glUniform1i(facesLocation, faces);
         glBindVertexArray(caster.vertexArray);
         glUniformMatrix4fv(modelLocation, 1, GL_FALSE, glm::value_ptr(caster.model));
         glDrawElements(GL_TRIANGLES, caster.indexCount, GL_UNSIGNED_INT, nullptr);

@@ -10,14 +10,11 @@
 class Shader;
 
 // One mesh as the shadow pass draws it: its depth-pass vertex array with
-// `indexCount` indices, its model matrix and a world-space sphere around it
-// (a negative radius: unknown, drawn into every face).
+// `indexCount` indices and its model matrix.
 struct ShadowCaster {
     GLuint vertexArray = 0;
     GLsizei indexCount = 0;
     glm::mat4 model{1.0f};
-    glm::vec3 center{0.0f};
-    float radius = -1.0f;
 };
 
 // The light a shadow map is rendered from. A face matrix is the face's
@@ -28,11 +25,6 @@ struct ShadowLight {
     float farPlane = 0.0f;
     std::array<glm::mat4, 6> faceMatrices{};
 };
-
-// The cube faces (bit f for face f, in the cube map's order) whose view from
-// `light` may hold part of the sphere at `center` with `radius`; none when it
-// lies wholly beyond `farPlane`. Generous near the pyramids' edges, never short.
-int cubeFacesReached(const glm::vec3& light, float farPlane, const glm::vec3& center, float radius);
 
 // A depth cube map of 256 × 256 per face for one light, rendered in one
 // layered pass: the geometry stage sends every triangle to all six faces.
@@ -54,5 +46,4 @@ public:
     GLint faceMatrixLocations[6] = {-1, -1, -1, -1, -1, -1}; // "cm_mat[0]" .. "cm_mat[5]"
     GLint lightPositionLocation = -1; // "light_pos"
     GLint nearFarLocation = -1;       // "near_far"
-    GLint facesLocation = -1;         // "faces"
 };

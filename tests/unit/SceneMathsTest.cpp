@@ -1,7 +1,6 @@
 // The pure maths under the scene: camera and projection, frustum culling and
 // bounding spheres. (The lights' cube-face matrices are checked by the GL
 // shadow tests, which render each face.)
-#include "render/ShadowMap.h"
 #include "scene/BoundingSphere.h"
 #include "scene/Camera.h"
 #include "scene/ViewFrustum.h"
@@ -109,25 +108,4 @@ TEST(SceneMaths, BoundingSpheres)
         expectNear(glm::vec4(sphere.center, sphere.radius), glm::vec4(row.center, row.radius));
         EXPECT_FLOAT_EQ(sphere.radiusSquared, row.radius * row.radius);
     }
-}
-
-// The shadow pass sends a caster only to the cube faces it may reach (bits
-// +X -X +Y -Y +Z -Z): a face too few loses its shadow, so every face whose
-// pyramid the sphere touches must be in. The light sits at 1,2,3, far 10.
-TEST(SceneMaths, CasterReachesTheCubeFacesAroundIt)
-{
-    const struct {
-        glm::vec3 offset;
-        float radius;
-        int faces;
-    } rows[] = {
-        {{5, 0, 0}, 0.1f, 0x01},   {{0, -5, 0}, 0.1f, 0x08},  {{0, 0, -5}, 0.1f, 0x20},
-        {{5, 4.8f, 0}, 0.5f, 0x05}, {{5, 5, 5}, 0.1f, 0x15},  {{-4, 0.5f, 0}, 3.0f, 0x36},
-        {{1, 0, 0}, 2.0f, 0x3f},    {{10.5f, 0, 0}, 1.0f, 0x01}, {{12, 0, 0}, 1.0f, 0},
-        {{12, 0, 0}, -1.0f, 0x3f}, // unknown size: every face
-    };
-    const glm::vec3 light(1, 2, 3);
-    for (const auto& row : rows)
-        EXPECT_EQ(cubeFacesReached(light, 10.0f, light + row.offset, row.radius), row.faces)
-            << row.offset.x << " " << row.offset.y << " " << row.offset.z << " r " << row.radius;
 }
