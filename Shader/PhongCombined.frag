@@ -110,24 +110,17 @@ float shadowFactor(samplerCube map, int lightIndex, vec3 worldPos)
     return lit / float(SHADOW_TAP_COUNT);
 }
 
-// A software rasteriser runs every branch of a fragment shader, taken or not:
-// choosing the sampler per tap made every tap read all five cube maps. Each
-// cube map is read here once per tap, for the light that owns its unit.
-int lightOnUnit(float unit, int count)
-{
-    int found = -1;
-    for (int i = 0; i < count; ++i)
-        if (abs(light[i].unit - unit) < 0.5)
-            found = i;
-    return found;
-}
+// The level gives light k (k < SHADOWED_LIGHTS) the cube map on unit 2 + k;
+// a light on any other unit casts no shadow. A software rasteriser runs
+// every branch of a fragment shader, taken or not, and reads an array with an
+// index it cannot fold per lane: each light's shadow is therefore computed
+// with a constant light index and a constant sampler, once per fragment.
+const int SHADOWED_LIGHTS = 5;
 
-void shadowsFrom(samplerCube map, float unit, int count, inout float shadows[MAX_LIGHTS])
+float shadowFrom(samplerCube map, int k, int count)
 {
-    int i = lightOnUnit(unit, count);
-    float lit = shadowFactor(map, max(i, 0), worldPosition);
-    if (i >= 0)
-        shadows[i] = lit;
+    float lit = shadowFactor(map, k, worldPosition);
+    return k < count && abs(light[k].unit - float(2 + k)) < 0.5 ? lit : 1.0;
 }
 
 vec3 surfaceNormal()
@@ -166,17 +159,18 @@ void main()
 
     vec3 color = albedo * (material.ambient.rgb + SKY_LIGHT) + material.emissive.rgb;
     int count = min(numberoflights, MAX_LIGHTS);
-    float shadows[MAX_LIGHTS];
-    for (int i = 0; i < MAX_LIGHTS; ++i)
-        shadows[i] = 1.0;
+    float shadows[SHADOWED_LIGHTS] = float[SHADOWED_LIGHTS](1.0, 1.0, 1.0, 1.0, 1.0);
     if (shadowMapping == 1) {
-        shadowsFrom(depth_map, 2.0, count, shadows);
-        shadowsFrom(depth_map3, 3.0, count, shadows);
-        shadowsFrom(depth_map2, 4.0, count, shadows);
-        shadowsFrom(depth_map4, 5.0, count, shadows);
-        shadowsFrom(depth_map5, 6.0, count, shadows);
+        shadows[0] = shadowFrom(depth_map, 0, count);
+        shadows[1] = shadowFrom(depth_map3, 1, count);
+        shadows[2] = shadowFrom(depth_map2, 2, count);
+        shadows[3] = shadowFrom(depth_map4, 3, count);
+        shadows[4] = shadowFrom(depth_map5, 4, count);
     }
     for (int i = 0; i < count; ++i) {
+        float shadow = 1.0;
+        for (int k = 0; k < SHADOWED_LIGHTS; ++k)
+            shadow = k == i ? shadows[k] : shadow;
         vec3 toLight = light[i].position - worldPosition;
         float distance2 = dot(toLight, toLight);
         vec3 l = distance2 > 0.0 ? toLight * inversesqrt(distance2) : n;
@@ -189,7 +183,7 @@ void main()
         float halfway2 = dot(halfway, halfway);
         float highlight = halfway2 > 0.0 ? pow(max(dot(n, halfway * inversesqrt(halfway2)), 0.0), exponent) : 0.0;
         vec3 lit = albedo * lambert + material.specular.rgb * highlight;
-        color += lit * radiance * shadows[i];
+        color += lit * radiance * shadow;
     }
 
     fragColor = vec4(softClip(max(color, 0.0)), 1.0);

@@ -1,9 +1,14 @@
 #version 330 core
 
-in vec3 position;
-in vec3 normal;
-in vec2 uv;
-in vec4 tangent;
+// The depth pre-pass shares this stage (with depthOnly.frag) and the lit
+// pass's vertex arrays, and the lit pass keeps only fragments at exactly the
+// depth it left: the attributes' locations agree in both programs. (No
+// "invariant": it changes how this stage rounds, and the physics lines that
+// lie on surfaces would show it.)
+layout(location = 0) in vec3 position;
+layout(location = 1) in vec3 normal;
+layout(location = 2) in vec2 uv;
+layout(location = 3) in vec4 tangent;
 
 uniform mat4 modelMatrix;
 uniform mat4 viewMatrix;

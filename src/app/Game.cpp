@@ -97,6 +97,7 @@ void Game::setUpScene()
     sounds = std::make_unique<GameSounds>(startMuted);
 
     phongShader = program("PhongCombined");
+    depthPrepassShader = std::make_unique<Shader>("Shader/PhongCombined.vert", "Shader/depthOnly.frag");
     lineShader = program("line");
     shadowDebugShader = program("shadowMapDebugCubeShader");
     shadowFirstPassShader = program("shadowMapFirstPassFrameBuffer");
@@ -165,6 +166,10 @@ void Game::setUpScene()
     shadowMappingLocation = glGetUniformLocation(phong, "shadowMapping");
     viewMatrixLocation = glGetUniformLocation(phong, "viewMatrix");
     projectionMatrixLocation = glGetUniformLocation(phong, "projectionMatrix");
+    const GLuint prepass = depthPrepassShader->program;
+    prepassModelLocation = glGetUniformLocation(prepass, "modelMatrix");
+    prepassViewLocation = glGetUniformLocation(prepass, "viewMatrix");
+    prepassProjectionLocation = glGetUniformLocation(prepass, "projectionMatrix");
 }
 
 // The level is the one input set-up cannot do without: every way it can be
@@ -200,6 +205,7 @@ void Game::tearDownScene()
 {
     physics.reset();
     phongShader.reset();
+    depthPrepassShader.reset();
     lineShader.reset();
     shadowDebugShader.reset();
     bloomFirstPassShader.reset();
@@ -404,6 +410,24 @@ void Game::renderScene()
     }
     glPolygonMode(GL_FRONT_AND_BACK, settings->wireframe == 1 ? GL_LINE : GL_FILL);
 
+    // Depth first, then the lit pass shades only the fragments at the depth
+    // it left: a software rasteriser's time goes by shaded fragments, and the
+    // lit program reads some twenty cube map texels per fragment. Both
+    // programs share the vertex stage and place fragments alike (see
+    // depthOnly.frag). Lines (wireframe) would tie with each other at equal
+    // depth: that debug view keeps the single pass.
+    const bool depthFirst = settings->wireframe != 1;
+    if (depthFirst) {
+        glUseProgram(depthPrepassShader->program);
+        glUniformMatrix4fv(prepassViewLocation, 1, GL_FALSE, glm::value_ptr(camera.getView()));
+        glUniformMatrix4fv(prepassProjectionLocation, 1, GL_FALSE, glm::value_ptr(camera.getProjection()));
+        glColorMask(GL_FALSE, GL_FALSE, GL_FALSE, GL_FALSE);
+        level->drawDepth(viewFrustum.get(), prepassModelLocation);
+        glColorMask(GL_TRUE, GL_TRUE, GL_TRUE, GL_TRUE);
+        glDepthFunc(GL_LEQUAL);
+        glDepthMask(GL_FALSE);
+    }
+
     glUseProgram(phongShader->program);
     glUniform1i(normalMappingLocation, settings->normalMapping);
     glUniform1i(shadowMappingLocation, settings->shadowMapping);
@@ -411,6 +435,8 @@ void Game::renderScene()
     glUniformMatrix4fv(projectionMatrixLocation, 1, GL_FALSE, glm::value_ptr(camera.getProjection()));
 
     level->draw(viewFrustum.get());
+    glDepthMask(GL_TRUE);
+    glDepthFunc(GL_LESS);
     // Wireframe shows the level's lines alone.
     if (settings->wireframe != 1)
         sky->draw(camera.getViewProjection());

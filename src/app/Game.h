@@ -88,6 +88,7 @@ public:
     bool startMuted = false; // M turns the sound on
 
     std::unique_ptr<Shader> phongShader;
+    std::unique_ptr<Shader> depthPrepassShader; // the lit vertex stage, no colour
     std::unique_ptr<Shader> lineShader;
     std::unique_ptr<Shader> shadowDebugShader; // never drawn with, but a game without its files does not start
     std::unique_ptr<Shader> shadowFirstPassShader;
@@ -118,6 +119,9 @@ public:
     GLint shadowMappingLocation = -1;
     GLint viewMatrixLocation = -1;
     GLint projectionMatrixLocation = -1;
+    GLint prepassModelLocation = -1;
+    GLint prepassViewLocation = -1;
+    GLint prepassProjectionLocation = -1;
 
     std::unique_ptr<FrameCounter> frameCounter;
     double lastFrameTime = 0.0;

@@ -27,11 +27,12 @@ void allocateDepthTexture(GLuint texture, int width, int height)
     glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_WRAP_T, GL_CLAMP_TO_EDGE);
 }
 
-void bindWithMipmaps(GLenum unit, GLuint texture)
+// The targets filter linearly without mipmaps, so no pass reads a level
+// below the first: regenerating them cost a fifth of the bloom for nothing.
+void bindTexture(GLenum unit, GLuint texture)
 {
     glActiveTexture(unit);
     glBindTexture(GL_TEXTURE_2D, texture);
-    glGenerateMipmap(GL_TEXTURE_2D);
 }
 
 void unbindTextures()
@@ -53,12 +54,16 @@ Bloom::Bloom(Shader* firstPass, Shader* secondPass, int width, int height)
         colorTextures[n] = gl::Texture::create();
         allocateColorTexture(colorTextures[n], width, height);
         glFramebufferTexture2D(GL_FRAMEBUFFER, GL_COLOR_ATTACHMENT0, GL_TEXTURE_2D, colorTextures[n], 0);
-        depthTextures[n] = gl::Texture::create();
-        allocateDepthTexture(depthTextures[n], width, height);
-        glFramebufferTexture2D(GL_FRAMEBUFFER, GL_DEPTH_ATTACHMENT, GL_TEXTURE_2D, depthTextures[n], 0);
+        // Only the scene needs depth; the passes after it cover the screen
+        // with one quad each.
+        if (n == 0) {
+            depthTexture = gl::Texture::create();
+            allocateDepthTexture(depthTexture, width, height);
+            glFramebufferTexture2D(GL_FRAMEBUFFER, GL_DEPTH_ATTACHMENT, GL_TEXTURE_2D, depthTexture, 0);
+        }
+        if (glCheckFramebufferStatus(GL_FRAMEBUFFER) != GL_FRAMEBUFFER_COMPLETE)
+            std::cerr << "ERROR: incomplete framebuffer\n";
     }
-    if (glCheckFramebufferStatus(GL_FRAMEBUFFER) != GL_FRAMEBUFFER_COMPLETE)
-        std::cerr << "ERROR: incomplete framebuffer\n";
     glBindFramebuffer(GL_FRAMEBUFFER, 0);
 
     const GLuint program = secondPass->program;
@@ -77,9 +82,15 @@ void Bloom::bindSceneTarget()
 
 void Bloom::render()
 {
+    // Each pass covers its whole target with one quad: no depth to test,
+    // whatever the target's depth buffer holds.
+    const GLboolean depthTest = glIsEnabled(GL_DEPTH_TEST);
+    glDisable(GL_DEPTH_TEST);
     extractBrightParts();
     blurPass(framebuffers[2], 1.0f, 0.0f, colorTextures[1], false);
     blurPass(0, 0.0f, 1.0f, colorTextures[2], true);
+    if (depthTest)
+        glEnable(GL_DEPTH_TEST);
 }
 
 // First pass: the bright parts of the scene into target 2.
@@ -87,11 +98,10 @@ void Bloom::extractBrightParts()
 {
     const GLenum colorAttachment = GL_COLOR_ATTACHMENT0;
     glBindFramebuffer(GL_FRAMEBUFFER, framebuffers[1]);
-    glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
     glViewport(0, 0, width, height);
     glUseProgram(firstPass->program);
     glBindVertexArray(quad.vertexArray);
-    bindWithMipmaps(GL_TEXTURE0, colorTextures[0]);
+    bindTexture(GL_TEXTURE0, colorTextures[0]);
     glDrawBuffers(1, &colorAttachment);
     glDrawArrays(GL_TRIANGLES, 0, 6);
     glBindVertexArray(0);
@@ -103,16 +113,15 @@ void Bloom::extractBrightParts()
 void Bloom::blurPass(GLuint target, float directionX, float directionY, GLuint source, bool compose)
 {
     glBindFramebuffer(GL_FRAMEBUFFER, target);
-    glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
     glViewport(0, 0, width, height);
     glUseProgram(secondPass->program);
     glUniform2f(resolutionLocation, static_cast<float>(width), static_cast<float>(height));
     glUniform2f(directionLocation, directionX, directionY);
     glUniform2f(endLocation, compose ? 1.0f : 0.0f, 0.0f);
     glUniform1i(texLocation, 0);
-    bindWithMipmaps(GL_TEXTURE0, colorTextures[0]);
+    bindTexture(GL_TEXTURE0, colorTextures[0]);
     glUniform1i(tex2Location, 1);
-    bindWithMipmaps(GL_TEXTURE1, source);
+    bindTexture(GL_TEXTURE1, source);
     glBindVertexArray(quad.vertexArray);
     if (target != 0) {
         const GLenum colorAttachment = GL_COLOR_ATTACHMENT0;

@@ -15,13 +15,14 @@ public:
 
     // Binds the scene target (framebuffer 1) and clears its colour and depth.
     void bindSceneTarget();
-    // The three passes; leaves the default framebuffer bound.
+    // The three passes, without depth testing; leaves the default framebuffer
+    // bound and the depth test as it was.
     void render();
 
     FullScreenQuad quad; // "vp" and "vt" at the first-pass program's locations
     gl::Framebuffer framebuffers[3];
     gl::Texture colorTextures[3];
-    gl::Texture depthTextures[3];
+    gl::Texture depthTexture; // of the scene target
     Shader* firstPass;
     Shader* secondPass;
     int width;

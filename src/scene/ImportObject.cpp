@@ -140,6 +140,16 @@ void ImportObject::draw(ViewFrustum* frustum)
     glUseProgram(0);
 }
 
+void ImportObject::drawDepth(ViewFrustum* frustum, GLint modelLocation)
+{
+    if (frustum && !frustumTest(*frustum, modelMatrix, boundingSphere, maxScale))
+        return;
+    glUniformMatrix4fv(modelLocation, 1, GL_FALSE, &modelMatrix[0][0]);
+    glBindVertexArray(vao);
+    glDrawElements(GL_TRIANGLES, static_cast<GLsizei>(mesh.indices.size()), GL_UNSIGNED_INT, nullptr);
+    glBindVertexArray(0);
+}
+
 bool ImportObject::isVisible(ViewFrustum* frustum)
 {
     return !frustum || frustumTest(*frustum, modelMatrix, boundingSphere, maxScale);

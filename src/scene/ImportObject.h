@@ -35,6 +35,9 @@ public:
     virtual void step(double /*dt*/) {}
     // Frustum test, then one indexed draw with the lit program already in use.
     void draw(ViewFrustum* frustum) override;
+    // Frustum test, then the same draw for depth only, with a program in use
+    // that shares the lit pass's vertex stage.
+    void drawDepth(ViewFrustum* frustum, GLint modelLocation);
     bool isVisible(ViewFrustum* frustum);
 
     void addChild(ImportObject* child) { children.push_back(child); }

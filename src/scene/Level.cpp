@@ -99,6 +99,12 @@ void Level::draw(ViewFrustum* frustum)
     glActiveTexture(textureUnits::glUnit(textureUnits::color));
 }
 
+void Level::drawDepth(ViewFrustum* frustum, GLint modelLocation)
+{
+    for (const auto& object : assets.objects)
+        object->drawDepth(frustum, modelLocation);
+}
+
 void Level::uploadLights()
 {
     const int count = std::min(getLightCount(), maxLights);

@@ -44,6 +44,9 @@ public:
     void update(double frameTime) override;
     // The lit pass: light uniforms, shadow samplers, every object.
     void draw(ViewFrustum* frustum) override;
+    // Every object's depth, with a program in use that shares the lit pass's
+    // vertex stage (modelMatrix at `modelLocation`).
+    void drawDepth(ViewFrustum* frustum, GLint modelLocation);
     // Appends a light; it takes the next shadow unit. Returns the light.
     Light* addLight(std::unique_ptr<Light> light);
     // The depth cube map of the first light on texture `unit`; -1 for none.
