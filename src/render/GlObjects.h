@@ -2,50 +2,16 @@
 
 #include <GL/glew.h>
 
-#include <cstddef>
-#include <utility>
+#include "core/UniqueName.h"
 
-// Move-only owners of OpenGL object names. Deleting the owner deletes the GL
-// object exactly once; a moved-from or default-constructed handle holds 0 and
-// deletes nothing. The handles convert to GLuint so that they can be passed to
-// GL calls directly.
+#include <cstddef>
+
+// Owners of OpenGL object names (core/UniqueName.h): deleting the owner
+// deletes the GL object exactly once.
 namespace gl {
 
 template <typename Traits>
-class Handle {
-public:
-    Handle() = default;
-    explicit Handle(GLuint name) : name_(name) {}
-    ~Handle() { reset(); }
-
-    Handle(const Handle&) = delete;
-    Handle& operator=(const Handle&) = delete;
-    Handle(Handle&& other) noexcept : name_(std::exchange(other.name_, 0)) {}
-    Handle& operator=(Handle&& other) noexcept
-    {
-        if (this != &other) {
-            reset();
-            name_ = std::exchange(other.name_, 0);
-        }
-        return *this;
-    }
-
-    // Generates a new object name (glGen* or glCreate*).
-    static Handle create() { return Handle(Traits::create()); }
-
-    GLuint id() const { return name_; }
-    operator GLuint() const { return name_; }
-
-    void reset()
-    {
-        if (name_ != 0)
-            Traits::destroy(name_);
-        name_ = 0;
-    }
-
-private:
-    GLuint name_ = 0;
-};
+using Handle = UniqueName<GLuint, Traits>;
 
 struct BufferTraits {
     static GLuint create() { GLuint n = 0; glGenBuffers(1, &n); return n; }

@@ -98,7 +98,7 @@ public:
                   << census.total() << ' '
                   << census.buffers << ' ' << census.textures << ' ' << census.vertexArrays << ' '
                   << census.framebuffers << ' ' << census.renderbuffers << ' ' << census.programs << ' '
-                  << census.shaders << ' ' << al::Source::live() << ' ' << al::Buffer::live() << ' ' << wins << ' ' << losses << ' ' << phase << std::endl;
+                  << census.shaders << ' ' << al::SourceTraits::live << ' ' << al::BufferTraits::live << ' ' << wins << ' ' << losses << ' ' << phase << std::endl;
     }
 
 private:
