@@ -7,15 +7,8 @@
 #   BUILD_DIR=out scripts/make-art.sh
 set -euo pipefail
 
-root="$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)"
-build="${BUILD_DIR:-$root/build}"
-
-if [ ! -f "$build/CMakeCache.txt" ]; then
-  generator=()
-  if command -v ninja >/dev/null; then generator=(-G Ninja); fi
-  cmake -S "$root" -B "$build" "${generator[@]}"
-fi
-cmake --build "$build" --target makeart
+. "$(dirname "${BASH_SOURCE[0]}")/lib/tool.sh"
+build_tool makeart
 "$build/tools/makeart" "$root/Textures"
 "$build/tools/makeart" --icons "$root/dist/icons"
 echo "make-art: wrote $root/Textures/menu, $root/Textures/new, $root/Textures/sky and $root/dist/icons"

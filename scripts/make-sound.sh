@@ -6,14 +6,7 @@
 #   BUILD_DIR=out scripts/make-sound.sh
 set -euo pipefail
 
-root="$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)"
-build="${BUILD_DIR:-$root/build}"
-
-if [ ! -f "$build/CMakeCache.txt" ]; then
-  generator=()
-  if command -v ninja >/dev/null; then generator=(-G Ninja); fi
-  cmake -S "$root" -B "$build" "${generator[@]}"
-fi
-cmake --build "$build" --target makesound
+. "$(dirname "${BASH_SOURCE[0]}")/lib/tool.sh"
+build_tool makesound
 "$build/tools/makesound" "$root/Sounds"
 echo "make-sound: wrote $root/Sounds"
