@@ -112,8 +112,10 @@ protected:
 
     // Keys as xdotool names them (Return, Escape, F3, Prior, w). The game
     // polls keys once a frame, so a press lasts frames, not milliseconds.
-    void keyDown(const std::vector<std::string>& keys) { x("keydown", keys); }
-    void keyUp(const std::vector<std::string>& keys) { x("keyup", keys); }
+    // Several keys go down (or up) in one burst: xdotool's default 12 ms
+    // between them would let a frame see only the first.
+    void keyDown(const std::vector<std::string>& keys) { x("keydown", together(keys)); }
+    void keyUp(const std::vector<std::string>& keys) { x("keyup", together(keys)); }
     void press(const std::string& key, int frames = 3); // down `frames` frames, then up 3
     void hold(const std::vector<std::string>& keys, double gameSeconds);
     // The pointer moves by (dx, dy) pixels (to a place, which no pointer
@@ -132,6 +134,11 @@ private:
     bool running();
     double gameTimeSince(std::size_t from);
     std::string x(const std::string& action, const std::vector<std::string>& arguments); // its first line
+    static std::vector<std::string> together(std::vector<std::string> keys)
+    {
+        keys.insert(keys.begin(), {"--delay", "0"});
+        return keys;
+    }
     std::string readAll(const std::string& file);
 
     TempDir work_{"quarrystack-test"};
