@@ -51,12 +51,9 @@ const OptionRow optionTable[] = {
      }},
     {"--sensitivity", Value::Required, "--sensitivity X", "mouse look speed, 1 by default (2 turns twice as fast)",
      [](Options& o, const std::string& text) -> std::string {
-         char* end = nullptr;
-         errno = 0;
-         const float value = std::strtof(text.c_str(), &end);
-         if (text.empty() || *end != '\0' || errno != 0 || !std::isfinite(value) || value <= 0.0f)
+         o.sensitivity = parseSensitivity(text);
+         if (!o.sensitivity)
              return "--sensitivity wants a positive number, not \"" + text + "\"";
-         o.sensitivity = value;
          return {};
      }},
     {"--mute", Value::None, "--mute", "start with the sound off (M turns it on)",
@@ -135,6 +132,16 @@ ParsedCommandLine parseCommandLine(const std::vector<std::string>& arguments)
         parsed.error = row->apply(parsed.options, value);
     }
     return parsed;
+}
+
+std::optional<float> parseSensitivity(const std::string& text)
+{
+    char* end = nullptr;
+    errno = 0;
+    const float value = std::strtof(text.c_str(), &end);
+    if (text.empty() || *end != '\0' || errno != 0 || !std::isfinite(value) || value <= 0.0f)
+        return std::nullopt;
+    return value;
 }
 
 std::string usageText()

@@ -32,6 +32,10 @@ struct ParsedCommandLine {
 // --version win over the rest.
 ParsedCommandLine parseCommandLine(const std::vector<std::string>& arguments);
 
+// A mouse-look speed as --sensitivity and QUARRYSTACK_SENSITIVITY take it: a
+// positive finite number with nothing around it; nothing otherwise.
+std::optional<float> parseSensitivity(const std::string& text);
+
 // The usage and the keys, as --help prints them.
 std::string usageText();
 std::string versionText();

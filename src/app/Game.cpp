@@ -54,11 +54,7 @@ std::unique_ptr<Shader> program(const std::string& name)
 float mouseSensitivityFromEnvironment()
 {
     const char* text = std::getenv("QUARRYSTACK_SENSITIVITY");
-    if (!text)
-        return 1.0f;
-    char* end = nullptr;
-    const float value = std::strtof(text, &end);
-    return end != text && *end == '\0' && value > 0.0f && std::isfinite(value) ? value : 1.0f;
+    return text ? parseSensitivity(text).value_or(1.0f) : 1.0f;
 }
 
 // A level's own textures/ folder beside it, when it has one, is searched
@@ -416,8 +412,8 @@ void Game::renderScene()
     // programs share the vertex stage and place fragments alike (see
     // depthOnly.frag). Lines (wireframe) would tie with each other at equal
     // depth: that debug view keeps the single pass.
-    const bool depthFirst = settings->wireframe != 1;
-    if (depthFirst) {
+    const bool filled = settings->wireframe != 1;
+    if (filled) {
         glUseProgram(depthPrepassShader->program);
         glUniformMatrix4fv(prepassViewLocation, 1, GL_FALSE, glm::value_ptr(camera.getView()));
         glUniformMatrix4fv(prepassProjectionLocation, 1, GL_FALSE, glm::value_ptr(camera.getProjection()));
@@ -438,7 +434,7 @@ void Game::renderScene()
     glDepthMask(GL_TRUE);
     glDepthFunc(GL_LESS);
     // Wireframe shows the level's lines alone.
-    if (settings->wireframe != 1)
+    if (filled)
         sky->draw(camera.getViewProjection());
     physics->dynamicsWorld->debugDrawWorld();
     flushDebugLines(*debugDrawer, camera.getViewProjection());
