@@ -38,8 +38,6 @@ public:
     SoundSystem(const SoundSystem&) = delete;
     SoundSystem& operator=(const SoundSystem&) = delete;
 
-    bool hasDevice() const { return context != nullptr; }
-
     // Reads a mono sound file. One that cannot be read is named in one line on
     // standard error, and its id stays silent.
     SoundId load(const std::string& path);
