@@ -42,10 +42,6 @@ public:
     // levelError() set when the level itself is at fault (a picture past the
     // size limit, a path without a file).
     bool loadTextures(const aiScene* scene, const std::vector<std::string>& folders);
-    bool loadTextures(const aiScene* scene, const std::string& folder)
-    {
-        return loadTextures(scene, std::vector<std::string>{folder});
-    }
     const std::string& levelError() const { return levelErrorText; }
     // Builds the objects, lights, cameras and the Level, which takes the
     // textures along. The scene must have passed checkLevel

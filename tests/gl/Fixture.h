@@ -263,7 +263,7 @@ public:
             throw std::runtime_error("ShippedLevel: cannot enter the source directory");
         loader = std::make_unique<AssimpLoader>(&phong, &depth, physics.get());
         const aiScene* scene = loader->load("Data/LevelFinal.dae");
-        if (scene && loader->loadTextures(scene, "Textures/new/"))
+        if (scene && loader->loadTextures(scene, {"Textures/new/"}))
             level = loader->createLevel(scene, 640.0f, 360.0f, window);
         if (chdir(previous) != 0 || !level || !level->player)
             throw std::runtime_error("ShippedLevel: the level did not load");

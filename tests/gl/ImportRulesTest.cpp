@@ -27,7 +27,7 @@ struct Imported {
     {
         testing::internal::CaptureStderr();
         const aiScene* scene = loader.load(levelDir + file);
-        if (scene && loader.loadTextures(scene, levelDir + "textures/"))
+        if (scene && loader.loadTextures(scene, {levelDir + "textures/"}))
             level = loader.createLevel(scene, 640.0f, 360.0f, window);
         errors = testing::internal::GetCapturedStderr();
         if (!level)
@@ -273,7 +273,7 @@ TEST_F(ImportRulesTest, TexturePathsSplitAtEitherSlashAndAPictureTooLargeIsALeve
     AssimpLoader loader(&world.phong, &world.depth, world.physics.get());
     const aiScene* scene = loader.load(levelDir + "huge_texture.dae");
     ASSERT_NE(scene, nullptr);
-    EXPECT_FALSE(loader.loadTextures(scene, levelDir + "textures/"));
+    EXPECT_FALSE(loader.loadTextures(scene, {levelDir + "textures/"}));
     EXPECT_EQ(loader.levelError(), "Level error: the texture \"textures/huge.png\" is 8193x1 pixels; at most 8192x8192 fit");
 }
 

@@ -54,7 +54,7 @@ TEST_F(LevelCorpus, EveryVariantLoadsOrGivesALevelError)
         testing::internal::CaptureStderr();
         const aiScene* scene = loader.load(file);
         const std::string problem = scene ? checkLevel(*scene, 2) : "";
-        const bool textured = scene && problem.empty() && loader.loadTextures(scene, textures.string() + "/");
+        const bool textured = scene && problem.empty() && loader.loadTextures(scene, {textures.string() + "/"});
         if (textured)
             loaded = loader.createLevel(scene, 640.0f, 360.0f, window);
         const std::string out = testing::internal::GetCapturedStdout();
