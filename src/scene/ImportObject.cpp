@@ -115,7 +115,7 @@ void ImportObject::update(double /*frameTime*/)
 
 void ImportObject::draw(ViewFrustum* frustum)
 {
-    if (frustum && !frustumTest(*frustum, modelMatrix, boundingSphere, maxScale))
+    if (!isVisible(frustum))
         return;
 
     glBindBufferRange(GL_UNIFORM_BUFFER, textureUnits::materialBlockBinding, mesh.materialBuffer, 0,
@@ -142,7 +142,7 @@ void ImportObject::draw(ViewFrustum* frustum)
 
 void ImportObject::drawDepth(ViewFrustum* frustum, GLint modelLocation)
 {
-    if (frustum && !frustumTest(*frustum, modelMatrix, boundingSphere, maxScale))
+    if (!isVisible(frustum))
         return;
     glUniformMatrix4fv(modelLocation, 1, GL_FALSE, &modelMatrix[0][0]);
     glBindVertexArray(vao);
