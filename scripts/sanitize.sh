@@ -3,7 +3,8 @@
 # build-asan/ (or $BUILD_DIR) and runs the unit tests, the GL tests and the
 # bad-input end-to-end suite there, against the sanitizer build of the game.
 # Leak checking stays on throughout; the tests' environment (set by CMake)
-# preloads the runtime and a do-nothing dlclose for Mesa's unload leak, and
+# preloads the runtime and a shim that keeps Mesa's driver loaded
+# (tests/sanitize/mesashim.c), and
 # the end-to-end tests give the slower game four times their usual time.
 # Exits non-zero on any failure or sanitizer report.
 #
@@ -12,7 +13,7 @@
 # The ordinary build's suite runs against any game binary too; for the
 # sanitizer build's game it needs the same preload:
 #   QUARRYSTACK_GAME=build-asan/quarrystack QUARRYSTACK_TIME_SCALE=4 \
-#   LD_PRELOAD="$(gcc -print-file-name=libasan.so):$PWD/build-asan/tests/nodlclose.so" \
+#   LD_PRELOAD="$(cat build-asan/tests/sanitizer-preload)" \
 #     build/tests/e2e_tests --gtest_filter='*BadInput*:*OddInput*'
 set -euo pipefail
 cd "$(dirname "$0")/.."

@@ -29,11 +29,11 @@ build_dir=${BUILD_DIR:-build}
 cmake --build "$build_dir" --target soak >/dev/null
 driver="$PWD/$build_dir/tools/soak"
 # A sanitizer build (BUILD_DIR=build-asan) plays with leak checking on; its
-# runtime and the dlclose stand-in go to the driver alone, never to Xvfb.
+# runtime and the Mesa shim go to the driver alone, never to Xvfb.
 preload=""
 if grep -q '^QUARRYSTACK_SANITIZE:BOOL=ON' "$build_dir/CMakeCache.txt"; then
-  cmake --build "$build_dir" --target nodlclose >/dev/null
-  preload="$(${CXX:-c++} -print-file-name=libasan.so):$PWD/$build_dir/tests/nodlclose.so"
+  cmake --build "$build_dir" --target mesashim >/dev/null
+  preload=$(cat "$build_dir/tests/sanitizer-preload")
 fi
 
 out="$PWD/out/soak"
