@@ -22,11 +22,6 @@ build_dir=${BUILD_DIR:-build-asan}
 cmake -S . -B "$build_dir" -G Ninja -DQUARRYSTACK_SANITIZE=ON >/dev/null
 cmake --build "$build_dir" --target quarrystack unit_tests gl_tests e2e_tests
 
-# LeakSanitizer stops every thread to scan for leaks at exit; now and then its
-# tracer crashes on llvmpipe's worker threads. Rendering on the calling thread
-# alone keeps the leak check itself reliable.
-export LP_NUM_THREADS=0
-
 status=0
 run() {
   echo "sanitize: ctest $*"
