@@ -90,7 +90,7 @@ void Game::setUpScene()
     glEnable(GL_CULL_FACE);
     glClearColor(0.0f, 0.0f, 0.0f, 1.0f);
     glfwSetWindowTitle(window, "Quarrystack");
-    sounds = std::make_unique<GameSounds>(startMuted);
+    sounds = std::make_unique<GameSounds>(options.muted);
 
     phongShader = program("PhongCombined");
     depthPrepassShader = std::make_unique<Shader>("Shader/PhongCombined.vert", "Shader/depthOnly.frag");
@@ -127,7 +127,7 @@ void Game::setUpScene()
     player = level->player;
     sounds->follow(*level);
     cameraList = level->getCameras();
-    if (fitProjectionToWindow) {
+    if (options.windowed) {
         const float aspect = static_cast<float>(screenWidth) / static_cast<float>(screenHeight);
         player->camera->setAspectRatio(aspect);
         for (auto& extra : cameraList->cameras)
@@ -139,7 +139,7 @@ void Game::setUpScene()
     for (int i = 0; i < Level::maxShadowMaps; ++i)
         shadowMaps.push_back(std::make_unique<ShadowMap>(shadowOmniShader.get()));
 
-    player->mouseSensitivity = mouseSensitivity.value_or(mouseSensitivityFromEnvironment());
+    player->mouseSensitivity = options.sensitivity.value_or(mouseSensitivityFromEnvironment());
     // The player's controls and the animations run at the physics rate;
     // frames only look (the mouse) and draw.
     // The sounds follow what each step reports.
@@ -172,7 +172,7 @@ void Game::setUpScene()
 // unusable ends the game with a message instead of a crash later on.
 void Game::importLevel()
 {
-    const std::string& path = levelFile;
+    const std::string path = options.levelFile();
     const std::string notTheFormat = "Level: " + path + " does not follow the level format";
     loader = std::make_unique<AssimpLoader>(phongShader.get(), shadowOmniShader.get(), physics.get());
     // The level check bounds what the level may take; memory can run out
@@ -448,10 +448,7 @@ int runGame(const Options& options)
     GLFWwindow* window = openGameWindow(screenWidth, screenHeight, options.windowed);
     {
         Game game(window, screenWidth, screenHeight);
-        game.levelFile = options.levelFile();
-        game.mouseSensitivity = options.sensitivity;
-        game.fitProjectionToWindow = options.windowed;
-        game.startMuted = options.muted;
+        game.options = options;
         game.setUpScene();
         while (game.runFrame(glfwGetTime())) {
         }

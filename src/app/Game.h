@@ -1,5 +1,6 @@
 #pragma once
 
+#include "app/CommandLine.h"
 #include "app/FrameCounter.h"
 #include "app/MenuState.h"
 #include "scene/ViewFrustum.h"
@@ -8,8 +9,6 @@
 
 #include <array>
 #include <memory>
-#include <optional>
-#include <string>
 #include <vector>
 
 struct GLFWwindow;
@@ -79,13 +78,10 @@ public:
     GLFWwindow* window;
     int screenWidth;
     int screenHeight;
-    // Read by setUpScene.
-    std::string levelFile = "Data/LevelFinal.dae";
-    std::optional<float> mouseSensitivity; // else QUARRYSTACK_SENSITIVITY, else 1
-    // A window of the player's choosing gets a projection of its own shape;
-    // full screen keeps 16:9 whatever the monitor's.
-    bool fitProjectionToWindow = false;
-    bool startMuted = false; // M turns the sound on
+    // The command line's, read by setUpScene. A window of the player's
+    // choosing gets a projection of its own shape; full screen keeps 16:9
+    // whatever the monitor's.
+    Options options;
 
     std::unique_ptr<Shader> phongShader;
     std::unique_ptr<Shader> depthPrepassShader; // the lit vertex stage, no colour

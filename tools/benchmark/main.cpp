@@ -51,7 +51,7 @@ double millisecondsSince(Clock::time_point start)
     return std::chrono::duration<double, std::milli>(Clock::now() - start).count();
 }
 
-struct Options {
+struct BenchmarkOptions {
     int width = 1280;
     int height = 720;
     int frames = 120;
@@ -82,7 +82,7 @@ bool parsePositive(const char* text, int& value)
 }
 
 // Returns false (having said why) on a bad command line.
-bool parseOptions(int argc, char** argv, Options& options)
+bool parseOptions(int argc, char** argv, BenchmarkOptions& options)
 {
     for (int i = 1; i < argc; ++i) {
         const std::string name = argv[i];
@@ -230,7 +230,7 @@ struct Reference {
 
 class Benchmark {
 public:
-    Benchmark(Game& game, const Options& options) : game(game), run(game), options(options) {}
+    Benchmark(Game& game, const BenchmarkOptions& options) : game(game), run(game), options(options) {}
 
     void firstFrame()
     {
@@ -355,7 +355,7 @@ private:
 
     Game& game;
     ScriptedRun run;
-    const Options& options;
+    const BenchmarkOptions& options;
 };
 
 std::string jsonNumber(double value)
@@ -392,7 +392,7 @@ std::string jsonSummary(const Summary& s)
 }
 
 struct Report {
-    Options options;
+    BenchmarkOptions options;
     std::string renderer;
     std::string version;
     double startToFirstFrameS = 0.0;
@@ -476,7 +476,7 @@ void printPasses(std::ostream& out, const Report& report, const char* title, Tim
 
 void printTable(std::ostream& out, const Report& report)
 {
-    const Options& o = report.options;
+    const BenchmarkOptions& o = report.options;
     out << "Quarrystack benchmark " << o.width << "x" << o.height << ": " << o.frames
         << " frames per run along the camera path, time step 1/60 s\n"
         << "GL: " << report.renderer << ", " << report.version << "\n"
@@ -593,7 +593,7 @@ void addReferences(Report& report, const Benchmark& bench)
 int main(int argc, char** argv)
 {
     const Clock::time_point mainStart = Clock::now();
-    Options options;
+    BenchmarkOptions options;
     if (!parseOptions(argc, argv, options))
         return 2;
     if (!options.data.empty() && chdir(options.data.c_str()) != 0) {
