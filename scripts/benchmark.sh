@@ -18,6 +18,7 @@
 set -euo pipefail
 cd "$(dirname "$0")/.."
 . scripts/lib/xvfb.sh
+. scripts/lib/configure.sh
 frames=""
 against=""
 rounds=3
@@ -57,14 +58,10 @@ short=$(git rev-parse --short "$commit")
 old="$PWD/out/against/$commit"
 if [ ! -x "$old/build/tools/benchmark" ]; then
   echo "building $short's benchmark in $old (once)"
-  launcher=()
-  if command -v ccache >/dev/null; then
-    launcher=(-DCMAKE_C_COMPILER_LAUNCHER=ccache -DCMAKE_CXX_COMPILER_LAUNCHER=ccache)
-  fi
   rm -rf "$old"
   mkdir -p "$old"
   git archive "$commit" | tar -x -C "$old"
-  cmake -S "$old" -B "$old/build" -G Ninja "${launcher[@]}" >/dev/null
+  configure "$old" "$old/build"
   cmake --build "$old/build" --target benchmark >/dev/null
 fi
 old_bench="$old/build/tools/benchmark"

@@ -4,10 +4,7 @@
 # BUILD_TARGET=quarrystack builds that target alone (what scripts/play.sh needs).
 set -euo pipefail
 cd "$(dirname "$0")/.."
+. scripts/lib/configure.sh
 build_dir=${BUILD_DIR:-build}
-launcher=()
-if command -v ccache >/dev/null; then
-  launcher=(-DCMAKE_C_COMPILER_LAUNCHER=ccache -DCMAKE_CXX_COMPILER_LAUNCHER=ccache)
-fi
-cmake -S . -B "$build_dir" -G Ninja "${launcher[@]}" "$@" >/dev/null
+configure . "$build_dir" "$@"
 cmake --build "$build_dir" ${BUILD_TARGET:+--target "$BUILD_TARGET"}

@@ -13,17 +13,14 @@
 # keeps such files from reaching it. Not part of the tests.
 set -euo pipefail
 cd "$(dirname "$0")/.."
+. scripts/lib/configure.sh
 seconds=${1:-600}
 build_dir=${BUILD_DIR:-build-fuzz}
 [[ $build_dir = /* ]] || build_dir=$PWD/$build_dir
 
 command -v clang++ >/dev/null || scripts/setup.sh --fuzz
-launcher=()
-if command -v ccache >/dev/null; then
-  launcher=(-DCMAKE_C_COMPILER_LAUNCHER=ccache -DCMAKE_CXX_COMPILER_LAUNCHER=ccache)
-fi
-cmake -S . -B "$build_dir" -G Ninja -DCMAKE_C_COMPILER=clang -DCMAKE_CXX_COMPILER=clang++ \
-  -DQUARRYSTACK_FUZZ=ON -DQUARRYSTACK_TESTS=OFF "${launcher[@]}" >/dev/null
+configure . "$build_dir" -DCMAKE_C_COMPILER=clang -DCMAKE_CXX_COMPILER=clang++ \
+  -DQUARRYSTACK_FUZZ=ON -DQUARRYSTACK_TESTS=OFF
 cmake --build "$build_dir" --target fuzzlevel
 
 fuzzer=$build_dir/tools/fuzzlevel work=$build_dir/fuzz

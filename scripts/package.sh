@@ -6,14 +6,10 @@
 # package's path on its last line.
 set -euo pipefail
 cd "$(dirname "$0")/.."
+. scripts/lib/configure.sh
 build_dir=${BUILD_DIR:-build-package}
-launcher=()
-if command -v ccache >/dev/null; then
-  launcher=(-DCMAKE_C_COMPILER_LAUNCHER=ccache -DCMAKE_CXX_COMPILER_LAUNCHER=ccache)
-fi
 # The install step would build every target first; the package holds the game and its manual only.
-cmake -S . -B "$build_dir" -G Ninja "${launcher[@]}" -DCMAKE_BUILD_TYPE=Release -DQUARRYSTACK_TESTS=OFF \
-  -DCMAKE_SKIP_INSTALL_ALL_DEPENDENCY=ON >/dev/null
+configure . "$build_dir" -DCMAKE_BUILD_TYPE=Release -DQUARRYSTACK_TESTS=OFF -DCMAKE_SKIP_INSTALL_ALL_DEPENDENCY=ON
 cmake --build "$build_dir" --target quarrystack manpage
 rm -f "$build_dir"/quarrystack_*.deb
 (cd "$build_dir" && cpack -G DEB >cpack.log 2>&1) || { cat "$build_dir/cpack.log" >&2; exit 1; }
