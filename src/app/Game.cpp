@@ -112,7 +112,6 @@ void Game::setUpScene()
     viewFrustum = std::make_unique<ViewFrustum>();
     debugDrawer = std::make_unique<DebugLineRecorder>(lineShader.get());
     physics = std::make_unique<PhysicsWorld>();
-    physics->initPhysics();
 
 
     for (size_t i = 0; i < menuPictures.size(); ++i)
@@ -155,7 +154,7 @@ void Game::setUpScene()
 
     settings = std::make_unique<Settings>();
     debugDrawer->setDebugMode(0);
-    physics->dynamicsWorld->setDebugDrawer(debugDrawer.get());
+    physics->setDebugDrawer(debugDrawer.get());
 
     const GLuint phong = phongShader->program;
     normalMappingLocation = glGetUniformLocation(phong, "normalMapping");
@@ -436,7 +435,7 @@ void Game::renderScene()
     // Wireframe shows the level's lines alone.
     if (filled)
         sky->draw(camera.getViewProjection());
-    physics->dynamicsWorld->debugDrawWorld();
+    physics->drawDebugLines();
     flushDebugLines(*debugDrawer, camera.getViewProjection());
     viewFrustum->culledCount = 0;
 }

@@ -19,7 +19,7 @@ btScalar ContactCollector::addSingleResult(btManifoldPoint& point, const btColli
                                            const btCollisionObjectWrapper* /*object1*/, int /*partId1*/,
                                            int /*index1*/)
 {
-    if (tag.compare(0, 7, "dynamic") == 0)
+    if (printsContacts)
         std::cout << "COLLISION WITH DYNAMIC\n";
     found = true;
     touched = touched || point.getDistance() <= 0.0f;

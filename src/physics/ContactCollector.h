@@ -2,8 +2,6 @@
 
 #include <btBulletCollisionCommon.h>
 
-#include <string>
-
 // Receives the contact points of the pair tests of one contact check of the
 // player: `found` says whether any test since the collector was made reported
 // a point within the ground margin, `touched` whether one reported a point
@@ -13,13 +11,14 @@ struct ContactCollector : public btCollisionWorld::ContactResultCallback {
 
     ContactCollector();
 
-    // Prints "COLLISION WITH DYNAMIC" while the dynamic list is tested, then
-    // raises `found` (and `touched`). The result is ignored by the library.
+    // Prints "COLLISION WITH DYNAMIC" when `printsContacts` (while the dynamic
+    // list is tested), then raises `found` (and `touched`). The result is
+    // ignored by the library.
     btScalar addSingleResult(btManifoldPoint& point, const btCollisionObjectWrapper* object0, int partId0,
                              int index0, const btCollisionObjectWrapper* object1, int partId1,
                              int index1) override;
 
     bool found = false;
     bool touched = false;
-    std::string tag; // "WIN", "LOOSE", "geht nicht" or "dynamic"
+    bool printsContacts = false;
 };

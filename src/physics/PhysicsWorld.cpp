@@ -1,10 +1,10 @@
 #include "physics/PhysicsWorld.h"
 
+#include "core/MatrixMath.h"
 #include "physics/BodyNames.h"
 #include "physics/BulletMath.h"
 #include "physics/ContactCollector.h"
 #include "physics/RigidBody.h"
-#include "core/MatrixMath.h"
 
 #include <BulletCollision/CollisionDispatch/btInternalEdgeUtility.h>
 #include <BulletCollision/CollisionShapes/btEmptyShape.h>
@@ -28,18 +28,25 @@ bool adjustInternalEdgeContact(btManifoldPoint& point, const btCollisionObjectWr
     return true;
 }
 
-} // namespace
-
-PhysicsWorld::~PhysicsWorld()
+// Bullet's copy of the triangles, for a body's hull or tree.
+std::unique_ptr<btTriangleMesh> triangleMeshOf(const std::vector<glm::vec3>& corners)
 {
-    exitPhysics();
-    floorBodies.clear();
-    dynamicBodies.clear();
-    winBodies.clear();
-    looseBodies.clear();
+    auto triangles = std::make_unique<btTriangleMesh>(true, true);
+    for (size_t k = 0; k + 2 < corners.size(); k += 3)
+        triangles->addTriangle(toBullet(corners[k]), toBullet(corners[k + 1]), toBullet(corners[k + 2]), false);
+    return triangles;
 }
 
-void PhysicsWorld::initPhysics()
+template <typename T>
+T* keep(std::vector<std::unique_ptr<T>>& owner, std::unique_ptr<T> object)
+{
+    owner.push_back(std::move(object));
+    return owner.back().get();
+}
+
+} // namespace
+
+PhysicsWorld::PhysicsWorld()
 {
     collisionConfiguration = std::make_unique<btDefaultCollisionConfiguration>();
     // A block's hull against a wall or floor triangle would otherwise get one
@@ -57,7 +64,7 @@ void PhysicsWorld::initPhysics()
     solver = std::make_unique<btSequentialImpulseConstraintSolver>();
     dynamicsWorld = std::make_unique<btDiscreteDynamicsWorld>(dispatcher.get(), broadphase.get(), solver.get(),
                                                               collisionConfiguration.get());
-    dynamicsWorld->setGravity(btVector3(0.0f, -10.0f, 0.0f));
+    dynamicsWorld->setGravity(btVector3(0.0f, gravity, 0.0f));
     dynamicsWorld->setInternalTickCallback(
         [](btDynamicsWorld* world, btScalar timeStep) {
             auto* self = static_cast<PhysicsWorld*>(world->getWorldUserInfo());
@@ -73,158 +80,157 @@ void PhysicsWorld::initPhysics()
     gContactAddedCallback = adjustInternalEdgeContact;
 }
 
-void PhysicsWorld::addBody(btRigidBody* body, std::string name)
+// The members then go in reverse order: bodies, motion states, shapes, the
+// meshes under the shapes, and the world's parts.
+PhysicsWorld::~PhysicsWorld()
 {
-    std::cout << name << '\n';
-    const BodyNameRules rules = classifyBodyName(name);
-    if (rules.win)
-        winBodies.push_back(body);
-    if (rules.loose)
-        looseBodies.push_back(body);
-    if (rules.floor) {
-        std::cout << "ADDED TO FLOOR: " << name << '\n';
-        floorBodies.push_back(body);
-    }
-    if (rules.dynamic) {
-        std::cout << "ADDED TO dynamic: " << name << '\n';
-        dynamicBodies.push_back(body);
-    }
-    collisionShapes.push_back(body->getCollisionShape());
-    dynamicsWorld->addRigidBody(body);
+    gContactAddedCallback = previousContactAddedCallback;
+    for (const auto& body : bodies)
+        dynamicsWorld->removeRigidBody(body.get());
 }
 
-int PhysicsWorld::stepSimulation(double frameTime)
-{
-    if (!dynamicsWorld)
-        return 0;
-    const int steps = dynamicsWorld->stepSimulation(static_cast<float>(frameTime), maxSubSteps, fixedTimeStep);
-    return std::min(steps, maxSubSteps);
-}
-
-PlayerContacts PhysicsWorld::findPlayerContacts(btRigidBody* playerBody)
-{
-    PlayerContacts found;
-    if (!dynamicsWorld || !playerBody)
-        return found;
-
-    ContactCollector callback;
-
-    // True at the first body of `bodies` after whose test `hit` is set: a
-    // touch for the win and lose bodies, a point within the ground margin for
-    // the rest.
-    auto touchesAny = [&](const std::vector<btRigidBody*>& bodies, const char* tag, const bool& hit) {
-        callback.tag = tag;
-        for (btRigidBody* body : bodies) {
-            if (body == playerBody)
-                continue;
-            dynamicsWorld->contactPairTest(playerBody, body, callback);
-            if (hit)
-                return true;
-        }
-        return false;
-    };
-
-    if (touchesAny(winBodies, "WIN", callback.touched)) {
-        found.win = true;
-    } else if (touchesAny(looseBodies, "LOOSE", callback.touched)) {
-        found.gameOver = true;
-    } else if (!touchesAny(floorBodies, "geht nicht", callback.found)) {
-        touchesAny(dynamicBodies, "dynamic", callback.found);
-    }
-    found.grounded = callback.found;
-    return found;
-}
-
-void PhysicsWorld::adoptShape(btCollisionShape* shape)
-{
-    if (!shape || collisionShapes.findLinearSearch(shape) < collisionShapes.size())
-        return;
-    if (std::find(adoptedShapes.begin(), adoptedShapes.end(), shape) != adoptedShapes.end())
-        return;
-    adoptedShapes.push_back(shape);
-}
-
-void PhysicsWorld::adoptTriangleInfo(btTriangleInfoMap* info)
-{
-    if (info && std::find(triangleInfos.begin(), triangleInfos.end(), info) == triangleInfos.end())
-        triangleInfos.push_back(info);
-}
-
-void PhysicsWorld::exitPhysics()
-{
-    if (dynamicsWorld) {
-        gContactAddedCallback = previousContactAddedCallback;
-        for (int i = dynamicsWorld->getNumCollisionObjects() - 1; i >= 0; --i) {
-            btCollisionObject* object = dynamicsWorld->getCollisionObjectArray()[i];
-            btRigidBody* body = btRigidBody::upcast(object);
-            if (body && body->getMotionState())
-                delete body->getMotionState();
-            dynamicsWorld->removeCollisionObject(object);
-            delete object;
-        }
-    }
-
-    for (int i = 0; i < collisionShapes.size(); ++i)
-        delete collisionShapes[i];
-    collisionShapes.clear();
-    // After the listed shapes: a scaled wrapper goes before the tree it wraps.
-    for (btCollisionShape* shape : adoptedShapes)
-        delete shape;
-    adoptedShapes.clear();
-    for (btTriangleInfoMap* info : triangleInfos)
-        delete info;
-    triangleInfos.clear();
-
-    // Each part is built on the ones before it and goes before them.
-    dynamicsWorld.reset();
-    solver.reset();
-    broadphase.reset();
-    dispatcher.reset();
-    collisionConfiguration.reset();
-}
-
-ImportedBody createImportedBody(PhysicsWorld* physics, btTriangleMesh* triangleMesh, const glm::mat4& matrix,
-                                int mass, const std::string& name)
+RigidBody* PhysicsWorld::addMeshBody(const std::vector<glm::vec3>& corners, const glm::mat4& matrix, int mass,
+                                     const std::string& name)
 {
     const Decomposed parts = decompose(matrix);
     const btVector3 scaling = toBullet(parts.scale);
-    const bool hasTriangles = triangleMesh && triangleMesh->getNumTriangles() > 0;
+    const bool hasTriangles = corners.size() >= 3;
 
     btCollisionShape* shape = nullptr;
     if (!hasTriangles) {
         // Neither a hull nor a tree can be built from nothing; an empty shape
         // gives the object a body that collides with nothing.
-        shape = new btEmptyShape();
+        shape = keep(shapes, std::unique_ptr<btCollisionShape>(new btEmptyShape()));
         shape->setLocalScaling(scaling);
     } else if (mass != 0) {
-        shape = new btConvexTriangleMeshShape(triangleMesh, true);
+        btTriangleMesh* triangles = keep(triangleMeshes, triangleMeshOf(corners));
+        shape = keep(shapes, std::unique_ptr<btCollisionShape>(new btConvexTriangleMeshShape(triangles, true)));
         shape->setLocalScaling(scaling);
     } else {
-        auto* tree = new btBvhTriangleMeshShape(triangleMesh, true, true);
-        physics->adoptShape(tree);
-        auto* edges = new btTriangleInfoMap();
+        btTriangleMesh* triangles = keep(triangleMeshes, triangleMeshOf(corners));
+        auto* tree = static_cast<btBvhTriangleMeshShape*>(
+            keep(shapes, std::unique_ptr<btCollisionShape>(new btBvhTriangleMeshShape(triangles, true, true))));
+        btTriangleInfoMap* edges = keep(triangleInfos, std::make_unique<btTriangleInfoMap>());
         btGenerateInternalEdgeInfo(tree, edges);
-        physics->adoptTriangleInfo(edges);
-        shape = new btScaledBvhTriangleMeshShape(tree, scaling);
+        shape = keep(shapes, std::unique_ptr<btCollisionShape>(new btScaledBvhTriangleMeshShape(tree, scaling)));
     }
 
     btVector3 inertia(0.0f, 0.0f, 0.0f);
     if (mass != 0 && hasTriangles)
         shape->calculateLocalInertia(static_cast<btScalar>(mass), inertia);
 
-    auto* motionState = new btDefaultMotionState(bodyTransformOf(matrix), btTransform::getIdentity());
+    btDefaultMotionState* motionState =
+        keep(motionStates, std::make_unique<btDefaultMotionState>(bodyTransformOf(matrix), btTransform::getIdentity()));
     btRigidBody::btRigidBodyConstructionInfo info(static_cast<btScalar>(mass), motionState, shape, inertia);
-    auto* body = new RigidBody(info, name);
+    RigidBody* body = keep(bodies, std::make_unique<RigidBody>(info, name));
     body->setLinearFactor(btVector3(1.0f, 1.0f, 1.0f));
     if (mass == 0 && hasTriangles)
         body->setCollisionFlags(body->getCollisionFlags() | btCollisionObject::CF_CUSTOM_MATERIAL_CALLBACK);
-    physics->addBody(body, name);
-    return ImportedBody{shape, body};
+    addBody(*body);
+    return body;
 }
 
-void wakeBodiesAround(PhysicsWorld* physics, btRigidBody* body)
+void PhysicsWorld::useCapsule(RigidBody& body, float radius, float height, const btVector3& scaling)
 {
-    if (!physics || !physics->dynamicsWorld || !body || !body->getBroadphaseHandle())
+    btCollisionShape* capsule = keep(shapes, std::unique_ptr<btCollisionShape>(new btCapsuleShape(radius, height)));
+    capsule->setLocalScaling(scaling);
+    body.setCollisionShape(capsule);
+}
+
+void PhysicsWorld::addBody(RigidBody& body)
+{
+    std::cout << body.name << '\n';
+    const BodyNameRules rules = classifyBodyName(body.name);
+    if (rules.win)
+        bodyLists.win.push_back(&body);
+    if (rules.loose)
+        bodyLists.loose.push_back(&body);
+    if (rules.floor) {
+        std::cout << "ADDED TO FLOOR: " << body.name << '\n';
+        bodyLists.floor.push_back(&body);
+    }
+    if (rules.dynamic) {
+        std::cout << "ADDED TO dynamic: " << body.name << '\n';
+        bodyLists.dynamic.push_back(&body);
+    }
+    dynamicsWorld->addRigidBody(&body);
+}
+
+int PhysicsWorld::stepSimulation(double frameTime)
+{
+    const int steps = dynamicsWorld->stepSimulation(static_cast<float>(frameTime), maxSubSteps, fixedTimeStep);
+    return std::min(steps, maxSubSteps);
+}
+
+PlayerContacts PhysicsWorld::findPlayerContacts(const btRigidBody* playerBody)
+{
+    PlayerContacts found;
+    if (!playerBody)
+        return found;
+
+    ContactCollector callback;
+    // The pair test takes a body it may not change; it only reads it.
+    auto* player = const_cast<btRigidBody*>(playerBody);
+
+    // True at the first body of `bodies` after whose test `hit` is set: a
+    // touch for the win and lose bodies, a point within the ground margin for
+    // the rest.
+    auto touchesAny = [&](const std::vector<btRigidBody*>& bodies, const bool& hit) {
+        for (btRigidBody* body : bodies) {
+            if (body == playerBody)
+                continue;
+            dynamicsWorld->contactPairTest(player, body, callback);
+            if (hit)
+                return true;
+        }
+        return false;
+    };
+
+    if (touchesAny(bodyLists.win, callback.touched)) {
+        found.win = true;
+    } else if (touchesAny(bodyLists.loose, callback.touched)) {
+        found.gameOver = true;
+    } else if (!touchesAny(bodyLists.floor, callback.found)) {
+        callback.printsContacts = true;
+        touchesAny(bodyLists.dynamic, callback.found);
+    }
+    found.grounded = callback.found;
+    return found;
+}
+
+void PhysicsWorld::resetBody(RigidBody& body, const glm::mat4& initialMatrix, const std::function<void()>& beforeReAdd)
+{
+    dynamicsWorld->removeRigidBody(&body);
+
+    // A fresh motion state in place of the old one: the body takes its start
+    // transform from it.
+    const btTransform start = bodyTransformOf(initialMatrix);
+    auto* motionState = static_cast<btDefaultMotionState*>(body.getMotionState());
+    *motionState = btDefaultMotionState(start, btTransform::getIdentity());
+    body.setMotionState(motionState);
+    // setMotionState moves only the current transform. The interpolation state
+    // still describes the old motion, and a frame with no whole sub-step would
+    // write it back into the motion state.
+    body.setInterpolationWorldTransform(start);
+    body.setInterpolationLinearVelocity(btVector3(0.0f, 0.0f, 0.0f));
+    body.setInterpolationAngularVelocity(btVector3(0.0f, 0.0f, 0.0f));
+
+    body.clearForces();
+    body.setAngularVelocity(btVector3(0.0f, 0.0f, 0.0f));
+    body.setLinearVelocity(btVector3(0.0f, 0.0f, 0.0f));
+    // A body that fell asleep where it was pushed would otherwise hang at its
+    // start place until something touched it.
+    if (!body.isStaticOrKinematicObject())
+        body.activate(true);
+
+    if (beforeReAdd)
+        beforeReAdd();
+    dynamicsWorld->addRigidBody(&body);
+}
+
+void PhysicsWorld::wakeBodiesAround(const RigidBody& body)
+{
+    if (!body.getBroadphaseHandle())
         return;
     struct Waker : btBroadphaseAabbCallback {
         const btCollisionObject* self = nullptr;
@@ -236,39 +242,32 @@ void wakeBodiesAround(PhysicsWorld* physics, btRigidBody* body)
             return true;
         }
     } waker;
-    waker.self = body;
+    waker.self = &body;
     btVector3 low, high;
-    body->getCollisionShape()->getAabb(body->getWorldTransform(), low, high);
+    body.getCollisionShape()->getAabb(body.getWorldTransform(), low, high);
     // A body resting on the surface touches the bounds; a little more catches
     // it whichever way the rounding goes.
     const btVector3 slack(0.05f, 0.05f, 0.05f);
-    physics->dynamicsWorld->getBroadphase()->aabbTest(low - slack, high + slack, waker);
+    dynamicsWorld->getBroadphase()->aabbTest(low - slack, high + slack, waker);
 }
 
-void resetBody(PhysicsWorld* physics, btRigidBody* body, const glm::mat4& initialMatrix,
-               const std::function<void()>& beforeReAdd)
+void PhysicsWorld::makeGhost(RigidBody& body)
 {
-    delete body->getMotionState();
-    physics->dynamicsWorld->removeRigidBody(body);
-
-    const btTransform start = bodyTransformOf(initialMatrix);
-    body->setMotionState(new btDefaultMotionState(start, btTransform::getIdentity()));
-    // setMotionState moves only the current transform. The interpolation state
-    // still describes the old motion, and a frame with no whole sub-step would
-    // write it back into the new motion state.
-    body->setInterpolationWorldTransform(start);
-    body->setInterpolationLinearVelocity(btVector3(0.0f, 0.0f, 0.0f));
-    body->setInterpolationAngularVelocity(btVector3(0.0f, 0.0f, 0.0f));
-
-    body->clearForces();
-    body->setAngularVelocity(btVector3(0.0f, 0.0f, 0.0f));
-    body->setLinearVelocity(btVector3(0.0f, 0.0f, 0.0f));
-    // A body that fell asleep where it was pushed would otherwise hang at its
-    // start place until something touched it.
-    if (!body->isStaticOrKinematicObject())
-        body->activate(true);
-
-    if (beforeReAdd)
-        beforeReAdd();
-    physics->dynamicsWorld->addRigidBody(body);
+    const int ghostFlags = btCollisionObject::CF_KINEMATIC_OBJECT | btCollisionObject::CF_NO_CONTACT_RESPONSE;
+    if ((body.getCollisionFlags() & ghostFlags) == ghostFlags)
+        return;
+    // A body changes between dynamic and kinematic outside the world, which
+    // files it by that kind.
+    dynamicsWorld->removeRigidBody(&body);
+    body.setCollisionFlags(body.getCollisionFlags() | ghostFlags);
+    body.setActivationState(DISABLE_DEACTIVATION);
+    body.setLinearVelocity(btVector3(0.0f, 0.0f, 0.0f));
+    body.setAngularVelocity(btVector3(0.0f, 0.0f, 0.0f));
+    dynamicsWorld->addRigidBody(&body);
 }
+
+void PhysicsWorld::setDebugDrawer(btIDebugDraw* drawer) { dynamicsWorld->setDebugDrawer(drawer); }
+
+void PhysicsWorld::drawDebugLines() { dynamicsWorld->debugDrawWorld(); }
+
+int PhysicsWorld::bodyCount() const { return dynamicsWorld->getNumCollisionObjects(); }

@@ -33,9 +33,10 @@ void AnimatedObject::step(double dt)
     const Decomposed parts = decompose(modelMatrix);
     orientation = parts.rotation;
 
-    const btVector3 previousScaling = collisionShape->getLocalScaling();
-    collisionShape->setLocalScaling(toBullet(parts.scale));
-    const btVector3 scaling = collisionShape->getLocalScaling();
+    btCollisionShape& shape = *rigidBody->getCollisionShape();
+    const btVector3 previousScaling = shape.getLocalScaling();
+    shape.setLocalScaling(toBullet(parts.scale));
+    const btVector3 scaling = shape.getLocalScaling();
     maxScale = largestComponent(scaling);
 
     const btTransform placement(toBullet(parts.rotation), toBullet(parts.translation));
@@ -45,5 +46,5 @@ void AnimatedObject::step(double dt)
     // A block that fell asleep on a lift would stay where it is while the lift
     // moves away or up through it.
     if (moved)
-        wakeBodiesAround(physics, rigidBody);
+        physics->wakeBodiesAround(*rigidBody);
 }

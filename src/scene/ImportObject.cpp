@@ -11,19 +11,6 @@
 
 #include <btBulletCollisionCommon.h>
 
-namespace {
-
-// Bullet's copy of the triangles, for the body's hull or tree.
-std::unique_ptr<btTriangleMesh> triangleMeshOf(const std::vector<glm::vec3>& corners)
-{
-    auto triangles = std::make_unique<btTriangleMesh>(true, true);
-    for (size_t k = 0; k + 2 < corners.size(); k += 3)
-        triangles->addTriangle(toBullet(corners[k]), toBullet(corners[k + 1]), toBullet(corners[k + 2]), false);
-    return triangles;
-}
-
-} // namespace
-
 std::vector<glm::vec3> triangleCornersOf(const MeshData& mesh)
 {
     std::vector<glm::vec3> corners;
@@ -35,25 +22,22 @@ std::vector<glm::vec3> triangleCornersOf(const MeshData& mesh)
 
 ImportObject::ImportObject(const glm::mat4& matrix, Shader* shader, Shader* depthShader, ImportObject* parent,
                            PhysicsWorld* physics, int mass, MeshData meshData)
-    : SceneObject(matrix), mesh(std::move(meshData)), triangleCorners(triangleCornersOf(mesh)), physics(physics),
-      parent(parent), shader(shader), depthShader(depthShader), triangleMesh(triangleMeshOf(triangleCorners))
+    : SceneObject(matrix), mesh(std::move(meshData)), physics(physics), parent(parent), shader(shader),
+      depthShader(depthShader)
 {
     const Decomposed parts = decompose(matrix);
     scale = glm::vec4(parts.scale, 0.0f);
     orientation = parts.rotation;
 
-    const ImportedBody imported = createImportedBody(physics, triangleMesh.get(), matrix, mass, mesh.name);
-    collisionShape = imported.shape;
-    rigidBody = imported.body;
-
+    const std::vector<glm::vec3> corners = triangleCornersOf(mesh);
+    rigidBody = physics->addMeshBody(corners, matrix, mass, mesh.name);
     uploadMesh();
     buildVertexArrays();
-    boundingSphere = computeBoundingSphere(triangleCorners);
+    boundingSphere = computeBoundingSphere(corners);
     findUniforms();
 }
 
-// The GL handles and the triangle mesh free themselves; body, motion state and
-// shape stay with the physics owner.
+// The GL handles free themselves; the body stays with the physics world.
 ImportObject::~ImportObject() = default;
 
 void ImportObject::uploadMesh()
@@ -108,7 +92,7 @@ void ImportObject::update(double /*frameTime*/)
 {
     btTransform transform;
     rigidBody->getMotionState()->getWorldTransform(transform);
-    const btVector3 shapeScale = collisionShape->getLocalScaling();
+    const btVector3 shapeScale = rigidBody->getCollisionShape()->getLocalScaling();
     maxScale = largestComponent(shapeScale);
     modelMatrix = modelMatrixOf(transform.getOrigin(), transform.getRotation(), shapeScale);
 }
@@ -155,4 +139,4 @@ bool ImportObject::isVisible(ViewFrustum* frustum)
     return !frustum || frustumTest(*frustum, modelMatrix, boundingSphere, maxScale);
 }
 
-void ImportObject::reset() { resetBody(physics, rigidBody, initialModelMatrix); }
+void ImportObject::reset() { physics->resetBody(*rigidBody, initialModelMatrix); }

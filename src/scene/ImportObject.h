@@ -11,8 +11,6 @@
 #include <memory>
 #include <vector>
 
-class btCollisionShape;
-class btTriangleMesh;
 class PhysicsWorld;
 class RigidBody;
 class Shader;
@@ -48,9 +46,7 @@ public:
     virtual void reset();
 
     MeshData mesh;
-    std::vector<glm::vec3> triangleCorners; // object space, three per triangle
-    btCollisionShape* collisionShape = nullptr; // owned by the physics world owner
-    RigidBody* rigidBody = nullptr;           // owned by the physics world owner
+    RigidBody* rigidBody = nullptr; // the physics world's
     PhysicsWorld* physics = nullptr;
     float maxScale = 1.0f;
     BoundingSphere boundingSphere;
@@ -75,10 +71,6 @@ private:
     void uploadMesh();
     void buildVertexArrays();
     void findUniforms();
-
-    // The physics shape points into this mesh: it lives as long as the object,
-    // and the game's teardown ends the physics world first.
-    std::unique_ptr<btTriangleMesh> triangleMesh;
 };
 
 // The corners of every triangle of `mesh`, three per face, in object space.

@@ -88,11 +88,7 @@ PlayerObject::PlayerObject(const glm::mat4& matrix, Shader* shader, Shader* dept
     // A capsule glides over steps and seams where the mesh hull would catch.
     const float radius = 0.5f * boundingSphere.radius;
     const float height = std::fabs(boundingSphere.minimum[1] - boundingSphere.maximum[1]);
-    auto* capsule = new btCapsuleShape(radius, height);
-    capsule->setLocalScaling(btVector3(0.5f * scale.x, 0.5f * scale.y, 0.5f * scale.z));
-    rigidBody->setCollisionShape(capsule);
-    collisionShape = capsule;
-    physics->adoptShape(capsule);
+    physics->useCapsule(*rigidBody, radius, height, btVector3(0.5f * scale.x, 0.5f * scale.y, 0.5f * scale.z));
 }
 
 PlayerObject::~PlayerObject() = default;
@@ -111,7 +107,7 @@ void PlayerObject::update(double /*frameTime*/)
         camera->update();
     }
 
-    const btVector3 scaling = collisionShape->getLocalScaling();
+    const btVector3 scaling = rigidBody->getCollisionShape()->getLocalScaling();
     maxScale = largestComponent(scaling);
     modelMatrix = modelMatrixOf(origin, rigidBody->getOrientation(), scaling);
 }
@@ -246,7 +242,7 @@ void PlayerObject::reset()
     firstMouse = true;
     fallSpeed = 0.0f; // a fall into the pit is no landing after the reset
     contacts = PlayerContacts{}; // the win or fall that led to the reset is over
-    resetBody(physics, rigidBody, initialModelMatrix, [this] {
+    physics->resetBody(*rigidBody, initialModelMatrix, [this] {
         if (camera)
             camera->reset();
     });

@@ -39,7 +39,7 @@ TEST_F(AnimatedObjectTest, FollowsItsParentAndMovesItsBody)
         for (int r = 0; r < 4; ++r)
             EXPECT_NEAR(object->modelMatrix[c][r], expected[c][r], 1e-5f) << c << ", " << r;
     EXPECT_NEAR(glm::length(positionOf(object->rigidBody) - glm::vec3(10, 2, 0)), 0.0f, 1e-5f);
-    EXPECT_NEAR(object->collisionShape->getLocalScaling().y(), 2.0f, 1e-5f);
+    EXPECT_NEAR(object->rigidBody->getCollisionShape()->getLocalScaling().y(), 2.0f, 1e-5f);
 }
 
 // Past the last key the last segment goes on; the clock wraps at the

@@ -127,7 +127,6 @@ class SceneWorld {
 public:
     explicit SceneWorld(GLFWwindow* window) : window(window)
     {
-        physics->initPhysics();
         // As the game wires it: the level's objects (or, before there is a level, those made so far)
         // take their part of every physics sub-step.
         physics->preStep = [this](double dt) {
@@ -226,7 +225,7 @@ public:
     // Puts a body at `position`, upright and at rest, the way a reload puts it back.
     void place(btRigidBody* body, const glm::vec3& position)
     {
-        resetBody(physics.get(), body, glm::translate(glm::mat4(1.0f), position));
+        physics->resetBody(*static_cast<RigidBody*>(body), glm::translate(glm::mat4(1.0f), position));
     }
 
     GLFWwindow* window;

@@ -226,7 +226,7 @@ TEST_F(ImportRulesTest, GroupNodesHandTheirTransformsToEveryKindOfNode)
         EXPECT_TRUE(near(toVec(p.getOrigin()), toVec(q.getOrigin())));
         for (int row = 0; row < 3; ++row)
             EXPECT_TRUE(near(toVec(p.getBasis()[row]), toVec(q.getBasis()[row])));
-        EXPECT_TRUE(near(toVec(a[i]->collisionShape->getLocalScaling()), toVec(b[i]->collisionShape->getLocalScaling())));
+        EXPECT_TRUE(near(toVec(a[i]->rigidBody->getCollisionShape()->getLocalScaling()), toVec(b[i]->rigidBody->getCollisionShape()->getLocalScaling())));
     }
     for (size_t i = 0; i < 2; ++i)
         EXPECT_TRUE(near(nested.level->getLights()[i]->position, flat.level->getLights()[i]->position)) << i;

@@ -47,7 +47,6 @@ TEST_F(LevelCorpus, EveryVariantLoadsOrGivesALevelError)
         const std::string file = (folder.path() / "level.dae").string();
         std::ofstream(file, std::ios::binary) << variants[i];
         auto physics = std::make_unique<PhysicsWorld>();
-        physics->initPhysics();
         AssimpLoader loader(&programs.phong, &programs.depth, physics.get());
         std::unique_ptr<Level> loaded;
         testing::internal::CaptureStdout();

@@ -18,17 +18,17 @@ using testing::internal::CaptureStdout;
 using testing::internal::GetCapturedStdout;
 
 // A square in the plane y = 0 and, with a height, a lid above it: a hull of
-// that is a box, a tree two squares.
-std::unique_ptr<btTriangleMesh> mesh(float half, float height = 0.0f)
+// that is a box, a tree two squares. Three corners a triangle.
+std::vector<glm::vec3> mesh(float half, float height = 0.0f)
 {
-    auto m = std::make_unique<btTriangleMesh>();
+    std::vector<glm::vec3> corners;
     for (float y : {0.0f, height}) {
-        m->addTriangle({-half, y, -half}, {half, y, half}, {half, y, -half});
-        m->addTriangle({-half, y, half}, {-half, y, -half}, {half, y, half});
+        corners.insert(corners.end(), {{-half, y, -half}, {half, y, half}, {half, y, -half}});
+        corners.insert(corners.end(), {{-half, y, half}, {-half, y, -half}, {half, y, half}});
         if (height == 0.0f)
             break;
     }
-    return m;
+    return corners;
 }
 
 glm::mat4 at(float x, float y, float z) { return glm::translate(glm::mat4(1.0f), {x, y, z}); }
@@ -48,21 +48,14 @@ bool in(const std::vector<btRigidBody*>& list, const btRigidBody* body)
 
 class PhysicsTest : public testing::Test {
 protected:
-    PhysicsTest() { physics.initPhysics(); }
-    // The game's teardown ends the world, then the owner's destructor runs it again.
-    void TearDown() override { physics.exitPhysics(); }
-
-    RigidBody* create(std::unique_ptr<btTriangleMesh> m, const glm::mat4& matrix, const std::string& name)
+    RigidBody* create(const std::vector<glm::vec3>& corners, const glm::mat4& matrix, const std::string& name)
     {
-        meshes.push_back(std::move(m));
         CaptureStdout();
-        RigidBody* body =
-            createImportedBody(&physics, meshes.back().get(), matrix, isDynamicName(name) ? 1 : 0, name).body;
+        RigidBody* body = physics.addMeshBody(corners, matrix, isDynamicName(name) ? 1 : 0, name);
         printed = GetCapturedStdout();
         return body;
     }
 
-    std::vector<std::unique_ptr<btTriangleMesh>> meshes; // outlive the shapes built over them
     PhysicsWorld physics;
     std::string printed; // by the last create
 };
@@ -80,9 +73,9 @@ TEST_F(PhysicsTest, NamesDecideTheListsAndThePrintedLines)
     };
     for (const auto& row : rows) {
         const RigidBody* body = create(mesh(1.0f, 1.0f), glm::mat4(1.0f), row.name);
-        const std::string lists =
-            std::string(in(physics.winBodies, body) ? "w" : "") + (in(physics.looseBodies, body) ? "l" : "") +
-            (in(physics.floorBodies, body) ? "f" : "") + (in(physics.dynamicBodies, body) ? "d" : "");
+        const BodyLists& l = physics.lists();
+        const std::string lists = std::string(in(l.win, body) ? "w" : "") + (in(l.loose, body) ? "l" : "") +
+                                  (in(l.floor, body) ? "f" : "") + (in(l.dynamic, body) ? "d" : "");
         EXPECT_EQ(lists, row.lists) << row.name;
         EXPECT_EQ(printed, std::string(row.name) + "\n" + row.secondLine);
     }
@@ -126,8 +119,7 @@ TEST_F(PhysicsTest, ImportedBodiesGetTheirShapeScaleAndPlace)
     };
     for (const auto& row : rows) {
         SCOPED_TRACE(row.name);
-        RigidBody* body = create(row.triangles ? mesh(1.0f, 2.0f) : std::make_unique<btTriangleMesh>(), matrix,
-                                   row.name);
+        RigidBody* body = create(row.triangles ? mesh(1.0f, 2.0f) : std::vector<glm::vec3>(), matrix, row.name);
         EXPECT_EQ(body->getCollisionShape()->getShapeType(), row.shapeType);
         EXPECT_LT(body->getCollisionShape()->getLocalScaling().distance(btVector3(2, 3, 0.5f)), 1e-5f);
         btVector3 low, high; // scaled once: 2 units of height become 6
@@ -147,7 +139,7 @@ TEST_F(PhysicsTest, ImportedBodiesGetTheirShapeScaleAndPlace)
 TEST_F(PhysicsTest, ResetPutsTheBodyBackAwakeAndStill)
 {
     create(mesh(20.0f), glm::mat4(1.0f), "Floor");
-    btRigidBody* body = create(mesh(1.0f, 2.0f), at(2, 0, -1), "dynamicCrate");
+    RigidBody* body = create(mesh(1.0f, 2.0f), at(2, 0, -1), "dynamicCrate");
     body->applyCentralImpulse(btVector3(4, 2, 0));
     for (int i = 0; i < 40; ++i)
         physics.stepSimulation(1.0 / 60.0);
@@ -156,10 +148,10 @@ TEST_F(PhysicsTest, ResetPutsTheBodyBackAwakeAndStill)
 
     bool outsideTheWorld = false;
     CaptureStdout();
-    resetBody(&physics, body, at(2, 0, -1), [&] { outsideTheWorld = !body->isInWorld(); });
+    physics.resetBody(*body, at(2, 0, -1), [&] { outsideTheWorld = !body->isInWorld(); });
     EXPECT_EQ(GetCapturedStdout(), "") << "registered again";
     EXPECT_TRUE(outsideTheWorld && body->isInWorld());
-    EXPECT_EQ(physics.dynamicsWorld->getNumCollisionObjects(), 2);
+    EXPECT_EQ(physics.bodyCount(), 2);
     EXPECT_TRUE(body->getLinearVelocity().isZero() && body->getTotalForce().isZero());
     physics.stepSimulation(0.005);
     EXPECT_LT(distanceTo(body, btVector3(2, 0, -1)), 1e-5f);
@@ -167,7 +159,7 @@ TEST_F(PhysicsTest, ResetPutsTheBodyBackAwakeAndStill)
     for (int i = 0; i < 300; ++i)
         physics.stepSimulation(1.0 / 60.0);
     ASSERT_EQ(body->getActivationState(), ISLAND_SLEEPING);
-    resetBody(&physics, body, at(0, 8, 0));
+    physics.resetBody(*body, at(0, 8, 0));
     physics.stepSimulation(0.5);
     EXPECT_LT(body->getLinearVelocity().y(), -1.0f);
 }
@@ -184,11 +176,8 @@ TEST_F(PhysicsTest, PlayerContactsFollowTheListsAndSkipThePlayer)
     create(mesh(1.0f, 2.0f), at(30, 0, 1.5f), "looseLava");
     create(mesh(1.0f, 2.0f), at(50, 0, 0), "looseLava2");
     create(mesh(2.0f), at(70, 0, 0), "Floor_win");
-    btRigidBody* player = create(mesh(0.5f, 2.0f), at(0, 100, 0), "dynamic_winner");
-    auto* capsule = new btCapsuleShape(0.5f, 1.0f); // as the player replaces its shape
-    player->setCollisionShape(capsule);
-    physics.adoptShape(capsule);
-    physics.adoptShape(capsule); // a repeated hand-over must not delete it twice
+    RigidBody* player = create(mesh(0.5f, 2.0f), at(0, 100, 0), "dynamic_winner");
+    physics.useCapsule(*player, 0.5f, 1.0f, btVector3(1, 1, 1)); // as the player replaces its shape
 
     const struct {
         const char* label;

@@ -119,19 +119,7 @@ void ScriptedRun::restartLevel()
 
 void ScriptedRun::makeGhost()
 {
-    btRigidBody* body = game.player->rigidBody;
-    const int ghostFlags = btCollisionObject::CF_KINEMATIC_OBJECT | btCollisionObject::CF_NO_CONTACT_RESPONSE;
-    if ((body->getCollisionFlags() & ghostFlags) == ghostFlags)
-        return;
-    // A body changes between dynamic and kinematic outside the world, which
-    // files it by that kind.
-    btDiscreteDynamicsWorld* world = game.physics->dynamicsWorld.get();
-    world->removeRigidBody(body);
-    body->setCollisionFlags(body->getCollisionFlags() | ghostFlags);
-    body->setActivationState(DISABLE_DEACTIVATION);
-    body->setLinearVelocity(btVector3(0.0f, 0.0f, 0.0f));
-    body->setAngularVelocity(btVector3(0.0f, 0.0f, 0.0f));
-    world->addRigidBody(body);
+    game.physics->makeGhost(*game.player->rigidBody);
 }
 
 void ScriptedRun::place(const CameraPose& pose)
