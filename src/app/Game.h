@@ -1,34 +1,20 @@
 #pragma once
 
 #include "app/CommandLine.h"
-#include "app/FrameCounter.h"
 #include "app/MenuState.h"
-#include "scene/ViewFrustum.h"
+#include "core/Result.h"
 
-#include <GL/glew.h>
+#include <glm/glm.hpp>
 
-#include <array>
 #include <memory>
-#include <vector>
 
 struct GLFWwindow;
-class AssimpLoader;
 class Bloom;
-class CameraList;
-class DebugLineRecorder;
-class GameSounds;
 struct KeyActions;
-class Level;
-struct Light;
-class MenuScreen;
-class PhysicsWorld;
-class PlayerObject;
-class Settings;
-class Shader;
-class ShadowMap;
-class Sky;
-class TextRenderer;
-class Texture;
+class LitPass;
+class Renderer;
+class Shell;
+class World;
 
 // The stretches of a game frame, in their order. Clear is everything from
 // the frame's start to the game's own work (the menu keys and the clear);
@@ -45,93 +31,103 @@ protected:
     ~FramePhaseObserver() = default;
 };
 
-// The process-wide objects of one run, built by setUpScene in a fixed order
-// and released by tearDownScene, and the frame that ties them together.
+// The switches a tool may set, as the function keys would.
+enum class Effect { NormalMapping, Wireframe, Bloom, Shadows, FrustumCulling, DebugLines };
+
+// Where the player's eye stands and where it looks: the camera's yaw (0 looks
+// along +z, positive turns towards +x) and pitch (positive looks up, within
+// -1 and 1 like the mouse look).
+struct CameraPose {
+    glm::vec3 eye{0.0f};
+    float horizontalAngle = 0.0f;
+    float verticalAngle = 0.0f;
+};
+
+// What a tool may read of the running game.
+struct FrameStats {
+    MenuState::Screen screen = MenuState::Screen::Welcome;
+    double clock = 0.0;       // the last frame's clock reading, seconds
+    double frameTimeMs = 0.0; // the last frame's time
+    double framesPerSecond = 0.0;
+    glm::vec3 playerPosition{0.0f}; // the player's body
+    int width = 0;                  // of the screen
+    int height = 0;
+};
+
+// One run of the game: the renderer, the world and the shell around it, and
+// the frame that ties them together in a fixed order.
 class Game {
 public:
-    // `window` has a current OpenGL 3.3 core context of the given size.
-    Game(GLFWwindow* window, int screenWidth, int screenHeight);
+    // Everything the game needs, in the game's fixed order: the sounds, every
+    // program and picture (Renderer::load), then the level of `options`
+    // (World::load). `window` has a current OpenGL 3.3 core context of the
+    // given size. The failure is that of the first part that cannot be had.
+    static Result<std::unique_ptr<Game>> load(GLFWwindow* window, int screenWidth, int screenHeight,
+                                             const Options& options);
+    // The parts go in reverse order of their making, the world's bodies
+    // before the renderer's programs, all while the context still exists.
     ~Game();
 
     Game(const Game&) = delete;
     Game& operator=(const Game&) = delete;
 
-    void setUpScene();
-    void tearDownScene();
-
     // One pass of the frame loop with the clock reading `now` (seconds).
     // Returns false when the loop is to end (window closing or Escape down).
     bool runFrame(double now);
-    // The scene pass: culling planes, the lit pass and the physics debug lines.
-    void renderScene();
+
+    // The tools' interface: the scripted runs of the golden views and the
+    // benchmark, and the soak. Play goes on through runFrame as ever.
+
+    // Leaves the welcome picture as Enter does; the next frame is a game frame.
+    void startPlay();
+    // The level reset that follows a menu picture, on the next game frame,
+    // with the animations from their start: what follows does not depend on
+    // what came before.
+    void restartLevel();
+    // Puts the player's eye at `pose` for the following frames: its body
+    // becomes a kinematic ghost that stays where it is put, and everything
+    // derived from the player (camera, lamp, contact check) follows it.
+    void placePlayer(const CameraPose& pose);
+    // Where the player's eye starts, looking along +z.
+    CameraPose playerStart() const;
+    void setEffect(Effect effect, bool on);
+    // `observer` (or nobody, when null) hears of every phase that ends from
+    // the next frame on; it must outlive its watch.
+    void setPhaseObserver(FramePhaseObserver* observer) { phaseObserver = observer; }
+    FrameStats stats() const;
+    // The passes of the last game frame again, one at a time, for timing:
+    // the scene pass (with `litPass` in place of the game's, when given) and
+    // the bloom after it.
+    void renderScenePass(LitPass* litPass = nullptr);
+    void renderBloomPass();
+    const Bloom& bloom() const;
+
+private:
+    Game(GLFWwindow* window, int width, int height, const Options& options, std::unique_ptr<Shell> shell,
+         std::unique_ptr<Renderer> renderer, std::unique_ptr<World> world);
+
+    void runMenuFrame();
+    void runGameFrame(double frameDelta);
+    void phaseEnded(FramePhase phase);
     // One game frame's update: the physics step of at most 30 sub-steps
     // (each after the level's step), the keys, the level's update and, with
     // shadows on, every light's shadow matrices.
     void updateGame(double frameTime);
-    // `observer` (or nobody, when null) hears of every phase that ends from
-    // the next frame on; it must outlive its watch.
-    void setPhaseObserver(FramePhaseObserver* observer) { phaseObserver = observer; }
-
-    // The two lights that set-up adds after the level file's own.
-    static constexpr int builtInLightCount = 2;
+    // The level's update and what it found: a win before a game over.
+    void updateLevel();
+    void applyKeyActions(const KeyActions& actions, int steps);
+    void renderGameScene(LitPass* litPass);
 
     GLFWwindow* window;
-    int screenWidth;
-    int screenHeight;
-    // The command line's, read by setUpScene. A window of the player's
-    // choosing gets a projection of its own shape; full screen keeps 16:9
-    // whatever the monitor's.
+    int width;
+    int height;
     Options options;
-
-    std::unique_ptr<Shader> phongShader;
-    std::unique_ptr<Shader> depthPrepassShader; // the lit vertex stage, no colour
-    std::unique_ptr<Shader> lineShader;
-    std::unique_ptr<Shader> shadowDebugShader; // never drawn with, but a game without its files does not start
-    std::unique_ptr<Shader> shadowFirstPassShader;
-    std::unique_ptr<Shader> shadowOmniShader;
-    std::unique_ptr<Shader> bloomFirstPassShader;
-    std::unique_ptr<Shader> bloomSecondPassShader;
-    std::unique_ptr<Shader> textShader;
-    std::unique_ptr<TextRenderer> textRenderer;
-    std::unique_ptr<Shader> menuShader;
-    std::unique_ptr<Shader> skyShader;
-    std::unique_ptr<Sky> sky;
-    std::unique_ptr<Bloom> bloomEffect;
-    std::unique_ptr<ViewFrustum> viewFrustum;
-    std::unique_ptr<DebugLineRecorder> debugDrawer;
-    std::unique_ptr<PhysicsWorld> physics;
-    std::array<std::unique_ptr<Texture>, 6> menuPictures;
-    std::unique_ptr<MenuScreen> menuScreen;
-    MenuState menu;
-    std::unique_ptr<AssimpLoader> loader;
-    std::unique_ptr<Level> level;
-    PlayerObject* player = nullptr; // one of the level's objects
-    CameraList* cameraList = nullptr; // the level's
-    std::vector<std::unique_ptr<ShadowMap>> shadowMaps;
-    std::unique_ptr<Settings> settings;
-    std::unique_ptr<GameSounds> sounds;
+    // Declared in the order they are made; they go in reverse.
+    std::unique_ptr<Shell> shell;
+    std::unique_ptr<Renderer> renderer;
+    std::unique_ptr<World> world;
     bool levelResetDue = false; // set by each menu frame and by R, run by the next game frame
-    GLint normalMappingLocation = -1;
-    GLint shadowMappingLocation = -1;
-    GLint viewMatrixLocation = -1;
-    GLint projectionMatrixLocation = -1;
-    GLint prepassModelLocation = -1;
-    GLint prepassViewLocation = -1;
-    GLint prepassProjectionLocation = -1;
-
-    std::unique_ptr<FrameCounter> frameCounter;
     double lastFrameTime = 0.0;
     double frameTimeMs = 0.0;
-
-private:
-    void importLevel();
-    void runMenuFrame();
-    void runGameFrame(double frameDelta);
-    void phaseEnded(FramePhase phase);
-    // The level's update and what it found: a win before a game over.
-    void updateLevel(double frameTime);
-    void applyKeyActions(const KeyActions& actions, int steps);
-    void renderShadowMaps();
-
     FramePhaseObserver* phaseObserver = nullptr;
 };

@@ -54,7 +54,7 @@ GameSounds::GameSounds(bool muted)
 
 void GameSounds::step(const Level& level)
 {
-    if (const PlayerObject* player = level.player) {
+    if (const PlayerObject* player = level.player()) {
         if (footsteps.advance(player->walkedThisStep)) {
             std::uniform_real_distribution<float> pitch(0.9f, 1.1f), gain(0.6f, 0.8f);
             system.play(footstepSound, gain(variation), pitch(variation));
@@ -76,8 +76,8 @@ void GameSounds::step(const Level& level)
 
 void GameSounds::follow(const Level& level)
 {
-    for (const ImportObject* object : level.getObjects()) {
-        if (!object->rigidBody || object == level.player)
+    for (const MeshObject* object : level.getObjects()) {
+        if (!object->rigidBody || object == level.player())
             continue;
         if (dynamic_cast<const AnimatedObject*>(object))
             voices.push_back({object, true, audio::SoundSystem::Loop(system, humSound)});

@@ -8,7 +8,7 @@
 #include <vector>
 
 class Camera;
-class ImportObject;
+class MeshObject;
 class Level;
 
 // The rules that turn what the player and the level report into sounds, with
@@ -62,7 +62,7 @@ public:
 
 private:
     struct Voice {
-        const ImportObject* object;
+        const MeshObject* object;
         bool hum; // else a scrape
         audio::SoundSystem::Loop loop;
     };

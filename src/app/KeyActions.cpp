@@ -24,11 +24,11 @@ void applyKeyActions(const KeyActions& actions, DebugLineRecorder* debugLines, C
         return;
     if (actions.cameraStep > 0) {
         cameras->selectedIndex += 1;
-        if (cameras->selectedIndex > cameras->cameraCount)
+        if (cameras->selectedIndex > cameras->count())
             cameras->selectedIndex = 0;
     } else if (actions.cameraStep < 0) {
         cameras->selectedIndex -= 1;
         if (cameras->selectedIndex < 0)
-            cameras->selectedIndex = cameras->cameraCount;
+            cameras->selectedIndex = cameras->count();
     }
 }

@@ -1,18 +1,13 @@
 #include "app/Settings.h"
 
 #include "core/Input.h"
+#include "core/Tuning.h"
 
 #include <GLFW/glfw3.h>
 
 namespace {
 
-void toggle(int32_t& flag)
-{
-    if (flag == 1)
-        flag = 0;
-    else if (flag == 0)
-        flag = 1;
-}
+void toggle(bool& flag) { flag = !flag; }
 
 } // namespace
 
@@ -20,13 +15,14 @@ KeyActions Settings::handleKeys(GLFWwindow* window)
 {
     KeyActions actions;
     actions.toggleDebugLines = latched(window, F12, GLFW_KEY_F12);
-    // The light keys move the first light by 0.1 per physics step.
+    // The light keys move the first light by a step each physics step.
+    constexpr double step = tuning::lightKeyStep;
     const struct {
         int key;
         LightStep step;
     } lightKeys[] = {
-        {GLFW_KEY_U, {2, -0.1}}, {GLFW_KEY_J, {2, +0.1}}, {GLFW_KEY_H, {0, -0.1}},
-        {GLFW_KEY_K, {0, +0.1}}, {GLFW_KEY_L, {1, -0.1}}, {GLFW_KEY_O, {1, +0.1}},
+        {GLFW_KEY_U, {2, -step}}, {GLFW_KEY_J, {2, +step}}, {GLFW_KEY_H, {0, -step}},
+        {GLFW_KEY_K, {0, +step}}, {GLFW_KEY_L, {1, -step}}, {GLFW_KEY_O, {1, +step}},
     };
     for (const auto& light : lightKeys)
         if (input::isPressed(window, light.key))
@@ -66,14 +62,12 @@ bool Settings::latched(GLFWwindow* window, LatchedKey latch, int key)
     return fired;
 }
 
+// Leaving wireframe turns normal mapping off as well.
 void Settings::toggleWireframe()
 {
-    if (wireframe == 1) {
-        wireframe = 0;
-        normalMapping = 0;
-    } else if (wireframe == 0) {
-        wireframe = 1;
-    }
+    if (wireframe)
+        normalMapping = false;
+    wireframe = !wireframe;
 }
 
 void Settings::toggleTextureFilter()

@@ -5,7 +5,6 @@
 #include <GL/glew.h>
 
 #include <array>
-#include <cstdint>
 #include <string>
 
 struct GLFWwindow;
@@ -27,11 +26,11 @@ public:
     // textureFilter; anything unknown becomes GL_LINEAR_MIPMAP_LINEAR.
     GLenum effectiveTextureFilter() const;
 
-    int32_t normalMapping = 1;
-    int32_t wireframe = 0;
-    int32_t bloom = 1;
-    int32_t shadowMapping = 1;
-    int32_t frustumCulling = 1;
+    bool normalMapping = true;
+    bool wireframe = false;
+    bool bloom = true;
+    bool shadowMapping = true;
+    bool frustumCulling = true;
     GLenum textureFilter = GL_NEAREST;
     GLenum mipmapFilter = GL_LINEAR_MIPMAP_LINEAR;
 

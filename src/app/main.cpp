@@ -1,5 +1,5 @@
 #include "app/CommandLine.h"
-#include "app/Program.h"
+#include "app/Run.h"
 
 #include <iostream>
 

@@ -58,6 +58,11 @@ void fatalError(std::string_view message, std::string_view detail, PauseCommand 
     fatalExit(command);
 }
 
+void fatalError(const Failure& failure)
+{
+    fatalError(failure.message, failure.detail);
+}
+
 void fatalExit(PauseCommand command)
 {
     std::cout.flush();

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "core/Result.h"
+
 #include <functional>
 #include <string_view>
 
@@ -30,3 +32,15 @@ void pauseConsole(PauseCommand command = PauseCommand::Upper);
 // with exit code -1.
 [[noreturn]] void fatalError(std::string_view message, std::string_view detail = {},
                              PauseCommand command = PauseCommand::Upper);
+
+// fatalError with the failure's message and detail.
+[[noreturn]] void fatalError(const Failure& failure);
+
+// The value of `result`, or the fatal exit with its failure.
+template <typename T>
+T valueOrExit(Result<T> result)
+{
+    if (!result)
+        fatalError(result.failure());
+    return std::move(result.value());
+}

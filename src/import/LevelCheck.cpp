@@ -336,9 +336,3 @@ std::vector<std::string> levelProblems(const aiScene& scene, int extraLights)
     checkNodes(scene, *root, aiMatrix4x4(), totals, problems);
     return problems;
 }
-
-std::string checkLevel(const aiScene& scene, int extraLights)
-{
-    const std::vector<std::string> problems = levelProblems(scene, extraLights);
-    return problems.empty() ? std::string() : problems.front();
-}

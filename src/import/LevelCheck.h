@@ -34,10 +34,8 @@ std::string scanLevelFile(const std::string& path);
 // at most ten lights together with the `extraLights` the game adds, finite
 // numbers in every transform, light and camera, no zero or negative scale,
 // meshes of triangles with normals and texture coordinates within the memory
-// budget. Returns a message that says what is wrong, or an empty string when
-// the level is usable.
-std::string checkLevel(const aiScene& scene, int extraLights);
-// The same checks, every problem they find, in the order checkLevel looks.
+// budget. Returns every problem found, each a "Level error: ..." message; none
+// when the level is usable.
 std::vector<std::string> levelProblems(const aiScene& scene, int extraLights);
 
 // The file name a texture path of the level names, split at '/' and '\'

@@ -1,6 +1,6 @@
 #include "render/Bloom.h"
 
-#include "render/Shader.h"
+#include "render/TextureUnits.h"
 
 #include <iostream>
 
@@ -29,24 +29,23 @@ void allocateDepthTexture(GLuint texture, int width, int height)
 
 // The targets filter linearly without mipmaps, so no pass reads a level
 // below the first: regenerating them cost a fifth of the bloom for nothing.
-void bindTexture(GLenum unit, GLuint texture)
+void bindTexture(GLint unit, GLuint texture)
 {
-    glActiveTexture(unit);
+    glActiveTexture(textureUnits::glUnit(unit));
     glBindTexture(GL_TEXTURE_2D, texture);
 }
 
 void unbindTextures()
 {
-    glActiveTexture(GL_TEXTURE0);
-    glBindTexture(GL_TEXTURE_2D, 0);
-    glActiveTexture(GL_TEXTURE1);
-    glBindTexture(GL_TEXTURE_2D, 0);
+    bindTexture(textureUnits::secondPicture, 0);
+    bindTexture(textureUnits::picture, 0);
 }
 
 } // namespace
 
-Bloom::Bloom(Shader* firstPass, Shader* secondPass, int width, int height)
-    : quad(firstPass->program), firstPass(firstPass), secondPass(secondPass), width(width), height(height)
+Bloom::Bloom(gl::Program firstPassProgram, gl::Program secondPassProgram, int width, int height)
+    : firstPass(std::move(firstPassProgram)), secondPass(std::move(secondPassProgram)), quad(firstPass), width(width),
+      height(height)
 {
     for (int n = 0; n < 3; ++n) {
         framebuffers[n] = gl::Framebuffer::create();
@@ -66,12 +65,15 @@ Bloom::Bloom(Shader* firstPass, Shader* secondPass, int width, int height)
     }
     glBindFramebuffer(GL_FRAMEBUFFER, 0);
 
-    const GLuint program = secondPass->program;
-    resolutionLocation = glGetUniformLocation(program, "resolution");
-    directionLocation = glGetUniformLocation(program, "direction");
-    endLocation = glGetUniformLocation(program, "end");
-    texLocation = glGetUniformLocation(program, "tex");
-    tex2Location = glGetUniformLocation(program, "tex2");
+    resolutionLocation = glGetUniformLocation(secondPass, "resolution");
+    directionLocation = glGetUniformLocation(secondPass, "direction");
+    endLocation = glGetUniformLocation(secondPass, "end");
+    glUseProgram(firstPass);
+    glUniform1i(glGetUniformLocation(firstPass, "tex"), textureUnits::picture);
+    glUseProgram(secondPass);
+    glUniform1i(glGetUniformLocation(secondPass, "tex"), textureUnits::picture);
+    glUniform1i(glGetUniformLocation(secondPass, "tex2"), textureUnits::secondPicture);
+    glUseProgram(0);
 }
 
 void Bloom::bindSceneTarget()
@@ -99,9 +101,9 @@ void Bloom::extractBrightParts()
     const GLenum colorAttachment = GL_COLOR_ATTACHMENT0;
     glBindFramebuffer(GL_FRAMEBUFFER, framebuffers[1]);
     glViewport(0, 0, width, height);
-    glUseProgram(firstPass->program);
+    glUseProgram(firstPass);
     glBindVertexArray(quad.vertexArray);
-    bindTexture(GL_TEXTURE0, colorTextures[0]);
+    bindTexture(textureUnits::picture, colorTextures[0]);
     glDrawBuffers(1, &colorAttachment);
     glDrawArrays(GL_TRIANGLES, 0, 6);
     glBindVertexArray(0);
@@ -114,14 +116,12 @@ void Bloom::blurPass(GLuint target, float directionX, float directionY, GLuint s
 {
     glBindFramebuffer(GL_FRAMEBUFFER, target);
     glViewport(0, 0, width, height);
-    glUseProgram(secondPass->program);
+    glUseProgram(secondPass);
     glUniform2f(resolutionLocation, static_cast<float>(width), static_cast<float>(height));
     glUniform2f(directionLocation, directionX, directionY);
     glUniform2f(endLocation, compose ? 1.0f : 0.0f, 0.0f);
-    glUniform1i(texLocation, 0);
-    bindTexture(GL_TEXTURE0, colorTextures[0]);
-    glUniform1i(tex2Location, 1);
-    bindTexture(GL_TEXTURE1, source);
+    bindTexture(textureUnits::picture, colorTextures[0]);
+    bindTexture(textureUnits::secondPicture, source);
     glBindVertexArray(quad.vertexArray);
     if (target != 0) {
         const GLenum colorAttachment = GL_COLOR_ATTACHMENT0;

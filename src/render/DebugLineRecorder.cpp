@@ -1,13 +1,14 @@
 #include "render/DebugLineRecorder.h"
 
-#include "render/GlObjects.h"
-#include "render/Shader.h"
-
 #include <glm/gtc/type_ptr.hpp>
 
-DebugLineRecorder::DebugLineRecorder(Shader* lineProgram) : lineProgram(lineProgram)
+DebugLineRecorder::DebugLineRecorder(gl::Program lineProgram) : program(std::move(lineProgram))
 {
-    setDebugMode(0);
+    if (program == 0)
+        return;
+    viewProjectionLocation = glGetUniformLocation(program, "modelViewProjection");
+    positionLocation = glGetAttribLocation(program, "position");
+    colorLocation = glGetAttribLocation(program, "colorToFrag");
 }
 
 void DebugLineRecorder::drawLine(const btVector3& from, const btVector3& to, const btVector3& color)
@@ -25,60 +26,39 @@ void DebugLineRecorder::setDebugMode(int mode) { debugMode = mode; }
 
 int DebugLineRecorder::getDebugMode() const { return debugMode; }
 
-DebugLineVertices takeDebugLines(std::vector<DebugLine>& lines)
-{
-    DebugLineVertices vertices;
-    vertices.positions.reserve(lines.size() * 6);
-    vertices.colors.reserve(lines.size() * 6);
-    vertices.indices.reserve(lines.size() * 2);
-    uint32_t counter = 0;
-    while (!lines.empty()) {
-        const DebugLine& line = lines.back();
-        vertices.positions.insert(vertices.positions.end(), line.from, line.from + 3);
-        vertices.positions.insert(vertices.positions.end(), line.to, line.to + 3);
-        vertices.colors.insert(vertices.colors.end(), line.color, line.color + 3);
-        vertices.colors.insert(vertices.colors.end(), line.color, line.color + 3);
-        vertices.indices.push_back(counter);
-        vertices.indices.push_back(counter + 1);
-        counter += 2;
-        lines.pop_back();
-    }
-    return vertices;
-}
-
-void flushDebugLines(DebugLineRecorder& drawer, const glm::mat4& modelViewProjection)
+void DebugLineRecorder::flush(const glm::mat4& viewProjection)
 {
     // Lines have no facing; the frame loop turns culling back on next frame.
     glDisable(GL_CULL_FACE);
-
-    const DebugLineVertices vertices = takeDebugLines(drawer.lines);
-    if (vertices.positions.empty())
+    if (lines.empty() || program == 0) {
+        lines.clear();
         return;
+    }
 
-    gl::Buffer positionBuffer = gl::uploadBuffer(GL_ARRAY_BUFFER, vertices.positions.data(),
-                                                 vertices.positions.size() * sizeof(float));
-    gl::Buffer colorBuffer =
-        gl::uploadBuffer(GL_ARRAY_BUFFER, vertices.colors.data(), vertices.colors.size() * sizeof(float));
+    // Two vertices a line, each end in the line's colour.
+    std::vector<float> positions, colors;
+    positions.reserve(lines.size() * 6);
+    colors.reserve(lines.size() * 6);
+    for (const DebugLine& line : lines) {
+        positions.insert(positions.end(), line.from, line.from + 3);
+        positions.insert(positions.end(), line.to, line.to + 3);
+        colors.insert(colors.end(), line.color, line.color + 3);
+        colors.insert(colors.end(), line.color, line.color + 3);
+    }
+    lines.clear();
 
-    const GLuint program = drawer.lineProgram->program;
-    gl::VertexArray vertexArray = gl::VertexArray::create();
+    const gl::Buffer positionBuffer =
+        gl::uploadBuffer(GL_ARRAY_BUFFER, positions.data(), positions.size() * sizeof(float));
+    const gl::Buffer colorBuffer = gl::uploadBuffer(GL_ARRAY_BUFFER, colors.data(), colors.size() * sizeof(float));
+    const gl::VertexArray vertexArray = gl::VertexArray::create();
     glBindVertexArray(vertexArray);
-    gl::pointAttribute(program, "position", positionBuffer, 3);
-    gl::pointAttribute(program, "colorToFrag", colorBuffer, 3);
-    glBindVertexArray(0);
-    glBindBuffer(GL_ARRAY_BUFFER, 0);
-    glBindBuffer(GL_ELEMENT_ARRAY_BUFFER, 0);
+    gl::pointAttribute(positionLocation, positionBuffer, 3);
+    gl::pointAttribute(colorLocation, colorBuffer, 3);
 
     glUseProgram(program);
-    glUniformMatrix4fv(glGetUniformLocation(program, "modelViewProjection"), 1, GL_FALSE,
-                       glm::value_ptr(modelViewProjection));
-
-    glBindVertexArray(vertexArray);
-    glDrawArrays(GL_LINES, 0, static_cast<GLsizei>(vertices.indices.size()));
+    glUniformMatrix4fv(viewProjectionLocation, 1, GL_FALSE, glm::value_ptr(viewProjection));
+    glDrawArrays(GL_LINES, 0, static_cast<GLsizei>(positions.size() / 3));
     glBindVertexArray(0);
+    glBindBuffer(GL_ARRAY_BUFFER, 0);
     glUseProgram(0);
-
-    positionBuffer.reset();
-    colorBuffer.reset();
-    vertexArray.reset();
 }

@@ -1,12 +1,11 @@
 #pragma once
 
+#include "render/GlObjects.h"
+
 #include <LinearMath/btIDebugDraw.h>
 #include <glm/glm.hpp>
 
-#include <cstdint>
 #include <vector>
-
-class Shader;
 
 // One recorded physics debug line.
 struct DebugLine {
@@ -15,10 +14,12 @@ struct DebugLine {
     float color[3];
 };
 
-// Collects the lines the physics world emits during debugDrawWorld.
+// Collects the lines the physics world emits while it draws itself, and
+// draws them with the line program.
 class DebugLineRecorder : public btIDebugDraw {
 public:
-    explicit DebugLineRecorder(Shader* lineProgram);
+    // A recorder without a program (0) records and flips its mode but draws nothing.
+    explicit DebugLineRecorder(gl::Program lineProgram);
     ~DebugLineRecorder() override = default;
 
     // Keeps the two-colour form (which draws in the from colour) visible
@@ -29,24 +30,19 @@ public:
                           const btVector3& color) override;
     void reportErrorWarning(const char* warning) override;
     void draw3dText(const btVector3& location, const char* text) override;
+    // 0 draws nothing, 1 the bodies' wireframes.
     void setDebugMode(int mode) override;
     int getDebugMode() const override;
 
+    // Turns face culling off, then draws and forgets every recorded line.
+    // Creates no GL object when no line was recorded.
+    void flush(const glm::mat4& viewProjection);
+
+private:
+    gl::Program program;
+    GLint viewProjectionLocation = -1; // "modelViewProjection"
+    GLint positionLocation = -1;       // "position"
+    GLint colorLocation = -1;          // "colorToFrag"
     std::vector<DebugLine> lines; // since the last flush, in emission order
-    int32_t debugMode = 0;
-    Shader* lineProgram;
+    int debugMode = 0;
 };
-
-// Vertex data of the recorded lines, last line first, two vertices per line.
-struct DebugLineVertices {
-    std::vector<float> positions;
-    std::vector<float> colors;
-    std::vector<uint32_t> indices;
-};
-// Moves the lines out of `lines` (leaving it empty) into vertex arrays.
-DebugLineVertices takeDebugLines(std::vector<DebugLine>& lines);
-
-// Turns face culling off, then draws and forgets every recorded line with the
-// line program and `modelViewProjection`. Creates no GL object when no line
-// was recorded.
-void flushDebugLines(DebugLineRecorder& drawer, const glm::mat4& modelViewProjection);

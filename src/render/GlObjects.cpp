@@ -13,8 +13,12 @@ Buffer uploadBuffer(GLenum target, const void* data, size_t bytes, GLenum usage)
 
 void pointAttribute(GLuint program, const char* name, GLuint buffer, GLint components)
 {
+    pointAttribute(glGetAttribLocation(program, name), buffer, components);
+}
+
+void pointAttribute(GLint location, GLuint buffer, GLint components)
+{
     glBindBuffer(GL_ARRAY_BUFFER, buffer);
-    const GLint location = glGetAttribLocation(program, name);
     if (location < 0)
         return;
     glVertexAttribPointer(static_cast<GLuint>(location), components, GL_FLOAT, GL_FALSE, 0, nullptr);

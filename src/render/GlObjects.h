@@ -53,5 +53,7 @@ Buffer uploadBuffer(GLenum target, const void* data, size_t bytes, GLenum usage 
 // A program without the attribute reports -1, which GL would refuse: such an
 // attribute is skipped. Leaves `buffer` bound to GL_ARRAY_BUFFER.
 void pointAttribute(GLuint program, const char* name, GLuint buffer, GLint components);
+// The same for an attribute at a known location; -1 is skipped.
+void pointAttribute(GLint location, GLuint buffer, GLint components);
 
 } // namespace gl

@@ -1,31 +1,27 @@
 #include "render/MenuScreen.h"
 
-#include "render/Shader.h"
-#include "render/Texture.h"
+#include "render/TextureUnits.h"
 
 bool isFourByThree(int width, int height)
 {
     return static_cast<float>(width) / static_cast<float>(height) == 4.0f / 3.0f;
 }
 
-MenuScreen::MenuScreen(Texture* welcome16x9, Texture* gameOver16x9, Texture* win16x9, Texture* welcome4x3,
-                       Texture* gameOver4x3, Texture* win4x3, Shader* program)
-    : welcome16x9(welcome16x9), gameOver16x9(gameOver16x9), win16x9(win16x9), welcome4x3(welcome4x3),
-      gameOver4x3(gameOver4x3), win4x3(win4x3), program(program), quad(program->program),
-      pictureLocation(glGetUniformLocation(program->program, "tex"))
+MenuScreen::MenuScreen(gl::Program menuProgram, std::array<gl::Texture, pictureCount> menuPictures, bool fourByThree)
+    : program(std::move(menuProgram)), pictures(std::move(menuPictures)), fourByThree(fourByThree), quad(program)
 {
+    glUseProgram(program);
+    glUniform1i(glGetUniformLocation(program, "tex"), textureUnits::picture);
+    glUseProgram(0);
 }
 
-void MenuScreen::drawWelcome() { drawPicture(welcome16x9, welcome4x3); }
-void MenuScreen::drawGameOver() { drawPicture(gameOver16x9, gameOver4x3); }
-void MenuScreen::drawWin() { drawPicture(win16x9, win4x3); }
-
-void MenuScreen::drawPicture(Texture* picture16x9, Texture* picture4x3)
+void MenuScreen::draw(Picture picture) const
 {
-    glUseProgram(program->program);
-    glActiveTexture(GL_TEXTURE0);
-    glBindTexture(GL_TEXTURE_2D, fourByThree ? picture4x3->id : picture16x9->id);
-    glUniform1i(pictureLocation, 0);
+    const int index = static_cast<int>(picture) + (fourByThree ? 3 : 0);
+    glUseProgram(program);
+    glActiveTexture(textureUnits::glUnit(textureUnits::picture));
+    glBindTexture(GL_TEXTURE_2D, pictures[index]);
     quad.draw();
+    glBindTexture(GL_TEXTURE_2D, 0);
     glUseProgram(0);
 }

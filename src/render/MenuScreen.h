@@ -1,37 +1,29 @@
 #pragma once
 
 #include "render/FullScreenQuad.h"
+#include "render/GlObjects.h"
 
-#include <GL/glew.h>
-
-class Shader;
-class Texture;
+#include <array>
 
 // True when width / height as floats is exactly the float nearest 4/3.
 bool isFourByThree(int width, int height);
 
-// The welcome, win and game-over pictures in 16:9 and 4:3, drawn full screen.
+// The welcome, game-over and win pictures in 16:9 and 4:3, drawn full screen.
 // Which one is up is the game's business.
 class MenuScreen {
 public:
-    MenuScreen(Texture* welcome16x9, Texture* gameOver16x9, Texture* win16x9, Texture* welcome4x3,
-               Texture* gameOver4x3, Texture* win4x3, Shader* program);
+    enum class Picture { Welcome, GameOver, Win };
+    static constexpr int pictureCount = 6;
 
-    void drawWelcome();
-    void drawGameOver();
-    void drawWin();
+    // `pictures`: welcome, game over and win at 16:9, then the same at 4:3.
+    // A screen of 4:3 shows the 4:3 ones.
+    MenuScreen(gl::Program program, std::array<gl::Texture, pictureCount> pictures, bool fourByThree);
 
-    Texture* welcome16x9;
-    Texture* gameOver16x9;
-    Texture* win16x9;
-    Texture* welcome4x3;
-    Texture* gameOver4x3;
-    Texture* win4x3;
-    Shader* program;
-    FullScreenQuad quad;
-    GLint pictureLocation = -1; // "tex"
-    bool fourByThree = false;
+    void draw(Picture picture) const;
 
 private:
-    void drawPicture(Texture* picture16x9, Texture* picture4x3);
+    gl::Program program;
+    std::array<gl::Texture, pictureCount> pictures;
+    bool fourByThree;
+    FullScreenQuad quad;
 };

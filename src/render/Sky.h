@@ -1,13 +1,9 @@
 #pragma once
 
 #include "render/FullScreenQuad.h"
-#include "render/Texture.h"
+#include "render/GlObjects.h"
 
 #include <glm/glm.hpp>
-
-#include <string>
-
-class Shader;
 
 // The sky behind the level: one full-screen pass at the far plane, drawn
 // after the level with the depth test at LEQUAL, so that it shades only the
@@ -15,14 +11,14 @@ class Shader;
 // picture that runs around the horizon (u) and up to the zenith (v).
 class Sky {
 public:
-    Sky(Shader* program, const std::string& picturePath);
+    Sky(gl::Program program, gl::Texture picture);
 
     // Leaves the depth test, depth writes and the polygon mode as it found them.
-    void draw(const glm::mat4& viewProjection);
+    void draw(const glm::mat4& viewProjection) const;
 
-    Shader* program;
-    Texture picture;
+private:
+    gl::Program program;
+    gl::Texture picture;
     FullScreenQuad quad;
-    GLint pictureLocation = -1;                 // "sky"
-    GLint inverseViewProjectionLocation = -1;   // "inverseViewProjection"
+    GLint inverseViewProjectionLocation = -1; // "inverseViewProjection"
 };

@@ -1,11 +1,7 @@
 #include "render/TextRenderer.h"
 
-#include "render/Shader.h"
-
-TextRenderer::TextRenderer(Shader* program) : program(program)
+TextRenderer::TextRenderer(gl::Program textProgram, gl::Texture atlas)
+    : program(std::move(textProgram)), fontAtlas(std::move(atlas)), vertexBuffer(gl::Buffer::create()),
+      texCoordBuffer(gl::Buffer::create()), samplerLocation(glGetUniformLocation(program, "myTextureSampler"))
 {
-    fontAtlas = std::make_unique<Texture>("Textures/menu/fontArialMirrored.png");
-    vertexBuffer = gl::Buffer::create();
-    texCoordBuffer = gl::Buffer::create();
-    samplerLocation = glGetUniformLocation(program->program, "myTextureSampler");
 }

@@ -1,21 +1,18 @@
 #pragma once
 
 #include "render/GlObjects.h"
-#include "render/Texture.h"
 
-#include <memory>
-
-class Shader;
-
-// Resources of the text overlay: the font atlas, the text program and two
-// buffers. Nothing in the frame draws text yet.
+// Resources of the text overlay: the text program, the font atlas and two
+// buffers. Nothing in the frame draws text yet; a game without the program or
+// the atlas does not start.
 class TextRenderer {
 public:
-    explicit TextRenderer(Shader* program);
+    TextRenderer(gl::Program program, gl::Texture fontAtlas);
 
+private:
+    gl::Program program;
+    gl::Texture fontAtlas;
     gl::Buffer vertexBuffer;
     gl::Buffer texCoordBuffer;
-    Shader* program;
     GLint samplerLocation = -1; // "myTextureSampler"
-    std::unique_ptr<Texture> fontAtlas; // loaded first, before the buffers
 };

@@ -8,9 +8,10 @@
 #include <btBulletDynamicsCommon.h>
 #include <glm/gtc/matrix_transform.hpp>
 
-AnimatedObject::AnimatedObject(const glm::mat4& matrix, Shader* shader, Shader* depthShader, ImportObject* parent,
-                               PhysicsWorld* physics, MeshData mesh, AnimationKeys keys)
-    : ImportObject(matrix, shader, depthShader, parent, physics, 0, std::move(mesh)), keys(std::move(keys))
+AnimatedObject::AnimatedObject(const glm::mat4& matrix, const VertexLayout& layout, MeshObject* parent,
+                               PhysicsWorld& physics, MeshData mesh, AnimationKeys keys, const glm::mat4& groupTransform)
+    : MeshObject(matrix, layout, parent, physics, 0, std::move(mesh)), keys(std::move(keys)),
+      groupTransform(groupTransform)
 {
 }
 
@@ -28,7 +29,7 @@ void AnimatedObject::step(double dt)
 
     // mat4_cast is the plain quaternion formula; the keys are not normalised.
     const glm::mat4 local = glm::translate(glm::mat4(1.0f), p) * glm::mat4_cast(q) * glm::scale(glm::mat4(1.0f), s);
-    modelMatrix = (parent ? parent->modelMatrix : glm::mat4(1.0f)) * between * local;
+    modelMatrix = (parent ? parent->modelMatrix : glm::mat4(1.0f)) * groupTransform * local;
 
     const Decomposed parts = decompose(modelMatrix);
     orientation = parts.rotation;

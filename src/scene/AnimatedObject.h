@@ -1,6 +1,6 @@
 #pragma once
 
-#include "scene/ImportObject.h"
+#include "scene/MeshObject.h"
 
 #include <glm/glm.hpp>
 #include <glm/gtc/quaternion.hpp>
@@ -47,21 +47,21 @@ double advanceAnimationTime(double animationTime, double dt, double duration);
 
 // A mesh that plays its key-framed animation in a loop and carries its static
 // body along.
-class AnimatedObject : public ImportObject {
+class AnimatedObject : public MeshObject {
 public:
-    AnimatedObject(const glm::mat4& matrix, Shader* shader, Shader* depthShader, ImportObject* parent,
-                   PhysicsWorld* physics, MeshData mesh, AnimationKeys keys);
+    // `groupTransform`: the transforms of the group nodes between the parent
+    // object (or the level's origin) and the node the keys animate.
+    AnimatedObject(const glm::mat4& matrix, const VertexLayout& layout, MeshObject* parent, PhysicsWorld& physics,
+                   MeshData mesh, AnimationKeys keys, const glm::mat4& groupTransform = glm::mat4(1.0f));
 
     // The animation runs on physics time, one sub-step at a time, so that
     // what rides the body moves with it at any frame rate.
     void step(double dt) override;
     // Nothing: the model matrix follows the animation, set at each step.
-    void update(double /*frameTime*/) override {}
+    void update() override {}
 
     AnimationKeys keys;
     double animationTime = 0.0;
     bool moving = false; // the last step moved, turned or scaled the body
-    // The transforms of the group nodes between the parent object (or the
-    // level's origin) and the node the keys animate.
-    glm::mat4 between{1.0f};
+    glm::mat4 groupTransform{1.0f};
 };

@@ -1,5 +1,7 @@
 #include "scene/Camera.h"
 
+#include "core/Tuning.h"
+
 #include <cmath>
 
 namespace {
@@ -58,8 +60,9 @@ void Camera::update()
     const double v = verticalAngle;
     direction = glm::vec3(static_cast<float>(std::sin(h) * std::cos(v)), static_cast<float>(std::sin(v)),
                           static_cast<float>(std::cos(h) * std::cos(v)));
-    // 1.57 rather than pi/2: right is a hair off perpendicular, which lookAt absorbs.
-    right = glm::vec3(static_cast<float>(std::sin(h - 1.57)), 0.0f, static_cast<float>(std::cos(h - 1.57)));
+    // Not quite pi/2: right is a hair off perpendicular, which lookAt absorbs.
+    const double q = tuning::almostQuarterTurn;
+    right = glm::vec3(static_cast<float>(std::sin(h - q)), 0.0f, static_cast<float>(std::cos(h - q)));
     up = glm::cross(right, direction);
     projectionMatrix = perspective(fieldOfView, aspectRatio, nearPlane, farPlane);
     viewMatrix = lookAt(position, position + direction, up);

@@ -21,6 +21,8 @@ public:
     static constexpr float nearPlane = 0.1f;
     static constexpr float farPlane = 70.0f;
 
+    // Looks from `position` at `aimPoint` until the first update; the angles
+    // take over from then on. `fieldOfView` is the vertical angle in radians.
     Camera(float fieldOfView, float width, float height, const glm::vec3& aimPoint, const glm::vec3& position,
            const glm::vec3& up, float horizontalAngle, float verticalAngle);
 
@@ -34,7 +36,7 @@ public:
     // The projection's width over height from now on.
     void setAspectRatio(float aspect);
 
-    float fieldOfView;
+    float fieldOfView;     // vertical, radians
     float horizontalAngle; // yaw, 0 looks along +z
     float verticalAngle;   // pitch, positive looks up
     glm::vec3 right{1.0f};
@@ -52,13 +54,9 @@ public:
 // and the scene is drawn from the camera it selects (0: the player's).
 class CameraList {
 public:
-    void addCamera(std::unique_ptr<Camera> camera)
-    {
-        cameras.push_back(std::move(camera));
-        ++cameraCount;
-    }
+    void addCamera(std::unique_ptr<Camera> camera) { cameras.push_back(std::move(camera)); }
+    int count() const { return static_cast<int>(cameras.size()); }
 
     std::vector<std::unique_ptr<Camera>> cameras;
-    int32_t cameraCount = 0;
     int32_t selectedIndex = 0;
 };

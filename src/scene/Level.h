@@ -1,11 +1,13 @@
 #pragma once
 
 #include "render/GlObjects.h"
+#include "render/LitPass.h"
+#include "render/ShadowPass.h"
 #include "render/TextureUnits.h"
 #include "scene/Camera.h"
-#include "scene/ImportObject.h"
 #include "scene/Light.h"
 #include "scene/Material.h"
+#include "scene/MeshObject.h"
 #include "scene/SceneObject.h"
 
 #include <GL/glew.h>
@@ -14,71 +16,59 @@
 #include <vector>
 
 class PlayerObject;
-class Shader;
 
 // Everything the import makes for one level, handed to the Level whole.
 struct LevelAssets {
-    std::vector<std::unique_ptr<ImportObject>> objects; // parents before their children
-    std::vector<std::unique_ptr<Material>> materials;   // one per mesh object
-    std::vector<std::unique_ptr<Light>> lights;          // the file's lights, in file order
-    std::vector<gl::Texture> textures;                   // colour textures and normal maps
-    std::unique_ptr<CameraList> cameras;                 // the cameras after the player's
-    PlayerObject* player = nullptr;                      // one of objects, or null
+    std::vector<std::unique_ptr<MeshObject>> objects; // parents before their children
+    std::vector<std::unique_ptr<Material>> materials; // one per mesh object
+    std::vector<std::unique_ptr<Light>> lights;       // the file's lights, in file order
+    std::vector<gl::Texture> textures;                // colour textures and normal maps
+    std::unique_ptr<CameraList> cameras;              // the cameras after the player's
+    PlayerObject* player = nullptr;                   // one of objects, or null
 };
 
 // The whole loaded level: it owns its objects, lights, materials, textures and
-// cameras. Updates every object and runs the lit pass.
+// cameras, steps and updates every object, and hands its meshes and lights to
+// the passes that draw them.
 class Level : public kirn::scene::SceneObject {
 public:
-    static constexpr int maxLights = 10;
-    static constexpr int maxShadowMaps = textureUnits::shadowMapCount;
+    static constexpr int maxLights = LitPass::maxLights;
+    static constexpr int maxShadowMaps = LitPass::maxShadowMaps;
 
-    // Finds the lit program's uniforms and gives each file light its shadow
-    // unit. `shader` may be null for a level that never draws.
-    Level(Shader* shader, LevelAssets assets);
+    // Gives each file light its shadow unit and the textures their filter.
+    explicit Level(LevelAssets assets);
     ~Level() override;
+
+    // Appends an object (after its parent, if it has one); a player becomes
+    // the level's player. Returns the object.
+    MeshObject* add(std::unique_ptr<MeshObject> object);
+    // Appends a light; it takes the next shadow unit. Returns the light.
+    Light* addLight(std::unique_ptr<Light> light);
 
     // One physics sub-step of `dt` is about to run: every object's step.
     void step(double dt);
     // Updates every object, then moves the last light behind the player's camera.
-    void update(double frameTime) override;
-    // The lit pass: light uniforms, shadow samplers, every object.
-    void draw(ViewFrustum* frustum) override;
-    // Every object's depth, with a program in use that shares the lit pass's
-    // vertex stage (modelMatrix at `modelLocation`).
-    void drawDepth(ViewFrustum* frustum, GLint modelLocation);
-    // Appends a light; it takes the next shadow unit. Returns the light.
-    Light* addLight(std::unique_ptr<Light> light);
-    // The depth cube map of the first light on texture `unit`; -1 for none.
-    int getShadowMap(int unit) const;
+    void update() override;
+    // Every object to the lit pass, which the caller has begun.
+    void draw(LitPass& pass, const ViewFrustum* frustum) const override;
+    // Every object to the depth pre-pass, which the caller has begun.
+    void drawDepth(const LitPass& pass, const ViewFrustum* frustum) const;
+    // Every object as the shadow pass draws it.
+    std::vector<ShadowCaster> shadowCasters() const;
+    // Every light as the lit pass takes it.
+    std::vector<LitLight> litLights() const;
+
     // Sets minification and magnification of every texture the objects use.
     void setTextureFilter(GLenum filter);
     GLenum textureFilter() const { return appliedTextureFilter; }
 
-    std::vector<ImportObject*> getObjects() const;
+    std::vector<MeshObject*> getObjects() const;
     std::vector<Light*> getLights() const;
     int getLightCount() const { return static_cast<int>(assets.lights.size()); }
     CameraList* getCameras() const { return assets.cameras.get(); }
-
-    PlayerObject* player = nullptr; // one of the objects
+    PlayerObject* player() const { return assets.player; }
 
 private:
-    struct LightUniforms {
-        GLint position = -1;
-        GLint color = -1;
-        GLint power = -1;
-        GLint nearFar = -1;
-        GLint unit = -1;
-    };
-
-    void findUniforms();
-    void uploadLights();
-    void bindShadowMaps(bool bound[]);
-
     LevelAssets assets;
-    Shader* shader = nullptr;
     GLenum appliedTextureFilter = 0;
-    GLint lightCountLocation = -1;
-    GLint shadowSamplerLocations[maxShadowMaps] = {-1, -1, -1, -1, -1};
-    LightUniforms lightLocations[maxLights];
 };

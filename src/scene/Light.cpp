@@ -35,9 +35,22 @@ const glm::mat4 faceRotations[6] = {
 } // namespace
 
 Light::Light(const glm::vec3& position, const glm::vec3& color, float power)
-    : position(position), color(color), power(power), depthMap(-1), unit(-1)
+    : position(position), color(color), power(power)
 {
     updateShadowTransforms();
+}
+
+LitLight Light::litLight() const
+{
+    return {position, color, power, nearPlane, farPlane, unit};
+}
+
+ShadowLight Light::shadowLight() const
+{
+    ShadowLight view{position, nearPlane, farPlane, {}};
+    for (size_t face = 0; face < view.faceMatrices.size() && face < shadowTransforms.size(); ++face)
+        view.faceMatrices[face] = shadowProjection * shadowTransforms[face];
+    return view;
 }
 
 void Light::updateShadowTransforms()

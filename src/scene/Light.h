@@ -1,12 +1,15 @@
 #pragma once
 
-#include <GL/glew.h>
+#include "render/LitPass.h"
+#include "render/ShadowPass.h"
+
 #include <glm/glm.hpp>
 
 #include <cstdint>
 #include <vector>
 
-// A point light. Near and far lead the record: the passes upload them together.
+// A point light: where it is, its colour and power, the texture unit its
+// shadow cube map is read from, and the matrices the map is rendered with.
 struct Light {
     // Computes the shadow matrices right away.
     Light(const glm::vec3& position, const glm::vec3& color, float power);
@@ -15,13 +18,16 @@ struct Light {
     // and the six cube-face view matrices from `position`.
     void updateShadowTransforms();
 
-    float nearPlane = 0.0f;
-    float farPlane = 100.0f;
+    // The light as the lit pass and the shadow pass take it.
+    LitLight litLight() const;
+    ShadowLight shadowLight() const;
+
     glm::vec3 position;
     glm::vec3 color;
-    float power;         // the shader receives 4 × this
-    GLint depthMap = -1; // shadow cube map, -1 until a shadow pass rendered it
-    int32_t unit = -1;   // texture unit of the cube map, -1 until added to a level
+    float power;       // the lit program receives tuning::lightPowerScale times this
+    int32_t unit = -1; // texture unit of the cube map, -1 until added to a level
+    float nearPlane = 0.0f;
+    float farPlane = 100.0f;
     std::vector<glm::mat4> shadowTransforms; // +X, -X, +Y, -Y, +Z, -Z
     glm::mat4 shadowProjection{1.0f};
 };

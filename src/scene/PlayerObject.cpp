@@ -15,12 +15,8 @@
 namespace {
 
 constexpr double fullTurn = 6.2831853072;
-constexpr float walkSpeed = 5.0f;
-constexpr float airSteerFactor = 0.3f;
-constexpr float jumpSpeed = 6.0f;
-constexpr float headingGain = 10.0f;
 // The movement table is written for the heading minus this (not quite pi/2).
-constexpr float quarterTurn = 1.57f;
+constexpr float quarterTurn = static_cast<float>(tuning::almostQuarterTurn);
 
 // The float sum wrapped by a double fmod, which keeps the sign of the sum.
 float wrapAngle(float sum) { return static_cast<float>(std::fmod(static_cast<double>(sum), fullTurn)); }
@@ -61,10 +57,10 @@ void applyMovement(PlayerObject& player, Direction direction)
 {
     player.rigidBody->setDamping(0.0f, 0.0f);
     const float a = player.camera->horizontalAngle - quarterTurn;
-    float speed = walkSpeed;
+    float speed = tuning::walkSpeed;
     float vy = 0.0f;
     if (player.airControl) {
-        speed *= airSteerFactor;
+        speed *= tuning::airSteerFactor;
         vy = player.rigidBody->getLinearVelocity().y();
     }
     const Planar p = direction(std::sin(a), std::cos(a));
@@ -81,19 +77,19 @@ struct PlayerObject::MoveKeys {
     bool space;
 };
 
-PlayerObject::PlayerObject(const glm::mat4& matrix, Shader* shader, Shader* depthShader, ImportObject* parent,
-                           PhysicsWorld* physics, MeshData mesh)
-    : ImportObject(matrix, shader, depthShader, parent, physics, 1, std::move(mesh))
+PlayerObject::PlayerObject(const glm::mat4& matrix, const VertexLayout& layout, MeshObject* parent,
+                           PhysicsWorld& physics, MeshData mesh)
+    : MeshObject(matrix, layout, parent, physics, 1, std::move(mesh))
 {
     // A capsule glides over steps and seams where the mesh hull would catch.
     const float radius = 0.5f * boundingSphere.radius;
     const float height = std::fabs(boundingSphere.minimum[1] - boundingSphere.maximum[1]);
-    physics->useCapsule(*rigidBody, radius, height, btVector3(0.5f * scale.x, 0.5f * scale.y, 0.5f * scale.z));
+    physics.useCapsule(*rigidBody, radius, height, btVector3(0.5f * scale.x, 0.5f * scale.y, 0.5f * scale.z));
 }
 
 PlayerObject::~PlayerObject() = default;
 
-void PlayerObject::update(double /*frameTime*/)
+void PlayerObject::update()
 {
     rigidBody->setAngularFactor(btVector3(0.0f, 0.0f, 0.0f));
 
@@ -167,11 +163,12 @@ void PlayerObject::turnWithMouse()
         firstMouse = true;
     }
 
-    const float perPixel = static_cast<float>(static_cast<double>(mouseSensitivity) / 60.0);
+    const float perPixel = static_cast<float>(static_cast<double>(mouseSensitivity) / tuning::mousePixelsPerRadian);
     const float dx = static_cast<float>(centreX - mouseX);
     const float dy = static_cast<float>(centreY - mouseY);
     camera->horizontalAngle = wrapAngle(camera->horizontalAngle + perPixel * dx);
-    camera->verticalAngle = std::clamp(wrapAngle(camera->verticalAngle + perPixel * dy), -1.0f, 1.0f);
+    camera->verticalAngle =
+        std::clamp(wrapAngle(camera->verticalAngle + perPixel * dy), -tuning::pitchLimit, tuning::pitchLimit);
 }
 
 void PlayerObject::moveOnGround(const MoveKeys& keys)
@@ -223,16 +220,17 @@ void PlayerObject::turnBodyTowards(float heading)
     // Rounding can push the sine just past 1 near a quarter turn; asin would give NaN.
     const float sine = std::clamp(-2.0f * (error.x * error.z - error.w * error.y), -1.0f, 1.0f);
     const float yawError = std::asin(sine);
-    rigidBody->setAngularVelocity(btVector3(0.0f, headingGain * yawError, 0.0f));
+    rigidBody->setAngularVelocity(btVector3(0.0f, tuning::headingGain * yawError, 0.0f));
 }
 
 void PlayerObject::jump()
 {
     rigidBody->setDamping(0.0f, 0.0f);
     const btVector3 v = rigidBody->getLinearVelocity();
-    // Refused while already rising at 1 or faster.
-    if (v.y() + jumpSpeed < 7.0f) {
-        rigidBody->setLinearVelocity(btVector3(v.x(), v.y() + jumpSpeed, v.z()));
+    // Refused while already rising at the limit or faster (the sum compared
+    // as it is taken, in floats).
+    if (v.y() + tuning::jumpSpeed < tuning::jumpSpeed + tuning::jumpRisingLimit) {
+        rigidBody->setLinearVelocity(btVector3(v.x(), v.y() + tuning::jumpSpeed, v.z()));
         jumpedThisStep = true;
     }
 }

@@ -1,7 +1,8 @@
 #pragma once
 
+#include "core/Tuning.h"
 #include "physics/PhysicsWorld.h"
-#include "scene/ImportObject.h"
+#include "scene/MeshObject.h"
 
 #include <memory>
 
@@ -10,25 +11,26 @@ class Camera;
 
 // The player: a capsule body driven by W, A, S, D, space and the mouse, with
 // the first-person camera on top.
-class PlayerObject : public ImportObject {
+class PlayerObject : public MeshObject {
 public:
     // How far above its body's origin the player carries the camera.
-    static constexpr float eyeHeight = 1.3f;
+    static constexpr float eyeHeight = tuning::eyeHeight;
 
-    // The same inputs as ImportObject, always mass 1; replaces the mesh shape
+    // The same inputs as MeshObject, always mass 1; replaces the mesh shape
     // by a capsule made from the bounding sphere.
-    PlayerObject(const glm::mat4& matrix, Shader* shader, Shader* depthShader, ImportObject* parent,
-                 PhysicsWorld* physics, MeshData mesh);
+    PlayerObject(const glm::mat4& matrix, const VertexLayout& layout, MeshObject* parent, PhysicsWorld& physics,
+                 MeshData mesh);
     ~PlayerObject() override;
 
     // Once a frame: the mouse look, the camera on the body, the model matrix.
-    void update(double frameTime) override;
+    void update() override;
     // Once a physics sub-step: the contact check, the walk or jump, the air
     // steer and the body's turn towards the camera's heading.
     void step(double dt) override;
     void reset() override;
 
-    // The view turns by 1/60 rad per pixel of mouse travel times this.
+    // The view turns by this over tuning::mousePixelsPerRadian radians per
+    // pixel of mouse travel.
     float mouseSensitivity = 1.0f;
 
     int32_t windowWidth = 0;

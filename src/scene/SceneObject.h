@@ -2,6 +2,7 @@
 
 #include <glm/glm.hpp>
 
+class LitPass;
 struct ViewFrustum;
 
 namespace kirn::scene {
@@ -15,8 +16,10 @@ public:
     SceneObject(const SceneObject&) = delete;
     SceneObject& operator=(const SceneObject&) = delete;
 
-    virtual void update(double frameTime) = 0;
-    virtual void draw(ViewFrustum* frustum) = 0;
+    // Once a frame, after the physics step.
+    virtual void update() = 0;
+    // Hands what it shows to the lit pass; `frustum` (or none) culls.
+    virtual void draw(LitPass& pass, const ViewFrustum* frustum) const = 0;
 
     glm::mat4 modelMatrix;        // object to world, uploaded as "modelMatrix"
     glm::mat4 initialModelMatrix; // the placement reset returns to

@@ -32,18 +32,15 @@ void extractFrustumPlanes(ViewFrustum& frustum, const glm::mat4& projection, con
     frustum.planes[5] = normalisedPlane(row3 + row2); // near
 }
 
-bool frustumTest(ViewFrustum& frustum, const glm::mat4& model, const BoundingSphere& sphere, float maxScale)
+bool frustumTest(const ViewFrustum& frustum, const glm::mat4& model, const BoundingSphere& sphere, float maxScale)
 {
-    const glm::vec4 c = model * glm::vec4(sphere.center, 1.0f);
-    const float r = sphere.radius * maxScale;
     if (!frustum.cullingEnabled)
         return true;
-
+    const glm::vec4 c = model * glm::vec4(sphere.center, 1.0f);
+    const float r = sphere.radius * maxScale;
     for (const glm::vec4& p : frustum.planes) {
-        if (p.x * c.x + p.y * c.y + p.z * c.z + p.w <= -r) {
-            ++frustum.culledCount;
+        if (p.x * c.x + p.y * c.y + p.z * c.z + p.w <= -r)
             return false;
-        }
     }
     return true;
 }

@@ -11,15 +11,14 @@ glm::mat4 translation(const glm::vec3& v) { return glm::translate(glm::mat4(1.0f
 class AnimatedObjectTest : public WorldTest {
 protected:
     // Two keys over two seconds, a loop of four: up 4, a quarter turn, scaled 3.
-    AnimatedObject* addAnimated(ImportObject* parent, const glm::mat4& matrix = glm::mat4(1.0f))
+    AnimatedObject* addAnimated(MeshObject* parent, const glm::mat4& matrix = glm::mat4(1.0f))
     {
         AnimationKeys k;
         k.position = {{{0, 0, 0}, {0, 4, 0}}, {0.0, 2.0}};
         k.rotation = {{glm::quat(1, 0, 0, 0), glm::angleAxis(glm::half_pi<float>(), glm::vec3(0, 1, 0))}, {0.0, 2.0}};
         k.scaling = {{{1, 1, 1}, {3, 3, 3}}, {0.0, 2.0}};
         k.duration = 4.0;
-        return world->add(std::make_unique<AnimatedObject>(matrix, &world->phong, &world->depth, parent,
-                                                           world->physics.get(),
+        return world->add(std::make_unique<AnimatedObject>(matrix, world->layout(), parent, world->physics(),
                                                            world->meshData(boxArrays({2, 0.25f, 2}), "lift_Anim"), k));
     }
 };
@@ -28,7 +27,7 @@ protected:
 // and its shape's scaling follow.
 TEST_F(AnimatedObjectTest, FollowsItsParentAndMovesItsBody)
 {
-    ImportObject* base = world->addMesh("base", boxArrays({1, 1, 1}), glm::mat4(1.0f), 0);
+    MeshObject* base = world->addMesh("base", boxArrays({1, 1, 1}), glm::mat4(1.0f), 0);
     AnimatedObject* object = addAnimated(base, translation({5, 5, 5}));
     base->modelMatrix = translation({10, 0, 0}) * glm::rotate(glm::mat4(1.0f), 1.0f, glm::vec3(0, 1, 0));
     object->step(1.0);

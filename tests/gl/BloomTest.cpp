@@ -11,7 +11,9 @@ protected:
     void SetUp() override
     {
         GlTest::SetUp();
-        bloom = std::make_unique<Bloom>(first.get(), second.get(), 64, 48);
+        bloom = std::make_unique<Bloom>(valueOrThrow(loadProgram(sourceDir + "Shader/", "bloomFirstPassFrameBuffer")),
+                                        valueOrThrow(loadProgram(sourceDir + "Shader/", "bloomSecondPassFrameBuffer")),
+                                        64, 48);
         glEnable(GL_DEPTH_TEST);
         glEnable(GL_CULL_FACE);
     }
@@ -29,9 +31,6 @@ protected:
         return readBack();
     }
 
-    GLFWwindow* context = sharedGlContext(); // before the programs
-    std::unique_ptr<Shader> first = gameProgram("bloomFirstPassFrameBuffer");
-    std::unique_ptr<Shader> second = gameProgram("bloomSecondPassFrameBuffer");
     std::unique_ptr<Bloom> bloom;
 };
 
@@ -49,8 +48,9 @@ TEST_F(BloomTest, DarkSceneReachesTheScreenUnchanged)
         EXPECT_EQ((glActiveTexture(unit), glInteger(GL_TEXTURE_BINDING_2D)), 0);
     EXPECT_EQ(glGetError(), GLenum(GL_NO_ERROR));
     for (const char* attribute : {"vp", "vt"}) {
-        EXPECT_NE(glGetAttribLocation(first->program, attribute), -1);
-        EXPECT_EQ(glGetAttribLocation(second->program, attribute), glGetAttribLocation(first->program, attribute));
+        const GLuint first = bloom->firstPassProgram(), second = bloom->secondPassProgram();
+        EXPECT_NE(glGetAttribLocation(first, attribute), -1);
+        EXPECT_EQ(glGetAttribLocation(second, attribute), glGetAttribLocation(first, attribute));
     }
 }
 

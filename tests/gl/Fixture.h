@@ -3,13 +3,14 @@
 // What the GL tests share: programs, meshes, worlds of real objects, the shipped level, read-back.
 
 #include "app/MenuState.h"
-#include "app/ShadowItems.h"
+#include "app/Renderer.h"
+#include "app/Settings.h"
+#include "app/World.h"
 #include "core/Input.h"
-#include "import/AssimpLoader.h"
-#include "physics/PhysicsWorld.h"
 #include "physics/BulletMath.h"
+#include "physics/PhysicsWorld.h"
 #include "physics/RigidBody.h"
-#include "render/Shader.h"
+#include "render/Program.h"
 #include "scene/Camera.h"
 #include "scene/Level.h"
 #include "scene/Light.h"
@@ -27,10 +28,23 @@
 #include <stdexcept>
 #include <tuple>
 
-inline std::string shaderPath(const std::string& file) { return QUARRYSTACK_SOURCE_DIR "/Shader/" + file; }
-inline std::unique_ptr<Shader> gameProgram(const std::string& name)
+inline const std::string sourceDir = QUARRYSTACK_SOURCE_DIR "/";
+
+template <typename T>
+T valueOrThrow(Result<T> result)
 {
-    return std::make_unique<Shader>(shaderPath(name + ".vert"), shaderPath(name + ".frag"));
+    if (!result)
+        throw std::runtime_error(result.failure().message + "\n" + result.failure().detail);
+    return std::move(result.value());
+}
+
+// The game's renderer over the source tree's programs and pictures, one for
+// the whole test program: building them takes a while on a software rasteriser.
+inline Renderer& sharedRenderer()
+{
+    static const std::unique_ptr<Renderer> renderer =
+        valueOrThrow(Renderer::load(sourceDir, 640, 360));
+    return *renderer;
 }
 
 using Rgba = std::array<uint8_t, 4>;
@@ -57,6 +71,15 @@ inline Texels readBack(GLuint texture = 0)
     t.rgba.resize(size_t(t.width * t.height));
     glReadPixels(0, 0, t.width, t.height, GL_RGBA, GL_UNSIGNED_BYTE, t.rgba.data());
     return t;
+}
+// The window's depth buffer (640 × 360), rows bottom-up: 1 where nothing was drawn.
+inline std::vector<float> readDepth()
+{
+    std::vector<float> depth(640 * 360);
+    glBindFramebuffer(GL_FRAMEBUFFER, 0);
+    glPixelStorei(GL_PACK_ALIGNMENT, 1);
+    glReadPixels(0, 0, 640, 360, GL_DEPTH_COMPONENT, GL_FLOAT, depth.data());
+    return depth;
 }
 // The window's framebuffer bound and cleared to black, depth test on as the game has it.
 inline void clearScreen()
@@ -121,30 +144,25 @@ struct FakeInput final : input::Backend {
     bool focus = false;
 };
 
-// Programs, a material, flat textures, a physics world and the objects made in it (owned by the
-// level, once made). Objects go before the physics owner; the meshes outlive both.
+// The game's world and renderer, with a material and flat textures for meshes
+// made by hand: objects join the level as they are made, and frames run the
+// world as a game frame does. The keys and the mouse come from `input`.
 class SceneWorld {
 public:
-    explicit SceneWorld(GLFWwindow* window) : window(window)
+    explicit SceneWorld(GLFWwindow* window, std::unique_ptr<World> made = std::make_unique<World>())
+        : window(window), world(std::move(made))
     {
-        // As the game wires it: the level's objects (or, before there is a level, those made so far)
-        // take their part of every physics sub-step.
-        physics->preStep = [this](double dt) {
-            if (level)
-                level->step(dt);
-            for (const auto& object : objects)
-                object->step(dt);
-        };
         menu.startPlay();
         input::setBackend(&input);
+        settings.bloom = false;
+        settings.frustumCulling = false;
     }
-    ~SceneWorld()
-    {
-        input::setBackend(nullptr);
-        physics.reset();
-        level.reset();
-        objects.clear();
-    }
+    ~SceneWorld() { input::setBackend(nullptr); }
+
+    PhysicsWorld& physics() { return world->physics(); }
+    Level& level() { return world->level(); }
+    PlayerObject* player() const { return world->player(); }
+    VertexLayout layout() const { return renderer.vertexLayout(); }
 
     // The mesh as the import hands it over; `textures` (material, colour, normals) replace defaults.
     MeshData meshData(MeshArrays a, const std::string& name, std::array<GLuint, 3> textures = {0, 0, 0})
@@ -162,59 +180,51 @@ public:
     template <typename T>
     T* add(std::unique_ptr<T> object)
     {
-        T* raw = object.get();
-        objects.push_back(std::move(object));
-        return raw;
+        return static_cast<T*>(level().add(std::move(object)));
     }
-    ImportObject* addMesh(const std::string& name, MeshArrays arrays, const glm::mat4& matrix, int mass,
-                          std::array<GLuint, 3> textures = {0, 0, 0})
+    MeshObject* addMesh(const std::string& name, MeshArrays arrays, const glm::mat4& matrix, int mass,
+                        std::array<GLuint, 3> textures = {0, 0, 0})
     {
-        return add(std::make_unique<ImportObject>(matrix, &phong, &depth, nullptr, physics.get(), mass,
-                                                  meshData(std::move(arrays), name, textures)));
+        return add(std::make_unique<MeshObject>(matrix, layout(), nullptr, physics(), mass,
+                                                meshData(std::move(arrays), name, textures)));
     }
     // The player as the import and set-up wire it: a 1 × 1.8 box of mass 1, a camera at angles 0.
     PlayerObject* addPlayer(const glm::vec3& centre, const glm::mat4& rotation = glm::mat4(1.0f))
     {
-        player = add(std::make_unique<PlayerObject>(glm::translate(glm::mat4(1.0f), centre) * rotation, &phong,
-                                                    &depth, nullptr, physics.get(),
-                                                    meshData(boxArrays({0.5f, 0.9f, 0.5f}), "player")));
-        player->camera = std::make_unique<Camera>(45.0f, 640.0f, 360.0f, centre + glm::vec3(0, 0, 1), centre,
-                                                  glm::vec3(0, 1, 0), 0.0f, 0.0f);
+        PlayerObject* player =
+            add(std::make_unique<PlayerObject>(glm::translate(glm::mat4(1.0f), centre) * rotation, layout(), nullptr,
+                                               physics(), meshData(boxArrays({0.5f, 0.9f, 0.5f}), "player")));
+        player->camera = std::make_unique<Camera>(tuning::verticalFieldOfView, 640.0f, 360.0f,
+                                                  centre + glm::vec3(0, 0, 1), centre, glm::vec3(0, 1, 0), 0.0f, 0.0f);
         player->windowWidth = 640;
         player->windowHeight = 360;
         player->window = window;
         return player;
     }
-    // A level over the objects made so far, which it then owns, and these lights in this order;
-    // returns the level's lights.
-    std::vector<Light*> makeLevel(const std::vector<Light>& lights)
+    // These lights join the level in this order; returns the level's lights.
+    std::vector<Light*> addLights(const std::vector<Light>& lights)
     {
-        LevelAssets assets;
-        assets.objects = std::move(objects);
-        level = std::make_unique<Level>(&phong, std::move(assets));
         for (const Light& light : lights)
-            level->addLight(std::make_unique<Light>(light));
-        return level->getLights();
+            level().addLight(std::make_unique<Light>(light));
+        return level().getLights();
     }
-    // The light's cube map rendered from the level's objects, as the game's shadow pass does.
-    void renderShadow(ShadowMap& map, Light& light)
+    // The scene pass as a game frame draws it, from `camera` with `settings`.
+    Texels draw(const Camera& camera)
     {
-        light.depthMap = static_cast<GLint>(map.render(shadowLightOf(light), shadowCastersOf(*level)));
+        clearScreen();
+        glEnable(GL_CULL_FACE);
+        renderer.renderScene(level(), camera, settings, physics());
+        return readBack();
     }
-    // A game frame: the physics step, then the level's update (or the player's, without a level),
-    // and the pictures its contacts raise.
+    // A game frame's simulation: the physics step, the world's update and the
+    // pictures its contacts raise.
     void frame(double dt = 1.0 / 60.0)
     {
-        if (player)
-            player->contacts = PlayerContacts{};
-        physics->stepSimulation(dt);
-        if (level)
-            level->update(dt);
-        else if (player)
-            player->update(dt);
-        if (player && player->contacts.win)
+        world->step(dt);
+        world->update();
+        if (player() && player()->contacts.win)
             menu.showWin();
-        if (player && player->contacts.gameOver)
+        if (player() && player()->contacts.gameOver)
             menu.showGameOver();
     }
     void frames(int n)
@@ -223,23 +233,19 @@ public:
             frame();
     }
     // Puts a body at `position`, upright and at rest, the way a reload puts it back.
-    void place(btRigidBody* body, const glm::vec3& position)
+    void place(RigidBody* body, const glm::vec3& position)
     {
-        physics->resetBody(*static_cast<RigidBody*>(body), glm::translate(glm::mat4(1.0f), position));
+        physics().resetBody(*body, glm::translate(glm::mat4(1.0f), position));
     }
 
     GLFWwindow* window;
     FakeInput input;
-    Shader phong{shaderPath("PhongCombined.vert"), shaderPath("PhongCombined.frag")};
-    Shader depth{shaderPath("shadowMapOmniFirstPass.vert"), shaderPath("shadowMapOmniFirstPass.geom"),
-                 shaderPath("shadowMapOmniFirstPass.frag")};
+    Renderer& renderer = sharedRenderer();
+    Settings settings; // of the scene pass: no bloom and no culling unless a test asks
     Material material{glm::vec4(0.8f), glm::vec4(0.2f, 0.2f, 0.2f, 1), glm::vec4(0.0f), glm::vec4(0, 0, 0, 1), 0, 2};
     gl::Texture colour = solidTexture(200, 200, 200), flatNormals = solidTexture(128, 128, 255);
-    std::unique_ptr<PhysicsWorld> physics = std::make_unique<PhysicsWorld>();
+    std::unique_ptr<World> world;
     MenuState menu;
-    std::vector<std::unique_ptr<ImportObject>> objects; // until a level takes them
-    std::unique_ptr<Level> level;
-    PlayerObject* player = nullptr;
 };
 
 // A GL test with a world, made as soon as the context is, so that members may use GL too.
@@ -252,47 +258,41 @@ protected:
 inline glm::vec3 toVec(const btVector3& v) { return {v.x(), v.y(), v.z()}; }
 inline glm::vec3 positionOf(const btRigidBody* body) { return toVec(body->getWorldTransform().getOrigin()); }
 
-// The shipped level through the game's own loader, with the built-in lights B then A.
+// The shipped level as the game loads it, the built-in lights after the file's.
 class ShippedLevel : public SceneWorld {
 public:
-    explicit ShippedLevel(GLFWwindow* window) : SceneWorld(window)
+    explicit ShippedLevel(GLFWwindow* window) : SceneWorld(window, load(window))
     {
-        char previous[PATH_MAX];
-        if (!getcwd(previous, sizeof previous) || chdir(QUARRYSTACK_SOURCE_DIR) != 0)
-            throw std::runtime_error("ShippedLevel: cannot enter the source directory");
-        loader = std::make_unique<AssimpLoader>(&phong, &depth, physics.get());
-        const aiScene* scene = loader->load("Data/LevelFinal.dae");
-        if (scene && loader->loadTextures(scene, {"Textures/new/"}))
-            level = loader->createLevel(scene, 640.0f, 360.0f, window);
-        if (chdir(previous) != 0 || !level || !level->player)
-            throw std::runtime_error("ShippedLevel: the level did not load");
-        player = level->player;
-        level->addLight(std::make_unique<Light>(glm::vec3(0.0f, 54.0f, 0.0f), glm::vec3(1.0f), 150.0f));
-        lightA = level->addLight(std::make_unique<Light>(glm::vec3(4.0f), glm::vec3(1.0f), 2.0f));
+        lightA = level().getLights().back();
         reload(); // as the game's first frame after the welcome picture
     }
-    // The game's teardown order: bodies, objects, and the loader's meshes last.
-    ~ShippedLevel()
-    {
-        physics.reset();
-        level.reset();
-    }
     // The reload after a menu: every object back in place, then one update.
-    void reload(double dt = 1.0 / 60.0)
+    void reload()
     {
-        for (ImportObject* object : level->getObjects())
-            object->reset();
-        level->update(dt);
+        world->reset();
+        world->update();
     }
-    btRigidBody* body(const std::string& name) const
+    RigidBody* body(const std::string& name)
     {
-        for (ImportObject* o : level->getObjects())
+        for (MeshObject* o : level().getObjects())
             if (o->mesh.name == name)
                 return o->rigidBody;
         throw std::runtime_error("ShippedLevel: no object " + name);
     }
-    glm::vec3 playerAt() const { return positionOf(player->rigidBody); }
+    glm::vec3 playerAt() const { return positionOf(player()->rigidBody); }
 
-    Light* lightA = nullptr; // the level's, the last added
-    std::unique_ptr<AssimpLoader> loader;
+    Light* lightA = nullptr; // the lamp, the last light
+
+private:
+    static std::unique_ptr<World> load(GLFWwindow* window)
+    {
+        char previous[PATH_MAX];
+        if (!getcwd(previous, sizeof previous) || chdir(QUARRYSTACK_SOURCE_DIR) != 0)
+            throw std::runtime_error("ShippedLevel: cannot enter the source directory");
+        Result<std::unique_ptr<World>> loaded =
+            World::load("Data/LevelFinal.dae", sharedRenderer().vertexLayout(), window, 640, 360);
+        if (chdir(previous) != 0)
+            throw std::runtime_error("ShippedLevel: cannot go back to " + std::string(previous));
+        return valueOrThrow(std::move(loaded));
+    }
 };

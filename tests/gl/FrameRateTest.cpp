@@ -52,7 +52,7 @@ protected:
     // Calls `sample` before every physics sub-step with the physics time so far.
     void watchSteps(std::function<void(double)> sample)
     {
-        world->physics->preStep = [sample, levelStep = world->physics->preStep, t = 0.0](double dt) mutable {
+        world->physics().preStep = [sample, levelStep = world->physics().preStep, t = 0.0](double dt) mutable {
             sample(t);
             levelStep(dt);
             t += dt;
@@ -106,9 +106,9 @@ protected:
         k.position = {{{0, 0, 0}, {0, 2, 0}, {0, 0, 0}}, {0.0, 4.0, 8.0}};
         k.duration = 8.0;
         auto* lift = world->add(std::make_unique<AnimatedObject>(
-            glm::mat4(1.0f), &world->phong, &world->depth, nullptr, world->physics.get(),
+            glm::mat4(1.0f), world->layout(), nullptr, world->physics(),
             world->meshData(boxArrays({2, 0.25f, 2}), "lift_Anim"), std::move(k)));
-        ImportObject* block = world->addMesh("block", boxArrays({0.5f, 0.5f, 0.5f}),
+        MeshObject* block = world->addMesh("block", boxArrays({0.5f, 0.5f, 0.5f}),
                                              glm::translate(glm::mat4(1.0f), {0, 0.75f, 0}), 1);
         float low = 1e9f, high = -1e9f;
         watchSteps([&](double t) {

@@ -1,7 +1,8 @@
 // Three hundred broken variants of the shipped level through the level check
 // and the game's loader: each loads or is refused with a message, never a
 // crash, a hang or (in the sanitizer build) a sanitizer report.
-#include "import/LevelCheck.h"
+#include "import/AssimpLoader.h"
+#include "import/LevelFile.h"
 #include "support/TempDir.h"
 
 #include "Fixture.h"
@@ -39,34 +40,38 @@ TEST_F(LevelCorpus, EveryVariantLoadsOrGivesALevelError)
         fs::copy_file(QUARRYSTACK_SOURCE_DIR "/tests/data/levels/textures/flat_normal.png",
                       textures / picture.path().filename());
 
-    SceneWorld programs(window);
-    int outcomes[4] = {}; // not read, refused by the check, refused by the textures, loaded
+    const VertexLayout layout = sharedRenderer().vertexLayout();
+    int outcomes[4] = {}; // not read, refused by the scan or the check, refused by the textures, loaded
     const std::vector<std::string> variants = levelMutations(level, 300);
     for (size_t i = 0; i < variants.size(); ++i) {
         SCOPED_TRACE("variant " + std::to_string(i) + " (levelMutations kind " + std::to_string(i % 8) + ")");
         const std::string file = (folder.path() / "level.dae").string();
         std::ofstream(file, std::ios::binary) << variants[i];
-        auto physics = std::make_unique<PhysicsWorld>();
-        AssimpLoader loader(&programs.phong, &programs.depth, physics.get());
+        PhysicsWorld physics;
+        AssimpLoader loader(layout, physics);
         std::unique_ptr<Level> loaded;
         testing::internal::CaptureStdout();
         testing::internal::CaptureStderr();
-        const aiScene* scene = loader.load(file);
-        const std::string problem = scene ? checkLevel(*scene, 2) : "";
-        const bool textured = scene && problem.empty() && loader.loadTextures(scene, {textures.string() + "/"});
-        if (textured)
-            loaded = loader.createLevel(scene, 640.0f, 360.0f, window);
-        const std::string out = testing::internal::GetCapturedStdout();
+        const LevelFile levelFile(file, 2);
+        std::vector<LevelProblem> problems = levelFile.problems();
+        const bool checked = problems.empty();
+        if (checked)
+            problems = loader.loadTextures(levelFile, {textures.string() + "/"});
+        if (problems.empty())
+            loaded = loader.createLevel(levelFile.scene(), 640.0f, 360.0f, window);
+        testing::internal::GetCapturedStdout();
         testing::internal::GetCapturedStderr();
-        ++outcomes[!scene ? 0 : !problem.empty() ? 1 : !textured ? 2 : 3];
-        if (!scene) {
-            EXPECT_TRUE(out.rfind("Level error: ", 0) == 0 || out == "Couldn't load File\n") << out;
+        if (!checked)
+            ++outcomes[problems[0].kind == LevelProblem::Kind::Format ? 1 : 0];
+        else
+            ++outcomes[loaded ? 3 : 2];
+        for (const LevelProblem& problem : problems) {
+            const char* start = problem.kind == LevelProblem::Kind::Format ? "Level error: " : "Level: ";
+            EXPECT_EQ(problem.text.rfind(start, 0), 0u) << problem.text;
         }
-        EXPECT_TRUE(problem.empty() || problem.rfind("Level error: ", 0) == 0) << problem;
         if (loaded) {
-            EXPECT_NE(loaded->player, nullptr);
+            EXPECT_NE(loaded->player(), nullptr);
         }
-        physics.reset(); // the game's order: bodies before the objects
     }
     // A corpus that only ever failed to parse would prove nothing about the
     // check or the loader.

@@ -31,7 +31,7 @@ protected:
     {
         GlTest::SetUp();
         level = std::make_unique<ShippedLevel>(window);
-        const auto* capsule = static_cast<const btCapsuleShape*>(level->player->rigidBody->getCollisionShape());
+        const auto* capsule = static_cast<const btCapsuleShape*>(level->player()->rigidBody->getCollisionShape());
         radius = capsule->getRadius();
         rest = capsule->getHalfHeight() + radius;
     }
@@ -55,13 +55,13 @@ TEST_P(LevelPhysics, ReloadsNeverDropThePlayerThroughTheFloor)
     for (int reload = 0; reload < 50 && !HasFailure(); ++reload) {
         SCOPED_TRACE("reload " + std::to_string(reload));
         keys({});
-        level->reload(dt);
+        level->reload();
         ASSERT_LT(glm::length(level->playerAt() - glm::vec3(-7.0f, 0.725f, -10.0f)), 1e-4f);
         keys(activities[reload % 4]);
         int firstGrounded = -1;
         for (int frame = 0; frame < std::lround(1.0 / dt); ++frame) {
             level->frame(dt);
-            firstGrounded = firstGrounded < 0 && level->player->grounded ? frame : firstGrounded;
+            firstGrounded = firstGrounded < 0 && level->player()->grounded ? frame : firstGrounded;
             EXPECT_GT(level->playerAt().y, rest - sink) << "frame " << frame;
             for (const char* block : {"dynamicBlock1", "dynamicBlock2", "dynamicBlock3", "dynamicBlock4"})
                 EXPECT_GT(positionOf(level->body(block)).y, blockHalf - sink) << block << ", frame " << frame;
@@ -96,12 +96,12 @@ TEST_P(LevelPhysics, PushesNeverTunnelThroughWalls)
     for (const auto& push : pushes) {
         SCOPED_TRACE(std::string(push.block) + " heading " + std::to_string(push.heading));
         keys({});
-        level->reload(dt);
-        btRigidBody* block = level->body(push.block);
+        level->reload();
+        RigidBody* block = level->body(push.block);
         if (push.blockAt != glm::vec2(0.0f))
             level->place(block, {push.blockAt.x, push.ground + blockHalf + 0.04f, push.blockAt.y});
-        level->place(level->player->rigidBody, {push.playerAt.x, push.ground + rest + 0.01f, push.playerAt.y});
-        level->player->camera->horizontalAngle = push.heading;
+        level->place(level->player()->rigidBody, {push.playerAt.x, push.ground + rest + 0.01f, push.playerAt.y});
+        level->player()->camera->horizontalAngle = push.heading;
         seconds(0.2, dt);
         keys(push.keys);
         float blockNearest = 1e9f, blockLow = 1e9f, blockHigh = -1e9f, playerNearest = 1e9f;
@@ -144,17 +144,17 @@ TEST_F(LevelPhysics, WalkingOverTriangleEdgesNeverHops)
     for (const auto& walk : walks) {
         SCOPED_TRACE(walk.from.x);
         keys({});
-        level->place(level->player->rigidBody, {walk.from.x, walk.ground + rest + 0.01f, walk.from.y});
-        level->player->camera->horizontalAngle = walk.heading;
+        level->place(level->player()->rigidBody, {walk.from.x, walk.ground + rest + 0.01f, walk.from.y});
+        level->player()->camera->horizontalAngle = walk.heading;
         seconds(0.5);
         keys({GLFW_KEY_W});
         float worstVy = 0.0f, worstY = 0.0f;
         int airborne = 0;
         for (int frame = 0; frame < int(walk.distance / 5.0f * 60.0f); ++frame) {
-            level->physics->stepSimulation(fast);
-            worstVy = std::max(worstVy, std::fabs(level->player->rigidBody->getLinearVelocity().y())); // pre-update
-            level->level->update(fast);
-            airborne += level->player->grounded ? 0 : 1;
+            level->physics().stepSimulation(fast);
+            worstVy = std::max(worstVy, std::fabs(level->player()->rigidBody->getLinearVelocity().y())); // pre-update
+            level->level().update();
+            airborne += level->player()->grounded ? 0 : 1;
             worstY = std::max(worstY, std::fabs(level->playerAt().y - walk.ground - rest));
         }
         EXPECT_LT(worstVy, 0.3f);
@@ -176,8 +176,8 @@ TEST_F(LevelPhysics, LiftCarriesThePlayerAndASleepingBlock)
             level.reset(); // first: a world hands back the input when it goes
             level = std::make_unique<ShippedLevel>(window);
         }
-        btRigidBody* lift = level->body("Floor_lift_Anim");
-        btRigidBody* rider = player ? level->player->rigidBody : level->body("dynamicBlock2");
+        RigidBody* lift = level->body("Floor_lift_Anim");
+        RigidBody* rider = player ? level->player()->rigidBody : level->body("dynamicBlock2");
         const float height = player ? rest : blockHalf + 0.04f;
         ASSERT_LT(positionOf(lift).y, 0.05f);
         level->place(rider, positionOf(lift) + glm::vec3(0, height + 0.01f, 0));
@@ -188,7 +188,7 @@ TEST_F(LevelPhysics, LiftCarriesThePlayerAndASleepingBlock)
             const glm::vec3 top = positionOf(lift), p = positionOf(rider);
             lowest = std::min(lowest, frame < 10 ? 0.0f : p.y - top.y - height);
             highest = std::max(highest, frame < 10 ? 0.0f : p.y - top.y - height);
-            grounded += level->player->grounded ? 1 : 0;
+            grounded += level->player()->grounded ? 1 : 0;
             riderTop = std::max(riderTop, p.y);
             off = std::max(off, glm::length(glm::vec2(p.x - top.x, p.z - top.z)));
         }
@@ -201,7 +201,7 @@ TEST_F(LevelPhysics, LiftCarriesThePlayerAndASleepingBlock)
         EXPECT_GT(grounded, player ? 21 * 60 * 2 / 3 : -1);
     }
     // The last light added hangs behind the player's camera.
-    const Camera& camera = *level->player->camera;
+    const Camera& camera = *level->player()->camera;
     EXPECT_EQ(level->lightA->position, camera.position - camera.direction + glm::vec3(0, 1, 0));
 }
 

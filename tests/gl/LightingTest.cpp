@@ -2,10 +2,6 @@
 
 #include "Fixture.h"
 
-#include "render/ShadowMap.h"
-#include "scene/ViewFrustum.h"
-
-#include <glm/gtc/type_ptr.hpp>
 
 #include <algorithm>
 #include <cmath>
@@ -31,7 +27,6 @@ protected:
     void SetUp() override
     {
         WorldTest::SetUp();
-        frustum.cullingEnabled = false;
         clearScreen(); // the depth test on, as the game keeps it for the shadow pass too
         glEnable(GL_CULL_FACE);
     }
@@ -40,21 +35,16 @@ protected:
         world->addMesh("quad", squareArrays(half), glm::translate(glm::mat4(1.0f), at), 0,
                        {material.getUniformBuffer(), colour, normals});
     }
-    // A frame of the lit pass as the scene pass sets it up.
-    Texels draw(int normalMapping = 1, int shadowMapping = 0, bool slanted = false)
+    // The scene pass from one of the two views.
+    Texels draw(bool normalMapping = true, bool shadowMapping = false, bool slanted = false)
     {
-        clearScreen();
-        const GLuint program = world->phong.program;
-        glUseProgram(program);
-        glUniformMatrix4fv(glGetUniformLocation(program, "viewMatrix"), 1, GL_FALSE, glm::value_ptr(views[slanted]));
-        glUniformMatrix4fv(glGetUniformLocation(program, "projectionMatrix"), 1, GL_FALSE,
-                           glm::value_ptr(projections[slanted]));
-        glUniform1i(glGetUniformLocation(program, "normalMapping"), normalMapping);
-        glUniform1i(glGetUniformLocation(program, "shadowMapping"), shadowMapping);
-        glUseProgram(0);
-        world->level->setTextureFilter(GL_LINEAR); // the test textures have no mipmap levels
-        world->level->draw(&frustum);
-        return screen = readBack();
+        Camera camera(1.0f, 640.0f, 360.0f, glm::vec3(0, 0, 1), glm::vec3(0), glm::vec3(0, 1, 0), 0.0f, 0.0f);
+        camera.viewMatrix = views[slanted];
+        camera.projectionMatrix = projections[slanted];
+        world->settings.normalMapping = normalMapping;
+        world->settings.shadowMapping = shadowMapping;
+        world->level().setTextureFilter(GL_LINEAR); // the test textures have no mipmap levels
+        return screen = world->draw(camera);
     }
     static glm::ivec2 pixelOf(const glm::vec3& p, bool slanted = false)
     {
@@ -64,7 +54,6 @@ protected:
     Rgba at(float x, float z) const { return screen.at(pixelOf({x, 0, z}).x, pixelOf({x, 0, z}).y); }
     int bright(float x, float z) const { return at(x, z)[0] + at(x, z)[1] + at(x, z)[2]; }
 
-    ViewFrustum frustum;
     Texels screen;
 };
 
@@ -78,16 +67,14 @@ TEST_F(Lighting, BrightnessFallsWithDistanceFromTheFirstTenLights)
     for (int i = 0; i < 12; ++i)
         lights.emplace_back(i == 0 ? glm::vec3(0, 2, 0) : i < 9 ? glm::vec3(i, -5, 0) : glm::vec3(i == 9 ? 6 : -6, 1, 0),
                             glm::vec3(1), i == 0 ? 0.8f : i == 9 ? 0.3f : 5.0f);
-    world->makeLevel(lights);
+    world->addLights(lights);
     draw();
     EXPECT_EQ(glGetError(), GLenum(GL_NO_ERROR));
     for (const float x : {0.75f, 1.5f, 2.25f, 3.0f})
         EXPECT_LT(bright(x, 0), bright(x - 0.75f, 0)) << x;
     EXPECT_GT(bright(6, 0), bright(4.5f, 0) + 30) << "the tenth light";
     EXPECT_LT(bright(-6, 0), bright(6, 0)) << "the eleventh and twelfth";
-    GLint drawn = -1; // the program's light array holds ten: more would read past it
-    glGetUniformiv(world->phong.program, glGetUniformLocation(world->phong.program, "numberoflights"), &drawn);
-    EXPECT_EQ(drawn, 10);
+
 }
 
 // The diffuse colour without a texture, the texture's with one; emissive quads
@@ -103,7 +90,7 @@ TEST_F(Lighting, MaterialColoursAndTheRollOffToWhite)
     for (int i = 0; i < 5; ++i)
         quad(glowing.emplace_back(litMaterial(0, {0, 0, 0, 1}, {}, 0, {strengths[i], 0, 0, 1})), 0.5f,
              {-4.0f + 2.0f * float(i), 0, -4.5f});
-    world->makeLevel({Light({5, 2, -1.2f}, glm::vec3(1), 0.8f), Light({5, 2, 1.2f}, glm::vec3(1), 0.8f)});
+    world->addLights({Light({5, 2, -1.2f}, glm::vec3(1), 0.8f), Light({5, 2, 1.2f}, glm::vec3(1), 0.8f)});
     draw();
     EXPECT_GT(at(5, -1.2f)[0], 40);
     EXPECT_EQ(at(5, -1.2f)[1], 0);
@@ -144,9 +131,9 @@ protected:
     void expectCleanFloorAndAttachedShadow(Light& light, float power, const glm::vec3& footAt)
     {
         light.power = power;
-        const Texels shadowed = draw(1, 1, true), plain = draw(1, 0, true);
+        const Texels shadowed = draw(true, true, true), plain = draw(true, false, true);
         light.power = 0;
-        const Texels unlit = draw(1, 0, true);
+        const Texels unlit = draw(true, false, true);
         light.power = power;
         // Grown and shrunk by more than two texels' width at the box.
         const float margin = 0.04f + 5.0f * glm::length(light.position - glm::vec3(0, 0.5f, 0)) / 256.0f;
@@ -173,15 +160,12 @@ protected:
         EXPECT_GT(footLight, 8);
         EXPECT_LE(shadowed.at(foot.x, foot.y)[0] - unlit.at(foot.x, foot.y)[0], footLight / 4) << "detached";
     }
-    auto shadowMap() { return std::make_unique<ShadowMap>(&world->depth); }
-
     Material grey = litMaterial(0, {0.6f, 0.6f, 0.6f, 1}, {}, 1);
 };
 
 TEST_F(BoxShadow, FloorIsCleanAndTheShadowIsAttached)
 {
-    Light& light = *world->makeLevel({Light(glm::vec3(0), glm::vec3(1), 1)}).front();
-    const auto map = shadowMap();
+    Light& light = *world->addLights({Light(glm::vec3(0), glm::vec3(1), 1)}).front();
     const struct {
         glm::vec3 position;
         float power;
@@ -192,7 +176,7 @@ TEST_F(BoxShadow, FloorIsCleanAndTheShadowIsAttached)
         SCOPED_TRACE(row.position.x);
         light.position = row.position;
         light.updateShadowTransforms();
-        world->renderShadow(*map, light);
+        world->renderer.renderShadows(world->level(), false);
         expectCleanFloorAndAttachedShadow(light, row.power, row.foot);
     }
 }
@@ -201,37 +185,29 @@ TEST_F(BoxShadow, FloorIsCleanAndTheShadowIsAttached)
 // the others' maps see almost nothing: a sampler on the wrong unit loses the shadow.
 TEST_F(BoxShadow, EachLightReadsItsOwnCubeMap)
 {
-    const std::vector<Light*> lights = world->makeLevel(std::vector<Light>(5, Light(glm::vec3(0), glm::vec3(1), 0)));
-    std::vector<std::unique_ptr<ShadowMap>> maps;
+    const std::vector<Light*> lights = world->addLights(std::vector<Light>(5, Light(glm::vec3(0), glm::vec3(1), 0)));
     for (size_t active = 0; active < 5; ++active) {
         SCOPED_TRACE("unit " + std::to_string(lights[active]->unit));
         for (size_t i = 0; i < 5; ++i) {
-            if (maps.size() < 5)
-                maps.push_back(shadowMap());
             lights[i]->position = i == active ? glm::vec3(3, 2.5f, 1) : glm::vec3(2.0f * float(i) - 4, -2, 0);
             lights[i]->updateShadowTransforms();
-            world->renderShadow(*maps[i], *lights[i]);
         }
+        world->renderer.renderShadows(world->level(), false);
         expectCleanFloorAndAttachedShadow(*lights[active], 3.0f, {-0.6f, 0, 0});
         lights[active]->power = 0;
     }
 }
 
-// Only units 2 to 6 carry cube maps: a light on any other unit casts no
-// shadow, and neither does one whose map was never rendered.
+// Only units 2 to 6 carry cube maps: a light on any other unit casts no shadow.
 TEST_F(BoxShadow, LightsWithoutAShadowUnitCastNoShadow)
 {
-    Light& light = *world->makeLevel({Light({3, 2.5f, 1}, glm::vec3(1), 3)}).front();
-    const auto map = shadowMap();
-    world->renderShadow(*map, light);
-    const Texels plain = draw(1, 0, true);
+    Light& light = *world->addLights({Light({3, 2.5f, 1}, glm::vec3(1), 3)}).front();
+    world->renderer.renderShadows(world->level(), false);
+    const Texels plain = draw(true, false, true);
     const glm::ivec2 foot = pixelOf({-0.6f, 0, 0}, true);
-    ASSERT_LT(draw(1, 1, true).at(foot.x, foot.y)[0], plain.at(foot.x, foot.y)[0]);
+    ASSERT_LT(draw(true, true, true).at(foot.x, foot.y)[0], plain.at(foot.x, foot.y)[0]);
     for (const int unit : {-1, 0, 1, 7})
-        EXPECT_EQ((light.unit = unit, draw(1, 1, true).rgba), plain.rgba) << "unit " << unit;
-    light.unit = 2;
-    light.depthMap = -1;
-    EXPECT_EQ(draw(1, 1, true).rgba, plain.rgba);
+        EXPECT_EQ((light.unit = unit, draw(true, true, true).rgba), plain.rgba) << "unit " << unit;
 }
 
 } // namespace

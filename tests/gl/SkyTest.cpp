@@ -2,6 +2,7 @@
 
 #include "Fixture.h"
 
+#include "render/Picture.h"
 #include "render/Sky.h"
 
 namespace {
@@ -16,8 +17,8 @@ protected:
         return readBack().at(320, 180);
     }
     GLFWwindow* context = sharedGlContext(); // before the program
-    std::unique_ptr<Shader> program = gameProgram("sky");
-    Sky sky{program.get(), QUARRYSTACK_SOURCE_DIR "/Textures/sky/dusk.png"};
+    Sky sky{valueOrThrow(loadProgram(sourceDir + "Shader/", "sky")),
+            valueOrThrow(loadPicture(sourceDir + "Textures/sky/dusk.png"))};
 };
 
 // Overhead the dusk's deep blue, at the horizon its warm glow (the picture

@@ -2,7 +2,7 @@
 
 #include "Fixture.h"
 
-#include "render/Texture.h"
+#include "render/Picture.h"
 #include "support/TempDir.h"
 
 #include <FreeImage.h>
@@ -73,8 +73,8 @@ TEST_F(TextureTest, TexturesOfEveryDepthHoldTheRightColours)
         const FREE_IMAGE_FORMAT format = FreeImage_GetFIFFromFilename(row.file);
         ASSERT_TRUE(FreeImage_Save(format, bitmap, file.c_str(), format == FIF_JPEG ? JPEG_QUALITYSUPERB : 0));
         FreeImage_Unload(bitmap);
-        const Texture texture(file);
-        const Texels image = readBack(texture.id);
+        const gl::Texture texture = valueOrThrow(loadPicture(file));
+        const Texels image = readBack(texture);
         ASSERT_EQ(image.width, int(row.width));
         for (unsigned y = 0; y < row.height; ++y)
             for (unsigned x = 0; x < row.width; ++x)

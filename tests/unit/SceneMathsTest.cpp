@@ -1,6 +1,7 @@
 // The pure maths under the scene: camera and projection, frustum culling and
 // bounding spheres. (The lights' cube-face matrices are checked by the GL
 // shadow tests, which render each face.)
+#include "core/Tuning.h"
 #include "scene/BoundingSphere.h"
 #include "scene/Camera.h"
 #include "scene/ViewFrustum.h"
@@ -46,7 +47,7 @@ TEST(SceneMaths, CameraLooksWhereItsAnglesPoint)
     } rows[] = {{0.0f, 0.0f, {0, 0, 1}}, {1.5707964f, 0.0f, {1, 0, 0}},
                 {-0.5f, -1.0f, {-0.25903472f, -0.84147098f, 0.47415988f}}};
     for (const auto& row : rows) {
-        Camera camera(45.0f, 1024.0f, 768.0f, {0, 1, 5}, {0, 1, 0}, {0, 1, 0}, 237.0f, 131.0f);
+        Camera camera(tuning::verticalFieldOfView, 1024.0f, 768.0f, {0, 1, 5}, {0, 1, 0}, {0, 1, 0}, 237.0f, 131.0f);
         camera.position = {1, 2, 3};
         camera.horizontalAngle = row.horizontal;
         camera.verticalAngle = row.vertical;
@@ -54,12 +55,13 @@ TEST(SceneMaths, CameraLooksWhereItsAnglesPoint)
         expectNear(glm::vec4(camera.direction, 0), glm::vec4(row.direction, 0));
         expectNear(camera.getView() * glm::vec4(camera.position + camera.direction, 1), {0, 0, -1, 1});
         EXPECT_GT((camera.getView() * glm::vec4(camera.position + glm::vec3(0, 1, 0), 1)).y, 0.0f);
-        EXPECT_EQ(camera.getViewProjection(), perspective(45.0f, 1.7777778f, 0.1f, 70.0f) * camera.getView());
+        EXPECT_EQ(camera.getViewProjection(),
+                  perspective(tuning::verticalFieldOfView, 1.7777778f, 0.1f, 70.0f) * camera.getView());
     }
 }
 
 // A 90 degree view from the origin down -z, near 1, far 10.
-TEST(SceneMaths, FrustumPlanesCullOnlySpheresWhollyOutsideAndCountThem)
+TEST(SceneMaths, FrustumPlanesCullOnlySpheresWhollyOutside)
 {
     ViewFrustum frustum;
     extractFrustumPlanes(frustum, glm::perspective(glm::radians(90.0f), 1.0f, 1.0f, 10.0f), glm::mat4(1.0f));
@@ -74,20 +76,15 @@ TEST(SceneMaths, FrustumPlanesCullOnlySpheresWhollyOutsideAndCountThem)
         {{0, 0, -5}, 1, identity, true},     {{4.5f, 0, -5}, 1, identity, true},
         {{-6.5f, 0, -5}, 1, identity, false}, {{0, -6.5f, -5}, 1, identity, false},
         {{0, 0, -10.99f}, 1, identity, true}, {{0, 0, -11.01f}, 1, identity, false}, // a radius beyond far
-        {{0, 0, 0.5f}, 1, identity, false},   {{20, 20, 20}, 1, identity, false}, // outside several: one count
+        {{0, 0, 0.5f}, 1, identity, false},   {{20, 20, 20}, 1, identity, false}, // outside several
         {{0, 0, -11.5f}, 2, identity, true},  {{0, -5, -5}, 1, up5, true}, // maxScale grows the radius
         {{0, 2, -5}, 1, up5, false},                                          // the model moves the centre
     };
-    int culled = 0;
-    for (const auto& row : rows) {
-        culled += !row.visible;
+    for (const auto& row : rows)
         EXPECT_EQ(frustumTest(frustum, row.model, sphereAt(row.center, 1.0f), row.maxScale), row.visible)
             << row.center.x << " " << row.center.y << " " << row.center.z;
-        EXPECT_EQ(frustum.culledCount, culled);
-    }
     frustum.cullingEnabled = false;
     EXPECT_TRUE(frustumTest(frustum, identity, sphereAt({100, 100, 100}, 1.0f), 1.0f));
-    EXPECT_EQ(frustum.culledCount, culled);
 }
 
 // Ritter's sphere: the widest axis pair (x before y before z on ties) gives

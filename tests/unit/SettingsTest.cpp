@@ -50,7 +50,7 @@ protected:
     }
 
     std::set<int> held;
-    DebugLineRecorder drawer{nullptr};
+    DebugLineRecorder drawer{gl::Program()};
     CameraList cameras;
     Light first{glm::vec3(1.3f, 2.7f, -0.4f), glm::vec3(1.0f), 1.0f};
     Settings settings;

@@ -1,12 +1,12 @@
 #include "References.h"
 
 #include "render/Bloom.h"
-#include "render/Shader.h"
+#include "render/Program.h"
+#include "render/TextureUnits.h"
 
 #include <fstream>
-#include <stdexcept>
 #include <sstream>
-#include <vector>
+#include <stdexcept>
 
 namespace {
 
@@ -48,65 +48,14 @@ void main()
 }
 )";
 
-GLuint compile(GLenum type, const std::string& source, std::string& log)
+// A reference program that does not build is the benchmark's own fault.
+gl::Program mustBuild(const char* vertex, const char* fragment)
 {
-    const GLuint shader = glCreateShader(type);
-    const char* text = source.c_str();
-    glShaderSource(shader, 1, &text, nullptr);
-    glCompileShader(shader);
-    GLint ok = GL_FALSE;
-    glGetShaderiv(shader, GL_COMPILE_STATUS, &ok);
-    if (ok != GL_TRUE) {
-        char buffer[4096] = {};
-        glGetShaderInfoLog(shader, sizeof buffer, nullptr, buffer);
-        log += buffer;
-        glDeleteShader(shader);
-        return 0;
-    }
-    return shader;
-}
-
-// Links a program from two sources; `beforeLink` may bind locations. Returns
-// 0 and fills `log` on failure.
-template <typename BeforeLink>
-GLuint link(const std::string& vertex, const std::string& fragment, std::string& log, BeforeLink beforeLink)
-{
-    const GLuint vs = compile(GL_VERTEX_SHADER, vertex, log);
-    const GLuint fs = compile(GL_FRAGMENT_SHADER, fragment, log);
-    if (!vs || !fs) {
-        glDeleteShader(vs);
-        glDeleteShader(fs);
-        return 0;
-    }
-    const GLuint program = glCreateProgram();
-    glAttachShader(program, vs);
-    glAttachShader(program, fs);
-    glBindFragDataLocation(program, 0, "fragColor");
-    beforeLink(program);
-    glLinkProgram(program);
-    glDetachShader(program, vs);
-    glDetachShader(program, fs);
-    glDeleteShader(vs);
-    glDeleteShader(fs);
-    GLint ok = GL_FALSE;
-    glGetProgramiv(program, GL_LINK_STATUS, &ok);
-    if (ok != GL_TRUE) {
-        char buffer[4096] = {};
-        glGetProgramInfoLog(program, sizeof buffer, nullptr, buffer);
-        log += buffer;
-        glDeleteProgram(program);
-        return 0;
-    }
-    return program;
-}
-
-gl::Program mustLink(const char* vertex, const char* fragment)
-{
-    std::string log;
-    const GLuint program = link(vertex, fragment, log, [](GLuint) {});
+    Result<gl::Program> program = buildProgram(
+        {{GL_VERTEX_SHADER, "reference.vert", vertex}, {GL_FRAGMENT_SHADER, "reference.frag", fragment}});
     if (!program)
-        throw std::runtime_error("benchmark: a reference program does not build: " + log);
-    return gl::Program(program);
+        throw std::runtime_error("benchmark: a reference program does not build: " + program.failure().message);
+    return std::move(program.value());
 }
 
 void allocateTarget(gl::Framebuffer& framebuffer, gl::Texture& texture, int width, int height)
@@ -142,46 +91,11 @@ std::string readText(const std::string& path)
     return file ? text.str() : std::string();
 }
 
-// The lookup the game makes, with its normal offset of one texel, reduced to
-// the one tap at the lookup point. The samplers follow the game's units 2 to 6.
-const char* const oneTapLookup = R"(
-float oneTapStoredDistance(float unit, vec3 direction)
-{
-    if (unit < 2.5)
-        return textureLod(depth_map, direction, 0.0).r;
-    if (unit < 3.5)
-        return textureLod(depth_map3, direction, 0.0).r;
-    if (unit < 4.5)
-        return textureLod(depth_map2, direction, 0.0).r;
-    if (unit < 5.5)
-        return textureLod(depth_map4, direction, 0.0).r;
-    return textureLod(depth_map5, direction, 0.0).r;
-}
-
-float oneTapShadowFactor(int lightIndex, vec3 worldPos)
-{
-    float unit = light[lightIndex].unit;
-    if (shadowMapping != 1 || unit < 1.5 || unit > 6.5)
-        return 1.0;
-    vec3 lightPos = light[lightIndex].position;
-    float far = light[lightIndex].near_far.y;
-    float dist = length(worldPos - lightPos);
-    if (dist >= far || dist <= 0.0)
-        return 1.0;
-    vec3 ray = worldPos + normalize(worldNormal) * (dist * 2.0 / 256.0) - lightPos;
-    float stored = oneTapStoredDistance(unit, ray);
-    return stored <= 0.0 || length(ray) <= stored * far ? 1.0 : 0.0;
-}
-
-#define shadowFactor oneTapShadowFactor
-)";
-
 } // namespace
 
 CopyReference::CopyReference(int width, int height) : width(width), height(height)
 {
-    program = mustLink(fullScreenVertex, copyFragment);
-    texLocation = glGetUniformLocation(program, "tex");
+    program = mustBuild(fullScreenVertex, copyFragment);
     vertexArray = gl::VertexArray::create();
     allocateTarget(framebuffer, texture, width, height);
 }
@@ -194,11 +108,10 @@ void CopyReference::render(const Bloom& bloom)
 
 void CopyReference::regenerateMipmaps(const Bloom& bloom)
 {
-    // The bloom regenerates the scene's mipmaps three times and those of
-    // each blur target once.
-    const GLuint mipmapped[5] = {bloom.colorTextures[0], bloom.colorTextures[0], bloom.colorTextures[1],
-                                 bloom.colorTextures[0], bloom.colorTextures[2]};
-    glActiveTexture(GL_TEXTURE0);
+    // The scene's mipmaps three times and those of each blur target once.
+    const GLuint mipmapped[5] = {bloom.targetTexture(0), bloom.targetTexture(0), bloom.targetTexture(1),
+                                 bloom.targetTexture(0), bloom.targetTexture(2)};
+    glActiveTexture(textureUnits::glUnit(textureUnits::picture));
     for (GLuint name : mipmapped) {
         glBindTexture(GL_TEXTURE_2D, name);
         glGenerateMipmap(GL_TEXTURE_2D);
@@ -209,12 +122,11 @@ void CopyReference::regenerateMipmaps(const Bloom& bloom)
 void CopyReference::copy(const Bloom& bloom)
 {
     glUseProgram(program);
-    glUniform1i(texLocation, 0);
-    glActiveTexture(GL_TEXTURE0);
+    glActiveTexture(textureUnits::glUnit(textureUnits::picture));
     glViewport(0, 0, width, height);
 
     glBindFramebuffer(GL_FRAMEBUFFER, framebuffer);
-    glBindTexture(GL_TEXTURE_2D, bloom.colorTextures[0]);
+    glBindTexture(GL_TEXTURE_2D, bloom.targetTexture(0));
     drawFullScreen(vertexArray);
 
     glBindFramebuffer(GL_FRAMEBUFFER, 0);
@@ -227,10 +139,12 @@ void CopyReference::copy(const Bloom& bloom)
 
 PingPongGaussianReference::PingPongGaussianReference(int width, int height) : width(width), height(height)
 {
-    program = mustLink(fullScreenVertex, gaussianFragment);
-    imageLocation = glGetUniformLocation(program, "image");
+    program = mustBuild(fullScreenVertex, gaussianFragment);
     horizontalLocation = glGetUniformLocation(program, "horizontal");
-    texelLocation = glGetUniformLocation(program, "texel");
+    glUseProgram(program);
+    glUniform2f(glGetUniformLocation(program, "texel"), 1.0f / static_cast<float>(width),
+                1.0f / static_cast<float>(height));
+    glUseProgram(0);
     vertexArray = gl::VertexArray::create();
     for (int i = 0; i < 2; ++i)
         allocateTarget(framebuffers[i], textures[i], width, height);
@@ -239,9 +153,7 @@ PingPongGaussianReference::PingPongGaussianReference(int width, int height) : wi
 void PingPongGaussianReference::render(GLuint source)
 {
     glUseProgram(program);
-    glUniform1i(imageLocation, 0);
-    glUniform2f(texelLocation, 1.0f / static_cast<float>(width), 1.0f / static_cast<float>(height));
-    glActiveTexture(GL_TEXTURE0);
+    glActiveTexture(textureUnits::glUnit(textureUnits::picture));
     glViewport(0, 0, width, height);
     GLuint input = source;
     for (int pass = 0; pass < passes; ++pass) {
@@ -259,79 +171,30 @@ void PingPongGaussianReference::render(GLuint source)
 
 std::string oneTapFragmentSource(const std::string& source)
 {
-    // The lit program's own switch, where it has one: a tap count the
-    // benchmark may define before the program's default.
-    if (source.find(shadowTapCountMacro) != std::string::npos) {
-        const std::size_t version = source.find("#version");
-        if (version == std::string::npos)
-            return {};
-        const std::size_t lineEnd = source.find('\n', version);
-        if (lineEnd == std::string::npos)
-            return {};
-        return source.substr(0, lineEnd + 1) + "#define " + shadowTapCountMacro + " 1\n" +
-               source.substr(lineEnd + 1);
-    }
-    const std::string mainSignature = "void main()";
-    const std::size_t main = source.find(mainSignature);
-    if (main == std::string::npos || source.find("shadowFactor(", main) == std::string::npos)
+    if (source.find(shadowTapCountMacro) == std::string::npos)
         return {};
-    return source.substr(0, main) + oneTapLookup + "\n" + source.substr(main);
+    const std::size_t version = source.find("#version");
+    if (version == std::string::npos)
+        return {};
+    const std::size_t lineEnd = source.find('\n', version);
+    if (lineEnd == std::string::npos)
+        return {};
+    return source.substr(0, lineEnd + 1) + "#define " + shadowTapCountMacro + " 1\n" + source.substr(lineEnd + 1);
 }
 
-std::string OneTapLitProgram::build(const Shader& litProgram, const std::string& vertexPath,
-                                    const std::string& fragmentPath)
+Result<LitPass> oneTapLitPass(const std::string& shaderFolder)
 {
-    const std::string vertex = readText(vertexPath);
+    const std::string fragmentPath = shaderFolder + "PhongCombined.frag";
     const std::string fragment = oneTapFragmentSource(readText(fragmentPath));
-    if (vertex.empty() || fragment.empty())
-        return std::string("neither ") + shadowTapCountMacro + " nor a main() calling shadowFactor in " +
-               fragmentPath;
-
-    const GLuint original = litProgram.program;
-    std::string log;
-    const GLuint built = link(vertex, fragment, log, [original](GLuint program) {
-        GLint count = 0;
-        glGetProgramiv(original, GL_ACTIVE_ATTRIBUTES, &count);
-        for (GLint i = 0; i < count; ++i) {
-            char name[256] = {};
-            GLint size = 0;
-            GLenum type = 0;
-            glGetActiveAttrib(original, static_cast<GLuint>(i), sizeof name, nullptr, &size, &type, name);
-            const GLint location = glGetAttribLocation(original, name);
-            if (location >= 0)
-                glBindAttribLocation(program, static_cast<GLuint>(location), name);
-        }
-    });
-    if (!built)
-        return "the one-tap variant does not build: " + log;
-    program = gl::Program(built);
-
-    // The game's objects keep the locations they looked up in the original.
-    GLint count = 0;
-    glGetProgramiv(original, GL_ACTIVE_UNIFORMS, &count);
-    for (GLint i = 0; i < count; ++i) {
-        char name[256] = {};
-        GLint size = 0;
-        GLenum type = 0;
-        glGetActiveUniform(original, static_cast<GLuint>(i), sizeof name, nullptr, &size, &type, name);
-        if (glGetUniformLocation(original, name) != glGetUniformLocation(program, name))
-            return std::string("the one-tap variant puts uniform ") + name + " elsewhere";
-    }
-    glGetProgramiv(original, GL_ACTIVE_ATTRIBUTES, &count);
-    for (GLint i = 0; i < count; ++i) {
-        char name[256] = {};
-        GLint size = 0;
-        GLenum type = 0;
-        glGetActiveAttrib(original, static_cast<GLuint>(i), sizeof name, nullptr, &size, &type, name);
-        if (glGetAttribLocation(original, name) != glGetAttribLocation(program, name))
-            return std::string("the one-tap variant puts attribute ") + name + " elsewhere";
-    }
-    const GLuint block = glGetUniformBlockIndex(original, "Material");
-    const GLuint variantBlock = glGetUniformBlockIndex(program, "Material");
-    if (block != GL_INVALID_INDEX && variantBlock != GL_INVALID_INDEX) {
-        GLint binding = 0;
-        glGetActiveUniformBlockiv(original, block, GL_UNIFORM_BLOCK_BINDING, &binding);
-        glUniformBlockBinding(program, variantBlock, static_cast<GLuint>(binding));
-    }
-    return {};
+    if (fragment.empty())
+        return Failure{std::string("no ") + shadowTapCountMacro + " to define", fragmentPath};
+    Result<gl::Program> lit = buildProgram(
+        {{GL_VERTEX_SHADER, shaderFolder + "PhongCombined.vert", {}}, {GL_FRAGMENT_SHADER, fragmentPath, fragment}});
+    if (!lit)
+        return lit.failure();
+    Result<gl::Program> depthOnly =
+        loadProgramFiles(shaderFolder + "PhongCombined.vert", shaderFolder + "depthOnly.frag");
+    if (!depthOnly)
+        return depthOnly.failure();
+    return LitPass(std::move(lit.value()), std::move(depthOnly.value()));
 }

@@ -12,12 +12,12 @@
 #include "References.h"
 
 #include "app/Game.h"
-#include "app/Settings.h"
+#include "core/Platform.h"
 #include "lib/FrameStats.h"
 #include "lib/PhaseClock.h"
 #include "lib/ScriptedRun.h"
 #include "render/Bloom.h"
-#include "render/Shader.h"
+#include "render/LitPass.h"
 
 #include <GL/glew.h>
 #include <GLFW/glfw3.h>
@@ -238,13 +238,12 @@ public:
         glFinish();
     }
 
-    void startPlay() { run.startPlay(); }
+    void startPlay() { game.startPlay(); }
 
     ConfigurationResult measure(const Configuration& configuration)
     {
-        Settings& settings = *game.settings;
-        settings.shadowMapping = configuration.shadows;
-        settings.bloom = configuration.bloom;
+        game.setEffect(Effect::Shadows, configuration.shadows);
+        game.setEffect(Effect::Bloom, configuration.bloom);
 
         ConfigurationResult result{configuration, {}, {}, {}, {}, {}, {}};
         Series frames;
@@ -274,42 +273,31 @@ public:
     // change of machine load touches both sides alike.
     void measureReferences()
     {
-        Settings& settings = *game.settings;
-        settings.shadowMapping = 1;
-        settings.bloom = 1;
-        const int width = game.screenWidth;
-        const int height = game.screenHeight;
+        game.setEffect(Effect::Shadows, true);
+        game.setEffect(Effect::Bloom, true);
+        const int width = game.stats().width;
+        const int height = game.stats().height;
         CopyReference copies(width, height);
         PingPongGaussianReference gaussian(width, height);
-        OneTapLitProgram oneTap;
-        oneTapProblem =
-            oneTap.build(*game.phongShader, "Shader/PhongCombined.vert", "Shader/PhongCombined.frag");
+        Result<LitPass> oneTap = oneTapLitPass("Shader/");
+        if (!oneTap)
+            oneTapProblem = oneTap.failure().message + " (" + oneTap.failure().detail + ")";
 
-        auto litPass = [this] {
-            // The state runFrame sets up: the debug lines at the end of the
-            // scene pass leave face culling off.
-            glEnable(GL_DEPTH_TEST);
-            glDepthFunc(GL_LESS);
-            glEnable(GL_CULL_FACE);
-            game.bloomEffect->bindSceneTarget();
-            game.renderScene();
-        };
         warmUp();
+        const Bloom& bloomPasses = game.bloom();
         for (int p = 0; p < options.poses; ++p) {
             run.place(benchmarkPathPose(static_cast<double>(p) / options.poses));
             run.frame(); // shadow maps, camera and lamp for this place
             for (int r = 0; r < options.repeats; ++r) {
-                if (oneTapProblem.empty()) {
-                    std::swap(game.phongShader->program, oneTap.program);
-                    litOneTap.add(timeGl(litPass));
-                    std::swap(game.phongShader->program, oneTap.program);
-                }
-                litFull.add(timeGl(litPass)); // last: the bloom reads what the game's program drew
-                bloom.add(timeGl([this] { game.bloomEffect->render(); }));
-                copyReference.add(timeGl([&] { copies.render(*game.bloomEffect); }));
-                mipmapsOnly.add(timeGl([&] { copies.regenerateMipmaps(*game.bloomEffect); }));
-                copiesOnly.add(timeGl([&] { copies.copy(*game.bloomEffect); }));
-                gaussianReference.add(timeGl([&] { gaussian.render(game.bloomEffect->colorTextures[1]); }));
+                if (oneTap)
+                    litOneTap.add(timeGl([&] { game.renderScenePass(&oneTap.value()); }));
+                // Last: the bloom reads what the game's program drew.
+                litFull.add(timeGl([this] { game.renderScenePass(); }));
+                bloom.add(timeGl([this] { game.renderBloomPass(); }));
+                copyReference.add(timeGl([&] { copies.render(bloomPasses); }));
+                mipmapsOnly.add(timeGl([&] { copies.regenerateMipmaps(bloomPasses); }));
+                copiesOnly.add(timeGl([&] { copies.copy(bloomPasses); }));
+                gaussianReference.add(timeGl([&] { gaussian.render(bloomPasses.targetTexture(1)); }));
             }
         }
         glViewport(0, 0, width, height);
@@ -322,7 +310,7 @@ private:
     // A level reset, then a few frames at the path's start.
     void warmUp()
     {
-        run.restartLevel();
+        game.restartLevel();
         for (int i = 0; i < std::max(options.warmUp, 2); ++i) {
             run.place(benchmarkPathPose(0.0));
             run.frame();
@@ -343,7 +331,7 @@ private:
         for (int i = 0; i < options.frames; ++i) {
             run.place(benchmarkPathPose(static_cast<double>(i) / options.frames));
             const Sample frame = timeGl([this] { run.frame(); });
-            if (game.menu.showing()) {
+            if (game.stats().screen != MenuState::Screen::Playing) {
                 // A menu frame draws one picture: the numbers would mean nothing.
                 std::cerr << "benchmark: the camera path touched a win or lose object\n";
                 std::exit(1);
@@ -624,9 +612,12 @@ int main(int argc, char** argv)
     Report report;
     report.options = options;
     {
-        Game game(window, options.width, options.height);
-        game.setUpScene();
-        Benchmark bench(game, options);
+        Options gameOptions;
+        gameOptions.width = options.width;
+        gameOptions.height = options.height;
+        const std::unique_ptr<Game> game =
+            valueOrExit(Game::load(window, options.width, options.height, gameOptions));
+        Benchmark bench(*game, options);
         bench.firstFrame();
         const double sinceStart = secondsSinceProcessStart();
         report.mainToFirstFrameS = millisecondsSince(mainStart) / 1000.0;
@@ -647,7 +638,6 @@ int main(int argc, char** argv)
         bench.measureReferences();
         addReferences(report, bench);
         report.peakResidentMiB = peakResidentMiB();
-        game.tearDownScene();
     }
     glfwDestroyWindow(window);
     glfwTerminate();

@@ -1,7 +1,6 @@
-// libFuzzer target for the way a level file comes in: the loader's import
-// (the game's Assimp flags, and any check the loader makes before Assimp sees
-// the file) and the level check on what it returns. Built only with
-// QUARRYSTACK_FUZZ=ON; scripts/fuzz.sh runs it.
+// libFuzzer target for the way a level file comes in: LevelFile's scan of the
+// text, the import with the game's Assimp flags and the level check on what it
+// returns. Built only with QUARRYSTACK_FUZZ=ON; scripts/fuzz.sh runs it.
 //
 // It stops before createLevel on purpose: that step uploads meshes and
 // textures and so needs a GL context, which on the machines that fuzz is
@@ -10,10 +9,7 @@
 // exists so that createLevel only ever sees scenes it accepted, and the
 // mutation corpus test runs the whole loader with GL.
 
-#include "import/AssimpLoader.h"
-#include "import/LevelCheck.h"
-
-#include <assimp/scene.h>
+#include "import/LevelFile.h"
 
 #include <cstdint>
 #include <cstdio>
@@ -47,8 +43,6 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
 {
     std::ofstream(levelFile, std::ios::binary | std::ios::trunc)
         .write(reinterpret_cast<const char*>(data), static_cast<std::streamsize>(size));
-    static AssimpLoader loader(nullptr, nullptr, nullptr); // no shaders, no physics: nothing is built
-    if (const aiScene* scene = loader.load(levelFile))
-        checkLevel(*scene, gameLights);
+    const LevelFile file(levelFile, gameLights);
     return 0;
 }

@@ -10,10 +10,8 @@
 // name is <view>_<W>x<H>.png. Runs in a normal window on the current display.
 
 #include "app/Game.h"
+#include "core/Platform.h"
 #include "lib/ScriptedRun.h"
-#include "app/Settings.h"
-#include "render/DebugLineRecorder.h"
-#include "scene/PlayerObject.h"
 
 #include <FreeImage.h>
 #include <GL/glew.h>
@@ -39,13 +37,7 @@ struct View {
     std::function<void(Game&)> switches; // on top of the defaults
 };
 
-CameraPose playerStart(const Game& game)
-{
-    const glm::vec3 origin(game.player->initialModelMatrix[3]);
-    CameraPose pose;
-    pose.eye = origin + glm::vec3(0.0f, PlayerObject::eyeHeight, 0.0f);
-    return pose;
-}
+CameraPose playerStart(const Game& game) { return game.playerStart(); }
 
 CameraPose at(glm::vec3 eye, glm::vec3 target) { return lookingAt(eye, target); }
 
@@ -57,13 +49,13 @@ const std::vector<View>& views()
          [](const Game&) { return at({-3.5f, 2.6f, -8.5f}, {-10.0f, 0.3f, -3.5f}); }, [](Game&) {}},
         {"bloom_highlight",
          [](const Game&) { return at({7.0f, 5.8f, 7.5f}, {8.0f, 4.8f, 11.3f}); }, [](Game&) {}},
-        {"wireframe", playerStart, [](Game& game) { game.settings->wireframe = 1; }},
+        {"wireframe", playerStart, [](Game& game) { game.setEffect(Effect::Wireframe, true); }},
         {"debug_lines",
          [](const Game&) { return at({0.0f, 8.0f, -11.0f}, {0.0f, 1.0f, 1.0f}); },
-         [](Game& game) { game.debugDrawer->setDebugMode(1); }},
+         [](Game& game) { game.setEffect(Effect::DebugLines, true); }},
         {"normal_mapping_off",
          [](const Game&) { return at({-5.0f, 2.2f, -2.5f}, {-6.5f, 1.2f, 2.0f}); },
-         [](Game& game) { game.settings->normalMapping = 0; }},
+         [](Game& game) { game.setEffect(Effect::NormalMapping, false); }},
     };
     return all;
 }
@@ -71,13 +63,10 @@ const std::vector<View>& views()
 // The switches every view starts from: the game's defaults.
 void defaultSwitches(Game& game)
 {
-    Settings& settings = *game.settings;
-    settings.normalMapping = 1;
-    settings.wireframe = 0;
-    settings.bloom = 1;
-    settings.shadowMapping = 1;
-    settings.frustumCulling = 1;
-    game.debugDrawer->setDebugMode(0);
+    for (Effect on : {Effect::NormalMapping, Effect::Bloom, Effect::Shadows, Effect::FrustumCulling})
+        game.setEffect(on, true);
+    for (Effect off : {Effect::Wireframe, Effect::DebugLines})
+        game.setEffect(off, false);
 }
 
 // Frames per view: the first runs the level reset, which puts the player at
@@ -204,26 +193,29 @@ int main(int argc, char** argv)
 
     int failures = 0;
     {
-        Game game(window, width, height);
-        game.setUpScene();
+        Options options;
+        options.width = width;
+        options.height = height;
+        const std::unique_ptr<Game> loaded = valueOrExit(Game::load(window, width, height, options));
+        Game& game = *loaded;
         ScriptedRun run(game);
         run.frame(); // the welcome picture
-        run.startPlay();
+        game.startPlay();
         for (const View& view : views()) {
             if (!only.empty() && only != view.name)
                 continue;
             defaultSwitches(game);
             view.switches(game);
-            run.restartLevel();
+            game.restartLevel();
             const CameraPose pose = view.pose(game);
             for (int i = 0; i < framesPerView; ++i) {
                 run.place(pose);
                 run.frame();
             }
-            if (game.menu.showing()) {
+            if (game.stats().screen != MenuState::Screen::Playing) {
                 std::cerr << "golden: view " << view.name << " touches a win or lose object\n";
                 ++failures;
-                run.startPlay();
+                game.startPlay();
                 continue;
             }
             const std::string file = (outDir / (std::string(view.name) + "_" + std::to_string(width) + "x" +
@@ -236,7 +228,6 @@ int main(int argc, char** argv)
                 ++failures;
             }
         }
-        game.tearDownScene();
     }
     glfwDestroyWindow(window);
     glfwTerminate();

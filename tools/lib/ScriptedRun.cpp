@@ -1,19 +1,10 @@
 #include "lib/ScriptedRun.h"
 
-#include "app/Game.h"
 #include "app/Startup.h"
 #include "core/Input.h"
-#include "physics/PhysicsWorld.h"
-#include "physics/RigidBody.h"
-#include "scene/AnimatedObject.h"
-#include "scene/Camera.h"
-#include "scene/ImportObject.h"
-#include "scene/Level.h"
-#include "scene/PlayerObject.h"
 
 #include <GL/glew.h>
 #include <GLFW/glfw3.h>
-#include <btBulletDynamicsCommon.h>
 
 #include <cmath>
 
@@ -91,7 +82,7 @@ public:
 };
 
 ScriptedRun::ScriptedRun(Game& game, double timeStep)
-    : game(game), step(timeStep), now(game.lastFrameTime), input(std::make_unique<NoInput>())
+    : game(game), step(timeStep), now(game.stats().clock), input(std::make_unique<NoInput>())
 {
     input::setBackend(input.get());
 }
@@ -104,43 +95,12 @@ bool ScriptedRun::frame()
     return game.runFrame(now);
 }
 
-void ScriptedRun::startPlay()
-{
-    game.menu.startPlay();
-}
-
-void ScriptedRun::restartLevel()
-{
-    game.levelResetDue = true;
-    for (ImportObject* object : game.level->getObjects())
-        if (auto* animated = dynamic_cast<AnimatedObject*>(object))
-            animated->animationTime = 0.0;
-}
-
-void ScriptedRun::makeGhost()
-{
-    game.physics->makeGhost(*game.player->rigidBody);
-}
-
 void ScriptedRun::place(const CameraPose& pose)
 {
-    makeGhost();
-    btRigidBody* body = game.player->rigidBody;
-    btTransform transform;
-    body->getMotionState()->getWorldTransform(transform);
-    transform.setOrigin(btVector3(pose.eye.x, pose.eye.y - PlayerObject::eyeHeight, pose.eye.z));
-    // A kinematic body follows its motion state at every step.
-    body->getMotionState()->setWorldTransform(transform);
-    body->setWorldTransform(transform);
-    body->setInterpolationWorldTransform(transform);
-
-    Camera& camera = *game.player->camera;
-    camera.position = pose.eye;
-    camera.horizontalAngle = pose.horizontalAngle;
-    camera.verticalAngle = pose.verticalAngle;
-    camera.update();
-    input->cursorX = static_cast<double>(game.player->windowWidth / 2);
-    input->cursorY = static_cast<double>(game.player->windowHeight / 2);
+    game.placePlayer(pose);
+    const FrameStats stats = game.stats();
+    input->cursorX = static_cast<double>(stats.width / 2);
+    input->cursorY = static_cast<double>(stats.height / 2);
 }
 
 int FrameTimeLineFilter::overflow(int c)

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "app/Game.h"
+
 #include <glm/glm.hpp>
 
 #include <memory>
@@ -8,16 +10,6 @@
 #include <string>
 
 struct GLFWwindow;
-class Game;
-
-// Where the player's camera stands and where it looks: the camera's own yaw
-// (0 looks along +z, positive turns towards +x) and pitch (positive looks up,
-// within -1 and 1 like the player's mouse look).
-struct CameraPose {
-    glm::vec3 eye{0.0f};
-    float horizontalAngle = 0.0f;
-    float verticalAngle = 0.0f;
-};
 
 // The pose at `eye` that looks at `target` (which must differ from `eye`).
 CameraPose lookingAt(const glm::vec3& eye, const glm::vec3& target);
@@ -35,13 +27,8 @@ GLFWwindow* openFixedSizeWindow(int width, int height, const char* title, bool v
 
 // Runs the game's real frame path deterministically for tools and tests: the
 // clock advances by a fixed step per frame, no key, mouse or focus change
-// reaches the game, and the player's eye is wherever place() puts it.
-//
-// place() turns the player's body into a kinematic ghost (no gravity, no
-// contact response) standing where the eye is, so that everything the frame
-// derives from the player (the camera, the lamp that follows it, the contact
-// check) is computed from the placement as in play. Installs its own input
-// backend for its lifetime.
+// reaches the game, and the player's eye is wherever place() puts it
+// (Game::placePlayer). Installs its own input backend for its lifetime.
 class ScriptedRun {
 public:
     static constexpr double defaultTimeStep = 1.0 / 60.0;
@@ -55,14 +42,9 @@ public:
     // One pass of the frame loop, the clock one step further. Returns what
     // Game::runFrame returns.
     bool frame();
-    // Leaves the welcome picture as Enter does; the next frame is a game frame.
-    void startPlay();
-    // Requests the level reset that follows a menu picture and restarts the
-    // animations, so that what follows does not depend on what came before.
-    // The next frame runs the reset and shows the player's start.
-    void restartLevel();
-    // The pose for the following frames. On a reset frame the player's start
-    // wins, as it does in play.
+    // The pose for the following frames, with the cursor at the window's
+    // centre, so that the mouse look turns by nothing. On a reset frame the
+    // player's start wins, as it does in play.
     void place(const CameraPose& pose);
 
     // The clock of the last frame, seconds.
@@ -70,8 +52,6 @@ public:
 
 private:
     class NoInput;
-
-    void makeGhost();
 
     Game& game;
     double step;

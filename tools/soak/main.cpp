@@ -15,8 +15,8 @@
 #include "app/Game.h"
 #include "app/Startup.h"
 #include "audio/AlHandles.h"
+#include "core/Platform.h"
 #include "lib/GlCensus.h"
-#include "scene/PlayerObject.h"
 
 #include <GLFW/glfw3.h>
 
@@ -68,10 +68,10 @@ public:
     }
 
     // Counts the win and game-over pictures as they come up.
-    void watch(const MenuState& menu)
+    void watch(const FrameStats& stats)
     {
-        const bool win = menu.screen() == MenuState::Screen::Win;
-        const bool gameOver = menu.screen() == MenuState::Screen::GameOver;
+        const bool win = stats.screen == MenuState::Screen::Win;
+        const bool gameOver = stats.screen == MenuState::Screen::GameOver;
         if (win && !wasWin)
             ++wins;
         if (gameOver && !wasGameOver)
@@ -80,13 +80,13 @@ public:
         wasGameOver = gameOver;
     }
 
-    void sampleWhenDue(double now, const PlayerObject* player)
+    void sampleWhenDue(double now, const FrameStats& stats)
     {
         if (now < next)
             return;
-        if (where && player)
-            std::cerr << "player at " << player->modelMatrix[3].x << ' ' << player->modelMatrix[3].y << ' '
-                      << player->modelMatrix[3].z << std::endl;
+        if (where)
+            std::cerr << "player at " << stats.playerPosition.x << ' ' << stats.playerPosition.y << ' '
+                      << stats.playerPosition.z << std::endl;
         sample(now, "play");
         next = now + every;
     }
@@ -133,18 +133,19 @@ int main(int argc, char** argv)
     int screenHeight = 0;
     GLFWwindow* window = openGameWindow(screenWidth, screenHeight);
     {
-        Game game(window, screenWidth, screenHeight);
-        game.setUpScene();
         Sampler sampler(every > 0.0 ? every : 5.0, glfwGetTime(), where);
-        sampler.header();
-        sampler.sample(glfwGetTime(), "start");
-        while (game.runFrame(glfwGetTime())) {
-            sampler.watch(game.menu);
-            sampler.sampleWhenDue(glfwGetTime(), game.player);
+        {
+            const std::unique_ptr<Game> game = valueOrExit(Game::load(window, screenWidth, screenHeight, Options()));
+            sampler.header();
+            sampler.sample(glfwGetTime(), "start");
+            while (game->runFrame(glfwGetTime())) {
+                const FrameStats stats = game->stats();
+                sampler.watch(stats);
+                sampler.sampleWhenDue(glfwGetTime(), stats);
+            }
+            sampler.sample(glfwGetTime(), "end");
         }
-        sampler.sample(glfwGetTime(), "end");
-        game.tearDownScene();
-        // What teardown leaves behind is what a restart would leak.
+        // What the game leaves behind when it goes is what a restart would leak.
         sampler.sample(glfwGetTime(), "teardown");
     }
     glfwTerminate();

@@ -1,0 +1,36 @@
+#include "app/Shell.h"
+
+#include <GLFW/glfw3.h>
+
+Shell::Shell(bool muted) : gameSounds(muted), frameCounter(glfwGetTime) {}
+
+void Shell::readMenuKeys(GLFWwindow* window)
+{
+    const MenuState::Screen before = menuState.screen();
+    menuState.readKeys(window);
+    if (menuState.screen() != before)
+        gameSounds.click();
+}
+
+void Shell::raisePicture(const PlayerContacts& contacts)
+{
+    const MenuState::Screen before = menuState.screen();
+    if (contacts.win)
+        menuState.showWin();
+    if (contacts.gameOver)
+        menuState.showGameOver();
+    if (menuState.screen() == before)
+        return;
+    if (menuState.screen() == MenuState::Screen::Win)
+        gameSounds.chime();
+    else if (menuState.screen() == MenuState::Screen::GameOver)
+        gameSounds.splash();
+}
+
+void Shell::showTitle(GLFWwindow* window, double frameTimeMs)
+{
+    frameCounter.update();
+    glfwSetWindowTitle(window, windowTitle(frameCounter.fps(), frameTimeMs, switches.textureFilterName(),
+                                           switches.mipmapFilterName())
+                                   .c_str());
+}

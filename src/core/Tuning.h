@@ -1,0 +1,31 @@
+#pragma once
+
+// The numbers that make the game play and look as it does, named once. The
+// code and its tests read them from here.
+namespace tuning {
+
+// The player.
+constexpr float walkSpeed = 5.0f;         // m/s on the ground, whatever the direction
+constexpr float airSteerFactor = 0.3f;    // of the walking speed, for the one steer after a standing jump
+constexpr float jumpSpeed = 6.0f;         // added to the vertical speed
+constexpr float jumpRisingLimit = 1.0f;   // no jump while already rising this fast or faster
+constexpr float headingGain = 10.0f;      // turn rate of the body (rad/s) per radian it is off the camera's heading
+constexpr float eyeHeight = 1.3f;         // of the camera above the body's origin
+constexpr double mousePixelsPerRadian = 60.0; // of mouse travel, at sensitivity 1
+constexpr float pitchLimit = 1.0f;        // radians up or down
+// The walking directions and the camera's right vector are worked out from
+// the heading less this, a hair short of a quarter turn.
+constexpr double almostQuarterTurn = 1.57;
+
+// The camera. The projection is given the angle 45, which it takes as radians:
+// tan(22.5) makes the vertical field of view 58.3 degrees. This is that angle.
+constexpr float verticalFieldOfView = 1.0177028f;
+
+// Lights. The lit program receives a light's power times this; a light of
+// the level file takes ten times its ambient colour.
+constexpr float lightPowerScale = 4.0f;
+constexpr float fileLightColourScale = 10.0f;
+// The light keys (U, J, H, K, L, O) move the first light this far each physics step.
+constexpr double lightKeyStep = 0.1;
+
+} // namespace tuning

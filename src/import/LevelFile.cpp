@@ -1,0 +1,126 @@
+#include "import/LevelFile.h"
+
+#include "import/LevelCheck.h"
+
+#include <assimp/material.h>
+#include <assimp/postprocess.h>
+#include <assimp/scene.h>
+
+#include <fstream>
+#include <set>
+
+namespace {
+
+// aiProcessPreset_TargetRealtime_Quality, spelled out.
+constexpr unsigned importFlags = aiProcess_CalcTangentSpace | aiProcess_JoinIdenticalVertices |
+                                 aiProcess_Triangulate | aiProcess_GenSmoothNormals | aiProcess_SplitLargeMeshes |
+                                 aiProcess_LimitBoneWeights | aiProcess_ImproveCacheLocality |
+                                 aiProcess_RemoveRedundantMaterials | aiProcess_SortByPType |
+                                 aiProcess_FindDegenerates | aiProcess_FindInvalidData | aiProcess_GenUVCoords;
+static_assert(importFlags == 0x79ACB, "the level is read with the realtime-quality preset");
+
+using Kind = LevelProblem::Kind;
+
+} // namespace
+
+LevelFile::LevelFile(const std::string& path, int extraLights) : filePath(path)
+{
+    if (!std::ifstream(path)) {
+        found.push_back({Kind::Unopened, "Level: cannot open " + path});
+        return;
+    }
+    if (std::string problem = scanLevelFile(path); !problem.empty()) {
+        found.push_back({Kind::Format, problem});
+        return;
+    }
+    imported = importer.ReadFile(path, importFlags);
+    if (!imported) {
+        found.push_back({Kind::Unread, "Level: " + path + ": " + importer.GetErrorString()});
+        return;
+    }
+    for (std::string& problem : levelProblems(*imported, extraLights))
+        found.push_back({Kind::Format, std::move(problem)});
+    if (imported->mTextures && imported->mNumTextures > 0)
+        found.push_back({Kind::Format, "Level error: the file embeds textures; the game reads them from files"});
+}
+
+std::vector<std::string> texturePathsOf(const aiScene& scene)
+{
+    std::vector<std::string> paths;
+    std::set<std::string> seen;
+    for (aiTextureType type : {aiTextureType_DIFFUSE, aiTextureType_NORMALS}) {
+        for (unsigned m = 0; m < scene.mNumMaterials; ++m) {
+            aiString path;
+            for (unsigned i = 0; aiGetMaterialTexture(scene.mMaterials[m], type, i, &path) == AI_SUCCESS; ++i)
+                if (seen.insert(path.C_Str()).second)
+                    paths.push_back(path.C_Str());
+        }
+    }
+    return paths;
+}
+
+std::string findTextureFile(const std::vector<std::string>& folders, const std::string& fileName)
+{
+    for (const std::string& folder : folders)
+        if (std::ifstream(folder + fileName))
+            return folder + fileName;
+    return {};
+}
+
+std::vector<LevelProblem> LevelFile::readPictures(
+    const std::vector<std::string>& folders, unsigned sizeLimit,
+    const std::function<void(const std::string& path, const DecodedPicture& picture)>& use) const
+{
+    std::vector<LevelProblem> problems;
+    if (!imported)
+        return problems;
+    for (const std::string& path : texturePathsOf(*imported)) {
+        const std::string fileName = textureFileName(path);
+        if (fileName.empty()) {
+            problems.push_back({Kind::Format, "Level error: the texture path \"" + path + "\" names no file"});
+            continue;
+        }
+        const std::string file = findTextureFile(folders, fileName);
+        if (file.empty()) {
+            std::string text = "Level: cannot find the texture";
+            for (const std::string& folder : folders)
+                text += (&folder == &folders.front() ? " " : " or ") + folder + fileName;
+            problems.push_back({Kind::Picture, text});
+            continue;
+        }
+        const DecodedPicture picture = readPicture(file, sizeLimit);
+        switch (picture.fault) {
+        case PictureFault::None:
+            if (use)
+                use(path, picture);
+            break;
+        case PictureFault::UnknownFormat:
+            problems.push_back({Kind::Picture, "Level: cannot tell the picture format of " + file});
+            break;
+        case PictureFault::TooLarge:
+            problems.push_back({Kind::Format, "Level error: the texture \"" + path + "\" is " +
+                                                  std::to_string(picture.width) + "x" + std::to_string(picture.height) +
+                                                  " pixels; at most " + std::to_string(sizeLimit) + "x" +
+                                                  std::to_string(sizeLimit) + " fit"});
+            break;
+        case PictureFault::Unreadable:
+        case PictureFault::NoPixels:
+            // A texture that cannot be read would draw as black: the level is refused.
+            problems.push_back({Kind::Picture, "Level: cannot read the texture " + file});
+            break;
+        }
+    }
+    return problems;
+}
+
+std::vector<std::string> levelFileProblems(const std::string& path, const std::vector<std::string>& textureFolders,
+                                           int extraLights)
+{
+    const LevelFile file(path, extraLights);
+    std::vector<std::string> texts;
+    for (const LevelProblem& problem : file.problems())
+        texts.push_back(problem.text);
+    for (const LevelProblem& problem : file.readPictures(textureFolders, levelLimits::textureSize, {}))
+        texts.push_back(problem.text);
+    return texts;
+}

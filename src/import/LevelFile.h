@@ -1,0 +1,77 @@
+#pragma once
+
+#include "render/Picture.h"
+
+#include <assimp/Importer.hpp>
+
+#include <functional>
+#include <string>
+#include <vector>
+
+struct aiScene;
+
+// Why a level file cannot be played. The kind decides where the game puts its
+// message; the text is the message the level checker prints.
+struct LevelProblem {
+    enum class Kind {
+        Unopened, // "Level: cannot open PATH"
+        Unread,   // the importer refused the file: "Level: PATH: REASON"
+        Format,   // the level breaks the level format: "Level error: ..."
+        Picture,  // a texture's picture is missing or unreadable: "Level: cannot ..."
+    };
+    Kind kind;
+    std::string text;
+};
+
+// A level file read as the game reads it: opened, scanned as text for what
+// would crash or exhaust the importer (scanLevelFile), imported with the
+// game's flags and checked against what the game needs (levelProblems).
+class LevelFile {
+public:
+    // `extraLights`: the lights the game adds to every level.
+    LevelFile(const std::string& path, int extraLights);
+
+    LevelFile(const LevelFile&) = delete;
+    LevelFile& operator=(const LevelFile&) = delete;
+
+    // Empty when the level can be built. Otherwise the problem that stopped
+    // the reading, or every problem the check found in the imported scene.
+    const std::vector<LevelProblem>& problems() const { return found; }
+    // The imported scene, also when the check found problems; null when the
+    // file could not be imported. It lives as long as this object.
+    const aiScene* scene() const { return imported; }
+    const std::string& path() const { return filePath; }
+
+    // Reads the picture of every texture path the materials name (colour
+    // textures, then normal maps, each path once), each file from the first
+    // of `folders` that holds it and at most `sizeLimit` pixels a side, and
+    // hands it to `use` with the path as the file writes it. Returns a
+    // problem for each picture that cannot be had: a Format problem when the
+    // level is at fault (a path that names no file, a picture too large),
+    // else a Picture problem naming the file.
+    std::vector<LevelProblem> readPictures(
+        const std::vector<std::string>& folders, unsigned sizeLimit,
+        const std::function<void(const std::string& path, const DecodedPicture& picture)>& use) const;
+
+private:
+    std::string filePath;
+    Assimp::Importer importer;
+    const aiScene* imported = nullptr;
+    std::vector<LevelProblem> found;
+};
+
+// Every texture path of the scene's materials, colour textures then normal
+// maps, each once.
+std::vector<std::string> texturePathsOf(const aiScene& scene);
+
+// The first of `folders` (each ending in a slash) that holds `fileName`,
+// joined to it; empty when none does.
+std::string findTextureFile(const std::vector<std::string>& folders, const std::string& fileName);
+
+// Every problem for which the game would refuse the level file at start, found
+// without a window, as the level checker prints them: the file unreadable, or
+// else whatever the check of the scene finds, then each texture that cannot
+// be read from `textureFolders` (searched in order). Empty when the level can
+// be played.
+std::vector<std::string> levelFileProblems(const std::string& path, const std::vector<std::string>& textureFolders,
+                                           int extraLights);

@@ -1,0 +1,61 @@
+#pragma once
+
+#include "core/Result.h"
+#include "render/GlObjects.h"
+
+#include <FreeImage.h>
+
+#include <memory>
+#include <string>
+
+// Pictures from files as textures: one way in for the menu pictures, the
+// font atlas, the sky and the level's textures.
+
+struct BitmapDeleter {
+    void operator()(FIBITMAP* bitmap) const { FreeImage_Unload(bitmap); }
+};
+using Bitmap = std::unique_ptr<FIBITMAP, BitmapDeleter>;
+
+// Why a picture file gave no pixels to upload.
+enum class PictureFault {
+    None,
+    UnknownFormat, // neither the contents nor the name tell the format
+    Unreadable,    // the library cannot decode it
+    NoPixels,      // decoded, but empty or not convertible to 24 or 32 bits
+    TooLarge,      // more pixels a side than the caller's limit
+};
+
+// A picture ready for upload: 32-bit BGRA when the file has 32 bits, else
+// 24-bit BGR (palette, grey, 16-bit and high-depth pictures are converted);
+// rows bottom-up and padded to 4 bytes, as GL unpacks them by default.
+struct DecodedPicture {
+    Bitmap bitmap; // null on a fault
+    PictureFault fault = PictureFault::None;
+    unsigned width = 0;  // as decoded, or as the header claims for one too large
+    unsigned height = 0;
+};
+
+// Decodes the picture at `path`, its format told by its contents, else by its
+// name. Where the format gives the size from the header without decoding, a
+// picture past `limit` pixels a side is refused before it takes memory.
+DecodedPicture readPicture(const std::string& path, unsigned limit);
+
+// How an uploaded picture is stored and sampled.
+struct PictureSampling {
+    GLint internalFormat = GL_RGBA; // GL_RGB drops the alpha channel
+    GLint minFilter = GL_LINEAR_MIPMAP_LINEAR;
+};
+
+// A new texture holding the picture (which has pixels) with a full mipmap
+// chain, magnified linearly and repeated at its edges. Leaves no texture bound
+// on the active unit.
+gl::Texture uploadPicture(const DecodedPicture& picture, const PictureSampling& sampling = {});
+
+// The largest texture side the current context takes.
+unsigned maxTextureSize();
+
+// A picture the game ships (menu pictures, font atlas, sky), read and
+// uploaded. The failures are "Fehler beim Laden von Texturen" when the file
+// cannot be decoded, "Auslesen fehlerhaft" when it holds no usable pixels or
+// more than the context takes; the detail names the file.
+Result<gl::Texture> loadPicture(const std::string& path, const PictureSampling& sampling = {});
