@@ -6,7 +6,7 @@
 #include "support/TempDir.h"
 
 #include "Fixture.h"
-#include "lib/LevelMutations.h"
+#include "support/LevelMutations.h"
 
 #include <fstream>
 #include <sstream>
