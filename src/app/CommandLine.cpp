@@ -156,10 +156,7 @@ std::string usageText()
     return text + "\n" + keysText;
 }
 
-std::string versionText()
-{
-    return "quarrystack " QUARRYSTACK_VERSION;
-}
+std::string versionText() { return "quarrystack " QUARRYSTACK_VERSION; }
 
 std::string enterDataFolder(Options& options)
 {

@@ -21,16 +21,12 @@ std::string windowTitle(double fps, double frameTimeMs, const std::string& textu
 {
     const int framesSkipped = 0; // the loop never skips frames
     return "Quarrystack, FPS: " + std::to_string(static_cast<long long>(std::floor(fps))) +
-           " Frametime: " + frameTimeText(frameTimeMs) + " ms" +
-           " Framesskipped: " + std::to_string(framesSkipped) +
+           " Frametime: " + frameTimeText(frameTimeMs) + " ms" + " Framesskipped: " + std::to_string(framesSkipped) +
            " TMQ: " + textureFilterName + " MMQ: " + mipmapFilterName;
 }
 
 namespace {
-int32_t wholeMilliseconds(double seconds)
-{
-    return static_cast<int32_t>(seconds * 1000.0);
-}
+int32_t wholeMilliseconds(double seconds) { return static_cast<int32_t>(seconds * 1000.0); }
 } // namespace
 
 FrameCounter::FrameCounter(Clock clock) : clock_(std::move(clock)) {}

@@ -61,8 +61,8 @@ Result<std::unique_ptr<Game>> Game::load(GLFWwindow* window, int width, int heig
         World::load(options.levelFile(), renderer.value()->vertexLayout(), window, width, height);
     if (!world)
         return world.failure();
-    return std::unique_ptr<Game>(new Game(window, width, height, options, std::move(shell),
-                                          std::move(renderer.value()), std::move(world.value())));
+    return std::unique_ptr<Game>(new Game(window, width, height, options, std::move(shell), std::move(renderer.value()),
+                                          std::move(world.value())));
 }
 
 Game::Game(GLFWwindow* window, int width, int height, const Options& options, std::unique_ptr<Shell> shellPart,

@@ -63,7 +63,7 @@ public:
     // (World::load). `window` has a current OpenGL 3.3 core context of the
     // given size. The failure is that of the first part that cannot be had.
     static Result<std::unique_ptr<Game>> load(GLFWwindow* window, int screenWidth, int screenHeight,
-                                             const Options& options);
+                                              const Options& options);
     // The parts go in reverse order of their making, the world's bodies
     // before the renderer's programs, all while the context still exists.
     ~Game();

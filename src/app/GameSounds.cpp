@@ -86,10 +86,7 @@ void GameSounds::follow(const Level& level)
     }
 }
 
-void GameSounds::listen(const Camera& camera)
-{
-    system.setListener(camera.position, camera.direction, camera.up);
-}
+void GameSounds::listen(const Camera& camera) { system.setListener(camera.position, camera.direction, camera.up); }
 
 void GameSounds::hush()
 {

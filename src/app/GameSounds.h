@@ -68,8 +68,7 @@ private:
     };
 
     audio::SoundSystem system; // first in, last out: the loops' sources go before it
-    audio::SoundId footstepSound, jumpSound, landingSound, scrapeSound, humSound, splashSound, chimeSound,
-        clickSound;
+    audio::SoundId footstepSound, jumpSound, landingSound, scrapeSound, humSound, splashSound, chimeSound, clickSound;
     soundRules::FootstepClock footsteps;
     std::minstd_rand variation{16}; // of each footstep's pitch and gain
     std::vector<Voice> voices;

@@ -4,8 +4,8 @@
 #include "scene/Camera.h"
 #include "scene/Light.h"
 
-void applyKeyActions(const KeyActions& actions, DebugLineRecorder* debugLines, CameraList* cameras,
-                     Light* firstLight, int lightRepeats)
+void applyKeyActions(const KeyActions& actions, DebugLineRecorder* debugLines, CameraList* cameras, Light* firstLight,
+                     int lightRepeats)
 {
     if (actions.toggleDebugLines && debugLines) {
         if (debugLines->getDebugMode() == 1)

@@ -16,9 +16,9 @@ struct LightStep {
 // What one frame's keys ask of the game beyond the settings' own flags.
 struct KeyActions {
     bool toggleDebugLines = false;
-    int cameraStep = 0; // +1 next camera, -1 previous; both in one frame cancel
+    int cameraStep = 0;                // +1 next camera, -1 previous; both in one frame cancel
     std::vector<LightStep> lightSteps; // in the order the keys were read
-    bool reload = false; // reset the level on the next game frame
+    bool reload = false;               // reset the level on the next game frame
     bool toggleMute = false;
 };
 
@@ -28,5 +28,5 @@ struct KeyActions {
 // the player's camera, i the list's camera i - 1); the light steps, in their order, are applied
 // `lightRepeats` times (once per physics sub-step of the frame), each added
 // in double precision and stored back as float.
-void applyKeyActions(const KeyActions& actions, DebugLineRecorder* debugLines, CameraList* cameras,
-                     Light* firstLight, int lightRepeats = 1);
+void applyKeyActions(const KeyActions& actions, DebugLineRecorder* debugLines, CameraList* cameras, Light* firstLight,
+                     int lightRepeats = 1);

@@ -17,8 +17,7 @@ const char* const menuPictureFiles[MenuScreen::pictureCount] = {
 };
 
 // Runs `load` unless an earlier step failed, keeping its value or its failure.
-template <typename T, typename Load>
-bool take(T& into, std::optional<Failure>& failure, Load load)
+template <typename T, typename Load> bool take(T& into, std::optional<Failure>& failure, Load load)
 {
     if (failure)
         return false;
@@ -79,8 +78,8 @@ Renderer::Renderer(Parts p, int width, int height)
       sky(std::move(p.sky), std::move(p.skyPicture)),
       menuScreen(std::move(p.menu), std::move(p.menuPictures), isFourByThree(width, height)),
       textRenderer(std::move(p.text), std::move(p.fontAtlas)),
-      debugDrawer(std::make_unique<DebugLineRecorder>(std::move(p.line))),
-      unusedPrograms{std::move(p.shadowDebug), std::move(p.shadowFirstPass)}
+      debugDrawer(std::make_unique<DebugLineRecorder>(std::move(p.line))), unusedPrograms{std::move(p.shadowDebug),
+                                                                                          std::move(p.shadowFirstPass)}
 {
 }
 

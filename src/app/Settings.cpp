@@ -88,10 +88,7 @@ void Settings::cycleMipmapFilter()
         mipmapFilter = GL_NEAREST_MIPMAP_NEAREST;
 }
 
-std::string Settings::textureFilterName() const
-{
-    return textureFilter == GL_NEAREST ? "GL_NEAREST" : "GL_LINEAR";
-}
+std::string Settings::textureFilterName() const { return textureFilter == GL_NEAREST ? "GL_NEAREST" : "GL_LINEAR"; }
 
 std::string Settings::mipmapFilterName() const
 {

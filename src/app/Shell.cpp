@@ -30,7 +30,7 @@ void Shell::raisePicture(const PlayerContacts& contacts)
 void Shell::showTitle(GLFWwindow* window, double frameTimeMs)
 {
     frameCounter.update();
-    glfwSetWindowTitle(window, windowTitle(frameCounter.fps(), frameTimeMs, switches.textureFilterName(),
-                                           switches.mipmapFilterName())
-                                   .c_str());
+    glfwSetWindowTitle(
+        window, windowTitle(frameCounter.fps(), frameTimeMs, switches.textureFilterName(), switches.mipmapFilterName())
+                    .c_str());
 }

@@ -58,8 +58,8 @@ World::World(std::unique_ptr<PhysicsWorld> physics, std::unique_ptr<Level> level
     };
 }
 
-Result<std::unique_ptr<World>> World::load(const std::string& levelFile, const VertexLayout& layout,
-                                           GLFWwindow* window, int width, int height)
+Result<std::unique_ptr<World>> World::load(const std::string& levelFile, const VertexLayout& layout, GLFWwindow* window,
+                                           int width, int height)
 {
     // The level check bounds what the level may take; memory can run out
     // below that budget all the same, which ends here rather than in terminate.

@@ -11,8 +11,7 @@
 namespace al {
 
 // Needs a current context; a name the library refused is 0 and not counted.
-template <void (*generate)(ALsizei, ALuint*), void (*remove)(ALsizei, const ALuint*)>
-struct CountedTraits {
+template <void (*generate)(ALsizei, ALuint*), void (*remove)(ALsizei, const ALuint*)> struct CountedTraits {
     static inline int live = 0;
     static ALuint create()
     {

@@ -29,10 +29,7 @@ void runBeforePause()
 
 } // namespace
 
-void setBeforePause(std::function<void()> hook)
-{
-    beforePause() = std::move(hook);
-}
+void setBeforePause(std::function<void()> hook) { beforePause() = std::move(hook); }
 
 void pauseConsole(PauseCommand command)
 {
@@ -58,10 +55,7 @@ void fatalError(std::string_view message, std::string_view detail, PauseCommand 
     fatalExit(command);
 }
 
-void fatalError(const Failure& failure)
-{
-    fatalError(failure.message, failure.detail);
-}
+void fatalError(const Failure& failure) { fatalError(failure.message, failure.detail); }
 
 void fatalExit(PauseCommand command)
 {

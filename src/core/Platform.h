@@ -37,8 +37,7 @@ void pauseConsole(PauseCommand command = PauseCommand::Upper);
 [[noreturn]] void fatalError(const Failure& failure);
 
 // The value of `result`, or the fatal exit with its failure.
-template <typename T>
-T valueOrExit(Result<T> result)
+template <typename T> T valueOrExit(Result<T> result)
 {
     if (!result)
         fatalError(result.failure());

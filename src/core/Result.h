@@ -14,8 +14,7 @@ struct Failure {
 };
 
 // A value, or the failure that stands in its place.
-template <typename T>
-class Result {
+template <typename T> class Result {
 public:
     Result(T value) : state(std::move(value)) {}
     Result(Failure failure) : state(std::move(failure)) {}

@@ -5,14 +5,14 @@
 namespace tuning {
 
 // The player.
-constexpr float walkSpeed = 5.0f;         // m/s on the ground, whatever the direction
-constexpr float airSteerFactor = 0.3f;    // of the walking speed, for the one steer after a standing jump
-constexpr float jumpSpeed = 6.0f;         // added to the vertical speed
-constexpr float jumpRisingLimit = 1.0f;   // no jump while already rising this fast or faster
-constexpr float headingGain = 10.0f;      // turn rate of the body (rad/s) per radian it is off the camera's heading
-constexpr float eyeHeight = 1.3f;         // of the camera above the body's origin
+constexpr float walkSpeed = 5.0f;             // m/s on the ground, whatever the direction
+constexpr float airSteerFactor = 0.3f;        // of the walking speed, for the one steer after a standing jump
+constexpr float jumpSpeed = 6.0f;             // added to the vertical speed
+constexpr float jumpRisingLimit = 1.0f;       // no jump while already rising this fast or faster
+constexpr float headingGain = 10.0f;          // turn rate of the body (rad/s) per radian it is off the camera's heading
+constexpr float eyeHeight = 1.3f;             // of the camera above the body's origin
 constexpr double mousePixelsPerRadian = 60.0; // of mouse travel, at sensitivity 1
-constexpr float pitchLimit = 1.0f;        // radians up or down
+constexpr float pitchLimit = 1.0f;            // radians up or down
 // The walking directions and the camera's right vector are worked out from
 // the heading less this, a hair short of a quarter turn.
 constexpr double almostQuarterTurn = 1.57;

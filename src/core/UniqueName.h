@@ -8,8 +8,7 @@
 // converts to the name so that it can be passed to the library directly.
 // Traits::create() makes a name (0 when the library refused) and
 // Traits::destroy(name) deletes one.
-template <typename Name, typename Traits>
-class UniqueName {
+template <typename Name, typename Traits> class UniqueName {
 public:
     UniqueName() = default;
     explicit UniqueName(Name name) : name_(name) {}

@@ -7,10 +7,10 @@
 #include "render/Picture.h"
 #include "scene/AnimatedObject.h"
 #include "scene/Camera.h"
-#include "scene/MeshObject.h"
 #include "scene/Level.h"
 #include "scene/Light.h"
 #include "scene/Material.h"
+#include "scene/MeshObject.h"
 #include "scene/PlayerObject.h"
 
 #include <assimp/material.h>
@@ -29,15 +29,9 @@ glm::mat4 toGlm(const aiMatrix4x4& m)
     return glm::mat4(m.a1, m.b1, m.c1, m.d1, m.a2, m.b2, m.c2, m.d2, m.a3, m.b3, m.c3, m.d3, m.a4, m.b4, m.c4, m.d4);
 }
 
-glm::vec3 toGlm(const aiVector3D& v)
-{
-    return glm::vec3(v.x, v.y, v.z);
-}
+glm::vec3 toGlm(const aiVector3D& v) { return glm::vec3(v.x, v.y, v.z); }
 
-glm::quat toGlm(const aiQuaternion& q)
-{
-    return glm::quat(q.w, q.x, q.y, q.z);
-}
+glm::quat toGlm(const aiQuaternion& q) { return glm::quat(q.w, q.x, q.y, q.z); }
 
 // Where the node lies in the level: its translation with every parent's
 // transform applied, the root's included.
@@ -49,8 +43,7 @@ glm::vec3 nodeTranslation(const aiNode* node)
     return glm::vec3(m.a4, m.b4, m.c4);
 }
 
-glm::vec4 materialColor(const aiMaterial* material, const char* key, unsigned type, unsigned index,
-                        glm::vec4 fallback)
+glm::vec4 materialColor(const aiMaterial* material, const char* key, unsigned type, unsigned index, glm::vec4 fallback)
 {
     aiColor4D color;
     if (aiGetMaterialColor(material, key, type, index, &color) == AI_SUCCESS)
@@ -190,8 +183,7 @@ std::vector<LevelProblem> AssimpLoader::loadTextures(const LevelFile& file, cons
     });
 }
 
-std::unique_ptr<Level> AssimpLoader::createLevel(const aiScene* scene, float width, float height,
-                                                 GLFWwindow* window)
+std::unique_ptr<Level> AssimpLoader::createLevel(const aiScene* scene, float width, float height, GLFWwindow* window)
 {
     walkNode(scene, scene->mRootNode, nullptr, glm::mat4(1.0f));
     addLights(scene);
@@ -307,11 +299,10 @@ void AssimpLoader::addMaterial(const aiMaterial* material, MeshData& mesh)
     unsigned shininessCount = 1;
     if (aiGetMaterialFloatArray(material, AI_MATKEY_SHININESS, &shininess, &shininessCount) != AI_SUCCESS)
         shininess = 0.0f;
-    assets.materials.push_back(
-        std::make_unique<Material>(materialColor(material, AI_MATKEY_COLOR_DIFFUSE, {0.8f, 0.8f, 0.8f, 1.0f}),
-                                   materialColor(material, AI_MATKEY_COLOR_AMBIENT, {0.2f, 0.2f, 0.2f, 1.0f}),
-                                   materialColor(material, AI_MATKEY_COLOR_SPECULAR, {0.0f, 0.0f, 0.0f, 1.0f}),
-                                   materialColor(material, AI_MATKEY_COLOR_EMISSIVE, {0.0f, 0.0f, 0.0f, 1.0f}),
-                                   shininess, textureCount));
+    assets.materials.push_back(std::make_unique<Material>(
+        materialColor(material, AI_MATKEY_COLOR_DIFFUSE, {0.8f, 0.8f, 0.8f, 1.0f}),
+        materialColor(material, AI_MATKEY_COLOR_AMBIENT, {0.2f, 0.2f, 0.2f, 1.0f}),
+        materialColor(material, AI_MATKEY_COLOR_SPECULAR, {0.0f, 0.0f, 0.0f, 1.0f}),
+        materialColor(material, AI_MATKEY_COLOR_EMISSIVE, {0.0f, 0.0f, 0.0f, 1.0f}), shininess, textureCount));
     mesh.materialBuffer = assets.materials.back()->getUniformBuffer();
 }

@@ -82,15 +82,9 @@ bool finite(std::initializer_list<float> values)
     return true;
 }
 
-bool finite(const aiVector3D& v)
-{
-    return finite({v.x, v.y, v.z});
-}
+bool finite(const aiVector3D& v) { return finite({v.x, v.y, v.z}); }
 
-bool finite(const aiColor3D& c)
-{
-    return finite({c.r, c.g, c.b});
-}
+bool finite(const aiColor3D& c) { return finite({c.r, c.g, c.b}); }
 
 double determinant3(const aiMatrix4x4& m)
 {
@@ -99,10 +93,7 @@ double determinant3(const aiMatrix4x4& m)
            double(m.a3) * (double(m.b1) * m.c2 - double(m.b2) * m.c1);
 }
 
-std::string quoted(const aiString& name)
-{
-    return std::string("\"") + name.C_Str() + "\"";
-}
+std::string quoted(const aiString& name) { return std::string("\"") + name.C_Str() + "\""; }
 
 // What is wrong with one mesh, or an empty string.
 std::string checkMesh(const aiMesh& mesh, const aiString& nodeName)
@@ -146,9 +137,11 @@ std::string checkTransform(const aiNode& node, const aiMatrix4x4& global)
     if (!finite(node.mTransformation))
         return "Level error: node " + quoted(node.mName) + " has a transform with a number that is not finite";
     if (!(determinant3(node.mTransformation) > 0.0))
-        return "Level error: node " + quoted(node.mName) + " has a zero or negative scale (a flat or mirrored transform)";
+        return "Level error: node " + quoted(node.mName) +
+               " has a zero or negative scale (a flat or mirrored transform)";
     if (!finite(global))
-        return "Level error: node " + quoted(node.mName) + " lies out of range: its transform with its parents' is not finite";
+        return "Level error: node " + quoted(node.mName) +
+               " lies out of range: its transform with its parents' is not finite";
     return {};
 }
 
@@ -228,8 +221,8 @@ std::string scanLevelFile(const std::string& path)
             if (std::isspace(c)) {
                 index = 0;
             } else if (!std::isdigit(c) || (index = index * 10 + unsigned(c - '0')) > levelLimits::arrayCount) {
-                return "Level error: the index list of a <" + primitive + "> element holds \"" +
-                       static_cast<char>(c) + "\", not an index below " + std::to_string(levelLimits::arrayCount);
+                return "Level error: the index list of a <" + primitive + "> element holds \"" + static_cast<char>(c) +
+                       "\", not an index below " + std::to_string(levelLimits::arrayCount);
             }
             continue;
         }

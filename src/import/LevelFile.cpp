@@ -12,11 +12,11 @@
 namespace {
 
 // aiProcessPreset_TargetRealtime_Quality, spelled out.
-constexpr unsigned importFlags = aiProcess_CalcTangentSpace | aiProcess_JoinIdenticalVertices |
-                                 aiProcess_Triangulate | aiProcess_GenSmoothNormals | aiProcess_SplitLargeMeshes |
-                                 aiProcess_LimitBoneWeights | aiProcess_ImproveCacheLocality |
-                                 aiProcess_RemoveRedundantMaterials | aiProcess_SortByPType |
-                                 aiProcess_FindDegenerates | aiProcess_FindInvalidData | aiProcess_GenUVCoords;
+constexpr unsigned importFlags = aiProcess_CalcTangentSpace | aiProcess_JoinIdenticalVertices | aiProcess_Triangulate |
+                                 aiProcess_GenSmoothNormals | aiProcess_SplitLargeMeshes | aiProcess_LimitBoneWeights |
+                                 aiProcess_ImproveCacheLocality | aiProcess_RemoveRedundantMaterials |
+                                 aiProcess_SortByPType | aiProcess_FindDegenerates | aiProcess_FindInvalidData |
+                                 aiProcess_GenUVCoords;
 static_assert(importFlags == 0x79ACB, "the level is read with the realtime-quality preset");
 
 using Kind = LevelProblem::Kind;
@@ -67,9 +67,9 @@ std::string findTextureFile(const std::vector<std::string>& folders, const std::
     return {};
 }
 
-std::vector<LevelProblem> LevelFile::readPictures(
-    const std::vector<std::string>& folders, unsigned sizeLimit,
-    const std::function<void(const std::string& path, const DecodedPicture& picture)>& use) const
+std::vector<LevelProblem>
+LevelFile::readPictures(const std::vector<std::string>& folders, unsigned sizeLimit,
+                        const std::function<void(const std::string& path, const DecodedPicture& picture)>& use) const
 {
     std::vector<LevelProblem> problems;
     if (!imported)

@@ -49,9 +49,9 @@ public:
     // problem for each picture that cannot be had: a Format problem when the
     // level is at fault (a path that names no file, a picture too large),
     // else a Picture problem naming the file.
-    std::vector<LevelProblem> readPictures(
-        const std::vector<std::string>& folders, unsigned sizeLimit,
-        const std::function<void(const std::string& path, const DecodedPicture& picture)>& use) const;
+    std::vector<LevelProblem>
+    readPictures(const std::vector<std::string>& folders, unsigned sizeLimit,
+                 const std::function<void(const std::string& path, const DecodedPicture& picture)>& use) const;
 
 private:
     std::string filePath;

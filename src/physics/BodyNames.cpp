@@ -10,7 +10,4 @@ BodyNameRules classifyBodyName(const std::string& name)
     return rules;
 }
 
-bool isDynamicName(const std::string& name)
-{
-    return name.compare(0, 7, "dynamic") == 0;
-}
+bool isDynamicName(const std::string& name) { return name.compare(0, 7, "dynamic") == 0; }

@@ -15,9 +15,8 @@ ContactCollector::ContactCollector()
 }
 
 btScalar ContactCollector::addSingleResult(btManifoldPoint& point, const btCollisionObjectWrapper* /*object0*/,
-                                           int /*partId0*/, int /*index0*/,
-                                           const btCollisionObjectWrapper* /*object1*/, int /*partId1*/,
-                                           int /*index1*/)
+                                           int /*partId0*/, int /*index0*/, const btCollisionObjectWrapper* /*object1*/,
+                                           int /*partId1*/, int /*index1*/)
 {
     if (printsContacts)
         std::cout << "COLLISION WITH DYNAMIC\n";

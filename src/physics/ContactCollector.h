@@ -14,9 +14,8 @@ struct ContactCollector : public btCollisionWorld::ContactResultCallback {
     // Prints "COLLISION WITH DYNAMIC" when `printsContacts` (while the dynamic
     // list is tested), then raises `found` (and `touched`). The result is
     // ignored by the library.
-    btScalar addSingleResult(btManifoldPoint& point, const btCollisionObjectWrapper* object0, int partId0,
-                             int index0, const btCollisionObjectWrapper* object1, int partId1,
-                             int index1) override;
+    btScalar addSingleResult(btManifoldPoint& point, const btCollisionObjectWrapper* object0, int partId0, int index0,
+                             const btCollisionObjectWrapper* object1, int partId1, int index1) override;
 
     bool found = false;
     bool touched = false;

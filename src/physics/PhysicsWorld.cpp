@@ -37,8 +37,7 @@ std::unique_ptr<btTriangleMesh> triangleMeshOf(const std::vector<glm::vec3>& cor
     return triangles;
 }
 
-template <typename T>
-T* keep(std::vector<std::unique_ptr<T>>& owner, std::unique_ptr<T> object)
+template <typename T> T* keep(std::vector<std::unique_ptr<T>>& owner, std::unique_ptr<T> object)
 {
     owner.push_back(std::move(object));
     return owner.back().get();

@@ -43,6 +43,6 @@ private:
     GLint viewProjectionLocation = -1; // "modelViewProjection"
     GLint positionLocation = -1;       // "position"
     GLint colorLocation = -1;          // "colorToFrag"
-    std::vector<DebugLine> lines; // since the last flush, in emission order
+    std::vector<DebugLine> lines;      // since the last flush, in emission order
     int debugMode = 0;
 };

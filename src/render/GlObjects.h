@@ -10,23 +10,42 @@
 // deletes the GL object exactly once.
 namespace gl {
 
-template <typename Traits>
-using Handle = UniqueName<GLuint, Traits>;
+template <typename Traits> using Handle = UniqueName<GLuint, Traits>;
 
 struct BufferTraits {
-    static GLuint create() { GLuint n = 0; glGenBuffers(1, &n); return n; }
+    static GLuint create()
+    {
+        GLuint n = 0;
+        glGenBuffers(1, &n);
+        return n;
+    }
     static void destroy(GLuint n) { glDeleteBuffers(1, &n); }
 };
 struct VertexArrayTraits {
-    static GLuint create() { GLuint n = 0; glGenVertexArrays(1, &n); return n; }
+    static GLuint create()
+    {
+        GLuint n = 0;
+        glGenVertexArrays(1, &n);
+        return n;
+    }
     static void destroy(GLuint n) { glDeleteVertexArrays(1, &n); }
 };
 struct TextureTraits {
-    static GLuint create() { GLuint n = 0; glGenTextures(1, &n); return n; }
+    static GLuint create()
+    {
+        GLuint n = 0;
+        glGenTextures(1, &n);
+        return n;
+    }
     static void destroy(GLuint n) { glDeleteTextures(1, &n); }
 };
 struct FramebufferTraits {
-    static GLuint create() { GLuint n = 0; glGenFramebuffers(1, &n); return n; }
+    static GLuint create()
+    {
+        GLuint n = 0;
+        glGenFramebuffers(1, &n);
+        return n;
+    }
     static void destroy(GLuint n) { glDeleteFramebuffers(1, &n); }
 };
 struct ProgramTraits {

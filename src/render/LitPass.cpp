@@ -10,9 +10,8 @@
 namespace {
 
 // The samplers of textureUnits::shadowMapSamplers, in that order.
-const char* const shadowSamplerNames[LitPass::maxShadowMaps] = {"depth_map", "depth_map2", "depth_map3",
-                                                                  "depth_map4", "depth_map5"};
-
+const char* const shadowSamplerNames[LitPass::maxShadowMaps] = {"depth_map", "depth_map2", "depth_map3", "depth_map4",
+                                                                "depth_map5"};
 
 } // namespace
 
@@ -142,8 +141,8 @@ void LitPass::bindShadowMaps(const std::vector<LitLight>& lights)
 {
     for (int sampler = 0; sampler < maxShadowMaps; ++sampler) {
         const int unit = textureUnits::shadowMapSamplers[sampler];
-        const auto first = std::find_if(lights.begin(), lights.end(),
-                                        [unit](const LitLight& light) { return light.unit == unit; });
+        const auto first =
+            std::find_if(lights.begin(), lights.end(), [unit](const LitLight& light) { return light.unit == unit; });
         const size_t index = static_cast<size_t>(first - lights.begin());
         const GLuint map = first != lights.end() && index < shadowMaps.size() ? shadowMaps[index] : 0;
         if (map == 0)

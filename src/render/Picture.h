@@ -31,7 +31,7 @@ enum class PictureFault {
 struct DecodedPicture {
     Bitmap bitmap; // null on a fault
     PictureFault fault = PictureFault::None;
-    unsigned width = 0;  // as decoded, or as the header claims for one too large
+    unsigned width = 0; // as decoded, or as the header claims for one too large
     unsigned height = 0;
 };
 

@@ -49,7 +49,8 @@ Result<gl::ShaderObject> compileStage(const ShaderStage& stage)
     GLint status = 0;
     glGetShaderiv(shader, GL_COMPILE_STATUS, &status);
     if (status == 0 || !glIsShader(shader))
-        return withLog("Failed to compile shader", infoLog(shader, false), "Shader: compiling " + stage.path + " failed");
+        return withLog("Failed to compile shader", infoLog(shader, false),
+                       "Shader: compiling " + stage.path + " failed");
     return shader;
 }
 
@@ -86,7 +87,8 @@ Result<gl::Program> buildProgram(const std::vector<ShaderStage>& stages, const s
 Result<gl::Program> loadProgram(const std::string& folder, const std::string& name, bool geometry)
 {
     const std::string base = folder + name;
-    std::vector<ShaderStage> stages = {{GL_VERTEX_SHADER, base + ".vert", {}}, {GL_FRAGMENT_SHADER, base + ".frag", {}}};
+    std::vector<ShaderStage> stages = {{GL_VERTEX_SHADER, base + ".vert", {}},
+                                       {GL_FRAGMENT_SHADER, base + ".frag", {}}};
     if (geometry)
         stages.push_back({GL_GEOMETRY_SHADER, base + ".geom", {}});
     return buildProgram(stages);

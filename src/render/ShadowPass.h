@@ -49,10 +49,10 @@ private:
     };
 
     gl::Program program;
-    GLint positionAt = -1;                                     // "vp"
-    GLint modelLocation = -1;                                  // "M"
+    GLint positionAt = -1;                                            // "vp"
+    GLint modelLocation = -1;                                         // "M"
     std::array<GLint, 6> faceMatrixLocations{-1, -1, -1, -1, -1, -1}; // "cm_mat[0]" .. "cm_mat[5]"
-    GLint lightPositionLocation = -1;                          // "light_pos"
-    GLint nearFarLocation = -1;                                // "near_far"
+    GLint lightPositionLocation = -1;                                 // "light_pos"
+    GLint nearFarLocation = -1;                                       // "near_far"
     std::vector<CubeMap> maps;
 };

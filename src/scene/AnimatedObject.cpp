@@ -1,15 +1,16 @@
 #include "scene/AnimatedObject.h"
 
-#include "physics/PhysicsWorld.h"
-#include "physics/BulletMath.h"
-#include "physics/RigidBody.h"
 #include "core/MatrixMath.h"
+#include "physics/BulletMath.h"
+#include "physics/PhysicsWorld.h"
+#include "physics/RigidBody.h"
 
 #include <btBulletDynamicsCommon.h>
 #include <glm/gtc/matrix_transform.hpp>
 
 AnimatedObject::AnimatedObject(const glm::mat4& matrix, const VertexLayout& layout, MeshObject* parent,
-                               PhysicsWorld& physics, MeshData mesh, AnimationKeys keys, const glm::mat4& groupTransform)
+                               PhysicsWorld& physics, MeshData mesh, AnimationKeys keys,
+                               const glm::mat4& groupTransform)
     : MeshObject(matrix, layout, parent, physics, 0, std::move(mesh)), keys(std::move(keys)),
       groupTransform(groupTransform)
 {

@@ -9,8 +9,7 @@
 #include <vector>
 
 // One track of key frames: values and their times in seconds, equally long.
-template <typename Value>
-struct KeyTrack {
+template <typename Value> struct KeyTrack {
     std::vector<Value> values;
     std::vector<double> times;
 

@@ -31,8 +31,7 @@ KeySegment findKeySegment(const double* times, int count, double t)
 
 namespace {
 
-glm::vec3 interpolateVector(const glm::vec3* keys, const double* times, int count, double t,
-                            const glm::vec3& neutral)
+glm::vec3 interpolateVector(const glm::vec3* keys, const double* times, int count, double t, const glm::vec3& neutral)
 {
     if (count <= 0 || keys == nullptr)
         return neutral;

@@ -24,12 +24,9 @@ glm::mat4 fromColumns(const glm::vec3& c0, const glm::vec3& c1, const glm::vec3&
 // Cube-face rotations in GL face order (+X, -X, +Y, -Y, +Z, -Z): each is the
 // look-at basis for that face's direction and up vector.
 const glm::mat4 faceRotations[6] = {
-    fromColumns({0, 0, -1}, {0, -1, 0}, {-1, 0, 0}),
-    fromColumns({0, 0, 1}, {0, -1, 0}, {1, 0, 0}),
-    fromColumns({1, 0, 0}, {0, 0, -1}, {0, 1, 0}),
-    fromColumns({1, 0, 0}, {0, 0, 1}, {0, -1, 0}),
-    fromColumns({1, 0, 0}, {0, -1, 0}, {0, 0, -1}),
-    fromColumns({-1, 0, 0}, {0, -1, 0}, {0, 0, 1}),
+    fromColumns({0, 0, -1}, {0, -1, 0}, {-1, 0, 0}), fromColumns({0, 0, 1}, {0, -1, 0}, {1, 0, 0}),
+    fromColumns({1, 0, 0}, {0, 0, -1}, {0, 1, 0}),   fromColumns({1, 0, 0}, {0, 0, 1}, {0, -1, 0}),
+    fromColumns({1, 0, 0}, {0, -1, 0}, {0, 0, -1}),  fromColumns({-1, 0, 0}, {0, -1, 0}, {0, 0, 1}),
 };
 
 } // namespace
@@ -40,10 +37,7 @@ Light::Light(const glm::vec3& position, const glm::vec3& color, float power)
     updateShadowTransforms();
 }
 
-LitLight Light::litLight() const
-{
-    return {position, color, power, nearPlane, farPlane, unit};
-}
+LitLight Light::litLight() const { return {position, color, power, nearPlane, farPlane, unit}; }
 
 ShadowLight Light::shadowLight() const
 {

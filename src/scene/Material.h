@@ -25,8 +25,8 @@ public:
     static constexpr GLsizeiptr blockSize = sizeof(MaterialBlock);
 
     // Needs a current GL context: creates and fills the uniform buffer.
-    Material(const glm::vec4& diffuse, const glm::vec4& ambient, const glm::vec4& specular,
-             const glm::vec4& emissive, float shininess, int32_t textureCount);
+    Material(const glm::vec4& diffuse, const glm::vec4& ambient, const glm::vec4& specular, const glm::vec4& emissive,
+             float shininess, int32_t textureCount);
 
     GLuint getUniformBuffer() const { return uniformBuffer; }
 

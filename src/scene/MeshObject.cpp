@@ -93,8 +93,9 @@ bool MeshObject::isVisible(const ViewFrustum* frustum) const
 
 LitMesh MeshObject::litMesh() const
 {
-    return {vao, static_cast<GLsizei>(mesh.indices.size()), mesh.materialBuffer, mesh.colorTexture, mesh.normalMap,
-            modelMatrix};
+    return {
+        vao,        static_cast<GLsizei>(mesh.indices.size()), mesh.materialBuffer, mesh.colorTexture, mesh.normalMap,
+        modelMatrix};
 }
 
 ShadowCaster MeshObject::shadowCaster() const

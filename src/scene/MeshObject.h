@@ -23,8 +23,8 @@ public:
     // `physics`), then uploads the mesh, builds the vertex arrays of the lit
     // and the shadow pass after `layout` and the bounding sphere. `mass` is 1
     // for a dynamic object, 0 for a static one. Needs a current GL context.
-    MeshObject(const glm::mat4& matrix, const VertexLayout& layout, MeshObject* parent, PhysicsWorld& physics,
-               int mass, MeshData mesh);
+    MeshObject(const glm::mat4& matrix, const VertexLayout& layout, MeshObject* parent, PhysicsWorld& physics, int mass,
+               MeshData mesh);
     ~MeshObject() override;
 
     // Takes the body's world transform and the shape's scaling into modelMatrix.
@@ -55,7 +55,7 @@ public:
     BoundingSphere boundingSphere;
     glm::vec4 scale{1.0f, 1.0f, 1.0f, 0.0f};
     glm::quat orientation{1.0f, 0.0f, 0.0f, 0.0f};
-    MeshObject* parent = nullptr;       // not owned
+    MeshObject* parent = nullptr;      // not owned
     std::vector<MeshObject*> children; // not owned
 
 private:

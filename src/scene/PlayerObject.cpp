@@ -1,8 +1,8 @@
 #include "scene/PlayerObject.h"
 
 #include "core/Input.h"
-#include "physics/PhysicsWorld.h"
 #include "physics/BulletMath.h"
+#include "physics/PhysicsWorld.h"
 #include "physics/RigidBody.h"
 #include "scene/Camera.h"
 
@@ -119,9 +119,7 @@ void PlayerObject::step(double dt)
     const btVector3 velocity = rigidBody->getLinearVelocity();
     const bool wasGrounded = grounded;
     grounded = found.grounded;
-    walkedThisStep = grounded && wasGrounded
-                         ? static_cast<float>(std::hypot(velocity.x(), velocity.z()) * dt)
-                         : 0.0f;
+    walkedThisStep = grounded && wasGrounded ? static_cast<float>(std::hypot(velocity.x(), velocity.z()) * dt) : 0.0f;
     // The contact has usually stopped the fall by the step that finds it.
     landingSpeed = grounded && !wasGrounded ? std::max(fallSpeed, -velocity.y()) : 0.0f;
     fallSpeed = grounded ? 0.0f : std::max(0.0f, -velocity.y());
@@ -238,7 +236,7 @@ void PlayerObject::jump()
 void PlayerObject::reset()
 {
     firstMouse = true;
-    fallSpeed = 0.0f; // a fall into the pit is no landing after the reset
+    fallSpeed = 0.0f;            // a fall into the pit is no landing after the reset
     contacts = PlayerContacts{}; // the win or fall that led to the reset is over
     physics->resetBody(*rigidBody, initialModelMatrix, [this] {
         if (camera)

@@ -57,7 +57,8 @@ Breakage useLevel(const std::string& fixture)
     return [fixture](const fs::path& level) {
         fs::copy_file(levelFixtures / fixture, level, fs::copy_options::overwrite_existing);
         for (const fs::directory_entry& picture : fs::directory_iterator(levelFixtures / "textures"))
-            fs::copy_file(picture.path(), level.parent_path().parent_path() / "Textures/new" / picture.path().filename(),
+            fs::copy_file(picture.path(),
+                          level.parent_path().parent_path() / "Textures/new" / picture.path().filename(),
                           fs::copy_options::overwrite_existing);
     };
 }
@@ -79,10 +80,7 @@ struct FatalCase {
     bool logFollows = false;      // the compiler's or linker's log comes on the next line
 };
 
-std::ostream& operator<<(std::ostream& out, const FatalCase& c)
-{
-    return out << c.name;
-}
+std::ostream& operator<<(std::ostream& out, const FatalCase& c) { return out << c.name; }
 
 const char *const noShader = "Failed to open shader-file", *const noCompile = "Failed to compile shader",
                   *const noTexture = "Fehler beim Laden von Texturen", *const level = "Data/LevelFinal.dae";
@@ -172,8 +170,7 @@ TEST_F(GameTest, FatalErrorAtATerminalClosesTheWindowBeforeThePrompt)
     standardInput = ptsname(terminal);
     launch();
     waitFor("Press Enter to continue");
-    const ToolResult windows =
-        runTool({"xdotool", "search", "--name", "^(Hello, Zelhan|Quarrystack)"}, displayName());
+    const ToolResult windows = runTool({"xdotool", "search", "--name", "^(Hello, Zelhan|Quarrystack)"}, displayName());
     EXPECT_EQ(windows.output, "") << "a game window while the prompt waits";
     ASSERT_FALSE(waitExit(0.0)) << "ended without waiting for Enter:\n" << output();
     ASSERT_EQ(write(terminal, "\n", 1), 1);
@@ -208,13 +205,10 @@ struct PngVariant {
     int colorType;      // 0 grey, 2 RGB, 3 palette, 4 grey + alpha, 6 RGBA
 };
 
-std::ostream& operator<<(std::ostream& out, const PngVariant& v)
-{
-    return out << v.name;
-}
+std::ostream& operator<<(std::ostream& out, const PngVariant& v) { return out << v.name; }
 
-const std::vector<std::string> halfTransparent = {"-alpha", "set", "-channel", "A", "-evaluate", "set", "50%",
-                                                  "+channel"};
+const std::vector<std::string> halfTransparent = {"-alpha",    "set", "-channel", "A",
+                                                  "-evaluate", "set", "50%",      "+channel"};
 const PngVariant pngVariants[] = {
     {"Grey8", {"-type", "Grayscale", "-depth", "8"}, "", 8, 0},
     {"Grey16", {"-type", "Grayscale", "-depth", "16"}, "", 16, 0},

@@ -54,15 +54,9 @@ struct CheckRow {
     std::vector<std::string> output;
 };
 
-std::ostream& operator<<(std::ostream& out, const CheckRow& row)
-{
-    return out << row.name;
-}
+std::ostream& operator<<(std::ostream& out, const CheckRow& row) { return out << row.name; }
 
-std::string fromHere(const fs::path& file)
-{
-    return fs::relative(file, fs::current_path()).string();
-}
+std::string fromHere(const fs::path& file) { return fs::relative(file, fs::current_path()).string(); }
 
 class NoWindow : public ::testing::TestWithParam<CheckRow> {};
 

@@ -17,8 +17,8 @@ constexpr Rect leftOfTheLift{0, 0, 180, 180};
 
 struct Step {
     std::vector<std::string> keys;
-    int frames;             // held this many sixtieths of a second of game time; 0: one press
-    double minShare;        // of the pixels that differ from the start view
+    int frames;      // held this many sixtieths of a second of game time; 0: one press
+    double minShare; // of the pixels that differ from the start view
     double maxShare;
     const char* title = ""; // what the window title then ends with
     std::size_t reloads = 0;
@@ -29,10 +29,7 @@ struct KeyCase {
     std::vector<Step> steps;
 };
 
-std::ostream& operator<<(std::ostream& out, const KeyCase& c)
-{
-    return out << c.name;
-}
+std::ostream& operator<<(std::ostream& out, const KeyCase& c) { return out << c.name; }
 
 constexpr double same = 0.002, changed = 0.05;
 constexpr const char* startFilters = "TMQ: GL_NEAREST MMQ: GL_LINEAR_MIPMAP_LINEAR";

@@ -38,9 +38,9 @@ protected:
     bool showsPicture(const std::string& picture)
     {
         const char* shape = screenWidth * 3 == screenHeight * 4 ? "4_3.png" : "16_9.png";
-        const Shot expected = loadShot(std::string(QUARRYSTACK_SOURCE_DIR) + "/Textures/menu/" + picture + shape,
-                                       {"-filter", "Box", "-resize", std::to_string(screenWidth) + "x" +
-                                                                         std::to_string(screenHeight) + "!"});
+        const Shot expected = loadShot(
+            std::string(QUARRYSTACK_SOURCE_DIR) + "/Textures/menu/" + picture + shape,
+            {"-filter", "Box", "-resize", std::to_string(screenWidth) + "x" + std::to_string(screenHeight) + "!"});
         for (int attempt = 0; attempt < 20; ++attempt)
             if (differingShare(screenshot(picture), expected, 4) < 0.005)
                 return true;
@@ -235,8 +235,7 @@ TEST_F(Play, WalkingIntoABlockPushesItAway)
     // The same viewpoint: the left part of the view, with the spare block, is
     // as it was (the lift moves on the right)...
     const Rect left{0, 0, w * 3 / 10, h};
-    EXPECT_LT(differingShare(after, before, 24, left), 0.02)
-        << "the player did not come back to the same place";
+    EXPECT_LT(differingShare(after, before, 24, left), 0.02) << "the player did not come back to the same place";
     // ...and straight ahead, below the horizon, where the block stood, the
     // floor now shows (or the block, smaller and further off).
     const Rect ahead{w / 2 - 10, h / 2, 20, h / 2};

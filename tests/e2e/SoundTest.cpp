@@ -22,10 +22,7 @@ constexpr double loud = 1500.0;
 
 class Sound : public GameTest {
 protected:
-    ~Sound() override
-    {
-        unsetenv("ALSOFT_CONF");
-    }
+    ~Sound() override { unsetenv("ALSOFT_CONF"); }
 
     // OpenAL Soft's `driver` for the game, set up by a config file in the
     // work folder; the wave driver writes into `recording`.
@@ -79,8 +76,9 @@ double busiestHalfSecond(const std::vector<double>& rms)
     const std::size_t span = static_cast<std::size_t>(0.5 / windowSeconds);
     double best = 0.0;
     for (std::size_t i = 0; i + span <= rms.size(); ++i)
-        best = std::max(best, double(std::count_if(rms.begin() + i, rms.begin() + i + span,
-                                                   [](double v) { return v > loud; })) / span);
+        best = std::max(
+            best,
+            double(std::count_if(rms.begin() + i, rms.begin() + i + span, [](double v) { return v > loud; })) / span);
     return best;
 }
 

@@ -30,8 +30,7 @@
 
 inline const std::string sourceDir = QUARRYSTACK_SOURCE_DIR "/";
 
-template <typename T>
-T valueOrThrow(Result<T> result)
+template <typename T> T valueOrThrow(Result<T> result)
 {
     if (!result)
         throw std::runtime_error(result.failure().message + "\n" + result.failure().detail);
@@ -42,8 +41,7 @@ T valueOrThrow(Result<T> result)
 // the whole test program: building them takes a while on a software rasteriser.
 inline Renderer& sharedRenderer()
 {
-    static const std::unique_ptr<Renderer> renderer =
-        valueOrThrow(Renderer::load(sourceDir, 640, 360));
+    static const std::unique_ptr<Renderer> renderer = valueOrThrow(Renderer::load(sourceDir, 640, 360));
     return *renderer;
 }
 
@@ -127,8 +125,12 @@ inline MeshArrays boxArrays(const glm::vec3& half)
 {
     const glm::vec3 x(half.x, 0, 0), y(0, half.y, 0), z(0, 0, half.z);
     return MeshArrays()
-        .addFace(x, {1, 0, 0}, -z, y).addFace(-x, {-1, 0, 0}, z, y).addFace(y, {0, 1, 0}, x, -z)
-        .addFace(-y, {0, -1, 0}, x, z).addFace(z, {0, 0, 1}, x, y).addFace(-z, {0, 0, -1}, -x, y);
+        .addFace(x, {1, 0, 0}, -z, y)
+        .addFace(-x, {-1, 0, 0}, z, y)
+        .addFace(y, {0, 1, 0}, x, -z)
+        .addFace(-y, {0, -1, 0}, x, z)
+        .addFace(z, {0, 0, 1}, x, y)
+        .addFace(-z, {0, 0, -1}, -x, y);
 }
 // A square in the plane y = 0 facing +y; u runs along +x, v along -z.
 inline MeshArrays squareArrays(float half) { return MeshArrays().addFace({}, {0, 1, 0}, {half, 0, 0}, {0, 0, -half}); }
@@ -177,11 +179,7 @@ public:
                         textures[1] ? textures[1] : GLuint(colour),
                         textures[2] ? textures[2] : GLuint(flatNormals)};
     }
-    template <typename T>
-    T* add(std::unique_ptr<T> object)
-    {
-        return static_cast<T*>(level().add(std::move(object)));
-    }
+    template <typename T> T* add(std::unique_ptr<T> object) { return static_cast<T*>(level().add(std::move(object))); }
     MeshObject* addMesh(const std::string& name, MeshArrays arrays, const glm::mat4& matrix, int mass,
                         std::array<GLuint, 3> textures = {0, 0, 0})
     {

@@ -24,8 +24,7 @@ struct Measured {
 class FrameRateTest : public WorldTest {
 protected:
     // Runs frames of 1/fps for `seconds`; `script(t0, t1)` sets the input of the frame from t0 to t1.
-    template <typename Script>
-    void play(double fps, double seconds, Script script)
+    template <typename Script> void play(double fps, double seconds, Script script)
     {
         const long frames = std::lround(seconds * fps);
         for (long i = 0; i < frames; ++i) {
@@ -105,11 +104,11 @@ protected:
         AnimationKeys k;
         k.position = {{{0, 0, 0}, {0, 2, 0}, {0, 0, 0}}, {0.0, 4.0, 8.0}};
         k.duration = 8.0;
-        auto* lift = world->add(std::make_unique<AnimatedObject>(
-            glm::mat4(1.0f), world->layout(), nullptr, world->physics(),
-            world->meshData(boxArrays({2, 0.25f, 2}), "lift_Anim"), std::move(k)));
-        MeshObject* block = world->addMesh("block", boxArrays({0.5f, 0.5f, 0.5f}),
-                                             glm::translate(glm::mat4(1.0f), {0, 0.75f, 0}), 1);
+        auto* lift = world->add(
+            std::make_unique<AnimatedObject>(glm::mat4(1.0f), world->layout(), nullptr, world->physics(),
+                                             world->meshData(boxArrays({2, 0.25f, 2}), "lift_Anim"), std::move(k)));
+        MeshObject* block =
+            world->addMesh("block", boxArrays({0.5f, 0.5f, 0.5f}), glm::translate(glm::mat4(1.0f), {0, 0.75f, 0}), 1);
         float low = 1e9f, high = -1e9f;
         watchSteps([&](double t) {
             if (t < 0.5) // settling from where it was put
@@ -134,8 +133,8 @@ TEST_F(FrameRateTest, TheGamePlaysAsAt60)
     EXPECT_LT(at60.rider[1], 0.81f);
     for (double fps : rates) {
         const Measured m = measure(fps);
-        std::printf("%6g fps: yaw %.4f walked %.3f top %.3f at %.3f s rider %.4f to %.4f\n", fps, m.yaw,
-                    m.walked, m.jumpTop, m.toTop, m.rider[0], m.rider[1]);
+        std::printf("%6g fps: yaw %.4f walked %.3f top %.3f at %.3f s rider %.4f to %.4f\n", fps, m.yaw, m.walked,
+                    m.jumpTop, m.toTop, m.rider[0], m.rider[1]);
         SCOPED_TRACE(testing::Message() << fps << " fps");
         EXPECT_NEAR(m.yaw, at60.yaw, 0.01f * std::fabs(at60.yaw));
         EXPECT_NEAR(m.walked, at60.walked, 0.02f * at60.walked);
@@ -156,8 +155,8 @@ TEST_F(FrameRateTest, TheBlockClimbReachesTheBeacon)
     const struct {
         std::set<int> keys;
         double seconds;
-    } route[] = {{{GLFW_KEY_W}, 3.0},         {{GLFW_KEY_W, GLFW_KEY_SPACE}, 5.0}, {{GLFW_KEY_W}, 1.0},
-                 {{GLFW_KEY_A}, 0.8},         {{GLFW_KEY_A, GLFW_KEY_SPACE}, 0.25}, {{GLFW_KEY_A}, 3.0}};
+    } route[] = {{{GLFW_KEY_W}, 3.0}, {{GLFW_KEY_W, GLFW_KEY_SPACE}, 5.0},  {{GLFW_KEY_W}, 1.0},
+                 {{GLFW_KEY_A}, 0.8}, {{GLFW_KEY_A, GLFW_KEY_SPACE}, 0.25}, {{GLFW_KEY_A}, 3.0}};
     for (double fps : {60.0, 3.0}) {
         SCOPED_TRACE(testing::Message() << fps << " fps");
         world.reset();
@@ -168,7 +167,7 @@ TEST_F(FrameRateTest, TheBlockClimbReachesTheBeacon)
             for (end += leg.seconds; clock < end - 1e-9 && !level->menu.showing(); clock += 1.0 / fps)
                 level->frame(1.0 / fps);
         }
-        EXPECT_EQ(level->menu.screen(), MenuState::Screen::Win) << "stopped at " << level->playerAt().x << ", "
-                                                               << level->playerAt().y << ", " << level->playerAt().z;
+        EXPECT_EQ(level->menu.screen(), MenuState::Screen::Win)
+            << "stopped at " << level->playerAt().x << ", " << level->playerAt().y << ", " << level->playerAt().z;
     }
 }

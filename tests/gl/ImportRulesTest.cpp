@@ -133,7 +133,7 @@ TEST_F(ImportRulesTest, ThreeMeshesOfOneNodeAreThreeObjectsAndTheChildHangsUnder
 {
     Imported imported(window, "three_meshes.dae");
     MeshObject* meshes[3] = {imported.object("tripleMesh", 0), imported.object("tripleMesh", 1),
-                               imported.object("tripleMesh", 2)};
+                             imported.object("tripleMesh", 2)};
     MeshObject* child = imported.object("tripleMesh_child");
     EXPECT_EQ(child->parent, meshes[2]);
     EXPECT_EQ(meshes[2]->getChildren(), std::vector<MeshObject*>{child});
@@ -155,8 +155,11 @@ TEST_F(ImportRulesTest, OneTexturePerPathAndTheTextureCountByMaterial)
     const struct {
         const char* name;
         int32_t textureCount;
-    } rows[] = {{"untexturedFirst", 0}, {"texturedStripes", 2}, {"untexturedAfter", 0},
-                {"texturedStripesShiny", 2}, {"colourOnly", 1}};
+    } rows[] = {{"untexturedFirst", 0},
+                {"texturedStripes", 2},
+                {"untexturedAfter", 0},
+                {"texturedStripesShiny", 2},
+                {"colourOnly", 1}};
     for (const auto& row : rows) {
         SCOPED_TRACE(row.name);
         const MeshObject* object = imported.object(row.name);
@@ -229,7 +232,8 @@ TEST_F(ImportRulesTest, GroupNodesHandTheirTransformsToEveryKindOfNode)
         EXPECT_TRUE(near(toVec(p.getOrigin()), toVec(q.getOrigin())));
         for (int row = 0; row < 3; ++row)
             EXPECT_TRUE(near(toVec(p.getBasis()[row]), toVec(q.getBasis()[row])));
-        EXPECT_TRUE(near(toVec(a[i]->rigidBody->getCollisionShape()->getLocalScaling()), toVec(b[i]->rigidBody->getCollisionShape()->getLocalScaling())));
+        EXPECT_TRUE(near(toVec(a[i]->rigidBody->getCollisionShape()->getLocalScaling()),
+                         toVec(b[i]->rigidBody->getCollisionShape()->getLocalScaling())));
     }
     for (size_t i = 0; i < 2; ++i)
         EXPECT_TRUE(near(nested.level().getLights()[i]->position, flat.level().getLights()[i]->position)) << i;
@@ -245,7 +249,8 @@ TEST_F(ImportRulesTest, GroupNodesHandTheirTransformsToEveryKindOfNode)
     const std::vector<float> depth = readDepth(); // of the flat twin
     size_t differing = 0, drawn = 0;
     for (size_t i = 0; i < shown.rgba.size(); ++i) {
-        differing += std::abs(shown.rgba[i][0] - expected.rgba[i][0]) + std::abs(shown.rgba[i][1] - expected.rgba[i][1]) > 4;
+        differing +=
+            std::abs(shown.rgba[i][0] - expected.rgba[i][0]) + std::abs(shown.rgba[i][1] - expected.rgba[i][1]) > 4;
         drawn += depth[i] < 1.0f;
     }
     EXPECT_GT(drawn, shown.rgba.size() / 4) << "the twins show their floor and boxes, not only sky";
@@ -257,8 +262,8 @@ TEST_F(ImportRulesTest, TexturePathsSplitAtEitherSlashAndAPictureTooLargeIsALeve
 {
     Imported paths(window, "texture_paths.dae");
     EXPECT_EQ(paths.errors, "Level: the texture paths \"other/checker_diffuse.png\" and "
-                            "\"C:\\levels\\textures\\checker_diffuse.png\" both read " + levelDir +
-                                "textures/checker_diffuse.png\n");
+                            "\"C:\\levels\\textures\\checker_diffuse.png\" both read " +
+                                levelDir + "textures/checker_diffuse.png\n");
     EXPECT_NE(paths.object("Floor_base")->mesh.colorTexture, 0u);
 
     const LevelFile huge(levelDir + "huge_texture.dae", 2);
@@ -268,7 +273,8 @@ TEST_F(ImportRulesTest, TexturePathsSplitAtEitherSlashAndAPictureTooLargeIsALeve
     const std::vector<LevelProblem> problems = loader.loadTextures(huge, {levelDir + "textures/"});
     ASSERT_EQ(problems.size(), 1u);
     EXPECT_EQ(problems[0].kind, LevelProblem::Kind::Format);
-    EXPECT_EQ(problems[0].text, "Level error: the texture \"textures/huge.png\" is 8193x1 pixels; at most 8192x8192 fit");
+    EXPECT_EQ(problems[0].text,
+              "Level error: the texture \"textures/huge.png\" is 8193x1 pixels; at most 8192x8192 fit");
 }
 
 } // namespace

@@ -16,10 +16,7 @@
 // inside the driver) when a test draws a level the loader made. Both leaks
 // are the libraries' own; GL objects the game forgets stay reachable through
 // the context and would not show here anyway.
-extern "C" const char* __lsan_default_suppressions()
-{
-    return "leak:libassimp.so\nleak:swrast_dri.so\n";
-}
+extern "C" const char* __lsan_default_suppressions() { return "leak:libassimp.so\nleak:swrast_dri.so\n"; }
 
 namespace {
 

@@ -139,8 +139,11 @@ TEST_F(LevelPhysics, WalkingOverTriangleEdgesNeverHops)
     const struct {
         glm::vec2 from;
         float heading, distance, ground;
-    } walks[] = {{{-11.5f, -2}, east, 9.7f, 0.0f}, {{-9, -10.5f}, east / 2, 9.9f, 0.0f}, {{-6, -2}, east, 10.0f, 0.0f},
-                 {{-4.5f, -8.3f}, east / 2, 7.0f, 0.0f}, {{-11.3f, 10}, east, 9.7f, upperTop}};
+    } walks[] = {{{-11.5f, -2}, east, 9.7f, 0.0f},
+                 {{-9, -10.5f}, east / 2, 9.9f, 0.0f},
+                 {{-6, -2}, east, 10.0f, 0.0f},
+                 {{-4.5f, -8.3f}, east / 2, 7.0f, 0.0f},
+                 {{-11.3f, 10}, east, 9.7f, upperTop}};
     for (const auto& walk : walks) {
         SCOPED_TRACE(walk.from.x);
         keys({});
@@ -172,7 +175,7 @@ TEST_F(LevelPhysics, LiftCarriesThePlayerAndASleepingBlock)
 {
     for (const bool player : {true, false}) {
         SCOPED_TRACE(player ? "player" : "block");
-        if (!player) { // a fresh level: the block waits two seconds below, long enough to fall asleep
+        if (!player) {     // a fresh level: the block waits two seconds below, long enough to fall asleep
             level.reset(); // first: a world hands back the input when it goes
             level = std::make_unique<ShippedLevel>(window);
         }

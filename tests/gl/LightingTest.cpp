@@ -2,7 +2,6 @@
 
 #include "Fixture.h"
 
-
 #include <algorithm>
 #include <cmath>
 
@@ -65,8 +64,13 @@ TEST_F(Lighting, BrightnessFallsWithDistanceFromTheFirstTenLights)
     quad(material, 10.0f, {}, 0, world->flatNormals);
     std::vector<Light> lights;
     for (int i = 0; i < 12; ++i)
-        lights.emplace_back(i == 0 ? glm::vec3(0, 2, 0) : i < 9 ? glm::vec3(i, -5, 0) : glm::vec3(i == 9 ? 6 : -6, 1, 0),
-                            glm::vec3(1), i == 0 ? 0.8f : i == 9 ? 0.3f : 5.0f);
+        lights.emplace_back(i == 0  ? glm::vec3(0, 2, 0)
+                            : i < 9 ? glm::vec3(i, -5, 0)
+                                    : glm::vec3(i == 9 ? 6 : -6, 1, 0),
+                            glm::vec3(1),
+                            i == 0   ? 0.8f
+                            : i == 9 ? 0.3f
+                                     : 5.0f);
     world->addLights(lights);
     draw();
     EXPECT_EQ(glGetError(), GLenum(GL_NO_ERROR));
@@ -74,7 +78,6 @@ TEST_F(Lighting, BrightnessFallsWithDistanceFromTheFirstTenLights)
         EXPECT_LT(bright(x, 0), bright(x - 0.75f, 0)) << x;
     EXPECT_GT(bright(6, 0), bright(4.5f, 0) + 30) << "the tenth light";
     EXPECT_LT(bright(-6, 0), bright(6, 0)) << "the eleventh and twelfth";
-
 }
 
 // The diffuse colour without a texture, the texture's with one; emissive quads
@@ -170,8 +173,8 @@ TEST_F(BoxShadow, FloorIsCleanAndTheShadowIsAttached)
         glm::vec3 position;
         float power;
         glm::vec3 foot; // a tenth beyond the box's side away from the light
-    } rows[] = {{{-1.5f, 4, -1.8f}, 6, {0, 0, 0.6f}}, {{3, 2.5f, 1}, 3, {-0.6f, 0, 0}},
-                {{-4.5f, 1.2f, 3.5f}, 5, {0.6f, 0, 0}}};
+    } rows[] = {
+        {{-1.5f, 4, -1.8f}, 6, {0, 0, 0.6f}}, {{3, 2.5f, 1}, 3, {-0.6f, 0, 0}}, {{-4.5f, 1.2f, 3.5f}, 5, {0.6f, 0, 0}}};
     for (const auto& row : rows) {
         SCOPED_TRACE(row.position.x);
         light.position = row.position;

@@ -27,15 +27,23 @@ TEST_F(PlayerTest, KeyCombinationsPickTheirMovementAndNoKeyStops)
 {
     const glm::vec2 f(0, 1), r(-1, 0); // heading 0 looks along +z; right is -x
     const std::pair<std::set<int>, glm::vec2> rows[] = {
-        {{GLFW_KEY_W}, f},           {{GLFW_KEY_S}, -f},          {{GLFW_KEY_A}, -r},
-        {{GLFW_KEY_D}, r},           {{GLFW_KEY_W, GLFW_KEY_D}, f + r}, {{GLFW_KEY_W, GLFW_KEY_A}, f - r},
-        {{GLFW_KEY_W, GLFW_KEY_S}, f}, {{GLFW_KEY_A, GLFW_KEY_D}, -r},  {{GLFW_KEY_S, GLFW_KEY_A}, -r},
-        {{GLFW_KEY_S, GLFW_KEY_D}, -f}, {{GLFW_KEY_W, GLFW_KEY_A, GLFW_KEY_D}, f - r}, {{}, {0, 0}},
+        {{GLFW_KEY_W}, f},
+        {{GLFW_KEY_S}, -f},
+        {{GLFW_KEY_A}, -r},
+        {{GLFW_KEY_D}, r},
+        {{GLFW_KEY_W, GLFW_KEY_D}, f + r},
+        {{GLFW_KEY_W, GLFW_KEY_A}, f - r},
+        {{GLFW_KEY_W, GLFW_KEY_S}, f},
+        {{GLFW_KEY_A, GLFW_KEY_D}, -r},
+        {{GLFW_KEY_S, GLFW_KEY_A}, -r},
+        {{GLFW_KEY_S, GLFW_KEY_D}, -f},
+        {{GLFW_KEY_W, GLFW_KEY_A, GLFW_KEY_D}, f - r},
+        {{}, {0, 0}},
     };
     for (const auto& [pressed, direction] : rows) {
         SCOPED_TRACE(testing::PrintToString(pressed));
         keys(pressed);
-        world->frames(3); // without a key, damped to a stop at the next step
+        world->frames(3);   // without a key, damped to a stop at the next step
         p->step(frameTime); // what a step sets, before the world moves on
         EXPECT_NEAR(velocity().x, 5.0f * direction.x, 0.01f);
         EXPECT_NEAR(velocity().z, 5.0f * direction.y, 0.01f);

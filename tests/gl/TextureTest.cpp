@@ -80,7 +80,8 @@ TEST_F(TextureTest, TexturesOfEveryDepthHoldTheRightColours)
             for (unsigned x = 0; x < row.width; ++x)
                 for (int c = 0; c < 4; ++c)
                     ASSERT_NEAR(image.at(int(x), int(y))[c], quarter(x, y, row.width, row.height, row.grey)[c],
-                                row.tolerance) << x << ", " << y << " channel " << c;
+                                row.tolerance)
+                        << x << ", " << y << " channel " << c;
     }
     EXPECT_EQ(glGetError(), GLenum(GL_NO_ERROR));
 }

@@ -294,7 +294,8 @@ double GameTest::gameTimeSince(std::size_t from)
 {
     const std::string out = output();
     double seconds = 0.0;
-    for (std::size_t at = out.find("frametime: ", from); at != std::string::npos; at = out.find("frametime: ", at + 1)) {
+    for (std::size_t at = out.find("frametime: ", from); at != std::string::npos;
+         at = out.find("frametime: ", at + 1)) {
         if (out.find('\n', at) == std::string::npos)
             break; // still being written
         // A frame advances the physics by at most its sub-step cap.
@@ -337,7 +338,6 @@ std::string GameTest::x(const std::string& action, const std::vector<std::string
     return result.output.substr(0, result.output.find('\n'));
 }
 
-
 // A frame prints its line, acts on the keys polled at the end of the frame
 // before, draws, and polls: the third line after a key goes down comes from
 // a frame after the one that acted on it and drew the result.
@@ -373,5 +373,3 @@ Shot GameTest::screenshot(const std::string& name)
         throw std::runtime_error("import failed: " + shot.output);
     return loadShot(file);
 }
-
-

@@ -84,7 +84,7 @@ protected:
     // What start() and launch() run: QUARRYSTACK_GAME when set (the sanitizer
     // build, say), else the game built beside the tests; and where.
     std::string program;
-    std::filesystem::path workingDirectory; // empty: the data copy
+    std::filesystem::path workingDirectory;  // empty: the data copy
     std::string standardInput = "/dev/null"; // the game's, such as a pseudo-terminal
     std::vector<std::string> arguments;      // the game's command line after its name
     // The test's own copy of Shader/, Textures/ and Data/ (made on first
@@ -105,8 +105,8 @@ protected:
     std::size_t count(const std::string& text, std::size_t from = 0);
     // These throw when the game ends or hangs before what they wait for.
     void waitFor(const std::string& text, std::size_t from = 0);
-    void waitFrames(int frames);        // more "frametime:" lines
-    void waitGameTime(double seconds);  // frames adding up to this much simulated time
+    void waitFrames(int frames);                        // more "frametime:" lines
+    void waitGameTime(double seconds);                  // frames adding up to this much simulated time
     std::optional<int> waitExit(double seconds = 30.0); // the exit status (128 + signal)
     [[nodiscard]] ::testing::AssertionResult quit();
 

@@ -23,8 +23,7 @@ struct Dice {
 };
 
 // Offsets of the places in `text` where `accept` holds.
-template <typename Accept>
-std::vector<size_t> placesWhere(const std::string& text, Accept accept)
+template <typename Accept> std::vector<size_t> placesWhere(const std::string& text, Accept accept)
 {
     std::vector<size_t> places;
     for (size_t i = 0; i < text.size(); ++i)
@@ -80,7 +79,9 @@ std::string mutate(const std::string& level, int kind, Dice& dice)
 {
     static const char* const numbers[] = {"nan", "inf", "-inf", "1e30", "-1e30", "-0", "0", "1e-30"};
     std::string t = level;
-    auto pick = [&](const std::vector<size_t>& places) { return places.empty() ? 0 : places[dice.below(places.size())]; };
+    auto pick = [&](const std::vector<size_t>& places) {
+        return places.empty() ? 0 : places[dice.below(places.size())];
+    };
     switch (kind) {
     case 0: // cut
         return t.substr(0, dice.below(t.size()));
@@ -89,11 +90,14 @@ std::string mutate(const std::string& level, int kind, Dice& dice)
         const size_t end = numberEnd(t, at);
         const size_t choice = dice.below(10);
         const std::string number = t.substr(at, end - at);
-        const std::string replacement =
-            choice < 8 ? numbers[choice] : number[0] == '-' ? number.substr(1) : "-" + number;
+        const std::string replacement = choice < 8         ? numbers[choice]
+                                        : number[0] == '-' ? number.substr(1)
+                                                           : "-" + number;
         return t.replace(at, end - at, replacement);
     }
-    case 2: case 3: case 4: { // an element deleted, duplicated or moved
+    case 2:
+    case 3:
+    case 4: { // an element deleted, duplicated or moved
         const auto starts = placesWhere(t, [&](size_t i) {
             return t[i] == '<' && i + 1 < t.size() && std::isalpha(static_cast<unsigned char>(t[i + 1]));
         });
@@ -111,7 +115,8 @@ std::string mutate(const std::string& level, int kind, Dice& dice)
         return t;
     }
     case 5: { // an attribute renamed
-        const size_t at = pick(placesWhere(t, [&](size_t i) { return t[i] == '=' && i + 1 < t.size() && t[i + 1] == '"'; }));
+        const size_t at =
+            pick(placesWhere(t, [&](size_t i) { return t[i] == '=' && i + 1 < t.size() && t[i + 1] == '"'; }));
         return t.insert(at, "_renamed");
     }
     case 6: { // a count changed

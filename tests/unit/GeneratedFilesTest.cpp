@@ -38,7 +38,8 @@ TEST(GeneratedFiles, ToolsRewriteTheCommittedFilesByteForByte)
         ASSERT_EQ(std::system(command.c_str()), 0) << command;
         for (const char* folder : row.folders) {
             const std::string diff = "diff -rq " + (out.path() / folder).string() + " " + (kSource / folder).string();
-            EXPECT_EQ(std::system(diff.c_str()), 0) << diff << "\nrun scripts/make-art.sh, make-sound.sh or make-level.sh";
+            EXPECT_EQ(std::system(diff.c_str()), 0)
+                << diff << "\nrun scripts/make-art.sh, make-sound.sh or make-level.sh";
         }
     }
 }

@@ -2,9 +2,9 @@
 // on the shipped level and on each test level, then the shipped level's
 // naming contract, mesh data and the design rules the route depends on.
 
+#include "import/LevelFile.h"
 #include "core/Tuning.h"
 #include "import/LevelCheck.h"
-#include "import/LevelFile.h"
 #include "physics/PhysicsWorld.h"
 #include "scene/BoundingSphere.h"
 #include "support/TempDir.h"
@@ -40,8 +40,14 @@ TEST(LevelCheck, NamesTheFaultOfEachTestLevel)
         std::string file;
         std::string problem; // "-" for a file Assimp cannot read
     } rows[] = {
-        {"Data/LevelFinal.dae", ""}, {"Data/LevelShaft.dae", ""}, {"names_anim.dae", ""}, {"names_noanim.dae", ""}, {"three_meshes.dae", ""},
-        {"textures.dae", ""}, {"two_cameras.dae", ""}, {"no_lights.dae", ""},
+        {"Data/LevelFinal.dae", ""},
+        {"Data/LevelShaft.dae", ""},
+        {"names_anim.dae", ""},
+        {"names_noanim.dae", ""},
+        {"three_meshes.dae", ""},
+        {"textures.dae", ""},
+        {"two_cameras.dae", ""},
+        {"no_lights.dae", ""},
         {"unknown_texture_format.dae", ""}, // the texture loader refuses its picture
         {"no_normals.dae", ""},             // Assimp makes smooth normals for it
         {"no_player.dae", "Level error: no node named \"player\" with a mesh"},
@@ -51,8 +57,12 @@ TEST(LevelCheck, NamesTheFaultOfEachTestLevel)
         {"no_uvs.dae", "Level error: no texture coordinates" + faulty},
         // Assimp turns a triangle with a repeated corner into a line mesh.
         {"degenerate_triangle.dae", "Level error: faces with fewer than three corners" + faulty},
-        {"truncated.dae", "-"}, {"garbage.dae", "-"},
-        {"nested.dae", ""}, {"nested_flat.dae", ""}, {"texture_paths.dae", ""}, {"huge_texture.dae", ""},
+        {"truncated.dae", "-"},
+        {"garbage.dae", "-"},
+        {"nested.dae", ""},
+        {"nested_flat.dae", ""},
+        {"texture_paths.dae", ""},
+        {"huge_texture.dae", ""},
         // Found by the scan of the text, before Assimp reads the file.
         {"deep_nesting.dae", "Level error: node \"deep257\" lies deeper than 256 nested nodes"},
         {"huge_array.dae", "Level error: element \"Floor_base-positions-array\" counts 4000000000 values; "
@@ -108,8 +118,12 @@ TEST(LevelCheck, TheGuidesWalkThroughLevelPasses)
 TEST(LevelCheck, TexturePathsNameAFileInTheTextureFolder)
 {
     const std::pair<const char*, const char*> rows[] = {
-        {"textures/rock.png", "rock.png"}, {"C:\\levels\\rock.png", "rock.png"}, {"rock.png", "rock.png"},
-        {"/etc/passwd", "passwd"},         {"textures/..", ""},                    {"textures\\.", ""},
+        {"textures/rock.png", "rock.png"},
+        {"C:\\levels\\rock.png", "rock.png"},
+        {"rock.png", "rock.png"},
+        {"/etc/passwd", "passwd"},
+        {"textures/..", ""},
+        {"textures\\.", ""},
         {"textures/", ""},
     };
     for (const auto& [path, name] : rows)

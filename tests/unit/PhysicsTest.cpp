@@ -1,6 +1,6 @@
 #include "physics/BodyNames.h"
-#include "physics/PhysicsWorld.h"
 #include "physics/ContactCollector.h"
+#include "physics/PhysicsWorld.h"
 #include "physics/RigidBody.h"
 
 #include <glm/gtc/matrix_transform.hpp>
@@ -67,9 +67,15 @@ TEST_F(PhysicsTest, NamesDecideTheListsAndThePrintedLines)
         const char* lists; // w(in), l(oose), f(loor), d(ynamic)
         const char* secondLine;
     } rows[] = {
-        {"Floor_win", "wf", "ADDED TO FLOOR: Floor_win\n"}, {"window3", "w", ""}, {"floor2", "", ""},
-        {"Floo", "", ""}, {"dynamic", "d", "ADDED TO dynamic: dynamic\n"}, {"crate_dynamicFloor", "", ""},
-        {"lavaloose", "l", ""}, {"dynamicloosewin", "wld", "ADDED TO dynamic: dynamicloosewin\n"}, {"Win", "", ""},
+        {"Floor_win", "wf", "ADDED TO FLOOR: Floor_win\n"},
+        {"window3", "w", ""},
+        {"floor2", "", ""},
+        {"Floo", "", ""},
+        {"dynamic", "d", "ADDED TO dynamic: dynamic\n"},
+        {"crate_dynamicFloor", "", ""},
+        {"lavaloose", "l", ""},
+        {"dynamicloosewin", "wld", "ADDED TO dynamic: dynamicloosewin\n"},
+        {"Win", "", ""},
     };
     for (const auto& row : rows) {
         const RigidBody* body = create(mesh(1.0f, 1.0f), glm::mat4(1.0f), row.name);

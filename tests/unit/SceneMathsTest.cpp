@@ -9,7 +9,6 @@
 #include <glm/gtc/matrix_transform.hpp>
 #include <gtest/gtest.h>
 
-
 namespace {
 
 void expectNear(const glm::vec4& actual, const glm::vec4& expected, float tolerance = 1e-5f)
@@ -44,7 +43,8 @@ TEST(SceneMaths, CameraLooksWhereItsAnglesPoint)
     const struct {
         float horizontal, vertical;
         glm::vec3 direction;
-    } rows[] = {{0.0f, 0.0f, {0, 0, 1}}, {1.5707964f, 0.0f, {1, 0, 0}},
+    } rows[] = {{0.0f, 0.0f, {0, 0, 1}},
+                {1.5707964f, 0.0f, {1, 0, 0}},
                 {-0.5f, -1.0f, {-0.25903472f, -0.84147098f, 0.47415988f}}};
     for (const auto& row : rows) {
         Camera camera(tuning::verticalFieldOfView, 1024.0f, 768.0f, {0, 1, 5}, {0, 1, 0}, {0, 1, 0}, 237.0f, 131.0f);
@@ -73,12 +73,12 @@ TEST(SceneMaths, FrustumPlanesCullOnlySpheresWhollyOutside)
         glm::mat4 model;
         bool visible;
     } rows[] = {
-        {{0, 0, -5}, 1, identity, true},     {{4.5f, 0, -5}, 1, identity, true},
+        {{0, 0, -5}, 1, identity, true},      {{4.5f, 0, -5}, 1, identity, true},
         {{-6.5f, 0, -5}, 1, identity, false}, {{0, -6.5f, -5}, 1, identity, false},
         {{0, 0, -10.99f}, 1, identity, true}, {{0, 0, -11.01f}, 1, identity, false}, // a radius beyond far
-        {{0, 0, 0.5f}, 1, identity, false},   {{20, 20, 20}, 1, identity, false}, // outside several
-        {{0, 0, -11.5f}, 2, identity, true},  {{0, -5, -5}, 1, up5, true}, // maxScale grows the radius
-        {{0, 2, -5}, 1, up5, false},                                          // the model moves the centre
+        {{0, 0, 0.5f}, 1, identity, false},   {{20, 20, 20}, 1, identity, false},    // outside several
+        {{0, 0, -11.5f}, 2, identity, true},  {{0, -5, -5}, 1, up5, true},           // maxScale grows the radius
+        {{0, 2, -5}, 1, up5, false},                                                 // the model moves the centre
     };
     for (const auto& row : rows)
         EXPECT_EQ(frustumTest(frustum, row.model, sphereAt(row.center, 1.0f), row.maxScale), row.visible)

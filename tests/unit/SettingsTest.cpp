@@ -13,9 +13,8 @@
 
 namespace {
 
-const int F3 = GLFW_KEY_F3, F4 = GLFW_KEY_F4, F5 = GLFW_KEY_F5, F6 = GLFW_KEY_F6, F7 = GLFW_KEY_F7,
-          F8 = GLFW_KEY_F8, F10 = GLFW_KEY_F10, F12 = GLFW_KEY_F12, R = GLFW_KEY_R, Up = GLFW_KEY_PAGE_UP,
-          Down = GLFW_KEY_PAGE_DOWN;
+const int F3 = GLFW_KEY_F3, F4 = GLFW_KEY_F4, F5 = GLFW_KEY_F5, F6 = GLFW_KEY_F6, F7 = GLFW_KEY_F7, F8 = GLFW_KEY_F8,
+          F10 = GLFW_KEY_F10, F12 = GLFW_KEY_F12, R = GLFW_KEY_R, Up = GLFW_KEY_PAGE_UP, Down = GLFW_KEY_PAGE_DOWN;
 
 // The fixture is the key backend: the keys of `held` are down, all others up.
 class SettingsKeys : public ::testing::Test, public input::Backend {

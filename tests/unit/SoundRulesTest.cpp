@@ -25,8 +25,8 @@ TEST(SoundRules, AStepIsDueEveryStrideWalkedTheFirstHalfAStrideIn)
 TEST(SoundRules, LandingsAndScrapesAreHeardOnlyAboveTheirThresholds)
 {
     const struct {
-        float landing;     // falling speed
-        glm::vec3 block;   // a block's velocity
+        float landing;   // falling speed
+        glm::vec3 block; // a block's velocity
         bool landingHeard, scrapeHeard;
     } rows[] = {
         {1.0f, {0.1f, 0.0f, 0.1f}, false, false},  // a step down; a block at rest, nudged

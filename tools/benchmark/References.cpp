@@ -51,8 +51,8 @@ void main()
 // A reference program that does not build is the benchmark's own fault.
 gl::Program mustBuild(const char* vertex, const char* fragment)
 {
-    Result<gl::Program> program = buildProgram(
-        {{GL_VERTEX_SHADER, "reference.vert", vertex}, {GL_FRAGMENT_SHADER, "reference.frag", fragment}});
+    Result<gl::Program> program =
+        buildProgram({{GL_VERTEX_SHADER, "reference.vert", vertex}, {GL_FRAGMENT_SHADER, "reference.frag", fragment}});
     if (!program)
         throw std::runtime_error("benchmark: a reference program does not build: " + program.failure().message);
     return std::move(program.value());

@@ -56,20 +56,19 @@ struct BenchmarkOptions {
     int height = 720;
     int frames = 120;
     int warmUp = 5;
-    int poses = 6;   // places along the path where the references are measured
-    int repeats = 2; // measurements of each reference per place
+    int poses = 6;               // places along the path where the references are measured
+    int repeats = 2;             // measurements of each reference per place
     bool referencesOnly = false; // skip the four runs along the path
     std::string json;
     std::string data;
 };
 
-const char* const usage =
-    "usage: benchmark [--width W] [--height H] [--frames N] [--json FILE] [--data DIR]\n"
-    "  --width, --height  window size (default 1280x720)\n"
-    "  --frames N         frames per run along the camera path (default 120)\n"
-    "  --json FILE        also write the results as JSON\n"
-    "  --data DIR         the game's data folder (Shader/, Textures/, Data/); default: here\n"
-    "  --references-only  measure only the passes against their references (quick A/B checks)\n";
+const char* const usage = "usage: benchmark [--width W] [--height H] [--frames N] [--json FILE] [--data DIR]\n"
+                          "  --width, --height  window size (default 1280x720)\n"
+                          "  --frames N         frames per run along the camera path (default 120)\n"
+                          "  --json FILE        also write the results as JSON\n"
+                          "  --data DIR         the game's data folder (Shader/, Textures/, Data/); default: here\n"
+                          "  --references-only  measure only the passes against their references (quick A/B checks)\n";
 
 bool parsePositive(const char* text, int& value)
 {
@@ -396,9 +395,9 @@ std::string toJson(const Report& report)
 {
     std::ostringstream out;
     out << "{\n  \"width\": " << report.options.width << ",\n  \"height\": " << report.options.height
-        << ",\n  \"frames\": " << report.options.frames << ",\n  \"time_step_s\": "
-        << jsonNumber(ScriptedRun::defaultTimeStep) << ",\n  \"renderer\": " << jsonString(report.renderer)
-        << ",\n  \"gl_version\": " << jsonString(report.version)
+        << ",\n  \"frames\": " << report.options.frames
+        << ",\n  \"time_step_s\": " << jsonNumber(ScriptedRun::defaultTimeStep)
+        << ",\n  \"renderer\": " << jsonString(report.renderer) << ",\n  \"gl_version\": " << jsonString(report.version)
         << ",\n  \"start_to_first_frame_s\": " << jsonNumber(report.startToFirstFrameS)
         << ",\n  \"main_to_first_frame_s\": " << jsonNumber(report.mainToFirstFrameS)
         << ",\n  \"start_cpu_s\": " << jsonNumber(report.startCpuS)
@@ -407,12 +406,13 @@ std::string toJson(const Report& report)
         << ",\n  \"configurations\": {";
     for (std::size_t i = 0; i < report.configurations.size(); ++i) {
         const ConfigurationResult& c = report.configurations[i];
-        out << (i ? "," : "") << "\n    " << jsonString(c.configuration.key) << ": {\"shadows\": "
-            << c.configuration.shadows << ", \"bloom\": " << c.configuration.bloom
+        out << (i ? "," : "") << "\n    " << jsonString(c.configuration.key)
+            << ": {\"shadows\": " << c.configuration.shadows << ", \"bloom\": " << c.configuration.bloom
             << ",\n      \"frame\": " << jsonSummary(c.frame)
             << ",\n      \"timed_frame\": " << jsonSummary(c.timedFrame)
-            << ",\n      \"update\": " << jsonSummary(c.update) << ",\n      \"shadows_pass\": "
-            << jsonSummary(c.shadows) << ",\n      \"scene_pass\": " << jsonSummary(c.scene)
+            << ",\n      \"update\": " << jsonSummary(c.update)
+            << ",\n      \"shadows_pass\": " << jsonSummary(c.shadows)
+            << ",\n      \"scene_pass\": " << jsonSummary(c.scene)
             << ",\n      \"bloom_pass\": " << jsonSummary(c.bloom) << "}";
     }
     out << "\n  },\n  \"reference_passes\": {\n    \"lit_pass\": " << jsonSummary(report.litFull)
@@ -474,8 +474,7 @@ void printTable(std::ostream& out, const Report& report)
         << pad("1% low", 9) << pad("fps", 7) << pad("cpu med", 9) << "\n";
     for (const ConfigurationResult& c : report.configurations)
         out << "  " << pad(c.configuration.label, 24, false) << pad(fixed(c.frame.wall.mean), 9)
-            << pad(fixed(c.frame.wall.median), 9) << pad(fixed(c.frame.wall.p99), 9)
-            << pad(fixed(c.frame.wall.low1), 9)
+            << pad(fixed(c.frame.wall.median), 9) << pad(fixed(c.frame.wall.p99), 9) << pad(fixed(c.frame.wall.low1), 9)
             << pad(fixed(c.frame.wall.median > 0 ? 1000.0 / c.frame.wall.median : 0.0, 1), 7)
             << pad(fixed(c.frame.cpu.median), 9) << "\n";
 
@@ -502,8 +501,9 @@ void printTable(std::ostream& out, const Report& report)
     out << "\nreference passes (medians): lit pass " << both(report.litFull) << ", with one tap "
         << both(report.litOneTap) << "\n  bloom " << both(report.bloom) << ", 5 mipmaps alone "
         << both(report.mipmapsOnly) << ", 2 copies alone " << both(report.copiesOnly) << "\n";
-    out << "\nstart to first frame: " << fixed(report.startToFirstFrameS, 3) << " s wall (from main: "
-        << fixed(report.mainToFirstFrameS, 3) << " s), " << fixed(report.startCpuS, 3) << " s CPU\n";
+    out << "\nstart to first frame: " << fixed(report.startToFirstFrameS, 3)
+        << " s wall (from main: " << fixed(report.mainToFirstFrameS, 3) << " s), " << fixed(report.startCpuS, 3)
+        << " s CPU\n";
     out << "peak resident memory: " << fixed(report.peakResidentMiB, 1) << " MiB\n";
     out << "median frame (wall), all on / shadows off / bloom off / both off: ";
     for (std::size_t i = 0; i < report.configurations.size(); ++i)
@@ -546,12 +546,12 @@ void addReferences(Report& report, const Benchmark& bench)
     if (allOn && bothOff)
         report.references.push_back(relative("full_vs_effects_off", "full effects frame / effects-off frame",
                                              allOn->frame, bothOff->frame, 2.0));
-    report.references.push_back(relative("bloom_vs_copies", "bloom / 2 copies + 5 mipmap regenerations",
-                                         report.bloom, report.copyReference, 1.3));
+    report.references.push_back(relative("bloom_vs_copies", "bloom / 2 copies + 5 mipmap regenerations", report.bloom,
+                                         report.copyReference, 1.3));
     report.references.push_back(relative("bloom_vs_ping_pong", "bloom / 10-pass ping-pong Gaussian", report.bloom,
                                          report.gaussianReference, 1.0 / 3.0));
-    Reference lit = relative("lit_vs_one_tap", "lit pass / lit pass with one shadow tap", report.litFull,
-                             report.litOneTap, 1.5);
+    Reference lit =
+        relative("lit_vs_one_tap", "lit pass / lit pass with one shadow tap", report.litFull, report.litOneTap, 1.5);
     if (!bench.oneTapProblem.empty()) {
         lit.available = false;
         lit.note = bench.oneTapProblem;
@@ -585,8 +585,7 @@ int main(int argc, char** argv)
     if (!parseOptions(argc, argv, options))
         return 2;
     if (!options.data.empty() && chdir(options.data.c_str()) != 0) {
-        std::cerr << "benchmark: cannot enter the data folder " << options.data << ": " << std::strerror(errno)
-                  << "\n";
+        std::cerr << "benchmark: cannot enter the data folder " << options.data << ": " << std::strerror(errno) << "\n";
         return 2;
     }
 
@@ -601,8 +600,7 @@ int main(int argc, char** argv)
         return 1;
     }
     std::string problem;
-    GLFWwindow* window =
-        openFixedSizeWindow(options.width, options.height, "Quarrystack benchmark", true, problem);
+    GLFWwindow* window = openFixedSizeWindow(options.width, options.height, "Quarrystack benchmark", true, problem);
     if (!window) {
         std::cerr << "benchmark: " << problem << "\n";
         glfwTerminate();
@@ -615,8 +613,7 @@ int main(int argc, char** argv)
         Options gameOptions;
         gameOptions.width = options.width;
         gameOptions.height = options.height;
-        const std::unique_ptr<Game> game =
-            valueOrExit(Game::load(window, options.width, options.height, gameOptions));
+        const std::unique_ptr<Game> game = valueOrExit(Game::load(window, options.width, options.height, gameOptions));
         Benchmark bench(*game, options);
         bench.firstFrame();
         const double sinceStart = secondsSinceProcessStart();

@@ -46,15 +46,25 @@ const std::vector<View>& views()
     static const std::vector<View> all = {
         {"start", playerStart, [](Game&) {}},
         {"shadowed_corner",
-         [](const Game&) { return at({-3.5f, 2.6f, -8.5f}, {-10.0f, 0.3f, -3.5f}); }, [](Game&) {}},
+         [](const Game&) {
+             return at({-3.5f, 2.6f, -8.5f}, {-10.0f, 0.3f, -3.5f});
+         },
+         [](Game&) {}},
         {"bloom_highlight",
-         [](const Game&) { return at({7.0f, 5.8f, 7.5f}, {8.0f, 4.8f, 11.3f}); }, [](Game&) {}},
+         [](const Game&) {
+             return at({7.0f, 5.8f, 7.5f}, {8.0f, 4.8f, 11.3f});
+         },
+         [](Game&) {}},
         {"wireframe", playerStart, [](Game& game) { game.setEffect(Effect::Wireframe, true); }},
         {"debug_lines",
-         [](const Game&) { return at({0.0f, 8.0f, -11.0f}, {0.0f, 1.0f, 1.0f}); },
+         [](const Game&) {
+             return at({0.0f, 8.0f, -11.0f}, {0.0f, 1.0f, 1.0f});
+         },
          [](Game& game) { game.setEffect(Effect::DebugLines, true); }},
         {"normal_mapping_off",
-         [](const Game&) { return at({-5.0f, 2.2f, -2.5f}, {-6.5f, 1.2f, 2.0f}); },
+         [](const Game&) {
+             return at({-5.0f, 2.2f, -2.5f}, {-6.5f, 1.2f, 2.0f});
+         },
          [](Game& game) { game.setEffect(Effect::NormalMapping, false); }},
     };
     return all;

@@ -9,8 +9,8 @@ struct TimeSummary {
     std::size_t count = 0;
     double mean = 0.0;
     double median = 0.0;
-    double p99 = 0.0;    // 99th percentile, nearest rank: 99 % of the samples are at most this
-    double low1 = 0.0;   // "1 % low": the mean of the slowest 1 % of the samples, at least one
+    double p99 = 0.0;  // 99th percentile, nearest rank: 99 % of the samples are at most this
+    double low1 = 0.0; // "1 % low": the mean of the slowest 1 % of the samples, at least one
     double minimum = 0.0;
     double maximum = 0.0;
 };

@@ -13,8 +13,7 @@ namespace {
 // microseconds a name on llvmpipe, and the game stalls while it runs.
 constexpr GLuint reuseMargin = 64;
 
-template <typename Generate, typename Delete>
-GLuint probeLimit(Generate generate, Delete remove)
+template <typename Generate, typename Delete> GLuint probeLimit(Generate generate, Delete remove)
 {
     GLuint fresh = 0;
     generate(1, &fresh);
@@ -22,8 +21,7 @@ GLuint probeLimit(Generate generate, Delete remove)
     return std::max<GLuint>(fresh, 1) + reuseMargin;
 }
 
-template <typename IsKind>
-int countUpTo(GLuint limit, IsKind isKind)
+template <typename IsKind> int countUpTo(GLuint limit, IsKind isKind)
 {
     int count = 0;
     for (GLuint name = 1; name < limit; ++name)
@@ -36,9 +34,9 @@ int countUpTo(GLuint limit, IsKind isKind)
 std::string GlCensus::describe() const
 {
     std::ostringstream text;
-    text << "buffers " << buffers << " textures " << textures << " vertexArrays " << vertexArrays
-         << " framebuffers " << framebuffers << " renderbuffers " << renderbuffers << " programs " << programs
-         << " shaders " << shaders << " total " << total();
+    text << "buffers " << buffers << " textures " << textures << " vertexArrays " << vertexArrays << " framebuffers "
+         << framebuffers << " renderbuffers " << renderbuffers << " programs " << programs << " shaders " << shaders
+         << " total " << total();
     return text.str();
 }
 

@@ -68,10 +68,9 @@ private:
 void fillRect(Canvas& c, float x0, float y0, float x1, float y1, Rgb colour, float alpha = 1.0f);
 void fillPolygon(Canvas& c, const std::vector<Vec2>& points, Rgb colour, float alpha = 1.0f);
 void strokeLine(Canvas& c, Vec2 a, Vec2 b, float halfWidth, Rgb colour, float alpha = 1.0f);
-void fillRoundedRect(Canvas& c, float x0, float y0, float x1, float y1, float radius, Rgb colour,
-                     float alpha);
-void strokeRoundedRect(Canvas& c, float x0, float y0, float x1, float y1, float radius, float halfWidth,
-                       Rgb colour, float alpha);
+void fillRoundedRect(Canvas& c, float x0, float y0, float x1, float y1, float radius, Rgb colour, float alpha);
+void strokeRoundedRect(Canvas& c, float x0, float y0, float x1, float y1, float radius, float halfWidth, Rgb colour,
+                       float alpha);
 // Additive light falling off as (1 - d/radius)^falloff.
 void addGlow(Canvas& c, Vec2 centre, float radius, Rgb colour, float falloff);
 float segmentDistance(Vec2 p, Vec2 a, Vec2 b, Vec2* nearest = nullptr);
@@ -87,10 +86,10 @@ float fbm(float x, float y, std::uint32_t seed, int octaves, int period = 0, flo
 float fbm(float x, float y, std::uint32_t seed, int octaves, int periodX, int periodY, float gain);
 
 struct CellSample {
-    float f1 = 0.0f;       // distance to the nearest feature point, in cells
-    float f2 = 0.0f;       // distance to the second nearest
-    std::uint32_t id = 0;  // hash of the nearest cell, stable under wrapping
-    Vec2 offset;           // from the nearest feature point to the sample, in cells
+    float f1 = 0.0f;      // distance to the nearest feature point, in cells
+    float f2 = 0.0f;      // distance to the second nearest
+    std::uint32_t id = 0; // hash of the nearest cell, stable under wrapping
+    Vec2 offset;          // from the nearest feature point to the sample, in cells
 };
 // Cellular (Worley) noise with one jittered point per cell.
 CellSample cellular(float x, float y, std::uint32_t seed, int period, float jitter = 0.8f);
@@ -108,18 +107,18 @@ constexpr float kFontSpaceWidth = 3.6f;
 
 struct TextStyle {
     enum class Align { Left, Centre, Right };
-    float capHeight = 20.0f;   // pixels
-    float weight = 0.85f;      // stroke half-width in font units
-    float tracking = 2.9f;     // gap between glyph extents in font units
+    float capHeight = 20.0f; // pixels
+    float weight = 0.85f;    // stroke half-width in font units
+    float tracking = 2.9f;   // gap between glyph extents in font units
     Rgb fillTop = {1, 1, 1};
     Rgb fillBottom = {1, 1, 1};
-    float outline = 0.0f;      // pixels beyond the stroke
+    float outline = 0.0f; // pixels beyond the stroke
     Rgb outlineColour = {};
-    Vec2 shadowOffset;         // pixels
-    float shadowBlur = 0.0f;   // pixels
+    Vec2 shadowOffset;       // pixels
+    float shadowBlur = 0.0f; // pixels
     float shadowAlpha = 0.0f;
-    float bevel = 0.0f;        // chamfer width in pixels, 0 for flat letters
-    float grain = 0.0f;        // stone speckle on the fill
+    float bevel = 0.0f; // chamfer width in pixels, 0 for flat letters
+    float grain = 0.0f; // stone speckle on the fill
     Align align = Align::Left;
 };
 

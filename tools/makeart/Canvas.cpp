@@ -178,8 +178,8 @@ void fillRoundedRect(Canvas& c, float x0, float y0, float x1, float y1, float ra
         }
 }
 
-void strokeRoundedRect(Canvas& c, float x0, float y0, float x1, float y1, float radius, float halfWidth,
-                       Rgb colour, float alpha)
+void strokeRoundedRect(Canvas& c, float x0, float y0, float x1, float y1, float radius, float halfWidth, Rgb colour,
+                       float alpha)
 {
     int m = static_cast<int>(halfWidth) + 2;
     for (int y = std::max(0, static_cast<int>(y0) - m); y <= std::min(c.height() - 1, static_cast<int>(y1) + m); ++y)
@@ -241,10 +241,7 @@ float fade(float t) { return t * t * t * (t * (t * 6.0f - 15.0f) + 10.0f); }
 
 } // namespace
 
-float valueNoise(float x, float y, std::uint32_t seed, int period)
-{
-    return valueNoise(x, y, seed, period, period);
-}
+float valueNoise(float x, float y, std::uint32_t seed, int period) { return valueNoise(x, y, seed, period, period); }
 
 float valueNoise(float x, float y, std::uint32_t seed, int periodX, int periodY)
 {
@@ -320,8 +317,8 @@ bool writePng(const Canvas& c, const std::string& path, int bitsPerPixel, bool t
 {
     if (bitsPerPixel != 24 && bitsPerPixel != 32)
         return false;
-    FIBITMAP* bitmap = FreeImage_Allocate(c.width(), c.height(), bitsPerPixel, FI_RGBA_RED_MASK,
-                                          FI_RGBA_GREEN_MASK, FI_RGBA_BLUE_MASK);
+    FIBITMAP* bitmap = FreeImage_Allocate(c.width(), c.height(), bitsPerPixel, FI_RGBA_RED_MASK, FI_RGBA_GREEN_MASK,
+                                          FI_RGBA_BLUE_MASK);
     if (!bitmap)
         return false;
     const int bytes = bitsPerPixel / 8;

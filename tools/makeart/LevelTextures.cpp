@@ -45,7 +45,6 @@ CellSample tileCells(float u, float v, int cells, std::uint32_t seed, float jitt
     return cellular(u * cells / kSize, v * cells / kSize, seed, cells, jitter);
 }
 
-
 class HeightField {
 public:
     HeightField() : h_(static_cast<std::size_t>(kSize) * kSize, 0.0f) {}
@@ -89,8 +88,8 @@ void bakeRelief(Canvas& c, const HeightField& h, float strength, float amount)
 struct Material {
     Canvas diffuse{kSize, kSize};
     HeightField height;
-    float strength = 4.0f;  // bump height in pixels for the normal map
-    float relief = 0.5f;    // how much of the relief is baked into the diffuse
+    float strength = 4.0f; // bump height in pixels for the normal map
+    float relief = 0.5f;   // how much of the relief is baked into the diffuse
 };
 
 void forEachPixel(const std::function<void(int, int)>& fn)
@@ -224,7 +223,7 @@ Material block()
         float speck = tileNoise(u, v, 128, 306u);
         c = c * (0.92f + 0.16f * speck);
         if (hashUnit(x, y, 307u) > 0.985f)
-            c = c * 0.7f;  // dark mineral grains
+            c = c * 0.7f; // dark mineral grains
         c = c * (1.0f - 0.1f * grooves);
         // Edges knocked and dusty from handling.
         c = mix(c * 1.08f, c, smoothstep(2.0f, 12.0f, edge));
@@ -297,7 +296,7 @@ Material wood()
         int plank = std::min(kPlanks - 1, static_cast<int>(v / kPlank));
         float pv = v - plank * kPlank;
         float joint = std::floor(hashUnit(plank, 0, 501u) * kSize);
-        float du = std::fmod(u - joint + kSize, static_cast<float>(kSize));  // 0 at the joint
+        float du = std::fmod(u - joint + kSize, static_cast<float>(kSize)); // 0 at the joint
         float fromJoint = std::min(du, kSize - du);
         float tint = hashUnit(plank, 1, 502u);
         // The grain runs a little across the board, so it breaks at the
@@ -433,8 +432,8 @@ bool writeLevelTextures(const std::string& newDir)
         const char* name;
         Material (*make)();
     };
-    const Job jobs[] = {{"rock", rock},   {"gravel", gravel}, {"block", block},   {"metal", metal},
-                        {"wood", wood},   {"goal", goal},     {"hazard", hazard}, {"player", player}};
+    const Job jobs[] = {{"rock", rock}, {"gravel", gravel}, {"block", block},   {"metal", metal},
+                        {"wood", wood}, {"goal", goal},     {"hazard", hazard}, {"player", player}};
     for (const Job& job : jobs) {
         Material m = job.make();
         bakeRelief(m.diffuse, m.height, m.strength, m.relief);

@@ -14,24 +14,24 @@ enum class Screen { Welcome, GameOver, Win };
 struct Mood {
     Rgb skyTop, skyMid, skyHorizon, cloud, hills;
     float cloudAmount;
-    float rockLight;  // overall exposure of the quarry walls
-    Rgb rockTint;     // colour cast of the light
-    bool water;       // the pit floor is flooded
+    float rockLight; // overall exposure of the quarry walls
+    Rgb rockTint;    // colour cast of the light
+    bool water;      // the pit floor is flooded
 };
 
 Mood moodFor(Screen screen)
 {
     switch (screen) {
     case Screen::GameOver:
-        return {hex(0x0d0a14), hex(0x2a1622), hex(0x7a3124), hex(0x4a2a30), hex(0x2a1c22), 0.55f, 0.62f,
-                hex(0xffc2a8), true};
+        return {hex(0x0d0a14), hex(0x2a1622), hex(0x7a3124), hex(0x4a2a30), hex(0x2a1c22),
+                0.55f,         0.62f,         hex(0xffc2a8), true};
     case Screen::Win:
-        return {hex(0x2d5c94), hex(0x7fa6c8), hex(0xffd890), hex(0xfff0d8), hex(0x7a8296), 0.45f, 1.08f,
-                hex(0xfff0d0), false};
+        return {hex(0x2d5c94), hex(0x7fa6c8), hex(0xffd890), hex(0xfff0d8), hex(0x7a8296),
+                0.45f,         1.08f,         hex(0xfff0d0), false};
     case Screen::Welcome:
     default:
-        return {hex(0x1d2b44), hex(0x5d6a82), hex(0xe9a964), hex(0xf3d2b0), hex(0x5a5f70), 0.6f, 0.95f,
-                hex(0xffe6c8), false};
+        return {hex(0x1d2b44), hex(0x5d6a82), hex(0xe9a964), hex(0xf3d2b0), hex(0x5a5f70),
+                0.6f,          0.95f,         hex(0xffe6c8), false};
     }
 }
 
@@ -60,7 +60,7 @@ public:
         for (int x = 0; x < w_; ++x) {
             Column& col = columns_[static_cast<std::size_t>(x)];
             float fx = x + 0.5f;
-            float u = fx / h_;  // noise follows the height, so both aspect ratios get the same grain
+            float u = fx / h_; // noise follows the height, so both aspect ratios get the same grain
             for (int k = 0; k <= kTerraces; ++k) {
                 float dx = (fx - cx_) / a_[k];
                 float y = dx * dx < 1.0f ? top_[k] + b_[k] * (1.0f - std::sqrt(1.0f - dx * dx)) : 1e9f;
@@ -246,8 +246,10 @@ void drawSplash(Canvas& c, Vec2 centre, float radius, float s)
         float rx = radius * (0.25f + 0.25f * ring);
         float ry = rx * 0.16f;
         float alpha = 0.55f * (1.0f - 0.2f * ring);
-        int x0 = std::max(0, static_cast<int>(centre.x - rx - 4)), x1 = std::min(c.width() - 1, static_cast<int>(centre.x + rx + 4));
-        int y0 = std::max(0, static_cast<int>(centre.y - ry - 4)), y1 = std::min(c.height() - 1, static_cast<int>(centre.y + ry + 4));
+        int x0 = std::max(0, static_cast<int>(centre.x - rx - 4)),
+            x1 = std::min(c.width() - 1, static_cast<int>(centre.x + rx + 4));
+        int y0 = std::max(0, static_cast<int>(centre.y - ry - 4)),
+            y1 = std::min(c.height() - 1, static_cast<int>(centre.y + ry + 4));
         for (int y = y0; y <= y1; ++y)
             for (int x = x0; x <= x1; ++x) {
                 float dx = (x + 0.5f - centre.x) / rx, dy = (y + 0.5f - centre.y) / ry;
@@ -264,7 +266,8 @@ void drawBlock(Canvas& c, float x, float y, float w, float h, float depth, Rgb s
 {
     const float dx = depth * 0.55f, dy = -depth * 0.45f;
     fillPolygon(c, {{x, y}, {x + dx, y + dy}, {x + w + dx, y + dy}, {x + w, y}}, stone * (1.15f * light));
-    fillPolygon(c, {{x + w, y}, {x + w + dx, y + dy}, {x + w + dx, y + h + dy}, {x + w, y + h}}, stone * (0.62f * light));
+    fillPolygon(c, {{x + w, y}, {x + w + dx, y + dy}, {x + w + dx, y + h + dy}, {x + w, y + h}},
+                stone * (0.62f * light));
     fillRect(c, x, y, x + w, y + h, stone * (0.9f * light));
     // Chisel grooves across the front face.
     for (float gx = x + w * 0.12f; gx < x + w * 0.95f; gx += w * 0.11f)
@@ -458,12 +461,12 @@ void drawKeycap(Canvas& c, const std::string& label, float x, float baseline, fl
 }
 
 struct KeyRow {
-    std::vector<std::string> keys;  // one keycap each
+    std::vector<std::string> keys; // one keycap each
     std::string text;
 };
 
-void drawKeyRows(Canvas& c, const std::vector<KeyRow>& rows, float x, float firstBaseline, float rowHeight,
-                 float cap, float textColumn)
+void drawKeyRows(Canvas& c, const std::vector<KeyRow>& rows, float x, float firstBaseline, float rowHeight, float cap,
+                 float textColumn)
 {
     TextStyle body = bodyStyle(cap);
     body.outline = 0.0f;
@@ -548,7 +551,8 @@ constexpr float kEndingPressCap = 32.0f, kEndingQuitCap = 23.0f;
 
 std::vector<Piece> endingPressLine(Screen screen)
 {
-    return {{"Press ", kWhite}, {"R", kAmber},
+    return {{"Press ", kWhite},
+            {"R", kAmber},
             {screen == Screen::Win ? " to return to the title" : " to try again", kWhite}};
 }
 
@@ -596,11 +600,8 @@ void drawWelcome(Canvas& c)
     const float col1 = cx + 18.0f * s;
     drawHeading(c, "HOW TO PLAY", col0, py0 + 44.0f * s, 19.0f * s, cx - 22.0f * s);
     drawHeading(c, "KEYS", col1, py0 + 44.0f * s, 19.0f * s, px1 - 34.0f * s);
-    drawKeyRows(c,
-                {{{"W", "A", "S", "D"}, "move"},
-                 {{"MOUSE"}, "look around"},
-                 {{"SPACE"}, "jump"}},
-                col0, py0 + 88.0f * s, row, cap16, 170.0f * s);
+    drawKeyRows(c, {{{"W", "A", "S", "D"}, "move"}, {{"MOUSE"}, "look around"}, {{"SPACE"}, "jump"}}, col0,
+                py0 + 88.0f * s, row, cap16, 170.0f * s);
     TextStyle body = bodyStyle(cap16);
     body.outline = 0.0f;
     body.shadowAlpha = 0.0f;
@@ -707,9 +708,8 @@ bool writeMenuPictures(const std::string& menuDir)
 bool writeSpecimen(const std::string& path)
 {
     Canvas c(1400, 740, hex(0x2a2420));
-    const char* lines[] = {"ABCDEFGHIJKLM NOPQRSTUVWXYZ", "abcdefghijklm nopqrstuvwxyz",
-                           "0123456789 !\"#$%&'()*+,-./", ":;<=>?@[\\]^_`{|}~",
-                           "Press ENTER to play. Quarry,", "jump; gravel & rock! (F12)"};
+    const char* lines[] = {"ABCDEFGHIJKLM NOPQRSTUVWXYZ", "abcdefghijklm nopqrstuvwxyz",  "0123456789 !\"#$%&'()*+,-./",
+                           ":;<=>?@[\\]^_`{|}~",          "Press ENTER to play. Quarry,", "jump; gravel & rock! (F12)"};
     TextStyle t;
     t.capHeight = 52.0f;
     float y = 80.0f;
@@ -722,7 +722,8 @@ bool writeSpecimen(const std::string& path)
     small.weight = 0.8f;
     drawText(c, "Small text: The quick brown fox jumps over the lazy dog. F4 / F5 texture filtering", 30.0f, y, small);
     small.capHeight = 10.0f;
-    drawText(c, "Tiny text: The quick brown fox jumps over the lazy dog. F4 / F5 texture filtering", 30.0f, y + 40, small);
+    drawText(c, "Tiny text: The quick brown fox jumps over the lazy dog. F4 / F5 texture filtering", 30.0f, y + 40,
+             small);
     return writePng(c, path, 32, true);
 }
 
@@ -746,8 +747,8 @@ bool writeFontAtlas(const std::string& path)
         const float inkWidth = (right - left + 2.0f * weight) * scale;
         const float cellX = static_cast<float>((code % 16) * kCell);
         const float cellY = static_cast<float>((code / 16) * kCell);
-        drawGlyphCoverage(atlas, ch, cellX + (kCell - inkWidth) * 0.5f + weight * scale, cellY + kBaselineFromTop,
-                          kCap, weight);
+        drawGlyphCoverage(atlas, ch, cellX + (kCell - inkWidth) * 0.5f + weight * scale, cellY + kBaselineFromTop, kCap,
+                          weight);
     }
     return writePng(atlas, path, 32, true);
 }

@@ -54,8 +54,13 @@ bool writeIcon(const std::string& path, int size)
     const Rgb rock = hex(0x4a3f38), ledge = hex(0x6b5a4a);
     // The rock's rounded bottom first; the ledge covers its top corners.
     fillRoundedRect(c, 8 * s, 170 * s, 248 * s, 248 * s, 40 * s, rock, 1.0f);
-    fillPolygon(c, {{8 * s, 170 * s}, {92 * s, 170 * s}, {92 * s, 140 * s}, {248 * s, 140 * s}, {248 * s, 208 * s},
-                    {8 * s, 208 * s}},
+    fillPolygon(c,
+                {{8 * s, 170 * s},
+                 {92 * s, 170 * s},
+                 {92 * s, 140 * s},
+                 {248 * s, 140 * s},
+                 {248 * s, 208 * s},
+                 {8 * s, 208 * s}},
                 ledge);
     addGlow(c, {170 * s, 112 * s}, 70 * s, hex(0x3fe08c) * 0.6f, 2.0f);
     fillPolygon(c, {{158 * s, 140 * s}, {158 * s, 92 * s}, {170 * s, 62 * s}, {182 * s, 92 * s}, {182 * s, 140 * s}},

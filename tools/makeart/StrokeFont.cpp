@@ -117,7 +117,8 @@ const GlyphSource kGlyphSources[] = {
     {'z', "0.2,7 5.8,7 0,0 6,0"},
     {'{', "3,11 @3,9.6,1.4,1.4,90,180 1.6,6 @0.2,6,1.4,1.4,0,-90 @0.2,3,1.4,1.4,90,0 1.6,-0.6 @3,-0.6,1.4,1.4,180,270"},
     {'|', "0,11 0,-2"},
-    {'}', "0.2,11 @0.2,9.6,1.4,1.4,90,0 1.6,6 @3,6,1.4,1.4,180,270 @3,3,1.4,1.4,90,180 1.6,-0.6 @0.2,-0.6,1.4,1.4,0,-90"},
+    {'}',
+     "0.2,11 @0.2,9.6,1.4,1.4,90,0 1.6,6 @3,6,1.4,1.4,180,270 @3,3,1.4,1.4,90,180 1.6,-0.6 @0.2,-0.6,1.4,1.4,0,-90"},
     {'~', "0,4.2 @1.6,4.2,1.6,1.1,180,0 @4.8,4.2,1.6,1.1,180,360"},
 };
 
@@ -215,9 +216,7 @@ std::vector<PlacedSegment> layout(const std::string& text, const TextStyle& styl
         if (any)
             pen += style.tracking;
         for (const auto& stroke : g->strokes) {
-            auto place = [&](Vec2 p) {
-                return Vec2{originX + (pen + p.x - g->left) * scale, baseline - p.y * scale};
-            };
+            auto place = [&](Vec2 p) { return Vec2{originX + (pen + p.x - g->left) * scale, baseline - p.y * scale}; };
             if (stroke.size() == 1)
                 segments.push_back({place(stroke[0]), place(stroke[0])});
             for (std::size_t i = 1; i < stroke.size(); ++i)
@@ -354,8 +353,8 @@ float drawText(Canvas& c, const std::string& text, float x, float baseline, cons
                 fill = fill * (1.0f + 0.42f * onChamfer * facing);
             }
             if (style.grain > 0.0f) {
-                float n = valueNoise(px * 0.22f, py * 0.22f, 4242u) * 0.6f +
-                          valueNoise(px * 0.05f, py * 0.05f, 4243u) * 0.4f;
+                float n =
+                    valueNoise(px * 0.22f, py * 0.22f, 4242u) * 0.6f + valueNoise(px * 0.05f, py * 0.05f, 4243u) * 0.4f;
                 fill = fill * (1.0f + style.grain * (n - 0.5f));
             }
             c.blend(px, py, fill, cover);

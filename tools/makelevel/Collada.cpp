@@ -82,11 +82,20 @@ std::string xmlEscape(const std::string& text)
     std::string out;
     for (char c : text) {
         switch (c) {
-        case '&': out += "&amp;"; break;
-        case '<': out += "&lt;"; break;
-        case '>': out += "&gt;"; break;
-        case '"': out += "&quot;"; break;
-        default: out += c;
+        case '&':
+            out += "&amp;";
+            break;
+        case '<':
+            out += "&lt;";
+            break;
+        case '>':
+            out += "&gt;";
+            break;
+        case '"':
+            out += "&quot;";
+            break;
+        default:
+            out += c;
         }
     }
     return out;
@@ -366,8 +375,8 @@ private:
                         corner[2] >= mesh.positions.size()) {
                         throw std::runtime_error("mesh " + mesh.id + " indexes past its vertices");
                     }
-                    line(6, std::to_string(corner[0]) + " " + std::to_string(corner[1]) + " " +
-                                std::to_string(corner[2]));
+                    line(6,
+                         std::to_string(corner[0]) + " " + std::to_string(corner[1]) + " " + std::to_string(corner[2]));
                 }
                 line(5, "</p>");
                 line(4, "</triangles>");
@@ -398,8 +407,8 @@ private:
             line(4, "<float_array id=\"" + id + "-input-array\" count=\"" + std::to_string(keys) + "\">" +
                         numbers(channel.times.data(), keys) + "</float_array>");
             line(4, "<technique_common>");
-            line(5, "<accessor source=\"#" + id + "-input-array\" count=\"" + std::to_string(keys) +
-                        "\" stride=\"1\">");
+            line(5,
+                 "<accessor source=\"#" + id + "-input-array\" count=\"" + std::to_string(keys) + "\" stride=\"1\">");
             line(6, "<param name=\"TIME\" type=\"float\"/>");
             line(5, "</accessor>");
             line(4, "</technique_common>");
@@ -409,8 +418,8 @@ private:
             line(4, "<float_array id=\"" + id + "-output-array\" count=\"" + std::to_string(channel.values.size()) +
                         "\">" + numbers(channel.values.data(), channel.values.size()) + "</float_array>");
             line(4, "<technique_common>");
-            line(5, "<accessor source=\"#" + id + "-output-array\" count=\"" + std::to_string(keys) +
-                        "\" stride=\"" + std::to_string(channel.stride) + "\">");
+            line(5, "<accessor source=\"#" + id + "-output-array\" count=\"" + std::to_string(keys) + "\" stride=\"" +
+                        std::to_string(channel.stride) + "\">");
             if (channel.stride == 3) {
                 line(6, "<param name=\"X\" type=\"float\"/>");
                 line(6, "<param name=\"Y\" type=\"float\"/>");
@@ -446,8 +455,8 @@ private:
             line(3, "</sampler>");
         }
         for (size_t i = 0; i < doc.channels.size(); ++i) {
-            line(3, "<channel source=\"#channel" + std::to_string(i) + "-sampler\" target=\"" +
-                        doc.channels[i].target + "\"/>");
+            line(3, "<channel source=\"#channel" + std::to_string(i) + "-sampler\" target=\"" + doc.channels[i].target +
+                        "\"/>");
         }
         line(2, "</animation>");
         line(1, "</library_animations>");
@@ -468,12 +477,12 @@ private:
             line(depth + 1, "<scale sid=\"scale\">" + vec3Text(node.scale) + "</scale>");
         }
         if (node.camera >= 0) {
-            line(depth + 1, "<instance_camera url=\"#" + doc.cameras.at(static_cast<size_t>(node.camera)).id +
-                                "-camera\"/>");
+            line(depth + 1,
+                 "<instance_camera url=\"#" + doc.cameras.at(static_cast<size_t>(node.camera)).id + "-camera\"/>");
         }
         if (node.light >= 0) {
-            line(depth + 1, "<instance_light url=\"#" + doc.lights.at(static_cast<size_t>(node.light)).id +
-                                "-light\"/>");
+            line(depth + 1,
+                 "<instance_light url=\"#" + doc.lights.at(static_cast<size_t>(node.light)).id + "-light\"/>");
         }
         if (node.mesh >= 0) {
             const Mesh& mesh = doc.meshes.at(static_cast<size_t>(node.mesh));
@@ -487,7 +496,8 @@ private:
                 }
                 const std::string& id = doc.materials.at(static_cast<size_t>(group.material)).id;
                 line(depth + 4, "<instance_material symbol=\"" + id + "-material\" target=\"#" + id + "-material\">");
-                line(depth + 5, "<bind_vertex_input semantic=\"CHANNEL0\" input_semantic=\"TEXCOORD\" input_set=\"0\"/>");
+                line(depth + 5,
+                     "<bind_vertex_input semantic=\"CHANNEL0\" input_semantic=\"TEXCOORD\" input_set=\"0\"/>");
                 line(depth + 4, "</instance_material>");
             }
             line(depth + 3, "</technique_common>");
@@ -518,9 +528,6 @@ private:
 
 } // namespace
 
-std::string write(const Document& document)
-{
-    return Writer(document).run();
-}
+std::string write(const Document& document) { return Writer(document).run(); }
 
 } // namespace collada

@@ -24,8 +24,8 @@ struct Material {
 };
 
 struct TriangleGroup {
-    int material = 0;               // index into Document::materials
-    std::vector<uint32_t> indices;  // three per triangle, into the mesh's vertices
+    int material = 0;              // index into Document::materials
+    std::vector<uint32_t> indices; // three per triangle, into the mesh's vertices
 };
 
 struct Mesh {
@@ -42,13 +42,13 @@ struct Mesh {
 };
 
 struct Light {
-    std::string id;             // also the id of the node holding it
-    glm::vec3 ambient{0.1f};    // the game multiplies this by 10 for the light colour
+    std::string id;                  // also the id of the node holding it
+    glm::vec3 ambient{0.1f};         // the game multiplies this by 10 for the light colour
     float linearAttenuation = 10.0f; // the game's light power
 };
 
 struct Camera {
-    std::string id;             // also the id of the node holding it
+    std::string id; // also the id of the node holding it
     float yfovDegrees = 50.0f;
     float aspectRatio = 16.0f / 9.0f;
     float znear = 0.1f;
@@ -63,7 +63,7 @@ struct Rotation {
 
 struct Node {
     std::string id;
-    glm::vec3 translation{0.0f};    // written as <translate sid="location">
+    glm::vec3 translation{0.0f};     // written as <translate sid="location">
     std::vector<Rotation> rotations; // written in order after the translation
     glm::vec3 scale{1.0f};           // written only when not 1
     int mesh = -1;

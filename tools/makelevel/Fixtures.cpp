@@ -107,8 +107,10 @@ void addBase(collada::Document& doc, const Materials& m, const Base& base)
 
 collada::Channel slide(const std::string& node, vec3 from)
 {
-    return {node + "/location", {0.0f, 1.0f, 2.0f},
-            {from.x, from.y, from.z, from.x, from.y + 1.0f, from.z, from.x, from.y, from.z}, 3};
+    return {node + "/location",
+            {0.0f, 1.0f, 2.0f},
+            {from.x, from.y, from.z, from.x, from.y + 1.0f, from.z, from.x, from.y, from.z},
+            3};
 }
 
 // Nodes for the naming rules; the animation has channels for the first
@@ -121,9 +123,8 @@ collada::Document namesLevel(int channels)
         const char* name;
         vec3 position;
     } nodes[] = {
-        {"Anim", vec3(-3, 0.5f, 2)},         {"dynamic_Anim", vec3(-1, 0.5f, 2)},
-        {"Player", vec3(1, 0.5f, 2)},        {"player_1", vec3(3, 0.5f, 2)},
-        {"dynamicCrate", vec3(-2, 0.5f, 4)}, {"crate_dynamic", vec3(2, 0.5f, 4)},
+        {"Anim", vec3(-3, 0.5f, 2)},    {"dynamic_Anim", vec3(-1, 0.5f, 2)}, {"Player", vec3(1, 0.5f, 2)},
+        {"player_1", vec3(3, 0.5f, 2)}, {"dynamicCrate", vec3(-2, 0.5f, 4)}, {"crate_dynamic", vec3(2, 0.5f, 4)},
     };
     for (const auto& n : nodes) {
         doc.nodes.push_back(boxNode(doc, n.name, n.position, vec3(0.4f), m.checker));
@@ -430,9 +431,9 @@ std::vector<OutputFile> buildFixtures()
     collada::Document twice = baseLevel(Base{});
     twice.nodes.insert(twice.nodes.begin(), boxNode(twice, "playerTwin", vec3(2, 1, -4), vec3(0.5f), 0));
     files.push_back({kDir + "two_players.dae", replaced(collada::write(twice), "id=\"playerTwin\" name=\"playerTwin\"",
-                                                       "id=\"player\" name=\"player\"")});
-    files.push_back({kDir + "huge_array.dae", replaced(collada::write(baseLevel(Base{})), "count=\"72\"",
-                                                      "count=\"4000000000\"")});
+                                                        "id=\"player\" name=\"player\"")});
+    files.push_back(
+        {kDir + "huge_array.dae", replaced(collada::write(baseLevel(Base{})), "count=\"72\"", "count=\"4000000000\"")});
     collada::Document huge = baseLevel(Base{});
     huge.materials[0].diffuseTexture = "textures/huge.png";
     level("huge_texture.dae", huge);
@@ -451,19 +452,21 @@ std::vector<OutputFile> buildFixtures()
 
     const std::string pictures = kDir + "textures/";
     files.push_back({pictures + "checker_diffuse.png", png::encodeRgb(8, 8, picture(8, [](int x, int y) {
-                                                            return ((x / 2 + y / 2) % 2) ? vec3(230, 230, 220)
-                                                                                         : vec3(60, 70, 90);
-                                                        }))});
+                                                                          return ((x / 2 + y / 2) % 2)
+                                                                                     ? vec3(230, 230, 220)
+                                                                                     : vec3(60, 70, 90);
+                                                                      }))});
     files.push_back({pictures + "stripes_diffuse.png", png::encodeRgb(8, 8, picture(8, [](int x, int) {
-                                                            return (x % 4 < 2) ? vec3(200, 60, 40)
-                                                                               : vec3(240, 200, 60);
-                                                        }))});
+                                                                          return (x % 4 < 2) ? vec3(200, 60, 40)
+                                                                                             : vec3(240, 200, 60);
+                                                                      }))});
     files.push_back({pictures + "dots_diffuse.png", png::encodeRgb(8, 8, picture(8, [](int x, int y) {
-                                                         return (x % 4 == 1 && y % 4 == 1) ? vec3(20, 20, 20)
-                                                                                           : vec3(90, 200, 120);
-                                                     }))});
-    files.push_back({pictures + "flat_normal.png",
-                     png::encodeRgb(4, 4, picture(4, [](int, int) { return vec3(128, 128, 255); }))});
+                                                                       return (x % 4 == 1 && y % 4 == 1)
+                                                                                  ? vec3(20, 20, 20)
+                                                                                  : vec3(90, 200, 120);
+                                                                   }))});
+    files.push_back(
+        {pictures + "flat_normal.png", png::encodeRgb(4, 4, picture(4, [](int, int) { return vec3(128, 128, 255); }))});
     files.push_back({pictures + "garbage.xyz", garbageBytes(256)});
     // One pixel wider than any level picture may be.
     files.push_back({pictures + "huge.png", png::encodeRgb(8193, 1, std::vector<uint8_t>(8193 * 3, 128))});

@@ -36,10 +36,10 @@ using parts::meshNode;
 using parts::playerBuilder;
 using parts::solid;
 
-constexpr float kUpper = 3.6f;      // top of the ledge and the terrace
-constexpr float kSlab = 0.15f;      // gravel slab on the rock masses
-constexpr float kGround = -3.0f;    // bottom of every rock mass
-constexpr float kWater = -1.5f;     // surface of the flooded pit
+constexpr float kUpper = 3.6f;   // top of the ledge and the terrace
+constexpr float kSlab = 0.15f;   // gravel slab on the rock masses
+constexpr float kGround = -3.0f; // bottom of every rock mass
+constexpr float kWater = -1.5f;  // surface of the flooded pit
 constexpr float kCliffTop = 9.0f;
 constexpr float kBlock = 1.2f;
 constexpr float kLiftBottom = 0.02f; // just above the floor, so the tops do not fight
@@ -52,8 +52,8 @@ const vec3 kCraneMast(6.5f, 0.0f, -6.5f);
 constexpr float kCraneArmHeight = 10.6f;
 constexpr float kGapWest = -1.0f; // east edge of the ledge
 constexpr float kGapEast = 1.0f;  // west edge of the terrace
-constexpr float kCycle = 10.0f; // lift: 2 s below, 3 s up, 2 s above, 3 s down
-constexpr int kCycles = 3;      // the crane turns once in kCycles lift cycles
+constexpr float kCycle = 10.0f;   // lift: 2 s below, 3 s up, 2 s above, 3 s down
+constexpr int kCycles = 3;        // the crane turns once in kCycles lift cycles
 
 void addCliffs(collada::Document& doc, const Materials& m)
 {
@@ -99,8 +99,8 @@ void addFloors(collada::Document& doc, const Materials& m)
         top(west, kGapWest, moat, north);
         top(kGapWest, east, south, moat);
         // The outline, walked so that every side faces out.
-        const glm::vec2 outline[] = {{east, south}, {west, south}, {west, north}, {kGapWest, north},
-                                     {kGapWest, moat}, {east, moat}};
+        const glm::vec2 outline[] = {{east, south},     {west, south},    {west, north},
+                                     {kGapWest, north}, {kGapWest, moat}, {east, moat}};
         const size_t corners = sizeof outline / sizeof outline[0];
         for (size_t i = 0; i < corners; ++i) {
             const glm::vec2 p = outline[i];
@@ -115,17 +115,15 @@ void addFloors(collada::Document& doc, const Materials& m)
     solid(doc, "ledge_rock", vec3(ledgeX, 0, 7), 3.0f, m.rock, [ledgeHalf](shapes::MeshBuilder& b) {
         b.box(vec3(-ledgeHalf, kGround, -5), vec3(ledgeHalf, kUpper - kSlab, 5));
     });
-    solid(doc, "Floor_ledge", vec3(ledgeX, kUpper, 7), 2.0f, m.gravel, [ledgeHalf](shapes::MeshBuilder& b) {
-        b.box(vec3(-ledgeHalf, -kSlab, -5), vec3(ledgeHalf, 0, 5));
-    });
+    solid(doc, "Floor_ledge", vec3(ledgeX, kUpper, 7), 2.0f, m.gravel,
+          [ledgeHalf](shapes::MeshBuilder& b) { b.box(vec3(-ledgeHalf, -kSlab, -5), vec3(ledgeHalf, 0, 5)); });
     const float terraceX = (12.0f + kGapEast) * 0.5f;
     const float terraceHalf = (12.0f - kGapEast) * 0.5f;
     solid(doc, "terrace_rock", vec3(terraceX, 0, 7), 3.0f, m.rock, [terraceHalf](shapes::MeshBuilder& b) {
         b.box(vec3(-terraceHalf, kGround, -5), vec3(terraceHalf, kUpper - kSlab, 5));
     });
-    solid(doc, "Floor_terrace", vec3(terraceX, kUpper, 7), 2.0f, m.gravel, [terraceHalf](shapes::MeshBuilder& b) {
-        b.box(vec3(-terraceHalf, -kSlab, -5), vec3(terraceHalf, 0, 5));
-    });
+    solid(doc, "Floor_terrace", vec3(terraceX, kUpper, 7), 2.0f, m.gravel,
+          [terraceHalf](shapes::MeshBuilder& b) { b.box(vec3(-terraceHalf, -kSlab, -5), vec3(terraceHalf, 0, 5)); });
     // The moat in front of the terrace and the trench between ledge and
     // terrace hold water; touching it loses.
     solid(doc, "pit_loose", vec3(0, kWater, 0), 2.0f, m.hazard, [](shapes::MeshBuilder& b) {
@@ -140,9 +138,8 @@ void addProps(collada::Document& doc, const Materials& m)
         b.box(vec3(-0.8f, -0.5f, -0.8f), vec3(0.8f, 3.2f, 0.8f));
         b.box(vec3(-0.5f, 3.2f, -0.6f), vec3(0.6f, 4.4f, 0.5f));
     });
-    solid(doc, "rock_pillar2", vec3(10.2f, 0, -3.0f), 3.0f, m.rock, [](shapes::MeshBuilder& b) {
-        b.box(vec3(-0.7f, -0.5f, -0.9f), vec3(0.7f, 2.6f, 0.9f));
-    });
+    solid(doc, "rock_pillar2", vec3(10.2f, 0, -3.0f), 3.0f, m.rock,
+          [](shapes::MeshBuilder& b) { b.box(vec3(-0.7f, -0.5f, -0.9f), vec3(0.7f, 2.6f, 0.9f)); });
     // A wooden scaffold against the south cliff: its plank is low enough to
     // jump on.
     solid(doc, "scaffold_frame", vec3(3.25f, 0, -11.15f), 1.5f, m.wood, [](shapes::MeshBuilder& b) {
@@ -152,15 +149,12 @@ void addProps(collada::Document& doc, const Materials& m)
             }
         }
     });
-    solid(doc, "Floor_scaffold", vec3(3.25f, 1.35f, -11.15f), 1.5f, m.wood, [](shapes::MeshBuilder& b) {
-        b.box(vec3(-1.75f, 0, -0.75f), vec3(1.75f, 0.15f, 0.75f));
-    });
-    solid(doc, "Floor_crate1", vec3(-1.0f, 0, -9.5f), 1.0f, m.wood, [](shapes::MeshBuilder& b) {
-        b.unitMappedBox(vec3(-0.5f, 0, -0.5f), vec3(0.5f, 1.0f, 0.5f));
-    });
-    solid(doc, "Floor_crate2", vec3(-1.0f, 1.0f, -9.4f), 1.0f, m.wood, [](shapes::MeshBuilder& b) {
-        b.unitMappedBox(vec3(-0.4f, 0, -0.4f), vec3(0.4f, 0.8f, 0.4f));
-    });
+    solid(doc, "Floor_scaffold", vec3(3.25f, 1.35f, -11.15f), 1.5f, m.wood,
+          [](shapes::MeshBuilder& b) { b.box(vec3(-1.75f, 0, -0.75f), vec3(1.75f, 0.15f, 0.75f)); });
+    solid(doc, "Floor_crate1", vec3(-1.0f, 0, -9.5f), 1.0f, m.wood,
+          [](shapes::MeshBuilder& b) { b.unitMappedBox(vec3(-0.5f, 0, -0.5f), vec3(0.5f, 1.0f, 0.5f)); });
+    solid(doc, "Floor_crate2", vec3(-1.0f, 1.0f, -9.4f), 1.0f, m.wood,
+          [](shapes::MeshBuilder& b) { b.unitMappedBox(vec3(-0.4f, 0, -0.4f), vec3(0.4f, 0.8f, 0.4f)); });
 
     // Push blocks; the first stands in line with the ledge face, the second
     // can take its place.
@@ -185,9 +179,8 @@ void addLiftAndCrane(collada::Document& doc, const Materials& m)
     // floor to the upper level. It is a solid column as tall as its travel, so
     // nobody can stand under it when it comes down; below, it sinks into the
     // floor.
-    solid(doc, "Floor_lift_Anim", kLiftPosition, 1.0f, m.metal, [](shapes::MeshBuilder& b) {
-        b.box(vec3(-1.3f, kLiftBottom - kLiftTop, -0.9f), vec3(1.3f, 0, 0.9f));
-    });
+    solid(doc, "Floor_lift_Anim", kLiftPosition, 1.0f, m.metal,
+          [](shapes::MeshBuilder& b) { b.box(vec3(-1.3f, kLiftBottom - kLiftTop, -0.9f), vec3(1.3f, 0, 0.9f)); });
     solid(doc, "lift_frame", vec3(-10.5f, 0, 1.85f), 1.0f, m.metal, [](shapes::MeshBuilder& b) {
         b.box(vec3(1.35f, 0, -0.15f), vec3(1.6f, 6.5f, 0.15f));
         b.box(vec3(-1.5f, 6.2f, -0.15f), vec3(1.6f, 6.5f, 0.15f));
@@ -347,8 +340,8 @@ std::string quarryRoute()
         << "  gap (trench) on the upper level: x [" << n(kGapWest) << ", " << n(kGapEast) << "], z [2, 12]\n"
         << "  Floor_terrace top        y " << n(kUpper) << ", x [" << n(kGapEast) << ", 12], z [2, 12]\n"
         << "  beacon_win               " << p(kBeacon) << ", crystal of radius 0.45, 2.2 tall\n"
-        << "  pit_loose water          y " << n(kWater) << ": moat x [" << n(kGapWest)
-        << ", 12], z [-1, 2]; trench x [" << n(kGapWest) << ", " << n(kGapEast) << "], z [2, 12]\n\n"
+        << "  pit_loose water          y " << n(kWater) << ": moat x [" << n(kGapWest) << ", 12], z [-1, 2]; trench x ["
+        << n(kGapWest) << ", " << n(kGapEast) << "], z [2, 12]\n\n"
         << "Route by the block (keys only, no mouse; times from the first game frame, checked in a model of\n"
         << "the game's physics at 10 to 60 frames a second):\n"
         << "  1. W 3 s: the player walks into dynamicBlock1 and pushes it against the face (it stops there).\n"
@@ -370,7 +363,7 @@ std::string quarryRoute()
         << "jump drops into the trench. Both are pit_loose.\n"
         << "Animations: one animation of " << n(kCycles * kCycle) << " s. Assimp reports its ticks in ms (duration "
         << n(kCycles * kCycle * 1000.0f) << ",\n1000 ticks per second); played tick-as-second the lift would "
-        << "take hours.\nThe crane arm turns once per " << n(kCycles * kCycle) << " s at y "
-        << n(kCraneArmHeight) << " on its mast at " << p(kCraneMast) << ".\n";
+        << "take hours.\nThe crane arm turns once per " << n(kCycles * kCycle) << " s at y " << n(kCraneArmHeight)
+        << " on its mast at " << p(kCraneMast) << ".\n";
     return out.str();
 }

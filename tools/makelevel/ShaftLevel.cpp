@@ -30,12 +30,12 @@ using parts::solid;
 
 constexpr float kGround = -3.0f;
 constexpr float kWater = -1.5f;
-constexpr float kRise = 3.0f;       // each lift's travel, the height of each terrace
-constexpr float kLift = 0.02f;      // a lift's top stands this far above the floor it meets
-constexpr float kHalfWidth = 2.0f;  // the path's floors run from x -2 to 2
+constexpr float kRise = 3.0f;      // each lift's travel, the height of each terrace
+constexpr float kLift = 0.02f;     // a lift's top stands this far above the floor it meets
+constexpr float kHalfWidth = 2.0f; // the path's floors run from x -2 to 2
 constexpr float kLiftHalfWidth = 1.5f;
 constexpr float kWallTop = 12.0f;
-constexpr float kPhase = 1.5f;      // each lift waits, rises, waits and sinks this long
+constexpr float kPhase = 1.5f; // each lift waits, rises, waits and sinks this long
 const vec3 kStart(0.0f, 0.0f, -1.0f);
 const vec3 kBeacon(0.0f, 2.0f * kRise, 16.0f);
 
@@ -48,16 +48,14 @@ const Slot kLifts[] = {{"Floor_lift1_Anim", 3.0f, 5.0f, 0.0f, false}, {"Floor_li
 
 // A terrace: rock from the ground to `top`, with a gravel slab that is the
 // floor, so that only the top counts as ground.
-void terrace(collada::Document& doc, const parts::Materials& m, const std::string& name, float top, float z0,
-             float z1)
+void terrace(collada::Document& doc, const parts::Materials& m, const std::string& name, float top, float z0, float z1)
 {
     const float middle = (z0 + z1) * 0.5f, half = (z1 - z0) * 0.5f;
     solid(doc, name + "_rock", vec3(0, 0, middle), 3.0f, m.rock, [&](shapes::MeshBuilder& b) {
         b.box(vec3(-kHalfWidth, kGround, -half), vec3(kHalfWidth, top - 0.15f, half));
     });
-    solid(doc, "Floor_" + name, vec3(0, top, middle), 2.0f, m.gravel, [&](shapes::MeshBuilder& b) {
-        b.box(vec3(-kHalfWidth, -0.15f, -half), vec3(kHalfWidth, 0, half));
-    });
+    solid(doc, "Floor_" + name, vec3(0, top, middle), 2.0f, m.gravel,
+          [&](shapes::MeshBuilder& b) { b.box(vec3(-kHalfWidth, -0.15f, -half), vec3(kHalfWidth, 0, half)); });
 }
 
 void addLift(collada::Document& doc, const parts::Materials& m, const Slot& slot)
@@ -88,9 +86,8 @@ collada::Document buildShaftLevel()
         b.box(vec3(-9, kGround, -4), vec3(-8, kWallTop, 20));
         b.box(vec3(8, kGround, -4), vec3(9, kWallTop, 20));
     });
-    solid(doc, "water_loose", vec3(0, kWater, 0), 2.0f, m.hazard, [](shapes::MeshBuilder& b) {
-        b.box(vec3(-8, kGround - kWater, -4), vec3(8, 0, 20));
-    });
+    solid(doc, "water_loose", vec3(0, kWater, 0), 2.0f, m.hazard,
+          [](shapes::MeshBuilder& b) { b.box(vec3(-8, kGround - kWater, -4), vec3(8, 0, 20)); });
     terrace(doc, m, "island", 0.0f, -4.0f, 5.0f);
     terrace(doc, m, "middle", kRise, 5.0f, 12.0f);
     terrace(doc, m, "top", 2.0f * kRise, 12.0f, 20.0f);
@@ -117,10 +114,9 @@ std::string shaftRoute()
 {
     auto n = [](double v) { return collada::formatNumber(v); };
     std::ostringstream out;
-    out << "Shaft route (Data/LevelShaft.dae): the player starts at (0, _, " << n(kStart.z)
-        << ") looking north.\n"
-        << "  Floor_island y 0 to z 5; Floor_lift1_Anim z [3, 5] from y " << n(kLift) << " to "
-        << n(kLift + kRise) << "; Floor_middle y " << n(kRise) << ", z [5, 12];\n"
+    out << "Shaft route (Data/LevelShaft.dae): the player starts at (0, _, " << n(kStart.z) << ") looking north.\n"
+        << "  Floor_island y 0 to z 5; Floor_lift1_Anim z [3, 5] from y " << n(kLift) << " to " << n(kLift + kRise)
+        << "; Floor_middle y " << n(kRise) << ", z [5, 12];\n"
         << "  Floor_lift2_Anim z [10, 12] from y " << n(kRise + kLift) << " to " << n(2 * kRise + kLift)
         << "; Floor_top y " << n(2 * kRise) << " from z 12; beacon_win at z " << n(kBeacon.z) << ".\n"
         << "  Lift 1: " << n(kPhase) << " s down, rising, up, sinking, every " << n(4 * kPhase)

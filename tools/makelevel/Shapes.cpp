@@ -24,8 +24,7 @@ void faceFrame(glm::vec3 n, glm::vec3& t, glm::vec3& b)
 
 } // namespace
 
-MeshBuilder::MeshBuilder(std::string id, glm::vec3 origin, float tile)
-    : id(std::move(id)), origin(origin), tile(tile)
+MeshBuilder::MeshBuilder(std::string id, glm::vec3 origin, float tile) : id(std::move(id)), origin(origin), tile(tile)
 {
 }
 
@@ -104,8 +103,8 @@ MeshBuilder& MeshBuilder::unitMappedBox(glm::vec3 low, glm::vec3 high, int group
     return *this;
 }
 
-MeshBuilder& MeshBuilder::prism(glm::vec3 base, float radius, float y0, float y1, int sides, bool bottomCap, bool topCap,
-                                int group)
+MeshBuilder& MeshBuilder::prism(glm::vec3 base, float radius, float y0, float y1, int sides, bool bottomCap,
+                                bool topCap, int group)
 {
     std::vector<glm::vec3> ring;
     for (int i = 0; i < sides; ++i) {

@@ -119,11 +119,12 @@ Wave scrape()
     Noise noise(0x5eed0004);
     Noise grains(0x5eed0005);
     LowPass upper(3000.0), lower(400.0), roughness(30.0);
-    return looped(make(0.65, [&](double, int) {
-                      const double x = noise.next();
-                      const double band = upper(x) - lower(x);
-                      return band * (0.6 + 1.8 * std::fabs(roughness(grains.next())));
-                  }),
+    return looped(make(0.65,
+                       [&](double, int) {
+                           const double x = noise.next();
+                           const double band = upper(x) - lower(x);
+                           return band * (0.6 + 1.8 * std::fabs(roughness(grains.next())));
+                       }),
                   0.05);
 }
 
@@ -176,7 +177,8 @@ Wave chime()
 // A soft click for the keys on the pictures.
 Wave click()
 {
-    return make(0.03, [&](double t, int) { return 0.35 * std::sin(2.0 * kPi * 1800.0 * t) * envelope(t, 0.0005, 0.004); });
+    return make(0.03,
+                [&](double t, int) { return 0.35 * std::sin(2.0 * kPi * 1800.0 * t) * envelope(t, 0.0005, 0.004); });
 }
 
 bool write(const std::filesystem::path& path, const Wave& wave)
@@ -191,11 +193,10 @@ bool write(const std::filesystem::path& path, const Wave& wave)
         return false;
     }
     std::vector<short> pcm(wave.size());
-    std::transform(wave.begin(), wave.end(), pcm.begin(), [](double x) {
-        return static_cast<short>(std::lround(std::clamp(x, -1.0, 1.0) * 32767.0));
-    });
-    const bool ok = sf_writef_short(file, pcm.data(), static_cast<sf_count_t>(pcm.size())) ==
-                    static_cast<sf_count_t>(pcm.size());
+    std::transform(wave.begin(), wave.end(), pcm.begin(),
+                   [](double x) { return static_cast<short>(std::lround(std::clamp(x, -1.0, 1.0) * 32767.0)); });
+    const bool ok =
+        sf_writef_short(file, pcm.data(), static_cast<sf_count_t>(pcm.size())) == static_cast<sf_count_t>(pcm.size());
     return sf_close(file) == 0 && ok;
 }
 
@@ -217,8 +218,8 @@ int main(int argc, char** argv)
     const struct {
         const char* name;
         Wave (*make)();
-    } sounds[] = {{"footstep", footstep}, {"jump", jump},   {"landing", landing}, {"scrape", scrape},
-                  {"hum", hum},           {"splash", splash}, {"chime", chime},   {"click", click}};
+    } sounds[] = {{"footstep", footstep}, {"jump", jump},     {"landing", landing}, {"scrape", scrape},
+                  {"hum", hum},           {"splash", splash}, {"chime", chime},     {"click", click}};
     bool ok = true;
     for (const auto& sound : sounds)
         ok = write(target / (std::string(sound.name) + ".wav"), sound.make()) && ok;

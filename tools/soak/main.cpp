@@ -62,9 +62,10 @@ public:
 
     void header() const
     {
-        std::cerr << "seconds rss_kb heap_kb gl_total buffers textures vertex_arrays framebuffers renderbuffers programs "
-                     "shaders al_sources al_buffers wins losses phase"
-                  << std::endl;
+        std::cerr
+            << "seconds rss_kb heap_kb gl_total buffers textures vertex_arrays framebuffers renderbuffers programs "
+               "shaders al_sources al_buffers wins losses phase"
+            << std::endl;
     }
 
     // Counts the win and game-over pictures as they come up.
@@ -95,10 +96,10 @@ public:
     {
         const GlCensus census = takeGlCensus();
         std::cerr << static_cast<long>(now - start) << ' ' << residentKilobytes() << ' ' << heapKilobytes() << ' '
-                  << census.total() << ' '
-                  << census.buffers << ' ' << census.textures << ' ' << census.vertexArrays << ' '
-                  << census.framebuffers << ' ' << census.renderbuffers << ' ' << census.programs << ' '
-                  << census.shaders << ' ' << al::SourceTraits::live << ' ' << al::BufferTraits::live << ' ' << wins << ' ' << losses << ' ' << phase << std::endl;
+                  << census.total() << ' ' << census.buffers << ' ' << census.textures << ' ' << census.vertexArrays
+                  << ' ' << census.framebuffers << ' ' << census.renderbuffers << ' ' << census.programs << ' '
+                  << census.shaders << ' ' << al::SourceTraits::live << ' ' << al::BufferTraits::live << ' ' << wins
+                  << ' ' << losses << ' ' << phase << std::endl;
     }
 
 private:
