@@ -8,7 +8,7 @@ packages=(
   build-essential cmake ninja-build pkg-config
   libglfw3-dev libglew-dev libglm-dev libbullet-dev libassimp-dev libfreeimage-dev
   libopenal-dev libsndfile1-dev
-  googletest
+  googletest clang-format
   xvfb xauth xdotool x11-utils mesa-utils libgl1-mesa-dri imagemagick
   dpkg-dev desktop-file-utils
 )
