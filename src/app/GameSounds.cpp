@@ -1,5 +1,6 @@
 #include "app/GameSounds.h"
 
+#include "core/Tuning.h"
 #include "physics/BulletMath.h"
 #include "physics/RigidBody.h"
 #include "scene/AnimatedObject.h"
@@ -39,7 +40,7 @@ float scrapeGain(const glm::vec3& velocity)
     const float sideways = std::hypot(velocity.x, velocity.z);
     if (std::fabs(velocity.y) > 1.0f || sideways < 0.2f)
         return 0.0f;
-    return std::min(1.0f, sideways / 5.0f);
+    return std::min(1.0f, sideways / tuning::walkSpeed);
 }
 
 } // namespace soundRules

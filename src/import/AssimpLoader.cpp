@@ -218,6 +218,9 @@ void AssimpLoader::addCameras(const aiScene* scene, float width, float height, G
         const aiNode* cameraNode = scene->mRootNode->FindNode(scene->mCameras[0]->mName);
         const glm::vec3 aim = nodeTranslation(scene->mRootNode->FindNode("camera1_aim"));
         const glm::vec3 up = nodeTranslation(scene->mRootNode->FindNode("camera1_up"));
+        // The angles 237 and 131 count only from a camera's first update,
+        // which only the player's gets, after its reset to 0: every camera
+        // looks at the aim node until then.
         auto camera = std::make_unique<Camera>(tuning::verticalFieldOfView, width, height, aim,
                                                nodeTranslation(cameraNode), up, 237.0f, 131.0f);
         if (i == 0 && player) {

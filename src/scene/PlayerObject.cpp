@@ -22,7 +22,7 @@ constexpr float quarterTurn = static_cast<float>(tuning::almostQuarterTurn);
 float wrapAngle(float sum) { return static_cast<float>(std::fmod(static_cast<double>(sum), fullTurn)); }
 
 // A walking direction: (x, z) per unit speed from sin a and cos a, with
-// a = heading - 1.57.
+// a = heading - tuning::almostQuarterTurn.
 struct Planar {
     float x;
     float z;
