@@ -247,8 +247,6 @@ void AssimpLoader::walkNode(const aiScene* scene, const aiNode* node, MeshObject
         std::unique_ptr<MeshObject> object =
             makeObject(scene, node, scene->mMeshes[node->mMeshes[m]], parent, groupTransform);
         last = object.get();
-        if (parent)
-            parent->addChild(last);
         assets.objects.push_back(std::move(object));
     }
     const glm::mat4 below = last ? glm::mat4(1.0f) : groupTransform * toGlm(node->mTransformation);

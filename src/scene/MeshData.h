@@ -18,7 +18,4 @@ struct MeshData {
     GLuint materialBuffer = 0;     // uniform buffer of the mesh's Material
     GLuint colorTexture = 0;       // sampled as "colorTexture"
     GLuint normalMap = 0;          // sampled as "normal_map"
-
-    uint32_t vertexCount() const { return static_cast<uint32_t>(positions.size() / 3); }
-    uint32_t faceCount() const { return static_cast<uint32_t>(indices.size() / 3); }
 };

@@ -43,8 +43,6 @@ public:
     LitMesh litMesh() const;
     ShadowCaster shadowCaster() const;
 
-    void addChild(MeshObject* child) { children.push_back(child); }
-    const std::vector<MeshObject*>& getChildren() const { return children; }
     // Back to initialModelMatrix with a still body; modelMatrix follows at update.
     virtual void reset();
 
@@ -55,8 +53,7 @@ public:
     BoundingSphere boundingSphere;
     glm::vec4 scale{1.0f, 1.0f, 1.0f, 0.0f};
     glm::quat orientation{1.0f, 0.0f, 0.0f, 0.0f};
-    MeshObject* parent = nullptr;      // not owned
-    std::vector<MeshObject*> children; // not owned
+    MeshObject* parent = nullptr; // whose placement an animated child follows; not owned
 
 private:
     void uploadMesh();

@@ -98,7 +98,7 @@ void PlayerObject::update()
     const btVector3 origin = transform.getOrigin();
     if (camera)
         camera->position = glm::vec3(origin.x(), origin.y() + eyeHeight, origin.z());
-    if (inputEnabled && camera) {
+    if (camera) {
         turnWithMouse();
         camera->update();
     }
@@ -112,7 +112,7 @@ void PlayerObject::update()
 // space tap noted since the last step jumps however short it was.
 void PlayerObject::step(double dt)
 {
-    if (!inputEnabled || !camera)
+    if (!camera)
         return;
     const PlayerContacts found = physics->findPlayerContacts(rigidBody);
     // The velocity the last sub-step left: against a wall a held key walks nowhere.

@@ -38,7 +38,6 @@ public:
     GLFWwindow* window = nullptr;
     PlayerContacts contacts; // what this frame's steps found; the game clears it before them
     std::unique_ptr<Camera> camera;
-    bool inputEnabled = true;
     bool grounded = false;
     bool airControl = false; // a standing jump's one steer in the air is still to come
     bool moving = false;

@@ -1,6 +1,6 @@
 // The game as a player meets it: start-up and the console, the menu pictures,
 // the imported level, and the level played with keys alone (the way out over
-// the pushed block wins, the flooded pit loses, a block moves when walked into).
+// the pushed block wins, the flooded pit loses).
 //
 // World directions: the player starts at (-7, 0.725, -10) looking north (+z);
 // W walks north, S south, A east (+x), D west. Walks are measured in the
@@ -216,32 +216,6 @@ TEST_F(Play, AFullTurnOfMouseTravelIsAFullTurnOnAnyScreen)
         EXPECT_LT(startViewChange(screenshot("turned"), startView), 0.12);
         ASSERT_TRUE(quit());
     }
-}
-
-TEST_F(Play, WalkingIntoABlockPushesItAway)
-{
-    startPlaying();
-    // Back against the south cliff, which fixes the viewpoint: dynamicBlock1
-    // stands straight ahead, 6.8 away.
-    hold({"s"}, 0.7);
-    waitGameTime(0.3);
-    const Shot before = screenshot("before");
-    // Into the block and on for a moment, then back against the cliff.
-    hold({"w"}, 1.5);
-    hold({"s"}, 2.2);
-    waitGameTime(0.3);
-    const Shot after = screenshot("after");
-    const int w = before.width, h = before.height;
-    // The same viewpoint: the left part of the view, with the spare block, is
-    // as it was (the lift moves on the right)...
-    const Rect left{0, 0, w * 3 / 10, h};
-    EXPECT_LT(differingShare(after, before, 24, left), 0.02) << "the player did not come back to the same place";
-    // ...and straight ahead, below the horizon, where the block stood, the
-    // floor now shows (or the block, smaller and further off).
-    const Rect ahead{w / 2 - 10, h / 2, 20, h / 2};
-    EXPECT_GT(differingShare(after, before, 40, ahead), 0.2)
-        << "the view straight ahead did not change: the block did not move";
-    ASSERT_TRUE(quit());
 }
 
 } // namespace

@@ -28,7 +28,10 @@ struct View {
 };
 
 CameraPose playerStart(const Game& game) { return game.playerStart(); }
-auto at(glm::vec3 eye, glm::vec3 target) { return [=](const Game&) { return lookingAt(eye, target); }; }
+auto at(glm::vec3 eye, glm::vec3 target)
+{
+    return [=](const Game&) { return lookingAt(eye, target); };
+}
 void none(Game&) {}
 
 const View views[] = {
@@ -101,8 +104,8 @@ TEST_P(Golden, ViewsMatchTheReferences)
     run.frame(); // the welcome picture
     game->startPlay();
     for (const View& view : views) {
-        const std::string name = std::string(view.name) + "_" + std::to_string(width) + "x" +
-                                 std::to_string(height) + ".png";
+        const std::string name =
+            std::string(view.name) + "_" + std::to_string(width) + "x" + std::to_string(height) + ".png";
         SCOPED_TRACE(name);
         defaultSwitches(*game);
         view.switches(*game);

@@ -1,5 +1,6 @@
 #include "app/Settings.h"
 #include "core/Input.h"
+#include "core/Tuning.h"
 #include "render/DebugLineRecorder.h"
 #include "scene/Camera.h"
 #include "scene/Light.h"
@@ -96,16 +97,15 @@ TEST_F(SettingsKeys, EachFrameOfKeysGivesTheseSettings)
     frame({R});
     EXPECT_FALSE(reloadDue);
 
-    // Each light key moves the first light along its axis by 0.1 each time
-    // the actions are applied (the game applies them once a physics step).
-    const char keys[] = "UJHKLO";
-    const int axes[] = {2, 2, 0, 0, 1, 1};
-    for (int k = 0; k < 6; ++k) {
-        glm::vec3 expected = first.position;
-        for (int i = 0; i < 30; ++i) {
-            frame({GLFW_KEY_A + keys[k] - 'A'});
-            expected[axes[k]] = static_cast<float>(static_cast<double>(expected[axes[k]]) + (k % 2 ? 0.1 : -0.1));
-        }
-        EXPECT_EQ(first.position, expected) << keys[k];
+    // Each light key moves the first light along its axis by a step each
+    // time the actions are applied (the game applies them once a physics step).
+    const std::pair<char, glm::vec3> keys[] = {{'U', {0, 0, -1}}, {'J', {0, 0, 1}},  {'H', {-1, 0, 0}},
+                                               {'K', {1, 0, 0}},  {'L', {0, -1, 0}}, {'O', {0, 1, 0}}};
+    for (const auto& [key, direction] : keys) {
+        const glm::vec3 start = first.position;
+        for (int i = 0; i < 30; ++i)
+            frame({GLFW_KEY_A + key - 'A'});
+        const glm::vec3 moved = direction * float(30 * tuning::lightKeyStep);
+        EXPECT_LT(glm::length(first.position - start - moved), 1e-4f) << key;
     }
 }
