@@ -21,8 +21,6 @@ public:
     // Target 1 (the scene), 2 (the bright parts) or 3 (the horizontal blur)
     // as 0, 1 or 2.
     GLuint targetTexture(int index) const { return colorTextures[index]; }
-    GLuint firstPassProgram() const { return firstPass; }
-    GLuint secondPassProgram() const { return secondPass; }
 
 private:
     void extractBrightParts();

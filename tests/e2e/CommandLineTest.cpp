@@ -78,11 +78,6 @@ TEST_P(NoWindow, ExitsWithItsStatusAndSaysWhy)
 INSTANTIATE_TEST_SUITE_P(
     CommandLine, NoWindow,
     ::testing::Values(
-        CheckRow{"ShippedLevel", {"--check-level", fromHere(sourceRoot / "Data/LevelFinal.dae")}, 0, {"ok"}},
-        CheckRow{"OneFault",
-                 {"--check-level", fromHere(levelFixtures / "no_uvs.dae")},
-                 1,
-                 {"Level error: no texture coordinates in the mesh of node \"faultyMesh\"", "1 problem"}},
         CheckRow{"SeveralFaults",
                  {"--check-level", fromHere(levelFixtures / "several_faults.dae")},
                  1,

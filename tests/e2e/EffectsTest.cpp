@@ -1,7 +1,9 @@
 // The settings keys in play on a 320 x 180 screen: each step presses a key
 // (or holds it for some frames) and compares the view with the start view.
-// How each effect looks is for the golden views and the GL tests; here it is
-// that the key reaches it, once per press, and that the second press undoes it.
+// How each effect looks is for the golden views and the GL tests, what each
+// key sets for the unit test SettingsKeys; here it is that the key reaches the
+// picture, once per press, and that the second press undoes it, for the
+// switches that every golden view leaves on.
 //
 // The lift, right of the centre of the start view, moves all the time: only
 // the part of the screen left of where it and its shadow sweep (measured: x
@@ -38,11 +40,6 @@ const KeyCase keyCases[] = {
     // Held for many frames, a switch still switches once.
     {"F7Bloom", {{{"F7"}, 0, changed, 1}, {{"F7"}, 12, 0, same}}},
     {"F10Shadows", {{{"F10"}, 0, changed, 1}, {{"F10"}, 0, 0, same}}},
-    {"F6NormalMapping", {{{"F6"}, 0, changed, 1}, {{"F6"}, 0, 0, same}}},
-    // Thin green lines over the level, not whole areas.
-    {"F12PhysicsLines", {{{"F12"}, 0, 0.01, 0.3}, {{"F12"}, 0, 0, same}}},
-    // Leaving wireframe also switches normal mapping off; F6 brings it back.
-    {"F3Wireframe", {{{"F3"}, 0, 0.3, 1}, {{"F3"}, 0, changed, 0.3}, {{"F6"}, 0, 0, same}}},
     // A light key moves the first light (6 units a second; the axes and signs
     // are the unit tests'), and held with its opposite it cancels in every
     // physics step, however the frames fall.
@@ -57,8 +54,6 @@ const KeyCase keyCases[] = {
       {{"F5"}, 12, 0, 1, "MMQ: GL_NEAREST_MIPMAP_NEAREST"},
       {{"F4", "F5"}, 12, 0, same, "TMQ: GL_LINEAR MMQ: GL_LINEAR_MIPMAP_LINEAR"},
       {{"F4"}, 0, 0, same, startFilters}}},
-    // The level has one camera: the selection wraps both ways, unseen.
-    {"PageKeysChangeNothing", {{{"Prior"}, 0, 0, same}, {{"Prior"}, 0, 0, same}, {{"Next"}, 0, 0, same}}},
     // R held for many frames resets the level once; the blocks and the
     // player come to rest again.
     {"RResetsOnce", {{{"w"}, 25, 0.3, 1}, {{"r"}, 12, 0, same, startFilters, 1}}},

@@ -24,8 +24,9 @@ protected:
 };
 
 // The parent's matrix as it is now times the animated local matrix; the body
-// and its shape's scaling follow.
-TEST_F(AnimatedObjectTest, FollowsItsParentAndMovesItsBody)
+// and its shape's scaling follow. Past the last key the last segment goes on;
+// the clock wraps at the duration and a reload does not restart it.
+TEST_F(AnimatedObjectTest, FollowsItsParentMovesItsBodyAndLoopsThroughAReset)
 {
     MeshObject* base = world->addMesh("base", boxArrays({1, 1, 1}), glm::mat4(1.0f), 0);
     AnimatedObject* object = addAnimated(base, translation({5, 5, 5}));
@@ -39,14 +40,9 @@ TEST_F(AnimatedObjectTest, FollowsItsParentAndMovesItsBody)
             EXPECT_NEAR(object->modelMatrix[c][r], expected[c][r], 1e-5f) << c << ", " << r;
     EXPECT_NEAR(glm::length(positionOf(object->rigidBody) - glm::vec3(10, 2, 0)), 0.0f, 1e-5f);
     EXPECT_NEAR(object->rigidBody->getCollisionShape()->getLocalScaling().y(), 2.0f, 1e-5f);
-}
 
-// Past the last key the last segment goes on; the clock wraps at the
-// duration and a reload does not restart it.
-TEST_F(AnimatedObjectTest, LoopsAndKeepsItsClockThroughAReset)
-{
-    AnimatedObject* object = addAnimated(nullptr);
-    object->step(3.0);
+    // The parent turns about y and moves along x: heights are the animation's own.
+    object->step(2.0);
     EXPECT_NEAR(object->modelMatrix[3][1], 6.0f, 1e-5f);
     object->step(1.5);
     EXPECT_NEAR(object->modelMatrix[3][1], 1.0f, 1e-5f);

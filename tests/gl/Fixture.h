@@ -6,7 +6,6 @@
 #include "app/Renderer.h"
 #include "app/Settings.h"
 #include "app/World.h"
-#include "core/Input.h"
 #include "physics/BulletMath.h"
 #include "physics/PhysicsWorld.h"
 #include "physics/RigidBody.h"
@@ -19,14 +18,11 @@
 #include "support/GlContext.h"
 
 #include <glm/gtc/matrix_transform.hpp>
-#include <unistd.h>
 
 #include <array>
-#include <climits>
 #include <deque>
-#include <set>
+#include <filesystem>
 #include <stdexcept>
-#include <tuple>
 
 inline const std::string sourceDir = QUARRYSTACK_SOURCE_DIR "/";
 
@@ -134,17 +130,6 @@ inline MeshArrays boxArrays(const glm::vec3& half)
 }
 // A square in the plane y = 0 facing +y; u runs along +x, v along -z.
 inline MeshArrays squareArrays(float half) { return MeshArrays().addFace({}, {0, 1, 0}, {half, 0, 0}, {0, 0, -half}); }
-
-struct FakeInput final : input::Backend {
-    int key(GLFWwindow*, int key) override { return pressed.count(key) ? GLFW_PRESS : GLFW_RELEASE; }
-    void cursorPos(GLFWwindow*, double* x, double* y) override { *x = cursor.x, *y = cursor.y; }
-    void setCursorPos(GLFWwindow*, double x, double y) override { cursor = {x, y}; }
-    bool focused(GLFWwindow*) override { return focus; }
-
-    std::set<int> pressed;
-    glm::dvec2 cursor{0.0};
-    bool focus = false;
-};
 
 // The game's world and renderer, with a material and flat textures for meshes
 // made by hand: objects join the level as they are made, and frames run the
@@ -261,15 +246,10 @@ class ShippedLevel : public SceneWorld {
 public:
     explicit ShippedLevel(GLFWwindow* window) : SceneWorld(window, load(window))
     {
-        lightA = level().getLights().back();
         reload(); // as the game's first frame after the welcome picture
     }
     // The reload after a menu: every object back in place, then one update.
-    void reload()
-    {
-        world->reset();
-        world->update();
-    }
+    void reload() { world->reset(), world->update(); }
     RigidBody* body(const std::string& name)
     {
         for (MeshObject* o : level().getObjects())
@@ -279,18 +259,14 @@ public:
     }
     glm::vec3 playerAt() const { return positionOf(player()->rigidBody); }
 
-    Light* lightA = nullptr; // the lamp, the last light
-
 private:
     static std::unique_ptr<World> load(GLFWwindow* window)
     {
-        char previous[PATH_MAX];
-        if (!getcwd(previous, sizeof previous) || chdir(QUARRYSTACK_SOURCE_DIR) != 0)
-            throw std::runtime_error("ShippedLevel: cannot enter the source directory");
+        const std::filesystem::path previous = std::filesystem::current_path();
+        std::filesystem::current_path(QUARRYSTACK_SOURCE_DIR); // the game reads its data from where it runs
         Result<std::unique_ptr<World>> loaded =
             World::load("Data/LevelFinal.dae", sharedRenderer().vertexLayout(), window, 640, 360);
-        if (chdir(previous) != 0)
-            throw std::runtime_error("ShippedLevel: cannot go back to " + std::string(previous));
+        std::filesystem::current_path(previous);
         return valueOrThrow(std::move(loaded));
     }
 };

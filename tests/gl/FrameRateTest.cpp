@@ -125,7 +125,6 @@ protected:
 TEST_F(FrameRateTest, TheGamePlaysAsAt60)
 {
     const Measured at60 = measure(60);
-    EXPECT_NEAR(at60.yaw, -100.0f / 60.0f, 1e-4f) << "1/60 rad a pixel";
     EXPECT_GT(at60.walked, 9.5f);
     EXPECT_GT(at60.jumpTop, 1.5f);
     // Both halves 0.25 and 0.5 tall: the block's bottom above the lift's top, at most its margin.
@@ -133,8 +132,6 @@ TEST_F(FrameRateTest, TheGamePlaysAsAt60)
     EXPECT_LT(at60.rider[1], 0.81f);
     for (double fps : rates) {
         const Measured m = measure(fps);
-        std::printf("%6g fps: yaw %.4f walked %.3f top %.3f at %.3f s rider %.4f to %.4f\n", fps, m.yaw, m.walked,
-                    m.jumpTop, m.toTop, m.rider[0], m.rider[1]);
         SCOPED_TRACE(testing::Message() << fps << " fps");
         EXPECT_NEAR(m.yaw, at60.yaw, 0.01f * std::fabs(at60.yaw));
         EXPECT_NEAR(m.walked, at60.walked, 0.02f * at60.walked);
@@ -147,9 +144,10 @@ TEST_F(FrameRateTest, TheGamePlaysAsAt60)
 
 } // namespace
 
-// The play-through's route in the shipped level: push the block against the ledge, climb it with
-// held space, east along the cliff and a running jump over the trench to the beacon. It needed
-// frames of 0.1 s or less while the controls ran once a frame.
+// The way out of the shipped level: push the block against the ledge, climb it with held space
+// (only a step that touches the ledge's lip gives the jump back its forward speed), east along the
+// cliff and a running jump over the trench to the beacon. It needed frames of 0.1 s or less while
+// the controls ran once a frame.
 TEST_F(FrameRateTest, TheBlockClimbReachesTheBeacon)
 {
     const struct {

@@ -69,18 +69,13 @@ Shot shown(int width, int height)
     return shot;
 }
 
-bool save(const Shot& shot, const fs::path& file)
+bool save(Shot shot, const fs::path& file)
 {
     fs::create_directories(file.parent_path());
-    FIBITMAP* bitmap = FreeImage_Allocate(shot.width, shot.height, 24);
-    for (int y = 0; y < shot.height; ++y) {
-        BYTE* line = FreeImage_GetScanLine(bitmap, shot.height - 1 - y);
-        for (int x = 0; x < shot.width; ++x) {
-            line[x * 3 + FI_RGBA_RED] = shot.at(x, y)[0];
-            line[x * 3 + FI_RGBA_GREEN] = shot.at(x, y)[1];
-            line[x * 3 + FI_RGBA_BLUE] = shot.at(x, y)[2];
-        }
-    }
+    for (size_t i = 0; FI_RGBA_RED == 2 && i < shot.rgb.size(); i += 3) // FreeImage's byte order
+        std::swap(shot.rgb[i], shot.rgb[i + 2]);
+    FIBITMAP* bitmap = FreeImage_ConvertFromRawBits(shot.rgb.data(), shot.width, shot.height, shot.width * 3, 24,
+                                                    FI_RGBA_RED_MASK, FI_RGBA_GREEN_MASK, FI_RGBA_BLUE_MASK, TRUE);
     const bool saved = FreeImage_Save(FIF_PNG, bitmap, file.c_str(), PNG_DEFAULT) != 0;
     FreeImage_Unload(bitmap);
     return saved;

@@ -166,37 +166,26 @@ protected:
     Material grey = litMaterial(0, {0.6f, 0.6f, 0.6f, 1}, {}, 1);
 };
 
-TEST_F(BoxShadow, FloorIsCleanAndTheShadowIsAttached)
+// Five lights on units 2 to 6, each with its own cube map; one shines at a time, from one of three
+// places, the others' maps see almost nothing: a sampler on the wrong unit loses the shadow.
+TEST_F(BoxShadow, EachLightReadsItsOwnCubeMapAndItsShadowIsCleanAndAttached)
 {
-    Light& light = *world->addLights({Light(glm::vec3(0), glm::vec3(1), 1)}).front();
     const struct {
         glm::vec3 position;
         float power;
         glm::vec3 foot; // a tenth beyond the box's side away from the light
     } rows[] = {
         {{-1.5f, 4, -1.8f}, 6, {0, 0, 0.6f}}, {{3, 2.5f, 1}, 3, {-0.6f, 0, 0}}, {{-4.5f, 1.2f, 3.5f}, 5, {0.6f, 0, 0}}};
-    for (const auto& row : rows) {
-        SCOPED_TRACE(row.position.x);
-        light.position = row.position;
-        light.updateShadowTransforms();
-        world->renderer.renderShadows(world->level(), false);
-        expectCleanFloorAndAttachedShadow(light, row.power, row.foot);
-    }
-}
-
-// Five lights on units 2 to 6, each with its own cube map; one shines at a time,
-// the others' maps see almost nothing: a sampler on the wrong unit loses the shadow.
-TEST_F(BoxShadow, EachLightReadsItsOwnCubeMap)
-{
     const std::vector<Light*> lights = world->addLights(std::vector<Light>(5, Light(glm::vec3(0), glm::vec3(1), 0)));
     for (size_t active = 0; active < 5; ++active) {
+        const auto& row = rows[active % 3];
         SCOPED_TRACE("unit " + std::to_string(lights[active]->unit));
         for (size_t i = 0; i < 5; ++i) {
-            lights[i]->position = i == active ? glm::vec3(3, 2.5f, 1) : glm::vec3(2.0f * float(i) - 4, -2, 0);
+            lights[i]->position = i == active ? row.position : glm::vec3(2.0f * float(i) - 4, -2, 0);
             lights[i]->updateShadowTransforms();
         }
         world->renderer.renderShadows(world->level(), false);
-        expectCleanFloorAndAttachedShadow(*lights[active], 3.0f, {-0.6f, 0, 0});
+        expectCleanFloorAndAttachedShadow(*lights[active], row.power, row.foot);
         lights[active]->power = 0;
     }
 }

@@ -28,10 +28,6 @@
 #include <sys/types.h>
 #include <vector>
 
-// How many times slower than usual the game under test runs, for stretching
-// waits: QUARRYSTACK_TIME_SCALE when set, else 4 in the sanitizer build, else 1.
-double timeScale();
-
 // A helper program run to its end: its exit status (128 + signal when
 // killed, 137 past the time limit) and its standard output and error.
 struct ToolResult {

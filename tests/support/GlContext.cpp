@@ -27,6 +27,5 @@ GLFWwindow* sharedGlContext()
     if (!loadGlEntryPoints())
         throw std::runtime_error("GL test: glewInit failed");
     glGetError(); // glewInit leaves GL_INVALID_ENUM behind on core contexts; tests read the error state
-    glGetError(); // glewInit leaves GL_INVALID_ENUM behind on core contexts
     return window;
 }

@@ -1,8 +1,13 @@
 #pragma once
 
+#include "core/Input.h"
+
 #include <GL/glew.h>
 #include <GLFW/glfw3.h>
+#include <glm/glm.hpp>
 #include <gtest/gtest.h>
+
+#include <set>
 
 // A hidden window with a current OpenGL 3.3 core context on a private Xvfb
 // display, made once per test process and kept until it ends. The context and
@@ -16,6 +21,18 @@ inline GLint glInteger(GLenum name)
     glGetIntegerv(name, &value);
     return value;
 }
+
+// The keys of `pressed` down, all others up; the pointer at `cursor`.
+struct FakeInput final : input::Backend {
+    int key(GLFWwindow*, int key) override { return pressed.count(key) ? GLFW_PRESS : GLFW_RELEASE; }
+    void cursorPos(GLFWwindow*, double* x, double* y) override { *x = cursor.x, *y = cursor.y; }
+    void setCursorPos(GLFWwindow*, double x, double y) override { cursor = {x, y}; }
+    bool focused(GLFWwindow*) override { return focus; }
+
+    std::set<int> pressed;
+    glm::dvec2 cursor{0.0};
+    bool focus = false;
+};
 
 // Base fixture for tests that need GL.
 class GlTest : public ::testing::Test {

@@ -8,11 +8,10 @@
 
 namespace {
 
-// A fixed linear congruential generator: std::minstd_rand's numbers are
-// fixed too, but its distributions are not.
+// A fixed generator, splitmix64 (neighbouring seeds give unrelated numbers):
+// std::minstd_rand's numbers are fixed too, but its distributions are not.
 struct Dice {
     uint64_t state;
-    // splitmix64: neighbouring seeds give unrelated numbers.
     size_t below(size_t n)
     {
         uint64_t z = (state += 0x9E3779B97F4A7C15ull);
@@ -21,6 +20,9 @@ struct Dice {
         return n == 0 ? 0 : size_t((z ^ (z >> 31)) % n);
     }
 };
+
+bool digit(char c) { return std::isdigit(static_cast<unsigned char>(c)) != 0; }
+bool alnum(char c) { return std::isalnum(static_cast<unsigned char>(c)) != 0; }
 
 // Offsets of the places in `text` where `accept` holds.
 template <typename Accept> std::vector<size_t> placesWhere(const std::string& text, Accept accept)
@@ -34,18 +36,14 @@ template <typename Accept> std::vector<size_t> placesWhere(const std::string& te
 
 bool numberStart(const std::string& t, size_t i)
 {
-    const bool digit = std::isdigit(static_cast<unsigned char>(t[i])) != 0;
-    const bool before = i > 0 && (std::isalnum(static_cast<unsigned char>(t[i - 1])) || t[i - 1] == '.' ||
-                                  t[i - 1] == '-' || t[i - 1] == '_' || t[i - 1] == '#');
-    return (digit || (t[i] == '-' && i + 1 < t.size() && std::isdigit(static_cast<unsigned char>(t[i + 1])))) &&
-           !before;
+    const bool before = i > 0 && (alnum(t[i - 1]) || std::string(".-_#").find(t[i - 1]) != std::string::npos);
+    return (digit(t[i]) || (t[i] == '-' && i + 1 < t.size() && digit(t[i + 1]))) && !before;
 }
 
 size_t numberEnd(const std::string& t, size_t i)
 {
     size_t end = i + 1;
-    while (end < t.size() && (std::isdigit(static_cast<unsigned char>(t[end])) || t[end] == '.' || t[end] == 'e' ||
-                              t[end] == '-' || t[end] == '+'))
+    while (end < t.size() && (digit(t[end]) || std::string(".e-+").find(t[end]) != std::string::npos))
         ++end;
     return end;
 }
@@ -75,10 +73,8 @@ std::pair<size_t, size_t> elementAt(const std::string& t, size_t start)
     return {start, std::string::npos};
 }
 
-std::string mutate(const std::string& level, int kind, Dice& dice)
+std::string mutate(std::string t, int kind, Dice& dice)
 {
-    static const char* const numbers[] = {"nan", "inf", "-inf", "1e30", "-1e30", "-0", "0", "1e-30"};
-    std::string t = level;
     auto pick = [&](const std::vector<size_t>& places) {
         return places.empty() ? 0 : places[dice.below(places.size())];
     };
@@ -86,54 +82,45 @@ std::string mutate(const std::string& level, int kind, Dice& dice)
     case 0: // cut
         return t.substr(0, dice.below(t.size()));
     case 1: { // a number turned to a bad one or its negative
-        const size_t at = pick(placesWhere(t, [&](size_t i) { return numberStart(t, i); }));
-        const size_t end = numberEnd(t, at);
+        static const char* const numbers[] = {"nan", "inf", "-inf", "1e30", "-1e30", "-0", "0", "1e-30"};
+        const size_t at = pick(placesWhere(t, [&](size_t i) { return numberStart(t, i); })), end = numberEnd(t, at);
         const size_t choice = dice.below(10);
         const std::string number = t.substr(at, end - at);
-        const std::string replacement = choice < 8         ? numbers[choice]
-                                        : number[0] == '-' ? number.substr(1)
-                                                           : "-" + number;
-        return t.replace(at, end - at, replacement);
+        return t.replace(at, end - at,
+                         choice < 8         ? numbers[choice]
+                         : number[0] == '-' ? number.substr(1)
+                                            : "-" + number);
     }
     case 2:
     case 3:
     case 4: { // an element deleted, duplicated or moved
-        const auto starts = placesWhere(t, [&](size_t i) {
-            return t[i] == '<' && i + 1 < t.size() && std::isalpha(static_cast<unsigned char>(t[i + 1]));
-        });
-        const auto [start, length] = elementAt(t, pick(starts));
+        const auto [start, length] =
+            elementAt(t, pick(placesWhere(t, [&](size_t i) {
+                          return t[i] == '<' && i + 1 < t.size() && std::isalpha(static_cast<unsigned char>(t[i + 1]));
+                      })));
         if (length == std::string::npos)
             return t;
         const std::string element = t.substr(start, length);
         if (kind == 3)
             return t.insert(start + length, element);
         t.erase(start, length);
-        if (kind == 4) {
-            const auto targets = placesWhere(t, [&](size_t i) { return t[i] == '<'; });
-            t.insert(pick(targets), element);
-        }
-        return t;
+        return kind == 4 ? t.insert(pick(placesWhere(t, [&](size_t i) { return t[i] == '<'; })), element) : t;
     }
-    case 5: { // an attribute renamed
-        const size_t at =
-            pick(placesWhere(t, [&](size_t i) { return t[i] == '=' && i + 1 < t.size() && t[i + 1] == '"'; }));
-        return t.insert(at, "_renamed");
-    }
+    case 5: // an attribute renamed
+        return t.insert(
+            pick(placesWhere(t, [&](size_t i) { return t[i] == '=' && i + 1 < t.size() && t[i + 1] == '"'; })),
+            "_renamed");
     case 6: { // a count changed
         const auto places = placesWhere(t, [&](size_t i) { return t.compare(i, 7, "count=\"") == 0; });
         if (places.empty())
             return t;
-        const size_t at = pick(places) + 7;
-        const size_t end = t.find('"', at);
         static const char* const counts[] = {"0", "1", "4294967295", "-1", "999999", "3"};
-        const size_t choice = dice.below(7);
-        const std::string old = t.substr(at, end - at);
-        return t.replace(at, end - at, choice < 6 ? counts[choice] : old + "0");
+        const size_t at = pick(places) + 7, end = t.find('"', at), choice = dice.below(7);
+        return t.replace(at, end - at, choice < 6 ? counts[choice] : t.substr(at, end - at) + "0");
     }
-    default: { // a reference broken
-        const size_t at = pick(placesWhere(t, [&](size_t i) { return t[i] == '#' && i > 0 && t[i - 1] == '"'; }));
-        return t.insert(at + 1, "missing_");
-    }
+    default: // a reference broken
+        return t.insert(pick(placesWhere(t, [&](size_t i) { return t[i] == '#' && i > 0 && t[i - 1] == '"'; })) + 1,
+                        "missing_");
     }
 }
 

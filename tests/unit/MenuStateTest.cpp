@@ -33,7 +33,7 @@ char letterOf(const MenuState& menu)
 // win picture back to the welcome picture and from game over straight into
 // play; nothing else changes a picture, and with none up keys do nothing.
 // W welcome, V win, G game over, P playing (no picture); E and R the keys held.
-TEST(MenuState, OneFrameOfEnterAndR)
+TEST(MenuState, OneFrameOfEnterAndRAndAWinOverAGameOver)
 {
     EXPECT_EQ(letterOf(MenuState{}), 'W');
     const char* rows[] = {"W.. W", "W.R W", "WE. P", "WER P", "V.. V", "VE. V", "V.R W", "VER W",
@@ -43,15 +43,11 @@ TEST(MenuState, OneFrameOfEnterAndR)
         menu.applyKeys(row[1] == 'E', row[2] == 'R');
         EXPECT_EQ(letterOf(menu), row[4]) << row;
     }
-}
-
-// A win and a fall found in the same frame: the win picture stays up.
-TEST(MenuState, AWinOutranksAGameOverOfTheSameFrame)
-{
-    MenuState menu = menuOn('P');
-    menu.showWin();
-    menu.showGameOver();
-    EXPECT_EQ(letterOf(menu), 'V');
+    // A win and a fall found in the same frame: the win picture stays up.
+    MenuState both = menuOn('P');
+    both.showWin();
+    both.showGameOver();
+    EXPECT_EQ(letterOf(both), 'V');
 }
 
 // Only an exact 4:3 screen gets the square pictures.

@@ -1,14 +1,10 @@
 #include "app/Settings.h"
-#include "core/Input.h"
 #include "core/Tuning.h"
 #include "render/DebugLineRecorder.h"
 #include "scene/Camera.h"
 #include "scene/Light.h"
+#include "support/GlContext.h"
 
-#include <GLFW/glfw3.h>
-#include <gtest/gtest.h>
-
-#include <set>
 #include <sstream>
 #include <vector>
 
@@ -17,24 +13,19 @@ namespace {
 const int F3 = GLFW_KEY_F3, F4 = GLFW_KEY_F4, F5 = GLFW_KEY_F5, F6 = GLFW_KEY_F6, F7 = GLFW_KEY_F7, F8 = GLFW_KEY_F8,
           F10 = GLFW_KEY_F10, F12 = GLFW_KEY_F12, R = GLFW_KEY_R, Up = GLFW_KEY_PAGE_UP, Down = GLFW_KEY_PAGE_DOWN;
 
-// The fixture is the key backend: the keys of `held` are down, all others up.
-class SettingsKeys : public ::testing::Test, public input::Backend {
+class SettingsKeys : public ::testing::Test {
 protected:
     void SetUp() override
     {
-        input::setBackend(this);
+        input::setBackend(&keys);
         cameras.addCamera(nullptr);
         cameras.addCamera(nullptr);
     }
     void TearDown() override { input::setBackend(nullptr); }
-    int key(GLFWwindow*, int key) override { return held.count(key) ? GLFW_PRESS : GLFW_RELEASE; }
-    void cursorPos(GLFWwindow*, double* x, double* y) override { *x = *y = 0.0; }
-    void setCursorPos(GLFWwindow*, double, double) override {}
-    bool focused(GLFWwindow*) override { return true; }
 
     void frame(std::set<int> down)
     {
-        held = std::move(down);
+        keys.pressed = std::move(down);
         const KeyActions actions = settings.handleKeys(nullptr);
         applyKeyActions(actions, &drawer, &cameras, &first);
         reloadDue = reloadDue || actions.reload;
@@ -49,7 +40,7 @@ protected:
         return s.str();
     }
 
-    std::set<int> held;
+    FakeInput keys;
     DebugLineRecorder drawer{gl::Program()};
     CameraList cameras;
     Light first{glm::vec3(1.3f, 2.7f, -0.4f), glm::vec3(1.0f), 1.0f};

@@ -1,13 +1,9 @@
 // libFuzzer target for the way a level file comes in: LevelFile's scan of the
 // text, the import with the game's Assimp flags and the level check on what it
 // returns. Built only with QUARRYSTACK_FUZZ=ON; scripts/fuzz.sh runs it.
-//
-// It stops before createLevel on purpose: that step uploads meshes and
-// textures and so needs a GL context, which on the machines that fuzz is
-// llvmpipe under Xvfb, thousands of times slower per input than the parse and
-// the check. Those are where a malformed file is taken apart; the level check
-// exists so that createLevel only ever sees scenes it accepted, and the
-// mutation corpus test runs the whole loader with GL.
+// It stops before createLevel, which needs GL (llvmpipe under Xvfb, thousands
+// of times slower per input): the check exists so that createLevel only sees
+// scenes it accepted, and the GL test LevelCorpus runs the whole loader.
 
 #include "import/LevelFile.h"
 

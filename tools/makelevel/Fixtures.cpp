@@ -17,57 +17,54 @@ using glm::vec3;
 const std::string kDir = "tests/data/levels/";
 
 struct Base {
-    bool player = true;
-    bool camera = true;
-    bool cameraNodes = true;
+    bool player = true, camera = true, cameraNodes = true;
     int lights = 1;
 };
 
 struct Materials {
-    int floor = -1;
-    int checker = -1;
-    int stripes = -1;
-    int dots = -1;
+    int floor, checker, stripes, dots;
 };
 
-int textured(collada::Document& doc, const std::string& id, const std::string& picture, float shininess)
+collada::Material material(const std::string& id, const std::string& diffuseTexture,
+                           const std::string& normalTexture = "textures/flat_normal.png", float shininess = 32.0f)
 {
     collada::Material m;
     m.id = id;
-    m.diffuseTexture = "textures/" + picture;
-    m.normalTexture = "textures/flat_normal.png";
+    m.diffuseTexture = diffuseTexture;
+    m.normalTexture = normalTexture;
     m.shininess = shininess;
-    return doc.addMaterial(m);
+    return m;
 }
 
 int plain(collada::Document& doc, const std::string& id, vec3 colour)
 {
-    collada::Material m;
-    m.id = id;
+    collada::Material m = material(id, "", "", 8.0f);
     m.diffuse = glm::vec4(colour, 1.0f);
-    m.shininess = 8.0f;
     return doc.addMaterial(m);
+}
+
+collada::Node node(const std::string& id, vec3 translation, int mesh = -1)
+{
+    collada::Node n;
+    n.id = id;
+    n.translation = translation;
+    n.mesh = mesh;
+    return n;
 }
 
 collada::Node boxNode(collada::Document& doc, const std::string& name, vec3 position, vec3 half, int material)
 {
-    shapes::MeshBuilder b(name, position, 1.0f);
-    b.box(-half, half);
-    collada::Node node;
-    node.id = name;
-    node.translation = position;
-    node.mesh = doc.addMesh(b.build(material));
-    return node;
+    return node(name, position,
+                doc.addMesh(shapes::MeshBuilder(name, position, 1.0f).box(-half, half).build(material)));
 }
 
 Materials addMaterials(collada::Document& doc)
 {
-    Materials m;
-    m.floor = textured(doc, "floorGrid", "checker_diffuse.png", 16.0f);
-    m.checker = textured(doc, "checker", "checker_diffuse.png", 32.0f);
-    m.stripes = textured(doc, "stripes", "stripes_diffuse.png", 32.0f);
-    m.dots = textured(doc, "dots", "dots_diffuse.png", 32.0f);
-    return m;
+    const auto textured = [&](const std::string& id, const std::string& picture, float shininess) {
+        return doc.addMaterial(material(id, "textures/" + picture, "textures/flat_normal.png", shininess));
+    };
+    return {textured("floorGrid", "checker_diffuse.png", 16.0f), textured("checker", "checker_diffuse.png", 32.0f),
+            textured("stripes", "stripes_diffuse.png", 32.0f), textured("dots", "dots_diffuse.png", 32.0f)};
 }
 
 // What every playable fixture needs: a floor, the player, lights and the
@@ -76,41 +73,25 @@ Materials addMaterials(collada::Document& doc)
 void addBase(collada::Document& doc, const Materials& m, const Base& base)
 {
     doc.nodes.push_back(boxNode(doc, "Floor_base", vec3(0, -0.5f, 0), vec3(6, 0.5f, 6), m.floor));
-    if (base.player) {
+    if (base.player)
         doc.nodes.push_back(boxNode(doc, "player", vec3(0, 1.0f, -4), vec3(0.5f, 0.9f, 0.5f), m.checker));
-    }
     for (int i = 0; i < base.lights; ++i) {
-        collada::Node node;
-        node.id = "lamp" + std::to_string(i + 1);
-        node.translation = vec3(-4.0f + static_cast<float>(i), 5.0f, 0.0f);
-        node.light = doc.addLight({node.id, vec3(0.1f, 0.1f, 0.1f), 10.0f + static_cast<float>(i)});
-        doc.nodes.push_back(node);
+        doc.nodes.push_back(node("lamp" + std::to_string(i + 1), vec3(-4.0f + static_cast<float>(i), 5.0f, 0.0f)));
+        doc.nodes.back().light = doc.addLight({doc.nodes.back().id, vec3(0.1f), 10.0f + static_cast<float>(i)});
     }
     if (base.camera) {
-        collada::Node node;
-        node.id = "camera1";
-        node.translation = vec3(0, 3, -8);
-        node.camera = doc.addCamera({"camera1", 50.0f, 16.0f / 9.0f, 0.1f, 70.0f});
-        doc.nodes.push_back(node);
+        doc.nodes.push_back(node("camera1", vec3(0, 3, -8)));
+        doc.nodes.back().camera = doc.addCamera({"camera1", 50.0f, 16.0f / 9.0f, 0.1f, 70.0f});
     }
-    if (base.cameraNodes) {
-        collada::Node aim;
-        aim.id = "camera1_aim";
-        aim.translation = vec3(0, 1, 0);
-        doc.nodes.push_back(aim);
-        collada::Node up;
-        up.id = "camera1_up";
-        up.translation = vec3(0, 1, 0);
-        doc.nodes.push_back(up);
-    }
+    if (base.cameraNodes)
+        doc.nodes.insert(doc.nodes.end(), {node("camera1_aim", vec3(0, 1, 0)), node("camera1_up", vec3(0, 1, 0))});
 }
 
-collada::Channel slide(const std::string& node, vec3 from)
+collada::Document baseLevel(const Base& base = Base{})
 {
-    return {node + "/location",
-            {0.0f, 1.0f, 2.0f},
-            {from.x, from.y, from.z, from.x, from.y + 1.0f, from.z, from.x, from.y, from.z},
-            3};
+    collada::Document doc;
+    addBase(doc, addMaterials(doc), base);
+    return doc;
 }
 
 // Nodes for the naming rules; the animation has channels for the first
@@ -118,19 +99,19 @@ collada::Channel slide(const std::string& node, vec3 from)
 collada::Document namesLevel(int channels)
 {
     collada::Document doc;
-    Materials m = addMaterials(doc);
-    const struct {
-        const char* name;
-        vec3 position;
-    } nodes[] = {
+    const Materials m = addMaterials(doc);
+    const std::pair<const char*, vec3> nodes[] = {
         {"Anim", vec3(-3, 0.5f, 2)},    {"dynamic_Anim", vec3(-1, 0.5f, 2)}, {"Player", vec3(1, 0.5f, 2)},
         {"player_1", vec3(3, 0.5f, 2)}, {"dynamicCrate", vec3(-2, 0.5f, 4)}, {"crate_dynamic", vec3(2, 0.5f, 4)},
     };
-    for (const auto& n : nodes) {
-        doc.nodes.push_back(boxNode(doc, n.name, n.position, vec3(0.4f), m.checker));
-    }
+    for (const auto& [name, at] : nodes)
+        doc.nodes.push_back(boxNode(doc, name, at, vec3(0.4f), m.checker));
     for (int i = 0; i < channels; ++i) {
-        doc.channels.push_back(slide(nodes[i].name, nodes[i].position));
+        const vec3 p = nodes[i].second; // a slide up by 1 and back
+        doc.channels.push_back(collada::Channel{std::string(nodes[i].first) + "/location",
+                                                {0.0f, 1.0f, 2.0f},
+                                                {p.x, p.y, p.z, p.x, p.y + 1.0f, p.z, p.x, p.y, p.z},
+                                                3});
     }
     addBase(doc, m, Base{});
     return doc;
@@ -140,18 +121,14 @@ collada::Document namesLevel(int channels)
 collada::Document threeMeshesLevel()
 {
     collada::Document doc;
-    Materials m = addMaterials(doc);
-    vec3 position(0, 0.5f, 2);
+    const Materials m = addMaterials(doc);
+    const vec3 position(0, 0.5f, 2);
     shapes::MeshBuilder b("tripleMesh", position, 1.0f);
     b.box(vec3(-1.5f, -0.5f, -0.5f), vec3(-0.6f, 0.5f, 0.5f), 0);
     b.box(vec3(-0.45f, -0.5f, -0.5f), vec3(0.45f, 0.5f, 0.5f), 1);
     b.box(vec3(0.6f, -0.5f, -0.5f), vec3(1.5f, 0.5f, 0.5f), 2);
-    collada::Node node;
-    node.id = "tripleMesh";
-    node.translation = position;
-    node.mesh = doc.addMesh(b.build({m.checker, m.stripes, m.dots}));
-    node.children.push_back(boxNode(doc, "tripleMesh_child", vec3(0, 1.0f, 0), vec3(0.3f), m.checker));
-    doc.nodes.push_back(node);
+    doc.nodes.push_back(node("tripleMesh", position, doc.addMesh(b.build({m.checker, m.stripes, m.dots}))));
+    doc.nodes.back().children.push_back(boxNode(doc, "tripleMesh_child", vec3(0, 1.0f, 0), vec3(0.3f), m.checker));
     addBase(doc, m, Base{});
     return doc;
 }
@@ -162,46 +139,19 @@ collada::Document threeMeshesLevel()
 collada::Document texturesLevel()
 {
     collada::Document doc;
-    Materials m = addMaterials(doc);
-    int grey = plain(doc, "plainGrey", vec3(0.5f));
-    int blue = plain(doc, "plainBlue", vec3(0.2f, 0.3f, 0.9f));
-    collada::Material shared;
-    shared.id = "sharedPicture";
-    shared.diffuseTexture = "textures/stripes_diffuse.png";
-    shared.normalTexture = "textures/flat_normal.png";
+    const Materials m = addMaterials(doc);
+    const int grey = plain(doc, "plainGrey", vec3(0.5f)), blue = plain(doc, "plainBlue", vec3(0.2f, 0.3f, 0.9f));
+    collada::Material shared =
+        material("sharedPicture", "textures/stripes_diffuse.png", "textures/flat_normal.png", 64);
     shared.specular = glm::vec4(0.9f, 0.9f, 0.9f, 1.0f);
-    shared.shininess = 64.0f;
-    int sharedStripes = doc.addMaterial(shared);
+    const int sharedStripes = doc.addMaterial(shared);
     doc.nodes.push_back(boxNode(doc, "untexturedFirst", vec3(-3, 0.5f, 2), vec3(0.4f), grey));
     doc.nodes.push_back(boxNode(doc, "texturedStripes", vec3(-1, 0.5f, 2), vec3(0.4f), m.stripes));
     doc.nodes.push_back(boxNode(doc, "untexturedAfter", vec3(1, 0.5f, 2), vec3(0.4f), blue));
     doc.nodes.push_back(boxNode(doc, "texturedStripesShiny", vec3(3, 0.5f, 2), vec3(0.4f), sharedStripes));
-    collada::Material colourOnly;
-    colourOnly.id = "colourOnly";
-    colourOnly.diffuseTexture = "textures/dots_diffuse.png";
-    doc.nodes.push_back(boxNode(doc, "colourOnly", vec3(0, 0.5f, 4), vec3(0.4f), doc.addMaterial(colourOnly)));
+    const int colourOnly = doc.addMaterial(material("colourOnly", "textures/dots_diffuse.png", ""));
+    doc.nodes.push_back(boxNode(doc, "colourOnly", vec3(0, 0.5f, 4), vec3(0.4f), colourOnly));
     addBase(doc, m, Base{});
-    return doc;
-}
-
-collada::Document twoCamerasLevel()
-{
-    collada::Document doc;
-    Materials m = addMaterials(doc);
-    addBase(doc, m, Base{});
-    collada::Node node;
-    node.id = "camera2";
-    node.translation = vec3(5, 4, 5);
-    node.camera = doc.addCamera({"camera2", 40.0f, 16.0f / 9.0f, 0.1f, 70.0f});
-    doc.nodes.push_back(node);
-    return doc;
-}
-
-collada::Document baseLevel(const Base& base)
-{
-    collada::Document doc;
-    Materials m = addMaterials(doc);
-    addBase(doc, m, base);
     return doc;
 }
 
@@ -209,31 +159,12 @@ collada::Document baseLevel(const Base& base)
 collada::Document faultyMeshLevel(const std::function<void(collada::Mesh&)>& breakMesh, const Base& base = Base{})
 {
     collada::Document doc;
-    Materials m = addMaterials(doc);
-    shapes::MeshBuilder b("faultyMesh", vec3(0, 0.5f, 2), 1.0f);
-    b.box(vec3(-0.5f), vec3(0.5f));
-    collada::Mesh mesh = b.build(m.checker);
+    const Materials m = addMaterials(doc);
+    collada::Mesh mesh =
+        shapes::MeshBuilder("faultyMesh", vec3(0, 0.5f, 2), 1.0f).box(vec3(-0.5f), vec3(0.5f)).build(m.checker);
     breakMesh(mesh);
-    collada::Node node;
-    node.id = "faultyMesh";
-    node.translation = vec3(0, 0.5f, 2);
-    node.mesh = doc.addMesh(mesh);
-    doc.nodes.push_back(node);
+    doc.nodes.push_back(node("faultyMesh", vec3(0, 0.5f, 2), doc.addMesh(mesh)));
     addBase(doc, m, base);
-    return doc;
-}
-
-collada::Document unknownFormatLevel()
-{
-    collada::Document doc;
-    Materials m = addMaterials(doc);
-    collada::Material odd;
-    odd.id = "oddPicture";
-    odd.diffuseTexture = "textures/garbage.xyz";
-    odd.normalTexture = "textures/flat_normal.png";
-    int material = doc.addMaterial(odd);
-    doc.nodes.push_back(boxNode(doc, "oddlyTextured", vec3(0, 0.5f, 2), vec3(0.4f), material));
-    addBase(doc, m, Base{});
     return doc;
 }
 
@@ -248,12 +179,10 @@ std::string replaced(std::string text, const std::string& from, const std::strin
 // A chain of `depth` nested group nodes in front of a sound level.
 collada::Document deepLevel(int depth)
 {
-    collada::Document doc = baseLevel(Base{});
-    collada::Node chain;
-    chain.id = "deep" + std::to_string(depth);
+    collada::Document doc = baseLevel();
+    collada::Node chain = node("deep" + std::to_string(depth), vec3(0.0f));
     for (int i = depth - 1; i > 0; --i) {
-        collada::Node outer;
-        outer.id = "deep" + std::to_string(i);
+        collada::Node outer = node("deep" + std::to_string(i), vec3(0.0f));
         outer.children.push_back(std::move(chain));
         chain = std::move(outer);
     }
@@ -264,7 +193,7 @@ collada::Document deepLevel(int depth)
 // A sound level whose first node gets a changed transform.
 collada::Document transformedLevel(vec3 translation, vec3 scale)
 {
-    collada::Document doc = baseLevel(Base{});
+    collada::Document doc = baseLevel();
     doc.nodes[0].translation = translation;
     doc.nodes[0].scale = scale;
     return doc;
@@ -274,15 +203,11 @@ collada::Document transformedLevel(vec3 translation, vec3 scale)
 collada::Document twoMeshPlayerLevel()
 {
     collada::Document doc;
-    Materials m = addMaterials(doc);
+    const Materials m = addMaterials(doc);
     shapes::MeshBuilder b("player", vec3(0, 1, -4), 1.0f);
     b.box(vec3(-0.5f, -0.9f, -0.5f), vec3(0.5f, 0.0f, 0.5f), 0);
     b.box(vec3(-0.5f, 0.0f, -0.5f), vec3(0.5f, 0.9f, 0.5f), 1);
-    collada::Node node;
-    node.id = "player";
-    node.translation = vec3(0, 1, -4);
-    node.mesh = doc.addMesh(b.build({m.checker, m.stripes}));
-    doc.nodes.push_back(node);
+    doc.nodes.push_back(node("player", vec3(0, 1, -4), doc.addMesh(b.build({m.checker, m.stripes}))));
     addBase(doc, m, Base{false, true, true, 1});
     return doc;
 }
@@ -293,40 +218,30 @@ collada::Document twoMeshPlayerLevel()
 collada::Document nestedLevel(bool flat)
 {
     collada::Document doc;
-    Materials m = addMaterials(doc);
+    const Materials m = addMaterials(doc);
     auto group = [](const std::string& id, vec3 translation, collada::Rotation rotation, float scale) {
-        collada::Node node;
-        node.id = id;
-        node.translation = translation;
-        node.rotations.push_back(rotation);
-        node.scale = vec3(scale);
-        return node;
-    };
-    auto leaf = [](const std::string& id, vec3 translation) {
-        collada::Node node;
-        node.id = id;
-        node.translation = translation;
-        return node;
+        collada::Node n = node(id, translation);
+        n.rotations.push_back(rotation);
+        n.scale = vec3(scale);
+        return n;
     };
     collada::Node floor = group("floorGroup", vec3(0, -1, 0), {"turn", vec3(0, 1, 0), 45.0f}, 1.0f);
     floor.children.push_back(boxNode(doc, "Floor_base", vec3(0, 0.5f, 0), vec3(6, 0.5f, 6), m.floor));
-    collada::Node lamp = leaf("lamp1", vec3(-4, 6, 0));
-    lamp.light = doc.addLight({"lamp1", vec3(0.1f), 10.0f});
-    floor.children.push_back(lamp);
+    floor.children.push_back(node("lamp1", vec3(-4, 6, 0)));
+    floor.children.back().light = doc.addLight({"lamp1", vec3(0.1f), 10.0f});
     collada::Node outer = group("outerGroup", vec3(1, 0.5f, 0), {"turn", vec3(0, 1, 0), 90.0f}, 1.0f);
     collada::Node inner = group("innerGroup", vec3(0, 0, 2), {"tilt", vec3(1, 0, 0), 30.0f}, 2.0f);
     inner.children.push_back(boxNode(doc, "tiltedBox", vec3(0, 0.25f, 0), vec3(0.25f), m.stripes));
-    collada::Node lamp2 = leaf("lamp2", vec3(0, 1, 0));
-    lamp2.light = doc.addLight({"lamp2", vec3(0.1f, 0.05f, 0.02f), 6.0f});
-    inner.children.push_back(lamp2);
+    inner.children.push_back(node("lamp2", vec3(0, 1, 0)));
+    inner.children.back().light = doc.addLight({"lamp2", vec3(0.1f, 0.05f, 0.02f), 6.0f});
     outer.children.push_back(inner);
     outer.children.push_back(boxNode(doc, "dynamicCrate", vec3(0, 0.5f, -2), vec3(0.4f), m.dots));
     collada::Node player = group("playerGroup", vec3(0, 1, -3), {"turn", vec3(0, 1, 0), 180.0f}, 1.0f);
     player.children.push_back(boxNode(doc, "player", vec3(0, 0, 1), vec3(0.5f, 0.9f, 0.5f), m.checker));
     collada::Node camera = group("cameraGroup", vec3(0, 2, -4), {"turn", vec3(0, 1, 0), 0.0f}, 2.0f);
-    collada::Node eye = leaf("camera1", vec3(0, 0.5f, -2));
+    collada::Node eye = node("camera1", vec3(0, 0.5f, -2));
     eye.camera = doc.addCamera({"camera1", 50.0f, 16.0f / 9.0f, 0.1f, 70.0f});
-    camera.children = {eye, leaf("camera1_aim", vec3(0, -0.5f, 2)), leaf("camera1_up", vec3(0, -0.5f, 2))};
+    camera.children = {eye, node("camera1_aim", vec3(0, -0.5f, 2)), node("camera1_up", vec3(0, -0.5f, 2))};
     doc.nodes = {floor, outer, player, camera};
     if (!flat)
         return doc;
@@ -351,32 +266,17 @@ collada::Document nestedLevel(bool flat)
         };
     const std::vector<collada::Node> groups = std::move(doc.nodes);
     doc.nodes.clear();
-    for (const collada::Node& node : groups)
-        lift(node, glm::mat4(1.0f), {}, 1.0f);
+    for (const collada::Node& n : groups)
+        lift(n, glm::mat4(1.0f), {}, 1.0f);
     return doc;
 }
 
-std::vector<uint8_t> picture(int size, const std::function<vec3(int, int)>& colour)
-{
-    std::vector<uint8_t> rgb;
-    for (int y = 0; y < size; ++y) {
-        for (int x = 0; x < size; ++x) {
-            vec3 c = colour(x, y);
-            rgb.push_back(static_cast<uint8_t>(c.r));
-            rgb.push_back(static_cast<uint8_t>(c.g));
-            rgb.push_back(static_cast<uint8_t>(c.b));
-        }
-    }
-    return rgb;
-}
-
+// Fixed-seed noise; the first bytes are text so that no picture format
+// recognises the header.
 std::string garbageBytes(size_t count)
 {
-    // Fixed-seed noise; the first bytes are text so that no picture format
-    // recognises the header.
     std::string bytes = "This is no picture of any kind.\n";
-    uint32_t state = 12345u;
-    while (bytes.size() < count) {
+    for (uint32_t state = 12345u; bytes.size() < count;) {
         state = state * 1103515245u + 12345u;
         bytes += static_cast<char>((state >> 16) & 0xFFu);
     }
@@ -397,7 +297,10 @@ std::vector<OutputFile> buildFixtures()
     level("names_one_channel.dae", namesLevel(1));
     level("three_meshes.dae", threeMeshesLevel());
     level("textures.dae", texturesLevel());
-    level("two_cameras.dae", twoCamerasLevel());
+    collada::Document cameras = baseLevel();
+    cameras.nodes.push_back(node("camera2", vec3(5, 4, 5)));
+    cameras.nodes.back().camera = cameras.addCamera({"camera2", 40.0f, 16.0f / 9.0f, 0.1f, 70.0f});
+    level("two_cameras.dae", cameras);
 
     level("no_player.dae", baseLevel(Base{false, true, true, 1}));
     level("no_camera.dae", baseLevel(Base{true, false, true, 1}));
@@ -412,7 +315,12 @@ std::vector<OutputFile> buildFixtures()
     level("degenerate_triangle.dae", faultyMeshLevel([](collada::Mesh& mesh) {
               mesh.groups[0].indices.insert(mesh.groups[0].indices.end(), {0u, 0u, 1u});
           }));
-    level("unknown_texture_format.dae", unknownFormatLevel());
+    collada::Document odd;
+    const Materials m = addMaterials(odd);
+    const int oddPicture = odd.addMaterial(material("oddPicture", "textures/garbage.xyz"));
+    odd.nodes.push_back(boxNode(odd, "oddlyTextured", vec3(0, 0.5f, 2), vec3(0.4f), oddPicture));
+    addBase(odd, m, Base{});
+    level("unknown_texture_format.dae", odd);
     // A fault of every kind the level checker lists: the scene, a mesh, a texture.
     collada::Document faults =
         faultyMeshLevel([](collada::Mesh& mesh) { mesh.writeUvs = false; }, Base{true, false, true, 9});
@@ -425,50 +333,48 @@ std::vector<OutputFile> buildFixtures()
     level("flat_scale.dae", transformedLevel(vec3(0, -0.5f, 0), vec3(1, 0, 1)));
     level("mirrored.dae", transformedLevel(vec3(0, -0.5f, 0), vec3(1, -1, 1)));
     level("player_two_meshes.dae", twoMeshPlayerLevel());
-    collada::Document light = baseLevel(Base{});
+    collada::Document light = baseLevel();
     light.lights[0].ambient = vec3(INFINITY, 0.1f, 0.1f);
     level("infinite_light.dae", light);
-    collada::Document twice = baseLevel(Base{});
+    collada::Document twice = baseLevel();
     twice.nodes.insert(twice.nodes.begin(), boxNode(twice, "playerTwin", vec3(2, 1, -4), vec3(0.5f), 0));
     files.push_back({kDir + "two_players.dae", replaced(collada::write(twice), "id=\"playerTwin\" name=\"playerTwin\"",
                                                         "id=\"player\" name=\"player\"")});
     files.push_back(
-        {kDir + "huge_array.dae", replaced(collada::write(baseLevel(Base{})), "count=\"72\"", "count=\"4000000000\"")});
-    collada::Document huge = baseLevel(Base{});
+        {kDir + "huge_array.dae", replaced(collada::write(baseLevel()), "count=\"72\"", "count=\"4000000000\"")});
+    collada::Document huge = baseLevel();
     huge.materials[0].diffuseTexture = "textures/huge.png";
     level("huge_texture.dae", huge);
     // Paths as other tools write them: a Windows folder, and a second folder
     // with a picture of the same name (a warning, then the one picture).
-    collada::Document paths = baseLevel(Base{});
+    collada::Document paths = baseLevel();
     paths.materials[0].diffuseTexture = "C:\\levels\\textures\\checker_diffuse.png";
     paths.materials[1].diffuseTexture = "other/checker_diffuse.png";
     level("texture_paths.dae", paths);
     level("nested.dae", nestedLevel(false));
     level("nested_flat.dae", nestedLevel(true));
 
-    std::string whole = collada::write(baseLevel(Base{}));
+    const std::string whole = collada::write(baseLevel());
     files.push_back({kDir + "truncated.dae", whole.substr(0, whole.size() / 2)});
     files.push_back({kDir + "garbage.dae", garbageBytes(700)});
 
-    const std::string pictures = kDir + "textures/";
-    files.push_back({pictures + "checker_diffuse.png", png::encodeRgb(8, 8, picture(8, [](int x, int y) {
-                                                                          return ((x / 2 + y / 2) % 2)
-                                                                                     ? vec3(230, 230, 220)
-                                                                                     : vec3(60, 70, 90);
-                                                                      }))});
-    files.push_back({pictures + "stripes_diffuse.png", png::encodeRgb(8, 8, picture(8, [](int x, int) {
-                                                                          return (x % 4 < 2) ? vec3(200, 60, 40)
-                                                                                             : vec3(240, 200, 60);
-                                                                      }))});
-    files.push_back({pictures + "dots_diffuse.png", png::encodeRgb(8, 8, picture(8, [](int x, int y) {
-                                                                       return (x % 4 == 1 && y % 4 == 1)
-                                                                                  ? vec3(20, 20, 20)
-                                                                                  : vec3(90, 200, 120);
-                                                                   }))});
-    files.push_back(
-        {pictures + "flat_normal.png", png::encodeRgb(4, 4, picture(4, [](int, int) { return vec3(128, 128, 255); }))});
-    files.push_back({pictures + "garbage.xyz", garbageBytes(256)});
+    // Square pictures of `size` pixels, each the colour of its (x, y).
+    auto picture = [&files](const std::string& name, int size, const std::function<vec3(int, int)>& colour) {
+        std::vector<uint8_t> rgb;
+        for (int y = 0; y < size; ++y)
+            for (int x = 0; x < size; ++x)
+                for (int c = 0; c < 3; ++c)
+                    rgb.push_back(static_cast<uint8_t>(colour(x, y)[c]));
+        files.push_back({kDir + "textures/" + name, png::encodeRgb(size, size, rgb)});
+    };
+    picture("checker_diffuse.png", 8,
+            [](int x, int y) { return ((x / 2 + y / 2) % 2) ? vec3(230, 230, 220) : vec3(60, 70, 90); });
+    picture("stripes_diffuse.png", 8, [](int x, int) { return (x % 4 < 2) ? vec3(200, 60, 40) : vec3(240, 200, 60); });
+    picture("dots_diffuse.png", 8,
+            [](int x, int y) { return (x % 4 == 1 && y % 4 == 1) ? vec3(20, 20, 20) : vec3(90, 200, 120); });
+    picture("flat_normal.png", 4, [](int, int) { return vec3(128, 128, 255); });
+    files.push_back({kDir + "textures/garbage.xyz", garbageBytes(256)});
     // One pixel wider than any level picture may be.
-    files.push_back({pictures + "huge.png", png::encodeRgb(8193, 1, std::vector<uint8_t>(8193 * 3, 128))});
+    files.push_back({kDir + "textures/huge.png", png::encodeRgb(8193, 1, std::vector<uint8_t>(8193 * 3, 128))});
     return files;
 }
