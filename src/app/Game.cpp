@@ -79,6 +79,7 @@ Game::Game(GLFWwindow* window, int width, int height, const Options& options, st
     // The sounds follow what each physics step reports.
     world->setStepListener([this](const Level& level) { shell->sounds().step(level); });
     world->physics().setDebugDrawer(&renderer->debugLines());
+    lightBounds = world->level().extent();
     // A tap that starts and ends between two frames is seen by no key read.
     glfwSetKeyCallback(window, [](GLFWwindow*, int key, int, int action, int) {
         if (action == GLFW_PRESS)
@@ -112,7 +113,7 @@ bool Game::runFrame(double now)
     shell->showTitle(window, frameTimeMs);
     glfwSwapBuffers(window);
     glfwPollEvents();
-    return input::getKey(window, GLFW_KEY_ESCAPE) == GLFW_RELEASE;
+    return !input::takePress(GLFW_KEY_ESCAPE) && input::getKey(window, GLFW_KEY_ESCAPE) == GLFW_RELEASE;
 }
 
 void Game::runMenuFrame()
@@ -186,7 +187,7 @@ void Game::applyKeyActions(const KeyActions& actions, int steps)
 {
     const std::vector<Light*> lights = world->level().getLights();
     ::applyKeyActions(actions, &renderer->debugLines(), world->level().getCameras(),
-                      lights.empty() ? nullptr : lights.front(), steps);
+                      lights.empty() ? nullptr : lights.front(), lightBounds, steps);
     if (actions.reload)
         levelResetDue = true;
     if (actions.toggleMute)

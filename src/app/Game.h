@@ -2,6 +2,7 @@
 
 #include "app/CommandLine.h"
 #include "app/MenuState.h"
+#include "core/Extent.h"
 #include "core/Result.h"
 
 #include <glm/glm.hpp>
@@ -127,6 +128,7 @@ private:
     std::unique_ptr<Renderer> renderer;
     std::unique_ptr<World> world;
     bool levelResetDue = false; // set by each menu frame and by R, run by the next game frame
+    Extent lightBounds;         // the light keys keep the first light inside the level
     double lastFrameTime = 0.0;
     double frameTimeMs = 0.0;
     FramePhaseObserver* phaseObserver = nullptr;

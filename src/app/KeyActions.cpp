@@ -1,11 +1,13 @@
 #include "app/KeyActions.h"
 
+#include <algorithm>
+
 #include "render/DebugLineRecorder.h"
 #include "scene/Camera.h"
 #include "scene/Light.h"
 
 void applyKeyActions(const KeyActions& actions, DebugLineRecorder* debugLines, CameraList* cameras, Light* firstLight,
-                     int lightRepeats)
+                     const Extent& lightBounds, int lightRepeats)
 {
     if (actions.toggleDebugLines && debugLines) {
         if (debugLines->getDebugMode() == 1)
@@ -17,7 +19,8 @@ void applyKeyActions(const KeyActions& actions, DebugLineRecorder* debugLines, C
         for (int i = 0; i < lightRepeats; ++i)
             for (const LightStep& step : actions.lightSteps) {
                 float& coordinate = firstLight->position[step.axis];
-                coordinate = static_cast<float>(static_cast<double>(coordinate) + step.delta);
+                coordinate = std::clamp(static_cast<float>(static_cast<double>(coordinate) + step.delta),
+                                        lightBounds.low[step.axis], lightBounds.high[step.axis]);
             }
     }
     if (!cameras)

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "core/Extent.h"
+
 #include <vector>
 
 class CameraList;
@@ -27,6 +29,7 @@ struct KeyActions {
 // between 0 and 1; the camera index wraps over count + 1 positions (0 is
 // the player's camera, i the list's camera i - 1); the light steps, in their order, are applied
 // `lightRepeats` times (once per physics sub-step of the frame), each added
-// in double precision and stored back as float.
+// in double precision and stored back as float, and the light stays within
+// `lightBounds`.
 void applyKeyActions(const KeyActions& actions, DebugLineRecorder* debugLines, CameraList* cameras, Light* firstLight,
-                     int lightRepeats = 1);
+                     const Extent& lightBounds, int lightRepeats = 1);

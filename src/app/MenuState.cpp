@@ -34,6 +34,8 @@ void MenuState::applyKeys(bool enterPressed, bool rPressed)
 
 void MenuState::readKeys(GLFWwindow* window)
 {
+    // A tap between two frames counts as much as a key held down.
+    auto pressed = [window](int key) { return input::takePress(key) || input::isPressed(window, key); };
     if (showing())
-        applyKeys(input::isPressed(window, GLFW_KEY_ENTER), input::isPressed(window, GLFW_KEY_R));
+        applyKeys(pressed(GLFW_KEY_ENTER), pressed(GLFW_KEY_R));
 }

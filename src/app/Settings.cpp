@@ -50,15 +50,15 @@ KeyActions Settings::handleKeys(GLFWwindow* window)
     return actions;
 }
 
+// A press the key callback noted acts even when the key is up again by the
+// time the frame reads it (a tap between two frames), and a new press acts
+// though the latch is still set from before.
 bool Settings::latched(GLFWwindow* window, LatchedKey latch, int key)
 {
-    bool fired = false;
-    if (input::isPressed(window, key) && !latches[latch]) {
-        fired = true;
-        latches[latch] = true;
-    }
-    if (input::isReleased(window, key))
-        latches[latch] = false;
+    const bool down = input::isPressed(window, key);
+    const bool fired = input::takePress(key) || (down && !latches[latch]);
+    if (fired || input::isReleased(window, key))
+        latches[latch] = down;
     return fired;
 }
 

@@ -37,8 +37,8 @@ public:
     std::array<bool, LatchedKeyCount> latches{}; // set when a key's action fired, cleared on release
 
 private:
-    // True on the first frame `key` is seen down; not again until it has been
-    // seen released.
+    // True on the first frame `key` is seen down or a press of it was noted;
+    // not again until it has been seen released or pressed anew.
     bool latched(GLFWwindow* window, LatchedKey latch, int key);
     void toggleWireframe();
     void toggleTextureFilter();

@@ -96,6 +96,8 @@ void World::reset()
 {
     for (MeshObject* object : theLevel->getObjects())
         object->reset();
+    for (Light* light : theLevel->getLights())
+        light->position = light->startPosition;
 }
 
 void World::restartAnimations()

@@ -55,7 +55,8 @@ public:
     // Once a frame after the step: every object's update, the mouse look
     // and the camera on the player's body, the lamp behind the camera.
     void update();
-    // Every object back at its imported place, the animations going on.
+    // Every object and light back at its place in the level, the animations
+    // going on.
     void reset();
     // The animations back to their start, for runs that must not depend on
     // what came before.

@@ -2,6 +2,7 @@
 
 #include "scene/PlayerObject.h"
 
+#include <algorithm>
 #include <set>
 
 namespace {
@@ -110,6 +111,23 @@ std::vector<LitLight> Level::litLights() const
     for (const auto& light : assets.lights)
         lights.push_back(light->litLight());
     return lights;
+}
+
+Extent Level::extent() const
+{
+    if (assets.objects.empty())
+        return {};
+    Extent box{glm::vec3(1e30f), glm::vec3(-1e30f)};
+    for (const auto& object : assets.objects) {
+        const glm::mat4& placed = object->initialModelMatrix;
+        const glm::vec3 centre(placed * glm::vec4(object->boundingSphere.center, 1.0f));
+        const float scale = std::max(
+            {glm::length(glm::vec3(placed[0])), glm::length(glm::vec3(placed[1])), glm::length(glm::vec3(placed[2]))});
+        const glm::vec3 reach(object->boundingSphere.radius * scale);
+        box.low = glm::min(box.low, centre - reach);
+        box.high = glm::max(box.high, centre + reach);
+    }
+    return box;
 }
 
 void Level::setTextureFilter(GLenum filter)

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "core/Extent.h"
 #include "render/GlObjects.h"
 #include "render/LitPass.h"
 #include "render/ShadowPass.h"
@@ -57,6 +58,9 @@ public:
     std::vector<ShadowCaster> shadowCasters() const;
     // Every light as the lit pass takes it.
     std::vector<LitLight> litLights() const;
+
+    // The box around every object where the level placed it.
+    Extent extent() const;
 
     // Sets minification and magnification of every texture the objects use.
     void setTextureFilter(GLenum filter);

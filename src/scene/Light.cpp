@@ -32,7 +32,7 @@ const glm::mat4 faceRotations[6] = {
 } // namespace
 
 Light::Light(const glm::vec3& position, const glm::vec3& color, float power)
-    : position(position), color(color), power(power)
+    : position(position), startPosition(position), color(color), power(power)
 {
     updateShadowTransforms();
 }

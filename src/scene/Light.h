@@ -23,6 +23,7 @@ struct Light {
     ShadowLight shadowLight() const;
 
     glm::vec3 position;
+    glm::vec3 startPosition; // where the level put it; a level reset puts it back
     glm::vec3 color;
     float power;       // the lit program receives tuning::lightPowerScale times this
     int32_t unit = -1; // texture unit of the cube map, -1 until added to a level

@@ -9,7 +9,7 @@
 //   const std::size_t from = mark();
 //   press("Return");          // down until the game has seen it, then up likewise
 //   waitFor("RELOAD", from);  // throws (failing the test) if the game ends or hangs
-//   EXPECT_TRUE(quit());      // Escape held until the game ends with status 0
+//   EXPECT_TRUE(quit());      // Escape tapped; the game ends with status 0
 //
 // A failing test leaves its screenshots and the game's output in
 // QUARRYSTACK_BINARY_DIR/e2e-artifacts/<Suite>.<Test>/. Whatever was started

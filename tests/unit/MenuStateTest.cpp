@@ -1,5 +1,6 @@
 #include "app/MenuState.h"
 #include "render/MenuScreen.h"
+#include "support/GlContext.h"
 
 #include <gtest/gtest.h>
 
@@ -43,6 +44,14 @@ TEST(MenuState, OneFrameOfEnterAndRAndAWinOverAGameOver)
         menu.applyKeys(row[1] == 'E', row[2] == 'R');
         EXPECT_EQ(letterOf(menu), row[4]) << row;
     }
+    // A tap of Enter between two frames starts play as a held key does.
+    FakeInput keys;
+    input::setBackend(&keys);
+    input::notePress(GLFW_KEY_ENTER);
+    MenuState tapped;
+    tapped.readKeys(nullptr);
+    input::setBackend(nullptr);
+    EXPECT_EQ(letterOf(tapped), 'P');
     // A win and a fall found in the same frame: the win picture stays up.
     MenuState both = menuOn('P');
     both.showWin();

@@ -1,4 +1,5 @@
 #include "app/Settings.h"
+#include "app/World.h"
 #include "core/Tuning.h"
 #include "render/DebugLineRecorder.h"
 #include "scene/Camera.h"
@@ -23,11 +24,15 @@ protected:
     }
     void TearDown() override { input::setBackend(nullptr); }
 
+    // The keys down when the frame reads them; a negative one was tapped since
+    // the frame before and is up again.
     void frame(std::set<int> down)
     {
-        keys.pressed = std::move(down);
+        keys.pressed.clear();
+        for (int key : down)
+            key > 0 ? void(keys.pressed.insert(key)) : input::notePress(-key);
         const KeyActions actions = settings.handleKeys(nullptr);
-        applyKeyActions(actions, &drawer, &cameras, &first);
+        applyKeyActions(actions, &drawer, &cameras, &first, bounds);
         reloadDue = reloadDue || actions.reload;
     }
     std::string state() const
@@ -44,6 +49,7 @@ protected:
     DebugLineRecorder drawer{gl::Program()};
     CameraList cameras;
     Light first{glm::vec3(1.3f, 2.7f, -0.4f), glm::vec3(1.0f), 1.0f};
+    Extent bounds{glm::vec3(-100.0f), glm::vec3(100.0f)}; // of the light
     Settings settings;
     bool reloadDue = false; // as the game keeps it until the next game frame
 };
@@ -76,6 +82,10 @@ TEST_F(SettingsKeys, EachFrameOfKeysGivesTheseSettings)
         {{{Up}, {}, {Up}}, "N0 W0 B1 S0 F0 GL_LINEAR GL_LINEAR_MIPMAP_LINEAR 2703 C2 D0 R0"},
         {{{}, {Up}}, "N0 W0 B1 S0 F0 GL_LINEAR GL_LINEAR_MIPMAP_LINEAR 2703 C0 D0 R0"},
         {{{}, {Down}}, "N0 W0 B1 S0 F0 GL_LINEAR GL_LINEAR_MIPMAP_LINEAR 2703 C2 D0 R0"},
+        // A tap between two frames acts once, and so does a new press while the latch is set.
+        {{{-F7}, {}}, "N0 W0 B0 S0 F0 GL_LINEAR GL_LINEAR_MIPMAP_LINEAR 2703 C2 D0 R0"},
+        {{{F7}, {F7, -F7}, {F7}}, "N0 W0 B0 S0 F0 GL_LINEAR GL_LINEAR_MIPMAP_LINEAR 2703 C2 D0 R0"},
+        {{{}, {-F7}}, "N0 W0 B1 S0 F0 GL_LINEAR GL_LINEAR_MIPMAP_LINEAR 2703 C2 D0 R0"},
         {{{}, {F12}, {F12}}, "N0 W0 B1 S0 F0 GL_LINEAR GL_LINEAR_MIPMAP_LINEAR 2703 C2 D1 R0"},
         {{{}, {F12}, {R}}, "N0 W0 B1 S0 F0 GL_LINEAR GL_LINEAR_MIPMAP_LINEAR 2703 C2 D0 R1"},
     };
@@ -99,4 +109,15 @@ TEST_F(SettingsKeys, EachFrameOfKeysGivesTheseSettings)
         const glm::vec3 moved = direction * float(30 * tuning::lightKeyStep);
         EXPECT_LT(glm::length(first.position - start - moved), 1e-4f) << key;
     }
+    // It stops at the level's bounds, and a level reset puts it back.
+    bounds = {first.position - glm::vec3(1.0f), first.position + glm::vec3(1.0f)};
+    const glm::vec3 edge = bounds.high;
+    for (int i = 0; i < 30; ++i)
+        frame({GLFW_KEY_K, GLFW_KEY_O, GLFW_KEY_J});
+    EXPECT_EQ(first.position, edge);
+    World world;
+    Light& lamp = *world.level().addLight(std::make_unique<Light>(glm::vec3(1, 2, 3), glm::vec3(1.0f), 1.0f));
+    lamp.position = edge;
+    world.reset();
+    EXPECT_EQ(lamp.position, glm::vec3(1, 2, 3));
 }
