@@ -32,7 +32,7 @@ bool parseCount(const std::string& text, int limit, int& result)
 }
 
 const OptionRow optionTable[] = {
-    {"--windowed", Value::Optional, "--windowed[=WxH]",
+    {"--windowed", Value::Optional, "--windowed [WxH]",
      "play in a window of W x H pixels (1280x720) instead of full screen",
      [](Options& o, const std::string& size) -> std::string {
          o.windowed = true;
@@ -49,16 +49,22 @@ const OptionRow optionTable[] = {
          o.level = file;
          return {};
      }},
-    {"--sensitivity", Value::Required, "--sensitivity X", "mouse look speed, 1 by default (2 turns twice as fast)",
+    {"--sensitivity", Value::Required, "--sensitivity X",
+     "mouse look speed from 0.05 to 20, 1 by default (2 turns twice as fast)",
      [](Options& o, const std::string& text) -> std::string {
          o.sensitivity = parseSensitivity(text);
          if (!o.sensitivity)
-             return "--sensitivity wants a positive number, not \"" + text + "\"";
+             return "--sensitivity wants a number from 0.05 to 20, not \"" + text + "\"";
          return {};
      }},
     {"--mute", Value::None, "--mute", "start with the sound off (M turns it on)",
      [](Options& o, const std::string&) -> std::string {
          o.muted = true;
+         return {};
+     }},
+    {"--quiet", Value::None, "--quiet", "no line on the console for each frame or each contact with a block",
+     [](Options& o, const std::string&) -> std::string {
+         o.quiet = true;
          return {};
      }},
     {"--check-level", Value::Required, "--check-level FILE",
@@ -128,6 +134,8 @@ ParsedCommandLine parseCommandLine(const std::vector<std::string>& arguments)
                 parsed.error = name + " needs a value: " + row->synopsis;
                 continue;
             }
+        } else if (row->value == Value::Optional && i + 1 < arguments.size() && arguments[i + 1].rfind("-", 0) != 0) {
+            value = arguments[++i];
         }
         parsed.error = row->apply(parsed.options, value);
     }
@@ -139,7 +147,7 @@ std::optional<float> parseSensitivity(const std::string& text)
     char* end = nullptr;
     errno = 0;
     const float value = std::strtof(text.c_str(), &end);
-    if (text.empty() || *end != '\0' || errno != 0 || !std::isfinite(value) || value <= 0.0f)
+    if (text.empty() || *end != '\0' || errno != 0 || !(value >= 0.05f && value <= 20.0f))
         return std::nullopt;
     return value;
 }

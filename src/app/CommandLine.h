@@ -16,6 +16,7 @@ struct Options {
     std::string level;                // to play or to check; empty: the shipped level
     std::optional<float> sensitivity; // else QUARRYSTACK_SENSITIVITY, else 1
     bool muted = false;               // the sound starts off
+    bool quiet = false;               // no frame and contact lines on the console
 
     std::string levelFile() const { return level.empty() ? "Data/LevelFinal.dae" : level; }
 };
@@ -27,13 +28,14 @@ struct ParsedCommandLine {
 };
 
 // `arguments` without the program's name. Options take their values as
-// "--level FILE" or "--level=FILE"; --windowed takes a size only as
-// "--windowed=WxH". A later option overrides an earlier one; --help and
+// "--level FILE" or "--level=FILE"; --windowed takes a size as
+// "--windowed=WxH" or "--windowed WxH". A later option overrides an earlier one; --help and
 // --version win over the rest.
 ParsedCommandLine parseCommandLine(const std::vector<std::string>& arguments);
 
 // A mouse-look speed as --sensitivity and QUARRYSTACK_SENSITIVITY take it: a
-// positive finite number with nothing around it; nothing otherwise.
+// number from 0.05 to 20 (what a mouse can use) with nothing around it;
+// nothing otherwise.
 std::optional<float> parseSensitivity(const std::string& text);
 
 // The usage and the keys, as --help prints them.

@@ -38,10 +38,10 @@ void FrameCounter::update()
     if (currentMs_ < lastSampleMs_ + 1000)
         return;
 
-    fpsHistory_[static_cast<size_t>(sampleCount_ % 10)] = frameCount_;
+    fpsHistory_[static_cast<size_t>(sampleCount_ % samplesAveraged)] = frameCount_;
     ++sampleCount_;
-    if (sampleCount_ >= 10)
-        fps_ = std::accumulate(fpsHistory_.begin(), fpsHistory_.end(), 0.0) / 10.0;
+    if (sampleCount_ >= samplesAveraged)
+        fps_ = std::accumulate(fpsHistory_.begin(), fpsHistory_.end(), 0.0) / samplesAveraged;
     else
         fps_ = frameCount_;
     frameCount_ = 0;

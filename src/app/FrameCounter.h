@@ -13,11 +13,13 @@ std::string frameTimeText(double frameTimeMs);
 std::string windowTitle(double fps, double frameTimeMs, const std::string& textureFilterName,
                         const std::string& mipmapFilterName);
 
-// Frames per second, sampled at least one second apart: the frames of the last
-// sample for the first ten samples, then the mean of the last ten samples.
+// Frames per second, sampled at least one second apart: the frames of the
+// first sample, then the mean of the last two, so that the title follows a
+// change of rate within two seconds.
 class FrameCounter {
 public:
     using Clock = std::function<double()>; // seconds
+    static constexpr int samplesAveraged = 2;
 
     explicit FrameCounter(Clock clock);
 
@@ -31,6 +33,6 @@ private:
     int32_t currentMs_ = 0;
     int32_t lastSampleMs_ = 0;
     int32_t sampleCount_ = 0;
-    std::array<double, 10> fpsHistory_{};
+    std::array<double, samplesAveraged> fpsHistory_{};
     double fps_ = 0.0;
 };

@@ -79,6 +79,7 @@ Game::Game(GLFWwindow* window, int width, int height, const Options& options, st
     // The sounds follow what each physics step reports.
     world->setStepListener([this](const Level& level) { shell->sounds().step(level); });
     world->physics().setDebugDrawer(&renderer->debugLines());
+    world->physics().setContactLines(!options.quiet);
     lightBounds = world->level().extent();
     // A tap that starts and ends between two frames is seen by no key read.
     glfwSetKeyCallback(window, [](GLFWwindow*, int key, int, int action, int) {
@@ -101,7 +102,8 @@ bool Game::runFrame(double now)
     const double frameDelta = now - lastFrameTime;
     lastFrameTime = now;
     frameTimeMs = frameDelta * 1000.0;
-    std::cout << "frametime: " << frameTimeMs << "ms" << std::endl;
+    if (!options.quiet)
+        std::cout << "frametime: " << frameTimeMs << "ms" << std::endl;
 
     glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
     shell->readMenuKeys(window);
@@ -293,6 +295,10 @@ const Bloom& Game::bloom() const { return renderer->bloomPasses(); }
 
 int runGame(const Options& options)
 {
+    // A level that cannot even be opened is told before a window or the sound
+    // device opens.
+    if (const std::optional<LevelProblem> problem = openProblem(options.levelFile()))
+        fatalError(levelFailure(*problem, options.levelFile()));
     int screenWidth = options.width;
     int screenHeight = options.height;
     GLFWwindow* window = openGameWindow(screenWidth, screenHeight, options.windowed);

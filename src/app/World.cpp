@@ -9,9 +9,6 @@
 #include <new>
 #include <stdexcept>
 
-namespace {
-
-// What the player reads of a level that cannot be played, by kind of problem.
 Failure levelFailure(const LevelProblem& problem, const std::string& path)
 {
     switch (problem.kind) {
@@ -26,8 +23,6 @@ Failure levelFailure(const LevelProblem& problem, const std::string& path)
     }
     return {problem.text, {}};
 }
-
-} // namespace
 
 void World::addBuiltInLights(Level& level)
 {

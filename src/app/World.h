@@ -1,6 +1,7 @@
 #pragma once
 
 #include "core/Result.h"
+#include "import/LevelFile.h"
 #include "physics/PhysicsWorld.h"
 #include "render/VertexLayout.h"
 #include "scene/Level.h"
@@ -73,6 +74,10 @@ private:
     std::unique_ptr<Level> theLevel;
     std::function<void(const Level&)> stepListener;
 };
+
+// What the player reads of a level that cannot be played: the message line
+// and its detail, by kind of problem.
+Failure levelFailure(const LevelProblem& problem, const std::string& levelFile);
 
 // The folders a level's textures are read from: a "textures/" folder beside
 // the level file when there is one, then the game's "Textures/new/".

@@ -23,10 +23,17 @@ using Kind = LevelProblem::Kind;
 
 } // namespace
 
+std::optional<LevelProblem> openProblem(const std::string& path)
+{
+    if (std::ifstream(path))
+        return std::nullopt;
+    return LevelProblem{Kind::Unopened, "Level: cannot open " + path};
+}
+
 LevelFile::LevelFile(const std::string& path, int extraLights) : filePath(path)
 {
-    if (!std::ifstream(path)) {
-        found.push_back({Kind::Unopened, "Level: cannot open " + path});
+    if (std::optional<LevelProblem> problem = openProblem(path)) {
+        found.push_back(*problem);
         return;
     }
     if (std::string problem = scanLevelFile(path); !problem.empty()) {

@@ -5,6 +5,7 @@
 #include <assimp/Importer.hpp>
 
 #include <functional>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -59,6 +60,9 @@ private:
     const aiScene* imported = nullptr;
     std::vector<LevelProblem> found;
 };
+
+// The problem of a level file that cannot be opened for reading; none when it can.
+std::optional<LevelProblem> openProblem(const std::string& path);
 
 // Every texture path of the scene's materials, colour textures then normal
 // maps, each once.

@@ -190,7 +190,7 @@ PlayerContacts PhysicsWorld::findPlayerContacts(const btRigidBody* playerBody)
     } else if (touchesAny(bodyLists.loose, callback.touched)) {
         found.gameOver = true;
     } else if (!touchesAny(bodyLists.floor, callback.found)) {
-        callback.printsContacts = true;
+        callback.printsContacts = contactLines;
         touchesAny(bodyLists.dynamic, callback.found);
     }
     found.grounded = callback.found;

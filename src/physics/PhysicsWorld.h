@@ -89,6 +89,10 @@ public:
     void setDebugDrawer(btIDebugDraw* drawer);
     void drawDebugLines();
 
+    // Whether a contact check prints "COLLISION WITH DYNAMIC" for each contact
+    // point with a body of the dynamic list (it does unless told otherwise).
+    void setContactLines(bool on) { contactLines = on; }
+
     const BodyLists& lists() const { return bodyLists; }
     int bodyCount() const;
 
@@ -115,6 +119,7 @@ private:
     std::vector<std::unique_ptr<btDefaultMotionState>> motionStates;
     std::vector<std::unique_ptr<RigidBody>> bodies;
     BodyLists bodyLists;
+    bool contactLines = true;
     // The library's contact-added hook is process-wide: the world installs its
     // own while it exists and gives the previous one back when it goes.
     ContactAddedCallback previousContactAddedCallback = nullptr;

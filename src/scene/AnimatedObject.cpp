@@ -8,6 +8,8 @@
 #include <btBulletDynamicsCommon.h>
 #include <glm/gtc/matrix_transform.hpp>
 
+#include <algorithm>
+
 AnimatedObject::AnimatedObject(const glm::mat4& matrix, const VertexLayout& layout, MeshObject* parent,
                                PhysicsWorld& physics, MeshData mesh, AnimationKeys keys,
                                const glm::mat4& groupTransform)
@@ -15,6 +17,23 @@ AnimatedObject::AnimatedObject(const glm::mat4& matrix, const VertexLayout& layo
       groupTransform(groupTransform)
 {
 }
+
+namespace {
+
+// Less than this (metres, or radians) is no motion: rounding in a parked
+// object's matrices wobbles in the last bits.
+constexpr btScalar motionTolerance = 1e-5f;
+
+// The rotations compared as unit quaternions, q and -q alike: acos would
+// blow a last-bit difference up to a thousandth of a radian.
+bool nearlyEqual(const btTransform& a, const btTransform& b)
+{
+    const btQuaternion p = a.getRotation(), q = b.getRotation();
+    return a.getOrigin().distance(b.getOrigin()) <= motionTolerance &&
+           std::min((p - q).length(), (p + q).length()) <= motionTolerance;
+}
+
+} // namespace
 
 void AnimatedObject::step(double dt)
 {
@@ -42,7 +61,8 @@ void AnimatedObject::step(double dt)
     maxScale = largestComponent(scaling);
 
     const btTransform placement(toBullet(parts.rotation), toBullet(parts.translation));
-    const bool moved = !(rigidBody->getWorldTransform() == placement) || !(previousScaling == scaling);
+    const bool moved = !nearlyEqual(rigidBody->getWorldTransform(), placement) ||
+                       (scaling - previousScaling).length() > motionTolerance;
     rigidBody->setWorldTransform(placement);
     moving = moved;
     // A block that fell asleep on a lift would stay where it is while the lift

@@ -61,6 +61,6 @@ public:
 
     AnimationKeys keys;
     double animationTime = 0.0;
-    bool moving = false; // the last step moved, turned or scaled the body
+    bool moving = false; // the last step moved, turned or scaled the body by more than rounding
     glm::mat4 groupTransform{1.0f};
 };

@@ -39,7 +39,9 @@ glm::vec3 interpolateVector(const glm::vec3* keys, const double* times, int coun
         return keys[0];
     const KeySegment s = findKeySegment(times, count, t);
     const float f = s.factor;
-    return keys[s.index] * (1.0f - f) + keys[s.index + 1] * f;
+    // Exact at either key, and between two equal keys: a parked lift stays put.
+    const glm::vec3 &a = keys[s.index], &b = keys[s.index + 1];
+    return f == 1.0f ? b : a + (b - a) * f;
 }
 
 float dot4(const glm::quat& a, const glm::quat& b) { return a.x * b.x + a.y * b.y + a.z * b.z + a.w * b.w; }

@@ -47,6 +47,16 @@ TEST_F(GameTest, LevelOptionPlaysAnotherLevelAndPageUpLooksThroughItsOtherCamera
     ASSERT_TRUE(quit());
 }
 
+// Quiet, the game tells its frames only in the title: a rate of 1 or more a second after start.
+TEST_F(GameTest, QuietPrintsNoLineAFrame)
+{
+    arguments = {"--quiet"};
+    launch();
+    EXPECT_TRUE(runTool({"xdotool", "search", "--sync", "--name", "^Quarrystack, FPS: [1-9]"}, displayName()).ok());
+    ASSERT_TRUE(quit());
+    EXPECT_EQ(count("frametime:"), 0u);
+}
+
 struct CheckRow {
     const char* name;
     std::vector<std::string> arguments; // file arguments relative to the test's working directory
@@ -88,6 +98,9 @@ INSTANTIATE_TEST_SUITE_P(
                   "4 problems"}},
         CheckRow{"MissingFile", {"--check-level", "missing.dae"}, 1, {"Level: cannot open missing.dae", "1 problem"}},
         CheckRow{"NoFile", {"--check-level"}, 2, {"quarrystack: --check-level needs a value: --check-level FILE"}},
+        // A level that cannot be opened ends the game before it needs a display.
+        CheckRow{
+            "MissingLevel", {"--level", "missing.dae"}, 255, {"Couldn't open file", "Level: cannot open missing.dae"}},
         CheckRow{"Help", {"--help"}, 0, {"Usage: quarrystack [OPTION]...", "other cameras, and back"}},
         CheckRow{"Version", {"--version"}, 0, {"quarrystack " QUARRYSTACK_VERSION}}),
     [](const ::testing::TestParamInfo<CheckRow>& info) { return std::string(info.param.name); });

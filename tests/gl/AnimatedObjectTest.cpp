@@ -50,6 +50,13 @@ TEST_F(AnimatedObjectTest, FollowsItsParentMovesItsBodyAndLoopsThroughAReset)
     object->step(0.25);
     EXPECT_DOUBLE_EQ(object->animationTime, 0.75);
     EXPECT_NEAR(positionOf(object->rigidBody).y, 1.5f, 1e-5f);
+    EXPECT_TRUE(object->moving);
+    // Parked between two equal keys (the lift's stops), it stays still.
+    object->keys = {{{{0, 3.7f, 0}, {0, 3.7f, 0}}, {0.0, 4.0}}, {}, {}, 4.0};
+    int moved = 0;
+    for (int i = 0; i < 120; ++i)
+        object->step(1.0 / 60.0), moved += i > 0 && object->moving;
+    EXPECT_EQ(moved, 0);
 }
 
 } // namespace

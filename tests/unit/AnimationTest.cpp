@@ -35,6 +35,10 @@ TEST(KeyFrames, SegmentsFactorsAndTracks)
     const double times[] = {1.0, 3.0};
     EXPECT_EQ(interpolatePosition(keys, times, 2, 2.0), glm::vec3(1, 2, -3));
     EXPECT_EQ(interpolateScaling(keys, times, 2, 5.0), glm::vec3(4, 8, -12));
+    // Between two equal keys the value is the key's own, to the last bit.
+    const glm::vec3 parked[] = {glm::vec3(0.1f, 3.7f, -1.3f), glm::vec3(0.1f, 3.7f, -1.3f)};
+    for (double t : {1.3, 1.7, 2.9})
+        EXPECT_EQ(interpolatePosition(parked, times, 2, t), parked[0]) << t;
     EXPECT_EQ(interpolatePosition(nullptr, nullptr, 0, 1.0), glm::vec3(0.0f));
     EXPECT_EQ(interpolateScaling(nullptr, nullptr, 0, 1.0), glm::vec3(1.0f));
     EXPECT_EQ(interpolateRotation(nullptr, nullptr, 0, 1.0), glm::quat(1.0f, 0.0f, 0.0f, 0.0f));

@@ -31,7 +31,8 @@ const Row rows[] = {
      [](Options& o) { o.action = Action::Help, o.level = "my.dae"; }},
     {{"--fullscreen"}, "unknown option --fullscreen"},
     {{"my.dae"}, "unexpected argument my.dae"},
-    {{"--windowed", "640x360"}, "unexpected argument 640x360"},
+    {{"--windowed", "640x360"}, "", [](Options& o) { o.windowed = true, o.width = 640, o.height = 360; }},
+    {{"--windowed", "--mute", "--quiet"}, "", [](Options& o) { o.windowed = o.muted = o.quiet = true; }},
     {{"--level"}, "--level needs a value: --level FILE"},
     {{"--check-level="}, "--check-level needs a value"},
     {{"--help=me"}, "--help takes no value"},
@@ -39,10 +40,12 @@ const Row rows[] = {
     {{"--windowed=0x360"}, "--windowed wants a size"},
     {{"--windowed=640x360x2"}, "--windowed wants a size"},
     {{"--windowed=99999x360"}, "--windowed wants a size"},
-    {{"--sensitivity", "0"}, "--sensitivity wants a positive number, not \"0\""},
-    {{"--sensitivity", "2x"}, "--sensitivity wants a positive number"},
-    {{"--sensitivity", "nan"}, "--sensitivity wants a positive number"},
-    {{"--sensitivity", "1e99"}, "--sensitivity wants a positive number"},
+    {{"--sensitivity", "0.05"}, "", [](Options& o) { o.sensitivity = 0.05f; }},
+    {{"--sensitivity", "0"}, "--sensitivity wants a number from 0.05 to 20, not \"0\""},
+    {{"--sensitivity", "2x"}, "--sensitivity wants a number from 0.05 to 20, not \"2x\""},
+    {{"--sensitivity", "nan"}, "--sensitivity wants a number from 0.05 to 20, not \"nan\""},
+    {{"--sensitivity", "1e30"}, "--sensitivity wants a number from 0.05 to 20, not \"1e30\""},
+    {{"--sensitivity", "20.5"}, "--sensitivity wants a number from 0.05 to 20, not \"20.5\""},
 };
 
 TEST(CommandLine, EveryRowParsesToItsOptionsOrItsError)
@@ -65,6 +68,7 @@ TEST(CommandLine, EveryRowParsesToItsOptionsOrItsError)
         EXPECT_EQ(o.level, expected.level);
         EXPECT_EQ(o.sensitivity, expected.sensitivity);
         EXPECT_EQ(o.muted, expected.muted);
+        EXPECT_EQ(o.quiet, expected.quiet);
     }
 }
 

@@ -44,10 +44,8 @@ TEST(MenuState, OneFrameOfEnterAndRAndAWinOverAGameOver)
         menu.applyKeys(row[1] == 'E', row[2] == 'R');
         EXPECT_EQ(letterOf(menu), row[4]) << row;
     }
-    // A tap of Enter between two frames starts play as a held key does.
-    FakeInput keys;
-    input::setBackend(&keys);
-    input::notePress(GLFW_KEY_ENTER);
+    FakeInput keys; // no key held: a tap of Enter between two frames starts play all the same
+    input::setBackend(&keys), input::notePress(GLFW_KEY_ENTER);
     MenuState tapped;
     tapped.readKeys(nullptr);
     input::setBackend(nullptr);

@@ -215,6 +215,11 @@ TEST_F(PhysicsTest, PlayerContactsFollowTheListsAndSkipThePlayer)
         EXPECT_EQ(found.win, row.win) << row.label;
         EXPECT_EQ(found.gameOver, row.gameOver) << row.label;
     }
+    physics.setContactLines(false); // --quiet: the check on the crate prints nothing
+    player->setWorldTransform(btTransform(btQuaternion::getIdentity(), btVector3(5, 2.95f, 0)));
+    CaptureStdout();
+    EXPECT_TRUE(physics.findPlayerContacts(player).grounded);
+    EXPECT_EQ(GetCapturedStdout(), "");
 }
 
 } // namespace
