@@ -81,6 +81,11 @@ Game::Game(GLFWwindow* window, int width, int height, const Options& options, st
     world->physics().setDebugDrawer(&renderer->debugLines());
     world->physics().setContactLines(!options.quiet);
     lightBounds = world->level().extent();
+    // A desktop may resize the window whatever it asked for (tiling managers do).
+    glfwSetWindowUserPointer(window, this);
+    glfwSetFramebufferSizeCallback(window, [](GLFWwindow* resizedWindow, int, int) {
+        static_cast<Game*>(glfwGetWindowUserPointer(resizedWindow))->resized = true;
+    });
     // A tap that starts and ends between two frames is seen by no key read.
     glfwSetKeyCallback(window, [](GLFWwindow*, int key, int, int action, int) {
         if (action == GLFW_PRESS)
@@ -88,13 +93,33 @@ Game::Game(GLFWwindow* window, int width, int height, const Options& options, st
     });
 }
 
-Game::~Game() = default;
+Game::~Game()
+{
+    glfwSetFramebufferSizeCallback(window, nullptr);
+    glfwSetWindowUserPointer(window, nullptr);
+}
+
+void Game::fitToWindow()
+{
+    resized = false;
+    int newWidth = 0, newHeight = 0;
+    glfwGetFramebufferSize(window, &newWidth, &newHeight);
+    if (newWidth <= 0 || newHeight <= 0) // minimised
+        return;
+    width = newWidth;
+    height = newHeight;
+    renderer->resize(width, height);
+    if (options.windowed)
+        world->fitCameras(static_cast<float>(width) / static_cast<float>(height));
+}
 
 bool Game::runFrame(double now)
 {
     if (glfwWindowShouldClose(window))
         return false;
 
+    if (resized)
+        fitToWindow();
     glEnable(GL_DEPTH_TEST);
     glDepthFunc(GL_LESS);
     glEnable(GL_CULL_FACE);

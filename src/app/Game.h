@@ -107,6 +107,8 @@ private:
     Game(GLFWwindow* window, int width, int height, const Options& options, std::unique_ptr<Shell> shell,
          std::unique_ptr<Renderer> renderer, std::unique_ptr<World> world);
 
+    // Follows a window the desktop made bigger or smaller.
+    void fitToWindow();
     void runMenuFrame();
     void runGameFrame(double frameDelta);
     void phaseEnded(FramePhase phase);
@@ -128,6 +130,7 @@ private:
     std::unique_ptr<Renderer> renderer;
     std::unique_ptr<World> world;
     bool levelResetDue = false; // set by each menu frame and by R, run by the next game frame
+    bool resized = false;       // the window's framebuffer changed size since the last frame
     Extent lightBounds;         // the light keys keep the first light inside the level
     double lastFrameTime = 0.0;
     double frameTimeMs = 0.0;

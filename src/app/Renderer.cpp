@@ -83,6 +83,15 @@ Renderer::Renderer(Parts p, int width, int height)
 {
 }
 
+void Renderer::resize(int newWidth, int newHeight)
+{
+    width = newWidth;
+    height = newHeight;
+    bloom.resize(width, height);
+    menuScreen.setFourByThree(isFourByThree(width, height));
+    glViewport(0, 0, width, height);
+}
+
 VertexLayout Renderer::vertexLayout() const
 {
     VertexLayout layout = litPass.vertexLayout();

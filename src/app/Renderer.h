@@ -33,6 +33,9 @@ public:
     // first program or picture that cannot be had.
     static Result<std::unique_ptr<Renderer>> load(const std::string& dataFolder, int width, int height);
 
+    // Every pass at a new screen size, the viewport too.
+    void resize(int width, int height);
+
     // Where the mesh objects' vertex arrays must put their attributes.
     VertexLayout vertexLayout() const;
     // Where the physics world's debug drawing goes (F12).

@@ -1,9 +1,12 @@
 #include "app/Startup.h"
 
 #include "core/Platform.h"
+#include "render/Picture.h"
 
 #include <GL/glew.h>
 #include <GLFW/glfw3.h>
+
+#include <vector>
 
 GLFWwindow* openGameWindow(int& screenWidth, int& screenHeight, bool windowed)
 {
@@ -24,6 +27,9 @@ GLFWwindow* openGameWindow(int& screenWidth, int& screenHeight, bool windowed)
     }
 
     glfwWindowHint(GLFW_RESIZABLE, GLFW_FALSE);
+    // Task bars group windows by their class and show their icon.
+    glfwWindowHintString(GLFW_X11_CLASS_NAME, "quarrystack");
+    glfwWindowHintString(GLFW_X11_INSTANCE_NAME, "quarrystack");
     GLFWwindow* window = glfwCreateWindow(screenWidth, screenHeight, "Hello, Zelhan", monitor, nullptr);
     if (!window) {
         glfwTerminate();
@@ -37,11 +43,34 @@ GLFWwindow* openGameWindow(int& screenWidth, int& screenHeight, bool windowed)
     // screen its video mode back) before it waits for the player at the console.
     setBeforePause([] { glfwTerminate(); });
     glfwSetInputMode(window, GLFW_CURSOR, GLFW_CURSOR_HIDDEN);
+    setWindowIcon(window, "Textures/menu/icon.png");
     glfwMakeContextCurrent(window);
 
     if (!loadGlEntryPoints())
         fatalError("Failed to initialize glew");
     return window;
+}
+
+void setWindowIcon(GLFWwindow* window, const std::string& path)
+{
+    // A 32-bit picture, rows bottom-up in BGRA; the window wants RGBA from the top.
+    const DecodedPicture picture = readPicture(path, 256);
+    if (!picture.bitmap || FreeImage_GetBPP(picture.bitmap.get()) != 32)
+        return;
+    const int width = static_cast<int>(picture.width), height = static_cast<int>(picture.height);
+    std::vector<unsigned char> rgba(static_cast<size_t>(width) * height * 4);
+    for (int y = 0; y < height; ++y) {
+        const BYTE* row = FreeImage_GetScanLine(picture.bitmap.get(), height - 1 - y);
+        for (int x = 0; x < width; ++x) {
+            unsigned char* pixel = &rgba[(static_cast<size_t>(y) * width + x) * 4];
+            pixel[0] = row[x * 4 + FI_RGBA_RED];
+            pixel[1] = row[x * 4 + FI_RGBA_GREEN];
+            pixel[2] = row[x * 4 + FI_RGBA_BLUE];
+            pixel[3] = row[x * 4 + FI_RGBA_ALPHA];
+        }
+    }
+    const GLFWimage icon{width, height, rgba.data()};
+    glfwSetWindowIcon(window, 1, &icon);
 }
 
 void requestGameContext()

@@ -63,6 +63,7 @@ Bloom::Bloom(gl::Program firstPassProgram, gl::Program secondPassProgram, int wi
             std::cerr << "ERROR: incomplete framebuffer\n";
     }
     glBindFramebuffer(GL_FRAMEBUFFER, 0);
+    glBindTexture(GL_TEXTURE_2D, 0);
 
     resolutionLocation = glGetUniformLocation(secondPass, "resolution");
     directionLocation = glGetUniformLocation(secondPass, "direction");
@@ -73,6 +74,16 @@ Bloom::Bloom(gl::Program firstPassProgram, gl::Program secondPassProgram, int wi
     glUniform1i(glGetUniformLocation(secondPass, "tex"), textureUnits::picture);
     glUniform1i(glGetUniformLocation(secondPass, "tex2"), textureUnits::secondPicture);
     glUseProgram(0);
+}
+
+void Bloom::resize(int newWidth, int newHeight)
+{
+    width = newWidth;
+    height = newHeight;
+    for (const gl::Texture& texture : colorTextures)
+        allocateColorTexture(texture, width, height);
+    allocateDepthTexture(depthTexture, width, height);
+    glBindTexture(GL_TEXTURE_2D, 0);
 }
 
 void Bloom::bindSceneTarget()

@@ -12,6 +12,8 @@ public:
     // array serves both.
     Bloom(gl::Program firstPass, gl::Program secondPass, int width, int height);
 
+    // The targets at a new screen size.
+    void resize(int width, int height);
     // Binds the scene target (framebuffer 1) and clears its colour and depth.
     void bindSceneTarget();
     // The three passes, without depth testing; leaves the default framebuffer

@@ -20,6 +20,7 @@ public:
     MenuScreen(gl::Program program, std::array<gl::Texture, pictureCount> pictures, bool fourByThree);
 
     void draw(Picture picture) const;
+    void setFourByThree(bool square) { fourByThree = square; }
 
 private:
     gl::Program program;

@@ -18,6 +18,8 @@ TEST_F(GameTest, WindowedPlaysInAWindowOfItsSizeAndShapeOnALargerScreen)
     arguments = {"--windowed=640x360"};
     start(800, 600); // a 4:3 screen: the window's 16:9 picture must show, filling the window
     EXPECT_THAT(windowGeometry(), HasSubstr("Position: 0,0 (screen: 0)\n  Geometry: 640x360"));
+    EXPECT_EQ(windowProperty("WM_CLASS"), "WM_CLASS(STRING) = \"quarrystack\", \"quarrystack\"\n");
+    EXPECT_THAT(windowProperty("_NET_WM_ICON"), HasSubstr("Icon (48 x 48)"));
     screenshot("welcome");
     // The picture's mipmap level for half its size is a 2x2 box filter.
     EXPECT_LT(differingShare(loadShot((workDir() / "welcome.png").string(), {"-crop", "640x360+0+0", "+repage"}),
@@ -25,6 +27,12 @@ TEST_F(GameTest, WindowedPlaysInAWindowOfItsSizeAndShapeOnALargerScreen)
                                       {"-filter", "Box", "-resize", "640x360!"}),
                              4),
               0.005);
+    // Made as large as the screen by the desktop, the window shows the 4:3 picture filling it.
+    resizeWindow(800, 600);
+    EXPECT_LT(differingShare(screenshot("resized"),
+                             loadShot((sourceRoot / "Textures/menu/welcome4_3.png").string(), {"-resize", "800x600!"}),
+                             24),
+              0.02);
     const std::size_t from = mark();
     press("Return");
     waitFor("RELOAD", from);

@@ -122,6 +122,14 @@ protected:
     Shot screenshot(const std::string& name);
     std::string title() { return x("getwindowname", {window_}); }
     std::string windowGeometry() { return runTool({"xdotool", "getwindowgeometry", window_}, displayName()).output; }
+    std::string windowProperty(const std::string& name)
+    {
+        return runTool({"xprop", "-id", window_, name}, displayName()).output;
+    }
+    void resizeWindow(int width, int height)
+    {
+        x("windowsize", {window_, std::to_string(width), std::to_string(height)});
+    }
     std::string displayName() const { return display_ ? display_->name() : ""; }
     std::filesystem::path workDir() { return work_.path(); } // kept when a test fails
 

@@ -4,7 +4,8 @@
 //   makeart --specimen FILE     a sheet of every glyph of the font, for review
 //   makeart --icons DIR         the desktop icons, DIR/quarrystack-N.png (N = 48, 128, 256)
 //
-// Writes TARGET/menu/*.png, TARGET/new/*.png and TARGET/sky/dusk.png. The output depends on
+// Writes TARGET/menu/*.png (the window's icon among them), TARGET/new/*.png and
+// TARGET/sky/dusk.png. The output depends on
 // nothing but this program: the same bytes on every run.
 
 #include "Art.h"
@@ -57,6 +58,7 @@ int main(int argc, char** argv)
     ok = ok && makeart::writeFontAtlas((menu / "fontArialMirrored.png").string());
     ok = ok && makeart::writeLevelTextures(level.string());
     ok = ok && makeart::writeSkyTexture((target / "sky/dusk.png").string());
+    ok = ok && makeart::writeIcon((menu / "icon.png").string(), 48); // the window's own
     FreeImage_DeInitialise();
     if (!ok) {
         std::fprintf(stderr, "makeart: writing the pictures into %s failed\n", target.string().c_str());
