@@ -227,9 +227,10 @@ void Game::renderGameScene(LitPass* litPass)
 {
     const CameraList& cameras = *world->level().getCameras();
     const int selected = cameras.selectedIndex;
-    const Camera& camera =
-        selected > 0 && selected <= cameras.count() ? *cameras.cameras[selected - 1] : *world->player()->camera;
-    renderer->renderScene(world->level(), camera, shell->settings(), world->physics(), litPass);
+    const bool ownEyes = !(selected > 0 && selected <= cameras.count());
+    const Camera& camera = ownEyes ? *world->player()->camera : *cameras.cameras[selected - 1];
+    renderer->renderScene(world->level(), camera, ownEyes ? world->player() : nullptr, shell->settings(),
+                          world->physics(), litPass);
 }
 
 void Game::startPlay() { shell->menu().startPlay(); }

@@ -115,8 +115,8 @@ void Renderer::renderShadows(const Level& level, bool wireframe)
     glViewport(0, 0, width, height);
 }
 
-void Renderer::renderScene(const Level& level, const Camera& camera, const Settings& settings, PhysicsWorld& physics,
-                           LitPass* variant)
+void Renderer::renderScene(const Level& level, const Camera& camera, const MeshObject* viewer, const Settings& settings,
+                           PhysicsWorld& physics, LitPass* variant)
 {
     LitPass& pass = variant ? *variant : litPass;
     if (variant)
@@ -144,13 +144,13 @@ void Renderer::renderScene(const Level& level, const Camera& camera, const Setti
     if (filled) {
         pass.beginDepth(view);
         glColorMask(GL_FALSE, GL_FALSE, GL_FALSE, GL_FALSE);
-        level.drawDepth(pass, &viewFrustum);
+        level.drawDepth(pass, &viewFrustum, viewer);
         glColorMask(GL_TRUE, GL_TRUE, GL_TRUE, GL_TRUE);
         glDepthFunc(GL_LEQUAL);
         glDepthMask(GL_FALSE);
     }
     pass.begin(view, level.litLights());
-    level.draw(pass, &viewFrustum);
+    level.draw(pass, &viewFrustum, viewer);
     pass.end();
     glDepthMask(GL_TRUE);
     glDepthFunc(GL_LESS);

@@ -17,6 +17,7 @@
 
 class Camera;
 class Level;
+class MeshObject;
 class PhysicsWorld;
 class Settings;
 
@@ -48,10 +49,11 @@ public:
     // The scene pass into the bloom's target, or the screen when `bloom` is
     // off: culling planes from `camera`, the depth pre-pass (not in
     // wireframe), the lit pass, the sky and the debug lines of `physics`.
+    // `viewer`, the object the camera sits in (if any), is left out.
     // `litPass` stands in for the game's own lit pass when given (the
     // benchmark measures variants with it).
-    void renderScene(const Level& level, const Camera& camera, const Settings& settings, PhysicsWorld& physics,
-                     LitPass* litPass = nullptr);
+    void renderScene(const Level& level, const Camera& camera, const MeshObject* viewer, const Settings& settings,
+                     PhysicsWorld& physics, LitPass* litPass = nullptr);
     // The bloom passes onto the screen, from the target of the scene pass.
     void renderBloom() { bloom.render(); }
     const Bloom& bloomPasses() const { return bloom; }

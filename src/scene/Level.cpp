@@ -85,16 +85,20 @@ void Level::update()
     assets.lights.back()->position = camera.position - camera.direction + glm::vec3(0.0f, 1.0f, 0.0f);
 }
 
-void Level::draw(LitPass& pass, const ViewFrustum* frustum) const
+void Level::draw(LitPass& pass, const ViewFrustum* frustum) const { draw(pass, frustum, nullptr); }
+
+void Level::draw(LitPass& pass, const ViewFrustum* frustum, const MeshObject* viewer) const
 {
     for (const auto& object : assets.objects)
-        object->draw(pass, frustum);
+        if (object.get() != viewer)
+            object->draw(pass, frustum);
 }
 
-void Level::drawDepth(const LitPass& pass, const ViewFrustum* frustum) const
+void Level::drawDepth(const LitPass& pass, const ViewFrustum* frustum, const MeshObject* viewer) const
 {
     for (const auto& object : assets.objects)
-        object->drawDepth(pass, frustum);
+        if (object.get() != viewer)
+            object->drawDepth(pass, frustum);
 }
 
 std::vector<ShadowCaster> Level::shadowCasters() const

@@ -52,8 +52,11 @@ public:
     void update() override;
     // Every object to the lit pass, which the caller has begun.
     void draw(LitPass& pass, const ViewFrustum* frustum) const override;
-    // Every object to the depth pre-pass, which the caller has begun.
-    void drawDepth(const LitPass& pass, const ViewFrustum* frustum) const;
+    // The same without `viewer`, the object the camera sits in: the player
+    // does not see the inside of its own body.
+    void draw(LitPass& pass, const ViewFrustum* frustum, const MeshObject* viewer) const;
+    // Every object but `viewer` to the depth pre-pass, which the caller has begun.
+    void drawDepth(const LitPass& pass, const ViewFrustum* frustum, const MeshObject* viewer = nullptr) const;
     // Every object as the shadow pass draws it.
     std::vector<ShadowCaster> shadowCasters() const;
     // Every light as the lit pass takes it.

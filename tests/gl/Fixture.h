@@ -191,12 +191,12 @@ public:
             level().addLight(std::make_unique<Light>(light));
         return level().getLights();
     }
-    // The scene pass as a game frame draws it, from `camera` with `settings`.
-    Texels draw(const Camera& camera)
+    // The scene pass as a game frame draws it, from `camera` (in `viewer`) with `settings`.
+    Texels draw(const Camera& camera, const MeshObject* viewer = nullptr)
     {
         clearScreen();
         glEnable(GL_CULL_FACE);
-        renderer.renderScene(level(), camera, settings, physics());
+        renderer.renderScene(level(), camera, viewer, settings, physics());
         return readBack();
     }
     // A game frame's simulation: the physics step, the world's update and the

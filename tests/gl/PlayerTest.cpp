@@ -133,4 +133,18 @@ TEST_F(PlayerTest, HeadingErrorNearAQuarterTurnGivesAFiniteTurnRate)
     EXPECT_NEAR(std::fabs(p->rigidBody->getAngularVelocity().y()), 10.0f * 1.5707964f, 1e-3f);
 }
 
+// Looking down through its own eyes, the player does not see the top of its body.
+TEST_F(PlayerTest, ItsOwnBodyIsNotDrawnFromItsCamera)
+{
+    const gl::Texture red = solidTexture(255, 0, 0);
+    p->mesh.colorTexture = red;
+    p->camera->verticalAngle = -1.0f;
+    world->frame();
+    for (const MeshObject* viewer : {static_cast<const MeshObject*>(nullptr), static_cast<const MeshObject*>(p)}) {
+        const Texels seen = world->draw(*p->camera, viewer);
+        EXPECT_EQ(std::count_if(seen.rgba.begin(), seen.rgba.end(), [](Rgba c) { return c[0] > 2 * c[1] + 20; }) > 1000,
+                  viewer == nullptr);
+    }
+}
+
 } // namespace
