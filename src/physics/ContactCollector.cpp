@@ -1,5 +1,6 @@
 #include "physics/ContactCollector.h"
 
+#include <cmath>
 #include <iostream>
 
 ContactCollector::ContactCollector()
@@ -21,6 +22,9 @@ btScalar ContactCollector::addSingleResult(btManifoldPoint& point, const btColli
     if (printsContacts)
         std::cout << "COLLISION WITH DYNAMIC\n";
     found = true;
-    touched = touched || point.getDistance() <= 0.0f;
+    // A body pressed against a wall by its walk may rest a hair off it; one
+    // within the margin of its top only stands near it.
+    const bool beside = std::fabs(point.m_normalWorldOnB.y()) < 0.5f;
+    touched = touched || point.getDistance() <= 0.0f || beside;
     return 0.0f;
 }

@@ -5,7 +5,8 @@
 // Receives the contact points of the pair tests of one contact check of the
 // player: `found` says whether any test since the collector was made reported
 // a point within the ground margin, `touched` whether one reported a point
-// where the bodies touch or overlap (distance <= 0).
+// where the bodies touch or overlap (distance <= 0), or one within the margin
+// beside the other body (a normal closer to level than to upright).
 struct ContactCollector : public btCollisionWorld::ContactResultCallback {
     static constexpr btScalar contactMargin = 0.02f;
 

@@ -182,6 +182,7 @@ TEST_F(PhysicsTest, PlayerContactsFollowTheListsAndSkipThePlayer)
     create(mesh(1.0f, 2.0f), at(30, 0, 1.5f), "looseLava");
     create(mesh(1.0f, 2.0f), at(50, 0, 0), "looseLava2");
     create(mesh(2.0f), at(70, 0, 0), "Floor_win");
+    create(mesh(1.0f, 2.0f), at(90, 0, 0), "dynamicwinBox"); // a hull: it has sides
     RigidBody* player = create(mesh(0.5f, 2.0f), at(0, 100, 0), "dynamic_winner");
     physics.useCapsule(*player, 0.5f, 1.0f, btVector3(1, 1, 1)); // as the player replaces its shape
 
@@ -199,6 +200,7 @@ TEST_F(PhysicsTest, PlayerContactsFollowTheListsAndSkipThePlayer)
         {"on a lose body", {50, 2.95f, 0}, true, false, true, 0},
         {"on a floor that is a win body", {70, 0.95f, 0}, true, true, false, 0},
         {"1 cm above a win body", {70, 1.01f, 0}, true, false, false, 0},
+        {"a hair off a win box's side, pressed against it", {88.445f, 1, 0}, true, true, false, 0},
         {"1 cm above a lose body", {50, 3.01f, 0}, true, false, false, 0},
         {"3 cm above the floor", {0, 1.03f, 0}, false, false, false, 0},
         {"touches nothing", {0, 50, 0}, false, false, false, 0},
