@@ -37,8 +37,12 @@ void main()
     blurred += tap(texCoord - texel * nearOffset) * nearWeight;
     blurred += tap(texCoord + texel * farOffset) * farWeight;
     blurred += tap(texCoord - texel * farOffset) * farWeight;
-    if (end.x > 0.5)
-        fragColor = vec4(texture(tex, texCoord).rgb + blurred * glowStrength, 1.0);
-    else
+    // The glow is screened onto the scene: it lights the dark around a bright
+    // part, but takes a lit surface only part of its way to white, never past.
+    if (end.x > 0.5) {
+        vec3 scene = texture(tex, texCoord).rgb;
+        fragColor = vec4(scene + blurred * glowStrength * (1.0 - min(scene, 1.0)), 1.0);
+    } else {
         fragColor = vec4(blurred, 1.0);
+    }
 }

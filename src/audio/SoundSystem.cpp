@@ -1,6 +1,7 @@
 #include "audio/SoundSystem.h"
 
 #include <AL/alc.h>
+#include <AL/alext.h>
 #include <sndfile.h>
 
 #include <iostream>
@@ -13,8 +14,10 @@ namespace {
 // Longer than any sound of ours: a file that claims more is broken.
 constexpr sf_count_t maxFrames = 44100 * 10;
 
-// Where a positional sound starts to fade with distance, in metres.
+// Where a positional sound starts to fade with distance, in metres, and how
+// far around its place it comes from.
 constexpr float fadeFrom = 2.0f;
+constexpr float spread = 2.0f;
 
 } // namespace
 
@@ -42,7 +45,10 @@ SoundSystem::SoundSystem(bool muted) : isMuted(muted)
         std::cerr << "Sound: no audio device, the game plays silent" << std::endl;
         return;
     }
-    context = alcCreateContext(device, nullptr);
+    // The limiter keeps the mix under full scale when several loud sounds meet
+    // (three landings of a climb over a block's scrape).
+    const ALCint attributes[] = {ALC_OUTPUT_LIMITER_SOFT, ALC_TRUE, 0};
+    context = alcCreateContext(device, attributes);
     if (!context || !alcMakeContextCurrent(context)) {
         std::cerr << "Sound: the audio device refused a context, the game plays silent" << std::endl;
         if (context)
@@ -138,6 +144,8 @@ SoundSystem::Loop::Loop(SoundSystem& system, SoundId sound)
     alSourcei(source, AL_BUFFER, static_cast<ALint>(buffer));
     alSourcei(source, AL_LOOPING, AL_TRUE);
     alSourcef(source, AL_REFERENCE_DISTANCE, fadeFrom);
+    // A sound from a thing as big as a lift reaches both ears when it is near.
+    alSourcef(source, AL_SOURCE_RADIUS, spread);
 }
 
 void SoundSystem::Loop::set(const glm::vec3& position, float gain)

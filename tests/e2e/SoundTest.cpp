@@ -9,7 +9,9 @@
 #include <cmath>
 #include <cstdint>
 #include <cstdlib>
+#include <cstring>
 #include <fstream>
+#include <numeric>
 
 namespace {
 
@@ -35,25 +37,32 @@ protected:
     }
     fs::path recording() { return workDir() / "heard.wav"; }
 
-    // The RMS of both channels over each window of the recording (16-bit
-    // stereo at 44.1 kHz), from its first sample on.
-    std::vector<double> loudness()
+    // The recording's samples, 16-bit stereo at 44.1 kHz (left and right
+    // interleaved), from the first on.
+    std::vector<std::int16_t> samples()
     {
         std::ifstream in(recording(), std::ios::binary);
         const std::string bytes((std::istreambuf_iterator<char>(in)), {});
         std::size_t at = 12; // past "RIFF", the size and "WAVE"
         while (at + 8 <= bytes.size() && bytes.compare(at, 4, "data") != 0)
             at += 8 + *reinterpret_cast<const std::uint32_t*>(&bytes[at + 4]);
-        at += 8;
-        const auto* samples = reinterpret_cast<const std::int16_t*>(bytes.data() + std::min(at, bytes.size()));
-        const std::size_t count = at < bytes.size() ? (bytes.size() - at) / 2 : 0;
+        at = std::min(at + 8, bytes.size());
+        std::vector<std::int16_t> all((bytes.size() - at) / 2);
+        std::memcpy(all.data(), bytes.data() + at, all.size() * 2);
+        return all;
+    }
+    // The RMS over each window of the recording: of both channels, or of
+    // channel 0 (left) or 1 (right) alone.
+    std::vector<double> loudness(int channel = -1)
+    {
+        const std::vector<std::int16_t> all = samples();
         const std::size_t window = 2 * static_cast<std::size_t>(44100 * windowSeconds);
         std::vector<double> rms;
-        for (std::size_t start = 0; start + window <= count; start += window) {
+        for (std::size_t start = 0; start + window <= all.size(); start += window) {
             double sum = 0.0;
             for (std::size_t i = start; i < start + window; ++i)
-                sum += double(samples[i]) * samples[i];
-            rms.push_back(std::sqrt(sum / window));
+                sum += channel < 0 || int(i % 2) == channel ? double(all[i]) * all[i] : 0.0;
+            rms.push_back(std::sqrt(sum / (channel < 0 ? window : window / 2)));
         }
         return rms;
     }
@@ -121,6 +130,28 @@ TEST_F(Sound, TheSplashAndTheScrapeAreHeardAsLongLoudStretches)
         ASSERT_TRUE(quit());
         EXPECT_GT(busiestHalfSecond(loudness()), 0.7);
     }
+}
+
+// Beside the lift (west, then north to it) for a cycle of 10 s: its hum stops
+// while it stands at the bottom and at the top (2 s each), and both ears hear it.
+TEST_F(Sound, TheLiftHumsOnlyWhileItMovesInBothEars)
+{
+    useDriver("wave", recording());
+    startPlaying();
+    hold({"d"}, 0.3);
+    hold({"w"}, 2.0);
+    const std::size_t from = loudness().size() + 10, second = std::size_t(1.0 / windowSeconds);
+    waitGameTime(10.5);
+    ASSERT_TRUE(quit());
+    const std::vector<double> both = loudness(), left = loudness(0), right = loudness(1);
+    ASSERT_GT(both.size(), from + 10 * second);
+    double quietest = 1e9; // the crane, turning far off, hums on
+    for (std::size_t i = from; i + second <= both.size(); ++i)
+        quietest = std::min(quietest, std::accumulate(&both[i], &both[i] + second, 0.0) / second);
+    EXPECT_LT(quietest, 600.0) << "the parked lift hums";
+    const double l = std::accumulate(&left[from], &left.back(), 0.0),
+                 r = std::accumulate(&right[from], &right.back(), 0.0);
+    EXPECT_LT(std::max(l, r) / std::min(l, r), 4.0) << "left " << l << ", right " << r; // 12 dB
 }
 
 // Started muted the game plays into silence, however much goes on; M brings

@@ -66,15 +66,6 @@ inline Texels readBack(GLuint texture = 0)
     glReadPixels(0, 0, t.width, t.height, GL_RGBA, GL_UNSIGNED_BYTE, t.rgba.data());
     return t;
 }
-// The window's depth buffer (640 × 360), rows bottom-up: 1 where nothing was drawn.
-inline std::vector<float> readDepth()
-{
-    std::vector<float> depth(640 * 360);
-    glBindFramebuffer(GL_FRAMEBUFFER, 0);
-    glPixelStorei(GL_PACK_ALIGNMENT, 1);
-    glReadPixels(0, 0, 640, 360, GL_DEPTH_COMPONENT, GL_FLOAT, depth.data());
-    return depth;
-}
 // The window's framebuffer bound and cleared to black, depth test on as the game has it.
 inline void clearScreen()
 {

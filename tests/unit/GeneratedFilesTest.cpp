@@ -3,6 +3,7 @@
 // and tools/makelevel's output, committed byte for byte (scripts/make-art.sh,
 // scripts/make-sound.sh, scripts/make-level.sh), and what the game needs of them.
 
+#include "audio/SoundSystem.h"
 #include "support/TempDir.h"
 
 #include <FreeImage.h>
@@ -60,6 +61,16 @@ TEST(GeneratedFiles, MenuPicturesAreUprightAtTheirAspect)
         }
         FreeImage_Unload(p);
         EXPECT_TRUE(name[0] == 'g' || (top > 0 && bottom < 0)) << name << " is upside down";
+    }
+}
+
+// A sound played once ends at silence, or stopping it clicks.
+TEST(GeneratedFiles, SoundsPlayedOnceEndAtSilence)
+{
+    for (const char* name : {"footstep", "jump", "landing", "splash", "chime", "click"}) {
+        audio::Samples sound;
+        ASSERT_EQ(audio::readSamples((kSource / "Sounds" / (std::string(name) + ".wav")).string(), sound), "");
+        EXPECT_EQ(sound.data.back(), 0) << name;
     }
 }
 

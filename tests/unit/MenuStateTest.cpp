@@ -1,5 +1,4 @@
 #include "app/MenuState.h"
-#include "render/MenuScreen.h"
 #include "support/GlContext.h"
 
 #include <gtest/gtest.h>
@@ -55,11 +54,4 @@ TEST(MenuState, OneFrameOfEnterAndRAndAWinOverAGameOver)
     both.showWin();
     both.showGameOver();
     EXPECT_EQ(letterOf(both), 'V');
-}
-
-// Only an exact 4:3 screen gets the square pictures.
-TEST(MenuState, FourByThree)
-{
-    EXPECT_TRUE(isFourByThree(1024, 768) && isFourByThree(800, 600));
-    EXPECT_FALSE(isFourByThree(1920, 1080) || isFourByThree(1280, 1024) || isFourByThree(1366, 768));
 }

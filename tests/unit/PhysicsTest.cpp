@@ -87,27 +87,6 @@ TEST_F(PhysicsTest, NamesDecideTheListsAndThePrintedLines)
     }
 }
 
-// Whole sub-steps of 1/60 s, each after the pre-step hook, the rest of a
-// short frame carried over; a frame up to half a second runs in full, the
-// part of a longer one past 30 sub-steps is dropped.
-TEST_F(PhysicsTest, SteppingRunsWholeSubStepsOnly)
-{
-    const btRigidBody* body = create(mesh(1.0f, 1.0f), at(0, 100, 0), "dynamicFalling");
-    int hooked = 0;
-    physics.preStep = [&](double dt) { hooked += dt == double(PhysicsWorld::fixedTimeStep) ? 1 : 1000; };
-    const struct {
-        double frame;
-        int steps;
-    } frames[] = {{0.01, 0}, {0.01, 1}, {0.5, 30}, {1.0, 30}, {1.0 / 60.0, 1}};
-    int total = 0;
-    for (const auto& [frame, steps] : frames) {
-        EXPECT_EQ(physics.stepSimulation(frame), steps) << frame;
-        total += steps;
-        EXPECT_EQ(hooked, total);
-        EXPECT_NEAR(body->getLinearVelocity().y(), total * -10.0f / 60.0f, 1e-4f) << frame;
-    }
-}
-
 // Mass 1 gets a scaled convex hull, mass 0 a scaled tree; no triangles an
 // empty shape either way. The start is the matrix without its scale.
 TEST_F(PhysicsTest, ImportedBodiesGetTheirShapeScaleAndPlace)

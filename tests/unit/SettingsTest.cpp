@@ -111,13 +111,12 @@ TEST_F(SettingsKeys, EachFrameOfKeysGivesTheseSettings)
     }
     // It stops at the level's bounds, and a level reset puts it back.
     bounds = {first.position - glm::vec3(1.0f), first.position + glm::vec3(1.0f)};
-    const glm::vec3 edge = bounds.high;
     for (int i = 0; i < 30; ++i)
         frame({GLFW_KEY_K, GLFW_KEY_O, GLFW_KEY_J});
-    EXPECT_EQ(first.position, edge);
+    EXPECT_EQ(first.position, bounds.high);
     World world;
     Light& lamp = *world.level().addLight(std::make_unique<Light>(glm::vec3(1, 2, 3), glm::vec3(1.0f), 1.0f));
-    lamp.position = edge;
+    lamp.position = bounds.high;
     world.reset();
     EXPECT_EQ(lamp.position, glm::vec3(1, 2, 3));
 }

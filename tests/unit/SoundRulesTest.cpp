@@ -1,7 +1,15 @@
 // The rules that turn the player's and the blocks' reports into sounds.
 #include "app/GameSounds.h"
 
+#include "audio/SoundSystem.h"
+#include "support/TempDir.h"
+
 #include <gtest/gtest.h>
+
+#include <algorithm>
+#include <filesystem>
+#include <fstream>
+#include <thread>
 
 namespace {
 
@@ -39,6 +47,30 @@ TEST(SoundRules, LandingsAndScrapesAreHeardOnlyAboveTheirThresholds)
     }
     EXPECT_LT(soundRules::landingGain(6.0f), soundRules::landingGain(12.0f));
     EXPECT_LT(soundRules::scrapeGain({0.0f, 0.0f, 1.0f}), soundRules::scrapeGain({3.0f, 0.0f, 0.0f}));
+}
+
+// Twelve landings at once sum far past full scale: the mix, written by OpenAL
+// Soft's wave writer as it plays, stays under it.
+TEST(SoundSystem, ManySoundsAtOnceStayUnderFullScale)
+{
+    const TempDir dir("limiter");
+    const std::string config = (dir.path() / "alsoft.conf").string(), heard = (dir.path() / "heard.wav").string();
+    std::ofstream(config) << "[general]\ndrivers = wave\nsample-type = int16\nchannels = mono\n[wave]\nfile = " << heard
+                          << "\n";
+    setenv("ALSOFT_CONF", config.c_str(), 1);
+    {
+        audio::SoundSystem sound(false);
+        const audio::SoundId landing = sound.load(QUARRYSTACK_SOURCE_DIR "/Sounds/landing.wav");
+        for (int i = 0; i < 12; ++i)
+            sound.play(landing, 1.0f);
+        while (std::filesystem::file_size(heard) < 44100 * 2 / 2) // half a second
+            std::this_thread::yield();
+    }
+    unsetenv("ALSOFT_CONF");
+    audio::Samples mix;
+    ASSERT_EQ(audio::readSamples(heard, mix), "");
+    EXPECT_LT(*std::max_element(mix.data.begin(), mix.data.end()), 32767);
+    EXPECT_GT(*std::max_element(mix.data.begin(), mix.data.end()), 8000) << "nothing was heard";
 }
 
 } // namespace

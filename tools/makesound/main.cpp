@@ -65,6 +65,16 @@ double envelope(double t, double attack, double decay)
     return t < attack ? t / attack : std::exp(-(t - attack) / decay);
 }
 
+// A sound played once ends at silence: its last `seconds` fall to zero, so
+// that its end makes no click.
+Wave fadedOut(Wave wave, double seconds = 0.02)
+{
+    const size_t n = std::min(wave.size(), static_cast<size_t>(seconds * kRate));
+    for (size_t i = 0; i < n; ++i)
+        wave[wave.size() - 1 - i] *= static_cast<double>(i) / n;
+    return wave;
+}
+
 // A sound that loops: its last `overlap` seconds are faded into its start, so
 // the end runs into the beginning without a click.
 Wave looped(Wave wave, double overlap)
@@ -218,10 +228,13 @@ int main(int argc, char** argv)
     const struct {
         const char* name;
         Wave (*make)();
-    } sounds[] = {{"footstep", footstep}, {"jump", jump},     {"landing", landing}, {"scrape", scrape},
-                  {"hum", hum},           {"splash", splash}, {"chime", chime},     {"click", click}};
+        bool loops;
+    } sounds[] = {{"footstep", footstep, false}, {"jump", jump, false},  {"landing", landing, false},
+                  {"scrape", scrape, true},      {"hum", hum, true},     {"splash", splash, false},
+                  {"chime", chime, false},       {"click", click, false}};
     bool ok = true;
     for (const auto& sound : sounds)
-        ok = write(target / (std::string(sound.name) + ".wav"), sound.make()) && ok;
+        ok = write(target / (std::string(sound.name) + ".wav"), sound.loops ? sound.make() : fadedOut(sound.make())) &&
+             ok;
     return ok ? 0 : 1;
 }
