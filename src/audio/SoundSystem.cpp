@@ -17,7 +17,7 @@ constexpr sf_count_t maxFrames = 44100 * 10;
 // Where a positional sound starts to fade with distance, in metres, and how
 // far around its place it comes from.
 constexpr float fadeFrom = 2.0f;
-constexpr float spread = 2.0f;
+constexpr float spread = 3.0f;
 
 } // namespace
 
