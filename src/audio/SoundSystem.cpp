@@ -1,5 +1,7 @@
 #include "audio/SoundSystem.h"
 
+#include "core/RegularFile.h"
+
 #include <AL/alc.h>
 #include <AL/alext.h>
 #include <sndfile.h>
@@ -23,8 +25,12 @@ constexpr float spread = 3.0f;
 
 std::string readSamples(const std::string& path, Samples& out)
 {
+    const RegularFile opened(path);
+    if (opened.fault() != FileFault::None)
+        return describe(opened.fault());
     SF_INFO info{};
-    std::unique_ptr<SNDFILE, int (*)(SNDFILE*)> file(sf_open(path.c_str(), SFM_READ, &info), sf_close);
+    std::unique_ptr<SNDFILE, int (*)(SNDFILE*)> file(sf_open_fd(opened.descriptor(), SFM_READ, &info, SF_FALSE),
+                                                     sf_close);
     if (!file)
         return sf_strerror(nullptr);
     if (info.channels != 1)

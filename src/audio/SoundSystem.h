@@ -21,8 +21,9 @@ struct Samples {
     std::vector<short> data;
     int rate = 0;
 };
-// Reads `path` with libsndfile. Returns the empty string on success, else why
-// not (a missing file, a format it does not know, more than one channel).
+// Reads the regular file at `path` with libsndfile. Returns the empty string on
+// success, else why not (a missing file or a FIFO, a format it does not know,
+// more than one channel).
 std::string readSamples(const std::string& path, Samples& out);
 
 // The one audio device and context of the game, its loaded sounds and the

@@ -4,67 +4,12 @@
 
 #include <assimp/scene.h>
 
-#include <cctype>
 #include <cmath>
-#include <cstdlib>
 #include <cstring>
-#include <fstream>
 #include <string>
 #include <vector>
 
 namespace {
-
-// The value of attribute `name` in a tag's text, or an empty string.
-std::string attribute(const std::string& tag, const char* name)
-{
-    const std::string key = std::string(" ") + name + "=\"";
-    const auto start = tag.find(key);
-    if (start == std::string::npos)
-        return {};
-    const auto from = start + key.size();
-    const auto end = tag.find('"', from);
-    return end == std::string::npos ? tag.substr(from) : tag.substr(from, end - from);
-}
-
-// Reads up to and including `end` (three characters at most); false at the
-// end of the file.
-bool skipPast(std::streambuf& in, const char* end)
-{
-    const size_t length = std::strlen(end);
-    std::string window;
-    for (int c = in.sbumpc(); c != EOF; c = in.sbumpc()) {
-        window += static_cast<char>(c);
-        if (window.size() > length)
-            window.erase(0, 1);
-        if (window == end)
-            return true;
-    }
-    return false;
-}
-
-// The rest of a tag after its '<', without the closing '>'; only the first
-// 512 characters are kept, enough for the name and the attributes read here.
-std::string readTag(std::streambuf& in)
-{
-    std::string tag;
-    char quote = 0;
-    for (int c = in.sbumpc(); c != EOF; c = in.sbumpc()) {
-        if (quote ? c == quote : (c == '"' || c == '\''))
-            quote = quote ? 0 : static_cast<char>(c);
-        else if (!quote && c == '>')
-            break;
-        if (tag.size() < 512)
-            tag += static_cast<char>(c);
-    }
-    return tag;
-}
-
-bool isElement(const std::string& tag, const char* name)
-{
-    const size_t length = std::strlen(name);
-    return tag.compare(0, length, name) == 0 &&
-           (tag.size() == length || std::strchr(" \t\r\n/", tag[length]) != nullptr);
-}
 
 bool finite(const aiMatrix4x4& m)
 {
@@ -201,86 +146,6 @@ void checkLightsAndCameras(const aiScene& scene, std::vector<std::string>& probl
 }
 
 } // namespace
-
-std::string scanLevelFile(const std::string& path)
-{
-    std::ifstream file(path, std::ios::binary);
-    std::streambuf& in = *file.rdbuf();
-    int depth = 0;
-    // Assimp stops the process on an accessor with more params than its stride.
-    // So it does on a triangle or polygon list with no index list or a second one.
-    long stride = 0, params = 0, lists = 0;
-    std::string accessor, primitive;
-    // Index lists hold plain numbers: Assimp takes minutes over "-1e30" as an index.
-    bool inIndices = false;
-    unsigned long long index = 0;
-    for (int c = in.sbumpc(); c != EOF; c = in.sbumpc()) {
-        if (c != '<') {
-            if (!inIndices)
-                continue;
-            if (std::isspace(c)) {
-                index = 0;
-            } else if (!std::isdigit(c) || (index = index * 10 + unsigned(c - '0')) > levelLimits::arrayCount) {
-                return "Level error: the index list of a <" + primitive + "> element holds \"" + static_cast<char>(c) +
-                       "\", not an index below " + std::to_string(levelLimits::arrayCount);
-            }
-            continue;
-        }
-        inIndices = false;
-        index = 0;
-        if (in.sgetc() == '!') {
-            // A comment, a CDATA section or a declaration: nothing in it counts.
-            in.sbumpc();
-            const std::string start = {static_cast<char>(in.sbumpc()), static_cast<char>(in.sbumpc())};
-            if (start == "--" ? !skipPast(in, "-->") : start == "[C" ? !skipPast(in, "]]>") : !skipPast(in, ">"))
-                break;
-            continue;
-        }
-        const std::string tag = readTag(in);
-        if (isElement(tag, "accessor")) {
-            accessor = attribute(tag, "source");
-            const std::string strideText = attribute(tag, "stride");
-            stride = strideText.empty() ? 1 : std::atol(strideText.c_str());
-            params = 0;
-        } else if (isElement(tag, "param") && !accessor.empty() && ++params > stride) {
-            return "Level error: the accessor of \"" + accessor + "\" has more params than its stride";
-        } else if (isElement(tag, "/accessor")) {
-            accessor.clear();
-        } else if (isElement(tag, "triangles") || isElement(tag, "polylist") || isElement(tag, "lines")) {
-            primitive = tag.substr(0, tag.find_first_of(" \t\r\n/"));
-            lists = 0;
-        } else if (isElement(tag, "p") && !primitive.empty() && ++lists > 1) {
-            return "Level error: a <" + primitive + "> element with more than one index list <p>";
-        } else if ((isElement(tag, "p") || isElement(tag, "vcount")) && !primitive.empty()) {
-            inIndices = tag.back() != '/';
-        } else if (!primitive.empty() && isElement(tag, ("/" + primitive).c_str())) {
-            if (lists == 0)
-                return "Level error: a <" + primitive + "> element without an index list <p>";
-            primitive.clear();
-        }
-        if (isElement(tag, "/node")) {
-            --depth;
-            continue;
-        }
-        if (isElement(tag, "node") && tag.back() != '/' && ++depth > levelLimits::nodeDepth) {
-            return "Level error: node \"" + attribute(tag, "id") + "\" lies deeper than " +
-                   std::to_string(levelLimits::nodeDepth) + " nested nodes";
-        }
-        const std::string count = attribute(tag, "count");
-        // Assimp reads past its data when an array or an accessor lacks its count.
-        for (const char* counted : {"float_array", "int_array", "Name_array", "IDREF_array", "bool_array", "accessor",
-                                    "triangles", "polylist", "lines"}) {
-            if (count.empty() && isElement(tag, counted))
-                return "Level error: a <" + std::string(counted) + "> element without its count";
-        }
-        if (!count.empty() && (count.size() > 12 || count.find_first_not_of("0123456789") != std::string::npos ||
-                               std::stoull(count) > levelLimits::arrayCount)) {
-            return "Level error: element \"" + attribute(tag, "id") + "\" counts " + count + " values; at most " +
-                   std::to_string(levelLimits::arrayCount) + " fit the memory budget";
-        }
-    }
-    return {};
-}
 
 std::string textureFileName(const std::string& path)
 {

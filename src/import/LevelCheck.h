@@ -11,23 +11,15 @@ struct aiScene;
 // copy, an index about 32, so a full level stays near 250 MB; any array of
 // the file past the array limit is refused before Assimp reserves room for it.
 namespace levelLimits {
+constexpr std::size_t fileBytes = 256u << 20;
 constexpr int nodeDepth = 256;
+constexpr std::size_t instancedNodes = 100'000; // nodes once every <instance_node> is put in place
 constexpr std::size_t vertices = 1'000'000;
 constexpr std::size_t indices = 3'000'000;
 constexpr unsigned long long arrayCount = 16'000'000;
 constexpr unsigned textureSize = 8192;
 constexpr float coordinate = 1e6f; // a vertex further out breaks the physics' precision
 } // namespace levelLimits
-
-// Checks the level file as text before Assimp reads it, for what makes
-// Assimp itself crash, abort or take minutes: nodes nested deeper than
-// levelLimits::nodeDepth (its recursive reader overflows the stack), arrays
-// and accessors without a count or with one past levelLimits::arrayCount,
-// accessors with more params than their stride, triangle lists without an
-// index list or with two, and index lists holding anything but plain numbers.
-// Comments and CDATA sections are skipped. Returns the level error, or an
-// empty string.
-std::string scanLevelFile(const std::string& path);
 
 // Checks an imported level against what the game needs of it: one "player"
 // node with one mesh, a camera with the nodes "camera1_aim" and "camera1_up",

@@ -1,13 +1,15 @@
 #include "import/LevelFile.h"
 
+#include "core/RegularFile.h"
 #include "import/LevelCheck.h"
+#include "import/LevelScan.h"
 
 #include <assimp/material.h>
 #include <assimp/postprocess.h>
 #include <assimp/scene.h>
 
-#include <fstream>
 #include <set>
+#include <sys/stat.h>
 
 namespace {
 
@@ -21,26 +23,45 @@ static_assert(importFlags == 0x79ACB, "the level is read with the realtime-quali
 
 using Kind = LevelProblem::Kind;
 
+std::optional<LevelProblem> fileProblem(const std::string& path, FileFault fault)
+{
+    switch (fault) {
+    case FileFault::None:
+        return std::nullopt;
+    case FileFault::Unopened:
+        return LevelProblem{Kind::Unopened, "Level: cannot open " + path};
+    case FileFault::TooLarge:
+        return LevelProblem{Kind::Format, "Level error: the file is larger than " +
+                                              std::to_string(levelLimits::fileBytes >> 20) +
+                                              " MB, past the memory budget"};
+    case FileFault::NotRegular:
+    case FileFault::Unread:
+        break;
+    }
+    return LevelProblem{Kind::Unopened, "Level: cannot open " + path + ": " + describe(fault)};
+}
+
 } // namespace
 
 std::optional<LevelProblem> openProblem(const std::string& path)
 {
-    if (std::ifstream(path))
-        return std::nullopt;
-    return LevelProblem{Kind::Unopened, "Level: cannot open " + path};
+    return fileProblem(path, RegularFile(path).fault());
 }
 
 LevelFile::LevelFile(const std::string& path, int extraLights) : filePath(path)
 {
-    if (std::optional<LevelProblem> problem = openProblem(path)) {
+    // Assimp reads the very bytes the scan saw, as Collada whatever the
+    // file's name: by name it would pick its reader from the extension.
+    const FileBytes file = readRegularFile(path, levelLimits::fileBytes);
+    if (std::optional<LevelProblem> problem = fileProblem(path, file.fault)) {
         found.push_back(*problem);
         return;
     }
-    if (std::string problem = scanLevelFile(path); !problem.empty()) {
+    if (std::string problem = scanLevelText(file.bytes); !problem.empty()) {
         found.push_back({Kind::Format, problem});
         return;
     }
-    imported = importer.ReadFile(path, importFlags);
+    imported = importer.ReadFileFromMemory(file.bytes.data(), file.bytes.size(), importFlags, "dae");
     if (!imported) {
         found.push_back({Kind::Unread, "Level: " + path + ": " + importer.GetErrorString()});
         return;
@@ -68,8 +89,11 @@ std::vector<std::string> texturePathsOf(const aiScene& scene)
 
 std::string findTextureFile(const std::vector<std::string>& folders, const std::string& fileName)
 {
+    // Whatever is there is taken, a FIFO too: the picture reader refuses it
+    // without opening it for good.
+    struct stat status {};
     for (const std::string& folder : folders)
-        if (std::ifstream(folder + fileName))
+        if (stat((folder + fileName).c_str(), &status) == 0)
             return folder + fileName;
     return {};
 }

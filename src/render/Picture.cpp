@@ -1,15 +1,50 @@
 #include "render/Picture.h"
 
+#include "core/RegularFile.h"
+
+#include <cctype>
+#include <cstdio>
 #include <string>
+#include <string_view>
 
 namespace {
 
-FREE_IMAGE_FORMAT formatOf(const std::string& path)
+// A picture file larger than this is no texture of a level.
+constexpr std::size_t fileLimit = 256u << 20;
+
+// Memory FreeImage reads from; it does not own the bytes.
+struct MemoryDeleter {
+    void operator()(FIMEMORY* memory) const { FreeImage_CloseMemory(memory); }
+};
+using Memory = std::unique_ptr<FIMEMORY, MemoryDeleter>;
+
+bool endsWith(const std::string& text, std::string_view end)
 {
-    FREE_IMAGE_FORMAT format = FreeImage_GetFileType(path.c_str(), 0);
-    if (format == FIF_UNKNOWN)
-        format = FreeImage_GetFIFFromFilename(path.c_str());
-    return format;
+    if (text.size() < end.size())
+        return false;
+    for (std::size_t i = 0; i < end.size(); ++i)
+        if (std::tolower(static_cast<unsigned char>(text[text.size() - end.size() + i])) != end[i])
+            return false;
+    return true;
+}
+
+// The format as the file's first bytes tell it; TGA has no signature, so the
+// name tells it. Only the formats levels use reach a decoder: FreeImage's
+// readers of the rarer ones crash or hang on crafted files.
+FREE_IMAGE_FORMAT formatOf(const std::string& bytes, const std::string& path)
+{
+    const auto starts = [&](std::string_view magic) {
+        return std::string_view(bytes).substr(0, magic.size()) == magic;
+    };
+    if (starts("\x89PNG\r\n\x1a\n"))
+        return FIF_PNG;
+    if (starts("\xff\xd8\xff"))
+        return FIF_JPEG;
+    if (starts("BM"))
+        return FIF_BMP;
+    if (endsWith(path, ".tga") && bytes.size() >= 18)
+        return FIF_TARGA;
+    return FIF_UNKNOWN;
 }
 
 bool isPlainColour(FIBITMAP* bitmap)
@@ -31,9 +66,6 @@ Bitmap toStandardBitmap(Bitmap bitmap)
         // Keeps the high byte of each sample, unlike ConvertToStandardType,
         // which would stretch the image's own range to 0..255.
         return Bitmap(FreeImage_ConvertTo8Bits(bitmap.get()));
-    case FIT_RGBF:
-    case FIT_RGBAF:
-        return Bitmap(FreeImage_ToneMapping(bitmap.get(), FITMO_DRAGO03));
     default:
         return Bitmap(FreeImage_ConvertToStandardType(bitmap.get(), TRUE));
     }
@@ -66,15 +98,21 @@ DecodedPicture fault(PictureFault why, unsigned width = 0, unsigned height = 0)
 
 DecodedPicture readPicture(const std::string& path, unsigned limit)
 {
-    const FREE_IMAGE_FORMAT format = formatOf(path);
-    if (format == FIF_UNKNOWN || !FreeImage_FIFSupportsReading(format))
+    FileBytes file = readRegularFile(path, fileLimit);
+    if (file.fault != FileFault::None)
+        return fault(PictureFault::Unreadable);
+    const FREE_IMAGE_FORMAT format = formatOf(file.bytes, path);
+    if (format == FIF_UNKNOWN)
         return fault(PictureFault::UnknownFormat);
+    const Memory memory(
+        FreeImage_OpenMemory(reinterpret_cast<BYTE*>(file.bytes.data()), static_cast<DWORD>(file.bytes.size())));
     if (FreeImage_FIFSupportsNoPixels(format)) {
-        const Bitmap header(FreeImage_Load(format, path.c_str(), FIF_LOAD_NOPIXELS));
+        const Bitmap header(FreeImage_LoadFromMemory(format, memory.get(), FIF_LOAD_NOPIXELS));
         if (header && (FreeImage_GetWidth(header.get()) > limit || FreeImage_GetHeight(header.get()) > limit))
             return fault(PictureFault::TooLarge, FreeImage_GetWidth(header.get()), FreeImage_GetHeight(header.get()));
+        FreeImage_SeekMemory(memory.get(), 0, SEEK_SET);
     }
-    Bitmap bitmap(FreeImage_Load(format, path.c_str(), 0));
+    Bitmap bitmap(FreeImage_LoadFromMemory(format, memory.get(), 0));
     if (!bitmap)
         return fault(PictureFault::Unreadable);
     const unsigned width = FreeImage_GetWidth(bitmap.get());

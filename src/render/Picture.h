@@ -19,8 +19,8 @@ using Bitmap = std::unique_ptr<FIBITMAP, BitmapDeleter>;
 // Why a picture file gave no pixels to upload.
 enum class PictureFault {
     None,
-    UnknownFormat, // neither the contents nor the name tell the format
-    Unreadable,    // the library cannot decode it
+    UnknownFormat, // not a PNG, JPEG or BMP by its first bytes, nor a TGA by its name
+    Unreadable,    // not a regular file we can read, or the library cannot decode it
     NoPixels,      // decoded, but empty or not convertible to 24 or 32 bits
     TooLarge,      // more pixels a side than the caller's limit
 };
@@ -35,9 +35,9 @@ struct DecodedPicture {
     unsigned height = 0;
 };
 
-// Decodes the picture at `path`, its format told by its contents, else by its
-// name. Where the format gives the size from the header without decoding, a
-// picture past `limit` pixels a side is refused before it takes memory.
+// Decodes the picture in the regular file at `path`: PNG, JPEG and BMP told by
+// their first bytes, TGA by the name ending ".tga"; no other format. Where the format gives the size from the header
+// without decoding, a picture past `limit` pixels a side is refused before it takes memory.
 DecodedPicture readPicture(const std::string& path, unsigned limit);
 
 // How an uploaded picture is stored and sampled.

@@ -3,8 +3,10 @@
 // naming contract, mesh data and the design rules the route depends on.
 
 #include "import/LevelFile.h"
+#include "audio/SoundSystem.h"
 #include "core/Tuning.h"
 #include "import/LevelCheck.h"
+#include "import/LevelScan.h"
 #include "physics/PhysicsWorld.h"
 #include "scene/BoundingSphere.h"
 #include "support/TempDir.h"
@@ -15,10 +17,12 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <filesystem>
 #include <fstream>
 #include <iterator>
 #include <map>
 #include <string>
+#include <sys/stat.h>
 #include <vector>
 
 namespace {
@@ -80,6 +84,108 @@ TEST(LevelCheck, NamesTheFaultOfEachTestLevel)
             for (const LevelProblem& problem : found)
                 EXPECT_EQ(problem.kind, LevelProblem::Kind::Format) << problem.text;
         }
+    }
+}
+
+// Each row crashed, aborted or exhausted Assimp 5.2.5 when its text stood in a
+// level, and is refused before Assimp reads it; the XML that hides a fault
+// from a plainer scan is read as Assimp's XML reader reads it.
+TEST(LevelScan, RefusesWhatAssimpCannotRead)
+{
+    const std::string noCount = "Level error: a <float_array> element without its count";
+    const std::string noImage = "Level error: an image without a file name (an empty <init_from>)";
+    const std::string cycle = "Level error: node \"a\" instances itself through <instance_node>";
+    const std::string zip =
+        "Level error: the file is a zip archive (.zae); the game reads a level from a plain .dae file";
+    std::string chain, fan;
+    for (int i = 0; i < 300; ++i)
+        chain +=
+            "<node id=\"c" + std::to_string(i) + "\"><instance_node url=\"#c" + std::to_string(i + 1) + "\"/></node>";
+    for (int i = 0; i < 20; ++i) {
+        const std::string next = "<instance_node url=\"#f" + std::to_string(i + 1) + "\"/>";
+        fan += "<node id=\"f" + std::to_string(i) + "\">" + next + next + "</node>";
+    }
+    const std::pair<std::string, std::string> rows[] = {
+        {"<float_array id=\"a\" count=\"1\">1</float_array><init_from> t.png </init_from>", ""},
+        {"<float_array id=\"a\">1</float_array>", noCount},
+        // Quotes mean nothing in a processing instruction; a DOCTYPE may declare entities.
+        {"<?pi say \"hi?><float_array id=\"a\">1</float_array><x a=\"\"/>", noCount},
+        {"<!DOCTYPE COLLADA [<!ENTITY e \"x\">]><COLLADA/>",
+         "Level error: a <!DOCTYPE> with declarations of its own; a level needs none"},
+        {"<!DOCTYPE COLLADA SYSTEM \"a>b\"><float_array id=\"a\">1</float_array>", noCount},
+        // An attribute is read in full, escapes and single quotes included.
+        {"<float_array id='a' count='4000000000'/>",
+         "Level error: element \"a\" counts 4000000000 values; at most 16000000 fit the memory budget"},
+        {"<float_array name='b count=\"5\"' id=\"a\">1</float_array>", noCount},
+        {"<node id=\"&#97;\"><instance_node url=\"#a\"/></node>", cycle},
+        {"<node id=\"a\"><node name=\"b\"><instance_node url=\"#a\"/></node></node>", cycle},
+        {chain, "Level error: node \"c43\" holds more than 256 nested nodes with its instances"},
+        {fan, "Level error: node \"f3\" holds more than 100000 nodes with its instances"},
+        // Index lists hold numbers, also past a comment.
+        {"<triangles count=\"1\"><p>1<!-- --> x</p></triangles>",
+         "Level error: the index list of a <triangles> element holds \"x\", not an index below 16000000"},
+        {"<triangles count=\"1\"><p><![CDATA[1]]></p></triangles>",
+         "Level error: a CDATA section inside an index list or an image path"},
+        // Assimp aborts on an image path it finds empty.
+        {"<init_from/>", noImage},
+        {"<init_from> &#32;<!-- t.png --></init_from>", noImage},
+        {"<init_from><ref>t.png</ref></init_from>", noImage},
+        {"<init_from>file://</init_from>", noImage},
+        {"<controller id=\"skin\">",
+         "Level error: the skinned or morphed mesh \"skin\" (a <controller>); apply its armature or shape keys "
+         "before the export"},
+        {std::string("PK\3\4", 4), zip},
+        {"<COLLADA/>" + std::string("PK\5\6", 4), zip},
+    };
+    for (const auto& [text, problem] : rows)
+        EXPECT_EQ(scanLevelText(text), problem) << text.substr(0, 200);
+}
+
+// A directory, a FIFO or a file past the budget is refused unread: opening a
+// FIFO would wait for a writer for good.
+TEST(LevelFile, ReadsOnlyRegularFiles)
+{
+    const TempDir dir("kinds");
+    const std::string fifo = (dir.path() / "fifo.dae").string(), folder = (dir.path() / "dir.dae").string();
+    ASSERT_EQ(mkfifo(fifo.c_str(), 0600), 0);
+    std::filesystem::create_directory(folder);
+    for (const std::string& path : {fifo, folder}) {
+        const LevelFile file(path, 2);
+        ASSERT_EQ(file.problems().size(), 1u);
+        EXPECT_EQ(file.problems()[0].text, "Level: cannot open " + path + ": not a regular file");
+        EXPECT_EQ(readPicture(path, 64).fault, PictureFault::Unreadable);
+        audio::Samples samples;
+        EXPECT_EQ(audio::readSamples(path, samples), "not a regular file");
+    }
+    const std::string large = (dir.path() / "large.dae").string();
+    std::filesystem::resize_file((std::ofstream(large), large), levelLimits::fileBytes + 1);
+    EXPECT_EQ(LevelFile(large, 2).problems()[0].text,
+              "Level error: the file is larger than 256 MB, past the memory budget");
+}
+
+// Only PNG, JPEG and BMP by their first bytes and TGA by its name reach a
+// decoder: FreeImage's readers of other formats crash or hang on crafted files.
+TEST(LevelFile, TakesPicturesOnlyInTheFormatsLevelsUse)
+{
+    const TempDir dir("formats");
+    const std::pair<const char*, PictureFault> rows[] = {
+        {"a.png", PictureFault::None},          {"a.jpg", PictureFault::None},
+        {"a.bmp", PictureFault::None},          {"a.tga", PictureFault::None},
+        {"a.tif", PictureFault::UnknownFormat}, {"a.ppm", PictureFault::UnknownFormat},
+        {"a.psd", PictureFault::UnknownFormat},
+    };
+    const Bitmap bitmap(FreeImage_Allocate(4, 4, 24));
+    for (const auto& [name, fault] : rows) {
+        const std::string path = (dir.path() / name).string();
+        const FREE_IMAGE_FORMAT format = FreeImage_GetFIFFromFilename(name);
+        // FreeImage writes no PSD: a PNG under that name has a PNG's bytes, so a TGA's stand in.
+        if (format == FIF_PSD)
+            ASSERT_TRUE(FreeImage_Save(FIF_TARGA, bitmap.get(), path.c_str()));
+        else
+            ASSERT_TRUE(FreeImage_Save(format, bitmap.get(), path.c_str())) << name;
+        const DecodedPicture picture = readPicture(path, 64);
+        EXPECT_EQ(picture.fault, fault) << name;
+        EXPECT_EQ(picture.width, fault == PictureFault::None ? 4u : 0u) << name;
     }
 }
 
