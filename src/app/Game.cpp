@@ -263,7 +263,9 @@ void Game::placePlayer(const CameraPose& pose)
 CameraPose Game::playerStart() const
 {
     CameraPose pose;
-    pose.eye = glm::vec3(world->player()->initialModelMatrix[3]) + glm::vec3(0.0f, PlayerObject::eyeHeight, 0.0f);
+    const PlayerObject& player = *world->player();
+    pose.eye = player.startPlace() + glm::vec3(0.0f, PlayerObject::eyeHeight, 0.0f);
+    pose.horizontalAngle = player.camera->startHeading;
     return pose;
 }
 

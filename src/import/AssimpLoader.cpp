@@ -223,6 +223,10 @@ void AssimpLoader::addCameras(const aiScene* scene, float width, float height, G
         // looks at the aim node until then.
         auto camera = std::make_unique<Camera>(tuning::verticalFieldOfView, width, height, aim,
                                                nodeTranslation(cameraNode), up, 237.0f, 131.0f);
+        // The player starts facing the aim: the camera's look, on the ground.
+        const glm::vec3 look = aim - nodeTranslation(cameraNode);
+        if (std::hypot(look.x, look.z) > 1e-6f)
+            camera->startHeading = std::atan2(look.x, look.z);
         if (i == 0 && player) {
             player->windowWidth = static_cast<int32_t>(camera->width);
             player->windowHeight = static_cast<int32_t>(camera->height);

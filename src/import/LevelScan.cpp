@@ -42,14 +42,14 @@ std::string unescaped(std::string_view text)
             continue;
         }
         const std::string_view entity = text.substr(i, end + 1 - i);
-        const auto found = std::find_if(std::begin(named), std::end(named),
-                                        [&](const auto& pair) { return pair.first == entity; });
+        const auto found =
+            std::find_if(std::begin(named), std::end(named), [&](const auto& pair) { return pair.first == entity; });
         if (found != std::end(named)) {
             out += found->second;
         } else if (entity.size() > 3 && entity[1] == '#') {
             const bool hex = entity[2] == 'x';
-            out += utf8(std::strtoul(std::string(entity.substr(hex ? 3 : 2)).c_str(), nullptr, hex ? 16 : 10) &
-                        0x1FFFFF);
+            out +=
+                utf8(std::strtoul(std::string(entity.substr(hex ? 3 : 2)).c_str(), nullptr, hex ? 16 : 10) & 0x1FFFFF);
         } else {
             out += entity;
         }
@@ -60,7 +60,7 @@ std::string unescaped(std::string_view text)
 
 // A start or end tag: its name and attributes as the XML reader reads them.
 struct Tag {
-    std::string name; // "/node" for an end tag
+    std::string name;   // "/node" for an end tag
     bool empty = false; // "<name/>"
     std::vector<std::pair<std::string, std::string>> attributes;
 

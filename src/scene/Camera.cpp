@@ -76,6 +76,6 @@ void Camera::setAspectRatio(float aspect)
 
 void Camera::reset()
 {
-    horizontalAngle = 0.0f;
+    horizontalAngle = startHeading;
     verticalAngle = 0.0f;
 }

@@ -31,14 +31,15 @@ public:
     glm::mat4 getViewProjection() const { return projectionMatrix * viewMatrix; }
     glm::mat4 getProjection() const { return projectionMatrix; }
     glm::mat4 getView() const { return viewMatrix; }
-    // Angles back to 0.
+    // Back to the start heading, looking level.
     void reset();
     // The projection's width over height from now on.
     void setAspectRatio(float aspect);
 
-    float fieldOfView;     // vertical, radians
-    float horizontalAngle; // yaw, 0 looks along +z
-    float verticalAngle;   // pitch, positive looks up
+    float fieldOfView;         // vertical, radians
+    float horizontalAngle;     // yaw, 0 looks along +z
+    float verticalAngle;       // pitch, positive looks up
+    float startHeading = 0.0f; // the yaw reset returns to
     glm::vec3 right{1.0f};
     glm::vec3 up;
     glm::vec3 direction; // the aim point until the first update, then the unit look direction

@@ -4,10 +4,12 @@
 #include "physics/BulletMath.h"
 #include "physics/PhysicsWorld.h"
 #include "physics/RigidBody.h"
+#include "scene/BoundingSphere.h"
 #include "scene/Camera.h"
 
 #include <GLFW/glfw3.h>
 #include <btBulletDynamicsCommon.h>
+#include <glm/gtc/matrix_transform.hpp>
 
 #include <algorithm>
 #include <cmath>
@@ -82,9 +84,21 @@ PlayerObject::PlayerObject(const glm::mat4& matrix, const VertexLayout& layout, 
     : MeshObject(matrix, layout, parent, physics, 1, std::move(mesh))
 {
     // A capsule glides over steps and seams where the mesh hull would catch.
-    const float radius = 0.5f * boundingSphere.radius;
-    const float height = std::fabs(boundingSphere.minimum[1] - boundingSphere.maximum[1]);
-    physics.useCapsule(*rigidBody, radius, height, btVector3(0.5f * scale.x, 0.5f * scale.y, 0.5f * scale.z));
+    // It stands upright whatever the file's axes: a Z-up file turns the mesh.
+    const glm::mat3 basis(matrix);
+    std::vector<glm::vec3> corners = triangleCornersOf(this->mesh);
+    for (glm::vec3& corner : corners)
+        corner = basis * corner;
+    const BoundingSphere placed = computeBoundingSphere(corners);
+    const glm::vec3 low(placed.minimum[0], placed.minimum[1], placed.minimum[2]);
+    const glm::vec3 high(placed.maximum[0], placed.maximum[1], placed.maximum[2]);
+    const glm::vec3 middle = 0.5f * (low + high);
+    physics.useCapsule(*rigidBody, 0.25f * placed.radius, 0.5f * (high.y - low.y), btVector3(1.0f, 1.0f, 1.0f));
+    start = glm::vec3(matrix[3]) + middle;
+    shape = glm::mat4(0.5f * basis);
+    shape[3] = glm::vec4(-0.5f * middle, 1.0f);
+    maxScale = 0.5f * std::max({glm::length(basis[0]), glm::length(basis[1]), glm::length(basis[2])});
+    physics.resetBody(*rigidBody, glm::translate(glm::mat4(1.0f), start));
 }
 
 PlayerObject::~PlayerObject() = default;
@@ -103,9 +117,7 @@ void PlayerObject::update()
         camera->update();
     }
 
-    const btVector3 scaling = rigidBody->getCollisionShape()->getLocalScaling();
-    maxScale = largestComponent(scaling);
-    modelMatrix = modelMatrixOf(origin, rigidBody->getOrientation(), scaling);
+    modelMatrix = modelMatrixOf(origin, rigidBody->getOrientation(), btVector3(1.0f, 1.0f, 1.0f)) * shape;
 }
 
 // Without a camera there is no heading to walk along, and no check runs. A
@@ -206,14 +218,15 @@ bool PlayerObject::walk(const MoveKeys& keys)
     return true;
 }
 
-// Turns the body towards the camera's heading, on top of its imported orientation.
+// Turns the body towards the camera's heading: at the start heading it stands
+// as the level placed it.
 void PlayerObject::turnBodyTowards(float heading)
 {
     btTransform transform;
     rigidBody->getMotionState()->getWorldTransform(transform);
     const glm::quat current = toGlm(transform.getRotation());
-    const glm::quat yaw(std::cos(heading / 2.0f), 0.0f, std::sin(heading / 2.0f), 0.0f);
-    const glm::quat target = yaw * orientation;
+    const float turn = heading - camera->startHeading;
+    const glm::quat target(std::cos(turn / 2.0f), 0.0f, std::sin(turn / 2.0f), 0.0f);
     const glm::quat error = target * glm::conjugate(current);
     // Rounding can push the sine just past 1 near a quarter turn; asin would give NaN.
     const float sine = std::clamp(-2.0f * (error.x * error.z - error.w * error.y), -1.0f, 1.0f);
@@ -238,7 +251,7 @@ void PlayerObject::reset()
     firstMouse = true;
     fallSpeed = 0.0f;            // a fall into the pit is no landing after the reset
     contacts = PlayerContacts{}; // the win or fall that led to the reset is over
-    physics->resetBody(*rigidBody, initialModelMatrix, [this] {
+    physics->resetBody(*rigidBody, glm::translate(glm::mat4(1.0f), start), [this] {
         if (camera)
             camera->reset();
     });

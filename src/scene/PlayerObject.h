@@ -17,7 +17,9 @@ public:
     static constexpr float eyeHeight = tuning::eyeHeight;
 
     // The same inputs as MeshObject, always mass 1; replaces the mesh shape
-    // by a capsule made from the bounding sphere.
+    // by an upright capsule around the middle of the mesh as the level places
+    // it: radius a quarter of its bounding sphere's, height half its height,
+    // plus the caps. The mesh is drawn at half the level's scale around it.
     PlayerObject(const glm::mat4& matrix, const VertexLayout& layout, MeshObject* parent, PhysicsWorld& physics,
                  MeshData mesh);
     ~PlayerObject() override;
@@ -28,6 +30,8 @@ public:
     // steer and the body's turn towards the camera's heading.
     void step(double dt) override;
     void reset() override;
+    // Where reset puts the body: the capsule's centre, upright.
+    glm::vec3 startPlace() const { return start; }
 
     // The view turns by this over tuning::mousePixelsPerRadian radians per
     // pixel of mouse travel.
@@ -60,4 +64,6 @@ private:
     void jump();
 
     float fallSpeed = 0.0f; // downwards, at the last step in the air
+    glm::vec3 start{0.0f};
+    glm::mat4 shape{1.0f}; // the mesh's drawing around the body: the level's rotation, half its scale
 };

@@ -163,11 +163,11 @@ public:
                                                 meshData(std::move(arrays), name, textures)));
     }
     // The player as the import and set-up wire it: a 1 × 1.8 box of mass 1, a camera at angles 0.
-    PlayerObject* addPlayer(const glm::vec3& centre, const glm::mat4& rotation = glm::mat4(1.0f))
+    PlayerObject* addPlayer(const glm::vec3& centre)
     {
         PlayerObject* player =
-            add(std::make_unique<PlayerObject>(glm::translate(glm::mat4(1.0f), centre) * rotation, layout(), nullptr,
-                                               physics(), meshData(boxArrays({0.5f, 0.9f, 0.5f}), "player")));
+            add(std::make_unique<PlayerObject>(glm::translate(glm::mat4(1.0f), centre), layout(), nullptr, physics(),
+                                               meshData(boxArrays({0.5f, 0.9f, 0.5f}), "player")));
         player->camera = std::make_unique<Camera>(tuning::verticalFieldOfView, 640.0f, 360.0f,
                                                   centre + glm::vec3(0, 0, 1), centre, glm::vec3(0, 1, 0), 0.0f, 0.0f);
         player->windowWidth = 640;

@@ -106,7 +106,7 @@ collada::Document buildShaftLevel()
     parts::addLamp(doc, "lamp_island", vec3(0.0f, 6.0f, 0.0f), vec3(1.0f, 0.9f, 0.78f), 9.0f);
     parts::addLamp(doc, "lamp_middle", vec3(-4.0f, 9.0f, 9.0f), vec3(0.85f, 0.9f, 1.0f), 9.0f);
     parts::addLamp(doc, "lamp_beacon", kBeacon + vec3(0.0f, 3.0f, 0.0f), vec3(0.55f, 1.0f, 0.7f), 4.0f);
-    parts::addCamera(doc, vec3(6.0f, 10.0f, -3.0f), vec3(0.0f, 3.0f, 8.0f), 60.0f);
+    parts::addCamera(doc, vec3(0.0f, 10.0f, -3.0f), vec3(0.0f, 3.0f, 8.0f), 60.0f);
     return doc;
 }
 
