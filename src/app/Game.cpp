@@ -341,8 +341,7 @@ int runGame(const Options& options)
 
 int runLevelCheck(const std::string& levelFile)
 {
-    const std::vector<std::string> problems =
-        levelFileProblems(levelFile, textureFoldersFor(levelFile), World::builtInLightCount);
+    const std::vector<std::string> problems = levelFileProblems(levelFile, World::builtInLightCount);
     for (const std::string& problem : problems)
         std::cout << problem << '\n';
     if (problems.empty())

@@ -5,7 +5,6 @@
 #include "scene/AnimatedObject.h"
 #include "scene/PlayerObject.h"
 
-#include <filesystem>
 #include <new>
 #include <stdexcept>
 
@@ -28,15 +27,6 @@ void World::addBuiltInLights(Level& level)
 {
     level.addLight(std::make_unique<Light>(glm::vec3(0.0f, 54.0f, 0.0f), glm::vec3(1.0f), 150.0f));
     level.addLight(std::make_unique<Light>(glm::vec3(4.0f, 4.0f, 4.0f), glm::vec3(1.0f), 2.0f));
-}
-
-std::vector<std::string> textureFoldersFor(const std::string& levelFile)
-{
-    const std::filesystem::path own = std::filesystem::path(levelFile).parent_path() / "textures";
-    std::error_code error;
-    if (std::filesystem::is_directory(own, error))
-        return {own.string() + "/", "Textures/new/"};
-    return {"Textures/new/"};
 }
 
 World::World() : World(std::make_unique<PhysicsWorld>(), std::make_unique<Level>(LevelAssets{})) {}
@@ -64,7 +54,7 @@ Result<std::unique_ptr<World>> World::load(const std::string& levelFile, const V
             return levelFailure(file.problems().front(), levelFile);
         auto physics = std::make_unique<PhysicsWorld>();
         AssimpLoader loader(layout, *physics);
-        const std::vector<LevelProblem> problems = loader.loadTextures(file, textureFoldersFor(levelFile));
+        const std::vector<LevelProblem> problems = loader.loadTextures(file);
         if (!problems.empty())
             return levelFailure(problems.front(), levelFile);
         std::unique_ptr<Level> level =

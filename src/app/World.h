@@ -34,7 +34,7 @@ public:
     World(std::unique_ptr<PhysicsWorld> physics, std::unique_ptr<Level> level);
 
     // The level file's level in a new physics world, with the built-in
-    // lights; its textures come from textureFoldersFor(levelFile). Mesh objects
+    // lights; its textures come from their texturePlaces. Mesh objects
     // get their vertex arrays after `layout`, the cameras the screen's size,
     // the player the window's keys and mouse. The failure is the game's
     // message for the first problem the level has.
@@ -78,7 +78,3 @@ private:
 // What the player reads of a level that cannot be played: the message line
 // and its detail, by kind of problem.
 Failure levelFailure(const LevelProblem& problem, const std::string& levelFile);
-
-// The folders a level's textures are read from: a "textures/" folder beside
-// the level file when there is one, then the game's "Textures/new/".
-std::vector<std::string> textureFoldersFor(const std::string& levelFile);

@@ -162,22 +162,24 @@ AssimpLoader::AssimpLoader(const VertexLayout& layout, PhysicsWorld& physics) : 
 
 AssimpLoader::~AssimpLoader() = default;
 
-std::vector<LevelProblem> AssimpLoader::loadTextures(const LevelFile& file, const std::vector<std::string>& folders)
+std::vector<LevelProblem> AssimpLoader::loadTextures(const LevelFile& file)
 {
-    // Every path reads its file from the same folders: two paths that differ
-    // only in their folders read the same picture, which the level maker may
-    // not expect.
+    // Two paths whose pictures come from the same file where neither says so
+    // (a missing folder falls back to the file name) may surprise the level maker.
     std::map<std::string, std::string> pathByFile;
     for (const std::string& path : texturePathsOf(*file.scene())) {
-        const auto [known, added] = pathByFile.emplace(textureFileName(path), path);
+        const std::string found = findTexture(texturePlaces(file.path(), path));
+        if (found.empty())
+            continue;
+        const auto [known, added] = pathByFile.emplace(found, path);
         if (!added)
             std::cerr << "Level: the texture paths \"" << known->second << "\" and \"" << path << "\" both read "
-                      << findTextureFile(folders, known->first) << std::endl;
+                      << found << std::endl;
     }
     const unsigned limit = std::min(levelLimits::textureSize, maxTextureSize());
     // Level textures keep no alpha; the level sets their filters.
     const PictureSampling sampling{GL_RGB, GL_LINEAR};
-    return file.readPictures(folders, limit, [&](const std::string& path, const DecodedPicture& picture) {
+    return file.readPictures(limit, [&](const std::string& path, const DecodedPicture& picture) {
         assets.textures.push_back(uploadPicture(picture, sampling));
         textures[path] = assets.textures.back();
     });

@@ -34,10 +34,10 @@ public:
     AssimpLoader& operator=(const AssimpLoader&) = delete;
 
     // Uploads every colour texture and normal map the materials of `file`
-    // name, one texture per path, each picture from the first of `folders`
-    // that holds its file (LevelFile::readPictures). Returns the problems;
-    // none when every texture is there.
-    std::vector<LevelProblem> loadTextures(const LevelFile& file, const std::vector<std::string>& folders);
+    // name, one texture per path, each picture from the first of its places
+    // that holds a file (LevelFile::readPictures). Returns the problems; none
+    // when every texture is there.
+    std::vector<LevelProblem> loadTextures(const LevelFile& file);
     // Builds the objects, lights, cameras and the Level, which takes the
     // textures along. The scene must have passed its LevelFile's checks: the
     // walk relies on its meshes being triangles with normals, texture

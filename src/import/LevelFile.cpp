@@ -8,6 +8,8 @@
 #include <assimp/postprocess.h>
 #include <assimp/scene.h>
 
+#include <algorithm>
+#include <filesystem>
 #include <set>
 #include <sys/stat.h>
 
@@ -87,35 +89,57 @@ std::vector<std::string> texturePathsOf(const aiScene& scene)
     return paths;
 }
 
-std::string findTextureFile(const std::vector<std::string>& folders, const std::string& fileName)
+std::vector<std::string> texturePlaces(const std::string& levelFile, const std::string& path)
+{
+    const std::string name = textureFileName(path);
+    if (name.empty())
+        return {};
+    std::string folder = std::filesystem::path(levelFile).parent_path().string();
+    if (!folder.empty())
+        folder += '/';
+    std::string written = path;
+    std::replace(written.begin(), written.end(), '\\', '/');
+    const std::filesystem::path inside = std::filesystem::path(written).lexically_normal();
+    // "/…", "C:/…" and "../…" lead out of the level's folder: only the name counts there.
+    const bool leadsOut =
+        written.front() == '/' || (written.size() > 1 && written[1] == ':') || *inside.begin() == "..";
+    std::vector<std::string> places;
+    for (std::string place : {folder + (leadsOut ? name : inside.string()), folder + "textures/" + name,
+                              std::string(gameTextureFolder) + name})
+        if (std::find(places.begin(), places.end(), place) == places.end())
+            places.push_back(std::move(place));
+    return places;
+}
+
+std::string findTexture(const std::vector<std::string>& places)
 {
     // Whatever is there is taken, a FIFO too: the picture reader refuses it
-    // without opening it for good.
+    // without waiting on it.
     struct stat status {};
-    for (const std::string& folder : folders)
-        if (stat((folder + fileName).c_str(), &status) == 0)
-            return folder + fileName;
+    for (const std::string& place : places)
+        if (stat(place.c_str(), &status) == 0)
+            return place;
     return {};
 }
 
 std::vector<LevelProblem>
-LevelFile::readPictures(const std::vector<std::string>& folders, unsigned sizeLimit,
+LevelFile::readPictures(unsigned sizeLimit,
                         const std::function<void(const std::string& path, const DecodedPicture& picture)>& use) const
 {
     std::vector<LevelProblem> problems;
     if (!imported)
         return problems;
     for (const std::string& path : texturePathsOf(*imported)) {
-        const std::string fileName = textureFileName(path);
-        if (fileName.empty()) {
+        const std::vector<std::string> places = texturePlaces(filePath, path);
+        if (places.empty()) {
             problems.push_back({Kind::Format, "Level error: the texture path \"" + path + "\" names no file"});
             continue;
         }
-        const std::string file = findTextureFile(folders, fileName);
+        const std::string file = findTexture(places);
         if (file.empty()) {
             std::string text = "Level: cannot find the texture";
-            for (const std::string& folder : folders)
-                text += (&folder == &folders.front() ? " " : " or ") + folder + fileName;
+            for (const std::string& place : places)
+                text += (&place == &places.front() ? " " : " or ") + place;
             problems.push_back({Kind::Picture, text});
             continue;
         }
@@ -126,7 +150,7 @@ LevelFile::readPictures(const std::vector<std::string>& folders, unsigned sizeLi
                 use(path, picture);
             break;
         case PictureFault::UnknownFormat:
-            problems.push_back({Kind::Picture, "Level: cannot tell the picture format of " + file});
+            problems.push_back({Kind::Picture, "Level: the texture " + file + " is no PNG, JPEG, TGA or BMP picture"});
             break;
         case PictureFault::TooLarge:
             problems.push_back({Kind::Format, "Level error: the texture \"" + path + "\" is " +
@@ -144,14 +168,13 @@ LevelFile::readPictures(const std::vector<std::string>& folders, unsigned sizeLi
     return problems;
 }
 
-std::vector<std::string> levelFileProblems(const std::string& path, const std::vector<std::string>& textureFolders,
-                                           int extraLights)
+std::vector<std::string> levelFileProblems(const std::string& path, int extraLights)
 {
     const LevelFile file(path, extraLights);
     std::vector<std::string> texts;
     for (const LevelProblem& problem : file.problems())
         texts.push_back(problem.text);
-    for (const LevelProblem& problem : file.readPictures(textureFolders, levelLimits::textureSize, {}))
+    for (const LevelProblem& problem : file.readPictures(levelLimits::textureSize, {}))
         texts.push_back(problem.text);
     return texts;
 }

@@ -44,14 +44,14 @@ public:
     const std::string& path() const { return filePath; }
 
     // Reads the picture of every texture path the materials name (colour
-    // textures, then normal maps, each path once), each file from the first
-    // of `folders` that holds it and at most `sizeLimit` pixels a side, and
-    // hands it to `use` with the path as the file writes it. Returns a
+    // textures, then normal maps, each path once), each from the first of its
+    // texturePlaces that holds a file and at most `sizeLimit` pixels a side,
+    // and hands it to `use` with the path as the file writes it. Returns a
     // problem for each picture that cannot be had: a Format problem when the
     // level is at fault (a path that names no file, a picture too large),
-    // else a Picture problem naming the file.
+    // else a Picture problem naming the file or the places looked in.
     std::vector<LevelProblem>
-    readPictures(const std::vector<std::string>& folders, unsigned sizeLimit,
+    readPictures(unsigned sizeLimit,
                  const std::function<void(const std::string& path, const DecodedPicture& picture)>& use) const;
 
 private:
@@ -68,14 +68,21 @@ std::optional<LevelProblem> openProblem(const std::string& path);
 // maps, each once.
 std::vector<std::string> texturePathsOf(const aiScene& scene);
 
-// The first of `folders` (each ending in a slash) that holds `fileName`,
-// joined to it; empty when none does.
-std::string findTextureFile(const std::vector<std::string>& folders, const std::string& fileName);
+// The game's own level textures, where every level may take its pictures from.
+constexpr const char* gameTextureFolder = "Textures/new/";
+
+// The files a texture path of the level file may name, in the order they are
+// tried: the path as the file writes it, from the level's folder (only its
+// file name there when it is absolute or leads out of the folder), then the
+// file name in a "textures/" folder beside the level, then in the game's
+// textures. None when the path names no file.
+std::vector<std::string> texturePlaces(const std::string& levelFile, const std::string& path);
+
+// The first of `places` where there is a file; empty when there is none.
+std::string findTexture(const std::vector<std::string>& places);
 
 // Every problem for which the game would refuse the level file at start, found
 // without a window, as the level checker prints them: the file unreadable, or
 // else whatever the check of the scene finds, then each texture that cannot
-// be read from `textureFolders` (searched in order). Empty when the level can
-// be played.
-std::vector<std::string> levelFileProblems(const std::string& path, const std::vector<std::string>& textureFolders,
-                                           int extraLights);
+// be read from its texturePlaces. Empty when the level can be played.
+std::vector<std::string> levelFileProblems(const std::string& path, int extraLights);

@@ -204,21 +204,27 @@ TEST(LevelCheck, TheGuidesWalkThroughLevelPasses)
     EXPECT_TRUE(file.problems().empty()) << file.problems().front().text;
 }
 
-// A level made on Windows writes '\'; whatever the path, the picture comes
-// from the one texture folder, never from above it.
-TEST(LevelCheck, TexturePathsNameAFileInTheTextureFolder)
+// A texture comes from where the path leads from the level's folder, then
+// from "textures/" beside the level, then from the game's own; never from
+// outside the level's folder. A level made on Windows writes '\\'.
+TEST(LevelCheck, TexturePathsLeadToPlacesInsideTheLevelsFolder)
 {
-    const std::pair<const char*, const char*> rows[] = {
-        {"textures/rock.png", "rock.png"},
-        {"C:\\levels\\rock.png", "rock.png"},
-        {"rock.png", "rock.png"},
-        {"/etc/passwd", "passwd"},
-        {"textures/..", ""},
-        {"textures\\.", ""},
-        {"textures/", ""},
+    const std::vector<std::string> rock = {"levels/rock.png", "levels/textures/rock.png", "Textures/new/rock.png"};
+    const std::pair<const char*, std::vector<std::string>> rows[] = {
+        {"rock.png", rock},
+        {"maps/../rock.png", rock},
+        {"../../etc/rock.png", rock},
+        {"/etc/rock.png", rock},
+        {"C:\\art\\rock.png", rock},
+        {"textures\\rock.png", {"levels/textures/rock.png", "Textures/new/rock.png"}},
+        {"maps/rock.png", {"levels/maps/rock.png", "levels/textures/rock.png", "Textures/new/rock.png"}},
+        {"textures/..", {}},
+        {"textures/", {}},
     };
-    for (const auto& [path, name] : rows)
-        EXPECT_EQ(textureFileName(path), name) << path;
+    for (const auto& [path, places] : rows)
+        EXPECT_EQ(texturePlaces("levels/my.dae", path), places) << path;
+    EXPECT_EQ(texturePlaces("my.dae", "rock.png"),
+              (std::vector<std::string>{"rock.png", "textures/rock.png", "Textures/new/rock.png"}));
 }
 
 class ShippedLevel : public ::testing::Test {
