@@ -341,12 +341,16 @@ int runGame(const Options& options)
 
 int runLevelCheck(const std::string& levelFile)
 {
-    const std::vector<std::string> problems = levelFileProblems(levelFile, World::builtInLightCount);
-    for (const std::string& problem : problems)
-        std::cout << problem << '\n';
-    if (problems.empty())
-        std::cout << "ok" << std::endl;
-    else
-        std::cout << problems.size() << (problems.size() == 1 ? " problem" : " problems") << std::endl;
-    return problems.empty() ? 0 : 1;
+    const LevelFindings found = checkLevelFile(levelFile, World::builtInLightCount);
+    for (const auto* lines : {&found.problems, &found.warnings})
+        for (const std::string& line : *lines)
+            std::cout << line << '\n';
+    const auto counted = [](std::size_t n, const char* what) {
+        return std::to_string(n) + " " + what + (n == 1 ? "" : "s");
+    };
+    std::string summary = found.problems.empty() ? "ok" : counted(found.problems.size(), "problem");
+    if (!found.warnings.empty())
+        summary += ", " + counted(found.warnings.size(), "warning");
+    std::cout << summary << std::endl;
+    return found.problems.empty() ? 0 : 1;
 }

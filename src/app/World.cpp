@@ -5,6 +5,7 @@
 #include "scene/AnimatedObject.h"
 #include "scene/PlayerObject.h"
 
+#include <iostream>
 #include <new>
 #include <stdexcept>
 
@@ -52,6 +53,8 @@ Result<std::unique_ptr<World>> World::load(const std::string& levelFile, const V
         const LevelFile file(levelFile, builtInLightCount);
         if (!file.problems().empty())
             return levelFailure(file.problems().front(), levelFile);
+        for (const std::string& warning : file.warnings())
+            std::cerr << warning << std::endl;
         auto physics = std::make_unique<PhysicsWorld>();
         AssimpLoader loader(layout, *physics);
         const std::vector<LevelProblem> problems = loader.loadTextures(file);

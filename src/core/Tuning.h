@@ -25,6 +25,11 @@ constexpr float verticalFieldOfView = 1.0177028f;
 // the level file takes ten times its ambient colour.
 constexpr float lightPowerScale = 4.0f;
 constexpr float fileLightColourScale = 10.0f;
+// A light written as an editor's watts (1000 for Blender's default point
+// light) gets this power for each watt: 1 / (16 pi^2). A white wall far from
+// the light then gets what a physically based renderer gives it,
+// watts / (4 pi^2 d^2), against the game's 4 x power / (1 + d^2).
+constexpr float powerPerWatt = 0.0063326f;
 // The light keys (U, J, H, K, L, O) move the first light this far each physics step.
 constexpr double lightKeyStep = 0.1;
 

@@ -51,12 +51,6 @@ glm::vec4 materialColor(const aiMaterial* material, const char* key, unsigned ty
     return fallback;
 }
 
-std::string nameSuffix(const std::string& name)
-{
-    const auto underscore = name.find_last_of('_');
-    return underscore == std::string::npos ? name : name.substr(underscore + 1);
-}
-
 GLuint lookUp(const std::map<std::string, GLuint>& textures, const aiString& path)
 {
     const auto found = textures.find(path.C_Str());
@@ -106,15 +100,17 @@ MeshData readMesh(const aiMesh* mesh, const std::string& name)
         for (unsigned k = 0; k < 3 && k < face.mNumIndices; ++k)
             data.indices[f * 3 + k] = face.mIndices[k];
     }
-    if (mesh->HasPositions() && mesh->HasNormals() && mesh->HasTextureCoords(0)) {
+    if (mesh->HasPositions() && mesh->HasNormals()) {
         for (size_t v = 0; v < vertexCount; ++v) {
-            const aiVector3D& p = mesh->mVertices[v];
-            const aiVector3D& n = mesh->mNormals[v];
-            const aiVector3D& t = mesh->mTextureCoords[0][v];
-            std::copy_n(&p.x, 3, &data.positions[v * 3]);
-            std::copy_n(&n.x, 3, &data.normals[v * 3]);
-            data.uvs[v * 2] = t.x;
-            data.uvs[v * 2 + 1] = t.y;
+            std::copy_n(&mesh->mVertices[v].x, 3, &data.positions[v * 3]);
+            std::copy_n(&mesh->mNormals[v].x, 3, &data.normals[v * 3]);
+        }
+    }
+    // A mesh without a texture may come without texture coordinates.
+    if (mesh->HasTextureCoords(0)) {
+        for (size_t v = 0; v < vertexCount; ++v) {
+            data.uvs[v * 2] = mesh->mTextureCoords[0][v].x;
+            data.uvs[v * 2 + 1] = mesh->mTextureCoords[0][v].y;
         }
     }
     if (mesh->HasTangentsAndBitangents() && mesh->HasPositions() && mesh->HasNormals()) {
@@ -195,18 +191,13 @@ std::unique_ptr<Level> AssimpLoader::createLevel(const aiScene* scene, float wid
     return level;
 }
 
-// The light's colour is its ambient colour × 10, its power the linear
-// attenuation; the Level gives out the shadow units.
+// Colour and power as fileLight reads them; the Level gives out the shadow units.
 void AssimpLoader::addLights(const aiScene* scene)
 {
     for (unsigned i = 0; i < scene->mNumLights; ++i) {
-        const aiLight* fileLight = scene->mLights[i];
-        const aiNode* node = scene->mRootNode->FindNode(fileLight->mName);
-        const aiColor3D& ambient = fileLight->mColorAmbient;
-        const float scale = tuning::fileLightColourScale;
-        assets.lights.push_back(std::make_unique<Light>(
-            nodeTranslation(node), glm::vec3(ambient.r * scale, ambient.g * scale, ambient.b * scale),
-            fileLight->mAttenuationLinear));
+        const aiNode* node = scene->mRootNode->FindNode(scene->mLights[i]->mName);
+        const FileLight light = fileLight(*scene->mLights[i]);
+        assets.lights.push_back(std::make_unique<Light>(nodeTranslation(node), light.colour, light.power));
     }
 }
 
@@ -250,8 +241,10 @@ void AssimpLoader::walkNode(const aiScene* scene, const aiNode* node, MeshObject
 {
     MeshObject* last = nullptr;
     for (unsigned m = 0; m < node->mNumMeshes; ++m) {
-        std::unique_ptr<MeshObject> object =
-            makeObject(scene, node, scene->mMeshes[node->mMeshes[m]], parent, groupTransform);
+        const aiMesh* mesh = scene->mMeshes[node->mMeshes[m]];
+        if (!isDrawn(*mesh))
+            continue;
+        std::unique_ptr<MeshObject> object = makeObject(scene, node, mesh, parent, groupTransform);
         last = object.get();
         assets.objects.push_back(std::move(object));
     }
@@ -277,12 +270,12 @@ std::unique_ptr<MeshObject> AssimpLoader::makeObject(const aiScene* scene, const
         assets.player = player.get();
         return player;
     }
-    if (nameSuffix(name) == "Anim" && scene->HasAnimations()) {
+    if (isAnimatedName(name) && scene->HasAnimations()) {
         if (const aiNodeAnim* channel = animationChannel(scene, name))
             return std::make_unique<AnimatedObject>(placed, layout, parent, physics, std::move(data),
                                                     readAnimationKeys(scene->mAnimations[0], channel), groupTransform);
-        // Without key frames the node would jump to the origin: keep it where the file puts it.
-        std::cerr << "Level: no key frames for " << name << "; it stays in place" << std::endl;
+        // Without key frames the node would jump to the origin: it stays where
+        // the file puts it (the check warns of it).
     }
     const int mass = isDynamicName(name) ? 1 : 0;
     return std::make_unique<MeshObject>(placed, layout, parent, physics, mass, std::move(data));

@@ -1,9 +1,13 @@
 #include "import/LevelCheck.h"
 
+#include "core/Tuning.h"
+#include "physics/BodyNames.h"
 #include "scene/Level.h"
 
+#include <assimp/material.h>
 #include <assimp/scene.h>
 
+#include <algorithm>
 #include <cmath>
 #include <cstring>
 #include <string>
@@ -38,36 +42,117 @@ double determinant3(const aiMatrix4x4& m)
            double(m.a3) * (double(m.b1) * m.c2 - double(m.b2) * m.c1);
 }
 
-std::string quoted(const aiString& name) { return std::string("\"") + name.C_Str() + "\""; }
+std::string quoted(const std::string& name) { return "\"" + name + "\""; }
 
-// What is wrong with one mesh, or an empty string.
-std::string checkMesh(const aiMesh& mesh, const aiString& nodeName)
+std::string replaced(std::string text, const std::string& key, const std::string& value)
 {
-    const std::string where = " in the mesh of node " + quoted(nodeName);
-    if (mesh.mPrimitiveTypes != aiPrimitiveType_TRIANGLE)
-        return "Level error: faces with fewer than three corners" + where;
-    if (!mesh.HasPositions() || mesh.mNumVertices == 0 || mesh.mNumFaces == 0)
-        return "Level error: no triangles" + where;
-    if (!mesh.HasNormals())
-        return "Level error: no normals" + where;
-    if (!mesh.HasTextureCoords(0))
-        return "Level error: no texture coordinates" + where;
+    for (auto at = text.find(key); at != std::string::npos; at = text.find(key, at + value.size()))
+        text.replace(at, key.size(), value);
+    return text;
+}
+
+// Findings of one kind, a line per cause: a cause met in several nodes is
+// told once, with their number and the first few names.
+class Findings {
+public:
+    // `one` is the line for a single node, `many` for several; in them "%s"
+    // stands for the quoted name or names, "%n" for the number of nodes and
+    // "%c" for the sum of `count` over them.
+    void add(const std::string& one, const std::string& many, const std::string& node, std::size_t count = 1)
+    {
+        auto group = std::find_if(groups.begin(), groups.end(), [&](const Group& g) { return g.one == one; });
+        if (group == groups.end())
+            group = groups.insert(groups.end(), Group{one, many, {}, 0});
+        group->nodes.push_back(node);
+        group->count += count;
+    }
+    // A cause of its own, told as it stands.
+    void add(const std::string& line) { add(line, line, ""); }
+
+    std::vector<std::string> lines() const
+    {
+        std::vector<std::string> out;
+        for (const Group& g : groups) {
+            std::string names;
+            for (std::size_t i = 0; i < g.nodes.size() && i < shownNames; ++i)
+                names += (i ? ", " : "") + quoted(g.nodes[i]);
+            if (g.nodes.size() > shownNames)
+                names += " and " + std::to_string(g.nodes.size() - shownNames) + " more";
+            const std::string& text = g.nodes.size() == 1 ? g.one : g.many;
+            out.push_back(
+                replaced(replaced(replaced(text, "%n", std::to_string(g.nodes.size())), "%c", std::to_string(g.count)),
+                         "%s", names));
+        }
+        return out;
+    }
+
+private:
+    static constexpr std::size_t shownNames = 3;
+    struct Group {
+        std::string one, many;
+        std::vector<std::string> nodes;
+        std::size_t count;
+    };
+    std::vector<Group> groups;
+};
+
+// A mesh cause: "<what> in the mesh of node X" for one, "… in the meshes of N nodes: X, Y" for several.
+void addMeshCause(Findings& found, const std::string& what, const std::string& node)
+{
+    found.add("Level error: " + what + " in the mesh of node %s",
+              "Level error: " + what + " in the meshes of %n nodes: %s", node);
+}
+
+// A node cause: "node X <what>" for one, "N nodes <what, plural>: X, Y" for several.
+void addNodeCause(Findings& found, const std::string& what, const std::string& whatOfMany, const std::string& node)
+{
+    found.add("Level error: node %s " + what, "Level error: %n nodes " + whatOfMany + ": %s", node);
+}
+
+bool hasColourTexture(const aiScene& scene, const aiMesh& mesh)
+{
+    aiString path;
+    return mesh.mMaterialIndex < scene.mNumMaterials &&
+           aiGetMaterialTexture(scene.mMaterials[mesh.mMaterialIndex], aiTextureType_DIFFUSE, 0, &path) == AI_SUCCESS;
+}
+
+// Whether the mesh can be drawn; its problems go to `problems`.
+bool checkMesh(const aiScene& scene, const aiMesh& mesh, const std::string& node, Findings& problems)
+{
+    if (!mesh.HasPositions() || mesh.mNumVertices == 0 || mesh.mNumFaces == 0) {
+        addMeshCause(problems, "no triangles", node);
+        return false;
+    }
+    if (!mesh.HasNormals()) {
+        addMeshCause(problems, "no normals", node);
+        return false;
+    }
+    if (!mesh.HasTextureCoords(0) && hasColourTexture(scene, mesh)) {
+        addMeshCause(problems, "no texture coordinates", node);
+        return false;
+    }
     for (unsigned v = 0; v < mesh.mNumVertices; ++v) {
         const aiVector3D& p = mesh.mVertices[v];
         if (!finite(p) || std::fabs(p.x) > levelLimits::coordinate || std::fabs(p.y) > levelLimits::coordinate ||
-            std::fabs(p.z) > levelLimits::coordinate)
-            return "Level error: a vertex that is not finite or lies past 1e6" + where;
+            std::fabs(p.z) > levelLimits::coordinate) {
+            addMeshCause(problems, "a vertex that is not finite or lies past 1e6", node);
+            return false;
+        }
     }
     for (unsigned f = 0; f < mesh.mNumFaces; ++f) {
         const aiFace& face = mesh.mFaces[f];
-        if (face.mNumIndices != 3)
-            return "Level error: a face without three corners" + where;
-        for (unsigned k = 0; k < 3; ++k) {
-            if (face.mIndices[k] >= mesh.mNumVertices)
-                return "Level error: a face refers to a missing vertex" + where;
+        for (unsigned k = 0; k < 3 && face.mNumIndices == 3; ++k) {
+            if (face.mIndices[k] >= mesh.mNumVertices) {
+                addMeshCause(problems, "a face that refers to a missing vertex", node);
+                return false;
+            }
         }
     }
-    return {};
+    if (mesh.mMaterialIndex >= scene.mNumMaterials) {
+        addMeshCause(problems, "no material", node);
+        return false;
+    }
+    return true;
 }
 
 // The totals of the meshes placed so far: every node that names a mesh gets
@@ -77,47 +162,76 @@ struct MeshTotals {
     size_t indices = 0;
 };
 
-std::string checkTransform(const aiNode& node, const aiMatrix4x4& global)
-{
-    if (!finite(node.mTransformation))
-        return "Level error: node " + quoted(node.mName) + " has a transform with a number that is not finite";
-    if (!(determinant3(node.mTransformation) > 0.0))
-        return "Level error: node " + quoted(node.mName) +
-               " has a zero or negative scale (a flat or mirrored transform)";
-    if (!finite(global))
-        return "Level error: node " + quoted(node.mName) +
-               " lies out of range: its transform with its parents' is not finite";
-    return {};
-}
+struct Check {
+    const aiScene& scene;
+    Findings problems;
+    Findings warnings;
+    MeshTotals totals;
+};
 
-void checkNodes(const aiScene& scene, const aiNode& node, const aiMatrix4x4& parent, MeshTotals& totals,
-                std::vector<std::string>& problems)
+// Checks the node and those below it; returns whether any of them holds a mesh.
+bool checkNodes(Check& check, const aiNode& node, const aiMatrix4x4& parent)
 {
+    const std::string name = node.mName.C_Str();
     const aiMatrix4x4 global = parent * node.mTransformation;
-    if (std::string problem = checkTransform(node, global); !problem.empty())
-        problems.push_back(problem);
+    if (!finite(node.mTransformation))
+        addNodeCause(check.problems, "has a transform with a number that is not finite",
+                     "have a transform with a number that is not finite", name);
+    else if (!finite(global))
+        addNodeCause(check.problems, "lies out of range: its transform with its parents' is not finite",
+                     "lie out of range: their transforms with their parents' are not finite", name);
+    bool holdsMeshes = false;
+    std::size_t leftOut = 0;
     for (unsigned m = 0; m < node.mNumMeshes; ++m) {
-        const aiMesh* mesh = node.mMeshes[m] < scene.mNumMeshes ? scene.mMeshes[node.mMeshes[m]] : nullptr;
+        const aiMesh* mesh = node.mMeshes[m] < check.scene.mNumMeshes ? check.scene.mMeshes[node.mMeshes[m]] : nullptr;
         if (!mesh) {
-            problems.push_back("Level error: node " + quoted(node.mName) + " refers to a missing mesh");
+            addNodeCause(check.problems, "refers to a missing mesh", "refer to missing meshes", name);
             continue;
         }
-        if (std::string problem = checkMesh(*mesh, node.mName); !problem.empty()) {
-            problems.push_back(problem);
+        if (!isDrawn(*mesh)) {
+            leftOut += mesh->mNumFaces;
             continue;
         }
-        if (mesh->mMaterialIndex >= scene.mNumMaterials)
-            problems.push_back("Level error: the mesh of node " + quoted(node.mName) + " has no material");
+        holdsMeshes = true;
+        if (!checkMesh(check.scene, *mesh, name, check.problems))
+            continue;
+        MeshTotals& totals = check.totals;
         const bool withinBudget = totals.vertices <= levelLimits::vertices && totals.indices <= levelLimits::indices;
         totals.vertices += mesh->mNumVertices;
         totals.indices += size_t(mesh->mNumFaces) * 3;
         if (withinBudget && (totals.vertices > levelLimits::vertices || totals.indices > levelLimits::indices))
-            problems.push_back("Level error: the mesh of node " + quoted(node.mName) + " takes the level past " +
+            check.problems.add("Level error: the mesh of node " + quoted(name) + " takes the level past " +
                                std::to_string(levelLimits::vertices) + " vertices or " +
                                std::to_string(levelLimits::indices) + " indices, its memory budget");
     }
+    if (leftOut > 0)
+        check.warnings.add("Level warning: faces with fewer than three corners (zero-area triangles or edges) "
+                           "left out of the mesh of node %s: %c",
+                           "Level warning: faces with fewer than three corners (zero-area triangles or edges) "
+                           "left out of the meshes of %n nodes, %s: %c",
+                           name, leftOut);
+    const bool ownMeshes = holdsMeshes;
     for (unsigned c = 0; c < node.mNumChildren; ++c)
-        checkNodes(scene, *node.mChildren[c], global, totals, problems);
+        holdsMeshes = checkNodes(check, *node.mChildren[c], global) || holdsMeshes;
+    // Only what is drawn needs a solid shape: a mirrored bone end is harmless.
+    if (holdsMeshes && finite(node.mTransformation) && !(determinant3(node.mTransformation) > 0.0))
+        addNodeCause(check.problems, "has a zero or negative scale (a flat or mirrored transform)",
+                     "have a zero or negative scale (a flat or mirrored transform)", name);
+    if (isAnimatedName(name)) {
+        if (!ownMeshes)
+            check.warnings.add("Level warning: node %s is named to move (…_Anim) but holds no mesh of its own: "
+                               "nothing moves",
+                               "Level warning: %n nodes are named to move (…_Anim) but hold no mesh of their own: "
+                               "%s; nothing moves",
+                               name);
+        else if (!hasKeyFrames(check.scene, name))
+            check.warnings.add("Level warning: node %s is named to move (…_Anim) but has no key frames: it stays "
+                               "in place",
+                               "Level warning: %n nodes are named to move (…_Anim) but have no key frames: %s; they "
+                               "stay in place",
+                               name);
+    }
+    return holdsMeshes;
 }
 
 void collectNamed(const aiNode& node, const char* name, std::vector<const aiNode*>& found)
@@ -128,21 +242,74 @@ void collectNamed(const aiNode& node, const char* name, std::vector<const aiNode
         collectNamed(*node.mChildren[c], name, found);
 }
 
-void checkLightsAndCameras(const aiScene& scene, std::vector<std::string>& problems)
+unsigned drawnMeshCount(const aiScene& scene, const aiNode& node)
 {
+    unsigned count = 0;
+    for (unsigned m = 0; m < node.mNumMeshes; ++m)
+        count += node.mMeshes[m] < scene.mNumMeshes && isDrawn(*scene.mMeshes[node.mMeshes[m]]);
+    return count;
+}
+
+void checkLightsAndCameras(Check& check)
+{
+    const aiScene& scene = check.scene;
     for (unsigned i = 0; i < scene.mNumLights; ++i) {
         const aiLight& l = *scene.mLights[i];
         if (!finite(l.mPosition) || !finite(l.mDirection) || !finite(l.mColorAmbient) || !finite(l.mColorDiffuse) ||
             !finite(l.mColorSpecular) ||
             !finite({l.mAttenuationConstant, l.mAttenuationLinear, l.mAttenuationQuadratic}))
-            problems.push_back("Level error: the light " + quoted(l.mName) + " has a number that is not finite");
+            check.problems.add("Level error: the light " + quoted(l.mName.C_Str()) +
+                               " has a number that is not finite");
+        else if (givesNoLight(fileLight(l)))
+            check.warnings.add("Level warning: the light %s gives no light (see \"Lights\" in the level guide)",
+                               "Level warning: %n lights give no light (see \"Lights\" in the level guide): %s",
+                               l.mName.C_Str());
     }
     for (unsigned i = 0; i < scene.mNumCameras; ++i) {
         const aiCamera& c = *scene.mCameras[i];
         if (!finite(c.mPosition) || !finite(c.mUp) || !finite(c.mLookAt) ||
             !finite({c.mHorizontalFOV, c.mClipPlaneNear, c.mClipPlaneFar, c.mAspect}))
-            problems.push_back("Level error: the camera " + quoted(c.mName) + " has a number that is not finite");
+            check.problems.add("Level error: the camera " + quoted(c.mName.C_Str()) +
+                               " has a number that is not finite");
     }
+}
+
+aiMatrix4x4 globalTransform(const aiNode* node)
+{
+    aiMatrix4x4 m;
+    for (; node; node = node->mParent)
+        m = node->mTransformation * m;
+    return m;
+}
+
+// Whether some drawn triangle outside the player's node lies below `start`.
+bool groundBelow(const aiScene& scene, const aiNode& node, const aiNode* player, const aiVector3D& start)
+{
+    if (&node != player) {
+        const aiMatrix4x4 global = globalTransform(&node);
+        for (unsigned m = 0; m < node.mNumMeshes; ++m) {
+            const aiMesh* mesh = scene.mMeshes[node.mMeshes[m]];
+            if (!isDrawn(*mesh))
+                continue;
+            for (unsigned f = 0; f < mesh->mNumFaces; ++f) {
+                const unsigned* corner = mesh->mFaces[f].mIndices;
+                const aiVector3D a = global * mesh->mVertices[corner[0]], b = global * mesh->mVertices[corner[1]],
+                                 c = global * mesh->mVertices[corner[2]];
+                // The start's place in the triangle seen from above.
+                const double area = double(b.x - a.x) * (c.z - a.z) - double(c.x - a.x) * (b.z - a.z);
+                if (area == 0.0)
+                    continue;
+                const double u = (double(start.x - a.x) * (c.z - a.z) - double(c.x - a.x) * (start.z - a.z)) / area;
+                const double v = (double(b.x - a.x) * (start.z - a.z) - double(start.x - a.x) * (b.z - a.z)) / area;
+                if (u >= 0.0 && v >= 0.0 && u + v <= 1.0 && a.y + u * (b.y - a.y) + v * (c.y - a.y) < start.y)
+                    return true;
+            }
+        }
+    }
+    for (unsigned c = 0; c < node.mNumChildren; ++c)
+        if (groundBelow(scene, *node.mChildren[c], player, start))
+            return true;
+    return false;
 }
 
 } // namespace
@@ -154,43 +321,78 @@ std::string textureFileName(const std::string& path)
     return name == "." || name == ".." ? std::string() : name;
 }
 
-std::vector<std::string> levelProblems(const aiScene& scene, int extraLights)
+bool isDrawn(const aiMesh& mesh) { return mesh.mPrimitiveTypes == aiPrimitiveType_TRIANGLE; }
+
+bool hasKeyFrames(const aiScene& scene, const std::string& nodeName)
+{
+    if (!scene.HasAnimations())
+        return false;
+    const aiAnimation& animation = *scene.mAnimations[0];
+    for (unsigned i = 0; i < animation.mNumChannels; ++i)
+        if (nodeName == animation.mChannels[i]->mNodeName.C_Str())
+            return true;
+    return false;
+}
+
+FileLight fileLight(const aiLight& light)
+{
+    const aiColor3D& ambient = light.mColorAmbient;
+    if (!ambient.IsBlack())
+        return {glm::vec3(ambient.r, ambient.g, ambient.b) * tuning::fileLightColourScale, light.mAttenuationLinear};
+    const aiColor3D& colour = light.mColorDiffuse;
+    const float watts = std::max({colour.r, colour.g, colour.b});
+    if (!(watts > 0.0f))
+        return {glm::vec3(0.0f), light.mAttenuationLinear};
+    return {glm::vec3(colour.r, colour.g, colour.b) / watts,
+            light.mAttenuationLinear > 0.0f ? light.mAttenuationLinear : watts * tuning::powerPerWatt};
+}
+
+bool givesNoLight(const FileLight& light)
+{
+    return std::max({light.colour.r, light.colour.g, light.colour.b}) * light.power < 0.01f;
+}
+
+LevelFindings checkLevel(const aiScene& scene, int extraLights)
 {
     const aiNode* root = scene.mRootNode;
     if (!root)
-        return {"Level error: the file holds no scene"};
-    std::vector<std::string> problems;
+        return {{"Level error: the file holds no scene"}, {}};
+    Check check{scene, {}, {}, {}};
+    Findings& problems = check.problems;
 
     const aiNode* player = root->FindNode("player");
     std::vector<const aiNode*> players;
     collectNamed(*root, "player", players);
-    if (!player || player->mNumMeshes == 0)
-        problems.push_back("Level error: no node named \"player\" with a mesh");
+    const unsigned playerMeshes = player ? drawnMeshCount(scene, *player) : 0;
+    if (playerMeshes == 0)
+        problems.add("Level error: no node named \"player\" with a mesh");
     else if (players.size() > 1)
-        problems.push_back("Level error: a second node named \"player\"");
-    else if (player->mNumMeshes > 1)
-        problems.push_back("Level error: the node \"player\" has " + std::to_string(player->mNumMeshes) +
-                           " meshes; the player is one");
+        problems.add("Level error: a second node named \"player\"");
+    else if (playerMeshes > 1)
+        problems.add("Level error: the node \"player\" has " + std::to_string(playerMeshes) +
+                     " meshes; the player is one");
 
     if (scene.mNumCameras == 0 || !scene.mCameras)
-        problems.push_back("Level error: no camera");
+        problems.add("Level error: no camera");
     else if (!root->FindNode(scene.mCameras[0]->mName))
-        problems.push_back("Level error: no node for the camera " + quoted(scene.mCameras[0]->mName));
+        problems.add("Level error: no node for the camera " + quoted(scene.mCameras[0]->mName.C_Str()));
     if (!root->FindNode("camera1_aim") || !root->FindNode("camera1_up"))
-        problems.push_back("Level error: the nodes \"camera1_aim\" and \"camera1_up\" are missing");
+        problems.add("Level error: the nodes \"camera1_aim\" and \"camera1_up\" are missing");
 
     const unsigned lightCount = scene.mNumLights + static_cast<unsigned>(extraLights);
     if (lightCount > static_cast<unsigned>(Level::maxLights)) {
-        problems.push_back("Level error: " + std::to_string(scene.mNumLights) + " lights; at most " +
-                           std::to_string(Level::maxLights - extraLights) + " fit beside the game's own " +
-                           std::to_string(extraLights));
+        problems.add("Level error: " + std::to_string(scene.mNumLights) + " lights; at most " +
+                     std::to_string(Level::maxLights - extraLights) + " fit beside the game's own " +
+                     std::to_string(extraLights));
     }
     for (unsigned i = 0; i < scene.mNumLights; ++i) {
         if (!root->FindNode(scene.mLights[i]->mName))
-            problems.push_back("Level error: no node for the light " + quoted(scene.mLights[i]->mName));
+            problems.add("Level error: no node for the light " + quoted(scene.mLights[i]->mName.C_Str()));
     }
-    checkLightsAndCameras(scene, problems);
-    MeshTotals totals;
-    checkNodes(scene, *root, aiMatrix4x4(), totals, problems);
-    return problems;
+    checkLightsAndCameras(check);
+    checkNodes(check, *root, aiMatrix4x4());
+    LevelFindings found{problems.lines(), check.warnings.lines()};
+    if (found.problems.empty() && !groundBelow(scene, *root, player, globalTransform(player) * aiVector3D()))
+        found.warnings.push_back("Level warning: nothing to stand on below the player's start: it falls");
+    return found;
 }

@@ -1,9 +1,13 @@
 #pragma once
 
+#include <glm/glm.hpp>
+
 #include <cstddef>
 #include <string>
 #include <vector>
 
+struct aiLight;
+struct aiMesh;
 struct aiScene;
 
 // What a level may hold at most. The memory budget: a vertex costs about 110
@@ -21,14 +25,45 @@ constexpr unsigned textureSize = 8192;
 constexpr float coordinate = 1e6f; // a vertex further out breaks the physics' precision
 } // namespace levelLimits
 
+// What the check of a level finds: problems keep the game from playing it
+// ("Level error: ..."), warnings tell the level maker where it will look or
+// play otherwise than the editor showed ("Level warning: ..."). A cause met
+// in several nodes is one line with their number and the first few names.
+struct LevelFindings {
+    std::vector<std::string> problems;
+    std::vector<std::string> warnings;
+};
+
 // Checks an imported level against what the game needs of it: one "player"
 // node with one mesh, a camera with the nodes "camera1_aim" and "camera1_up",
 // at most ten lights together with the `extraLights` the game adds, finite
-// numbers in every transform, light and camera, no zero or negative scale,
-// meshes of triangles with normals and texture coordinates within the memory
-// budget. Returns every problem found, each a "Level error: ..." message; none
-// when the level is usable.
-std::vector<std::string> levelProblems(const aiScene& scene, int extraLights);
+// numbers in every transform, light and camera, no zero or negative scale
+// where a mesh is drawn, meshes with normals (and texture coordinates where
+// their material has a texture) within the memory budget. Warns of faces
+// left out, "_Anim" nodes that move nothing, lights that give no light and a
+// player with nothing below it.
+LevelFindings checkLevel(const aiScene& scene, int extraLights);
+
+// Whether the game draws the mesh: meshes of lines or points (edges, or
+// zero-area triangles the import turned into them) are left out.
+bool isDrawn(const aiMesh& mesh);
+
+// Whether the file's animation has key frames for the node.
+bool hasKeyFrames(const aiScene& scene, const std::string& nodeName);
+
+// A light of the level file as the game sets it up. A file with an ambient
+// colour gives it × tuning::fileLightColourScale and the linear attenuation
+// as the power (the level format's own way). Otherwise the colour is where
+// exporters write it, its brightest channel taken as the power in watts
+// (Blender writes colour × watts), made the power by tuning::powerPerWatt
+// unless the file gives a linear attenuation.
+struct FileLight {
+    glm::vec3 colour;
+    float power;
+};
+FileLight fileLight(const aiLight& light);
+// Too dim to see: black, or without power.
+bool givesNoLight(const FileLight& light);
 
 // The file name a texture path of the level names, split at '/' and '\'
 // (files made on Windows use either); empty when the path names no file or

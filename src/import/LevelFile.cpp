@@ -4,6 +4,7 @@
 #include "import/LevelCheck.h"
 #include "import/LevelScan.h"
 
+#include <assimp/config.h>
 #include <assimp/material.h>
 #include <assimp/postprocess.h>
 #include <assimp/scene.h>
@@ -24,6 +25,24 @@ constexpr unsigned importFlags = aiProcess_CalcTangentSpace | aiProcess_JoinIden
 static_assert(importFlags == 0x79ACB, "the level is read with the realtime-quality preset");
 
 using Kind = LevelProblem::Kind;
+
+// The up axis and unit the file's <asset> states: "Z_UP and 0.01 m a unit".
+std::string statedAxes(std::string_view text)
+{
+    std::string axis = "Y_UP", metres = "1";
+    if (const auto at = text.find("<up_axis>"); at != std::string_view::npos) {
+        const std::string_view rest = text.substr(at + 9, 16);
+        axis = std::string(rest.substr(0, rest.find('<')));
+        axis.erase(0, axis.find_first_not_of(" \t\r\n"));
+        axis.erase(axis.find_last_not_of(" \t\r\n") + 1);
+    }
+    if (const auto at = text.find("<unit"); at != std::string_view::npos) {
+        const std::string_view tag = text.substr(at, text.find('>', at) - at);
+        if (const auto meter = tag.find("meter=\""); meter != std::string_view::npos)
+            metres = std::string(tag.substr(meter + 7, tag.find('"', meter + 7) - meter - 7));
+    }
+    return axis + " and " + metres + " m a unit";
+}
 
 std::optional<LevelProblem> fileProblem(const std::string& path, FileFault fault)
 {
@@ -63,13 +82,20 @@ LevelFile::LevelFile(const std::string& path, int extraLights) : filePath(path)
         found.push_back({Kind::Format, problem});
         return;
     }
+    // A texture coordinate set of one value (a flat colour's) is kept.
+    importer.SetPropertyBool(AI_CONFIG_PP_FID_IGNORE_TEXTURECOORDS, true);
     imported = importer.ReadFileFromMemory(file.bytes.data(), file.bytes.size(), importFlags, "dae");
     if (!imported) {
         found.push_back({Kind::Unread, "Level: " + path + ": " + importer.GetErrorString()});
         return;
     }
-    for (std::string& problem : levelProblems(*imported, extraLights))
+    LevelFindings checked = checkLevel(*imported, extraLights);
+    for (std::string& problem : checked.problems)
         found.push_back({Kind::Format, std::move(problem)});
+    warned = std::move(checked.warnings);
+    if (imported->mRootNode && !imported->mRootNode->mTransformation.IsIdentity())
+        warned.push_back("Level warning: the file states " + statedAxes(file.bytes) +
+                         ", so the whole level is turned and scaled to Y up in metres");
     if (imported->mTextures && imported->mNumTextures > 0)
         found.push_back({Kind::Format, "Level error: the file embeds textures; the game reads them from files"});
 }
@@ -168,13 +194,13 @@ LevelFile::readPictures(unsigned sizeLimit,
     return problems;
 }
 
-std::vector<std::string> levelFileProblems(const std::string& path, int extraLights)
+LevelFindings checkLevelFile(const std::string& path, int extraLights)
 {
     const LevelFile file(path, extraLights);
-    std::vector<std::string> texts;
+    LevelFindings found{{}, file.warnings()};
     for (const LevelProblem& problem : file.problems())
-        texts.push_back(problem.text);
+        found.problems.push_back(problem.text);
     for (const LevelProblem& problem : file.readPictures(levelLimits::textureSize, {}))
-        texts.push_back(problem.text);
-    return texts;
+        found.problems.push_back(problem.text);
+    return found;
 }

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "import/LevelCheck.h"
 #include "render/Picture.h"
 
 #include <assimp/Importer.hpp>
@@ -26,7 +27,7 @@ struct LevelProblem {
 
 // A level file read as the game reads it: opened, scanned as text for what
 // would crash or exhaust the importer (scanLevelFile), imported with the
-// game's flags and checked against what the game needs (levelProblems).
+// game's flags and checked against what the game needs (checkLevel).
 class LevelFile {
 public:
     // `extraLights`: the lights the game adds to every level.
@@ -38,6 +39,8 @@ public:
     // Empty when the level can be built. Otherwise the problem that stopped
     // the reading, or every problem the check found in the imported scene.
     const std::vector<LevelProblem>& problems() const { return found; }
+    // What the check warns of in a level that can be played (LevelFindings).
+    const std::vector<std::string>& warnings() const { return warned; }
     // The imported scene, also when the check found problems; null when the
     // file could not be imported. It lives as long as this object.
     const aiScene* scene() const { return imported; }
@@ -59,6 +62,7 @@ private:
     Assimp::Importer importer;
     const aiScene* imported = nullptr;
     std::vector<LevelProblem> found;
+    std::vector<std::string> warned;
 };
 
 // The problem of a level file that cannot be opened for reading; none when it can.
@@ -81,8 +85,8 @@ std::vector<std::string> texturePlaces(const std::string& levelFile, const std::
 // The first of `places` where there is a file; empty when there is none.
 std::string findTexture(const std::vector<std::string>& places);
 
-// Every problem for which the game would refuse the level file at start, found
-// without a window, as the level checker prints them: the file unreadable, or
-// else whatever the check of the scene finds, then each texture that cannot
-// be read from its texturePlaces. Empty when the level can be played.
-std::vector<std::string> levelFileProblems(const std::string& path, int extraLights);
+// What the level checker prints, found without a window: every problem for
+// which the game would refuse the level file at start (the file unreadable,
+// or else whatever the check of the scene finds, then each texture that
+// cannot be read from its texturePlaces) and the warnings.
+LevelFindings checkLevelFile(const std::string& path, int extraLights);

@@ -11,3 +11,9 @@ BodyNameRules classifyBodyName(const std::string& name)
 }
 
 bool isDynamicName(const std::string& name) { return name.compare(0, 7, "dynamic") == 0; }
+
+bool isAnimatedName(const std::string& name)
+{
+    const auto underscore = name.find_last_of('_');
+    return name.compare(underscore == std::string::npos ? 0 : underscore + 1, std::string::npos, "Anim") == 0;
+}

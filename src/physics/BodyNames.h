@@ -14,3 +14,7 @@ BodyNameRules classifyBodyName(const std::string& name);
 
 // A node whose name begins with "dynamic" becomes a movable body of mass 1.
 bool isDynamicName(const std::string& name);
+
+// A node whose name's last part after '_' (or whole name) is "Anim" follows
+// the file's key frames for it.
+bool isAnimatedName(const std::string& name);

@@ -100,13 +100,15 @@ TEST_F(ImportRulesTest, AnimChannelGivesKeysInSecondsWithoutOneTheNodeStaysInPla
     EXPECT_EQ(lift->keys.rotation.count(), 1) << "a constant track shrinks to one key";
     EXPECT_DOUBLE_EQ(lift->keys.duration, 2.0);
 
-    // A file without any animation leaves the suffix unnoticed.
+    // Without any animation the nodes stay where the file puts them.
     Imported none(window, "names_noanim.dae");
-    EXPECT_EQ(none.errors, "");
+    EXPECT_EQ(none.errors, "Level warning: 2 nodes are named to move (…_Anim) but have no key frames: \"Anim\", "
+                           "\"dynamic_Anim\"; they stay in place\n");
     EXPECT_EQ(translationOf(none.object("Anim")), glm::vec3(-3.0f, 0.5f, 2.0f));
 
     Imported one(window, "names_one_channel.dae");
-    EXPECT_EQ(one.errors, "Level: no key frames for dynamic_Anim; it stays in place\n");
+    EXPECT_EQ(one.errors, "Level warning: node \"dynamic_Anim\" is named to move (…_Anim) but has no key frames: it "
+                          "stays in place\n");
     EXPECT_EQ(translationOf(one.object("dynamic_Anim")), glm::vec3(-1.0f, 0.5f, 2.0f));
 }
 

@@ -34,14 +34,16 @@ const aiScene* load(Assimp::Importer& importer, const std::string& relative)
 }
 
 // Each faulty test level is refused with the message that names its one
-// fault: one that stopped showing its fault would leave the tests built on it
-// blind. (The sound levels pass: every test that loads one fails otherwise.)
+// fault, or warned of: one that stopped showing its fault would leave the
+// tests built on it blind. (The sound levels pass: every test that loads one
+// fails otherwise.)
 TEST(LevelCheck, NamesTheFaultOfEachTestLevel)
 {
     const std::string faulty = " in the mesh of node \"faultyMesh\"";
     const struct {
         std::string file;
         std::string problem; // "-" for a file Assimp cannot read
+        std::string warning = "";
     } rows[] = {
         {"no_lights.dae", ""}, // loaded by no other test
         {"no_player.dae", "Level error: no node named \"player\" with a mesh"},
@@ -49,8 +51,12 @@ TEST(LevelCheck, NamesTheFaultOfEachTestLevel)
         {"no_camera_nodes.dae", "Level error: the nodes \"camera1_aim\" and \"camera1_up\" are missing"},
         {"nine_lights.dae", "Level error: 9 lights; at most 8 fit beside the game's own 2"},
         {"no_uvs.dae", "Level error: no texture coordinates" + faulty},
-        // Assimp turns a triangle with a repeated corner into a line mesh.
-        {"degenerate_triangle.dae", "Level error: faces with fewer than three corners" + faulty},
+        // Assimp turns a triangle with a repeated corner into a line mesh, which is left out.
+        {"degenerate_triangle.dae", "",
+         "Level warning: faces with fewer than three corners (zero-area triangles or edges) left out of the mesh "
+         "of node \"faultyMesh\": 1"},
+        {"names_one_channel.dae", "",
+         "Level warning: node \"dynamic_Anim\" is named to move (…_Anim) but has no key frames: it stays in place"},
         {"truncated.dae", "-"},
         {"garbage.dae", "-"},
         // Found by the scan of the text, before Assimp reads the file.
@@ -83,6 +89,7 @@ TEST(LevelCheck, NamesTheFaultOfEachTestLevel)
             EXPECT_EQ(found.empty() ? "" : found.front().text, row.problem);
             for (const LevelProblem& problem : found)
                 EXPECT_EQ(problem.kind, LevelProblem::Kind::Format) << problem.text;
+            EXPECT_EQ(file.warnings().empty() ? "" : file.warnings().front(), row.warning);
         }
     }
 }
@@ -189,19 +196,68 @@ TEST(LevelFile, TakesPicturesOnlyInTheFormatsLevelsUse)
     }
 }
 
-// The level maker's guide (docs/levels.md) prints a level to type in and
-// check; it must pass as printed.
-TEST(LevelCheck, TheGuidesWalkThroughLevelPasses)
+std::string fileText(const std::string& path)
 {
-    std::ifstream in(std::string(QUARRYSTACK_SOURCE_DIR) + "/docs/levels.md");
-    const std::string guide((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+    std::ifstream in(path, std::ios::binary);
+    return std::string((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+}
+
+// What the check finds in `text` written as a level file, problems then warnings.
+std::vector<std::string> findingsIn(const std::string& text)
+{
+    const TempDir dir("findings");
+    const std::string path = (dir.path() / "my.dae").string();
+    std::ofstream(path) << text;
+    const LevelFile file(path, 2);
+    std::vector<std::string> lines;
+    for (const LevelProblem& problem : file.problems())
+        lines.push_back(problem.text);
+    lines.insert(lines.end(), file.warnings().begin(), file.warnings().end());
+    return lines;
+}
+
+std::string replaced(std::string text, const std::string& from, const std::string& to)
+{
+    const std::size_t at = text.find(from);
+    return at == std::string::npos ? text : text.replace(at, from.size(), to);
+}
+
+// The level maker's guide (docs/levels.md) prints a level to type in and
+// check; it passes as printed. Changed, it shows what the check warns of: a
+// cause in many nodes is one line.
+TEST(LevelCheck, TheGuidesWalkThroughLevelPassesAndChangedIsWarnedOf)
+{
+    const std::string guide = fileText(std::string(QUARRYSTACK_SOURCE_DIR) + "/docs/levels.md");
     const std::size_t begin = guide.find("```xml\n"), end = guide.find("```", begin + 7);
     ASSERT_NE(end, std::string::npos);
-    const TempDir dir("guide");
-    const std::string path = (dir.path() / "my.dae").string();
-    std::ofstream(path) << guide.substr(begin + 7, end - begin - 7);
-    const LevelFile file(path, 2);
-    EXPECT_TRUE(file.problems().empty()) << file.problems().front().text;
+    const std::string level = guide.substr(begin + 7, end - begin - 7);
+    const std::string falls = "Level warning: nothing to stand on below the player's start: it falls";
+    const struct {
+        std::string from, to;
+        std::vector<std::string> found;
+    } rows[] = {
+        {"", "", {}},
+        {"<translate>0 -0.5 4</translate>", "<translate>0 -0.5 40</translate>", {falls}},
+        {"<linear_attenuation>10<",
+         "<linear_attenuation>0<",
+         {"Level warning: the light \"lamp1\" gives no light (see \"Lights\" in the level guide)"}},
+        {"<unit name=\"meter\" meter=\"1\"/><up_axis>Y_UP</up_axis>",
+         "<unit name=\"centimeter\" meter=\"0.01\"/><up_axis>Z_UP</up_axis>",
+         {falls, "Level warning: the file states Z_UP and 0.01 m a unit, so the whole level is turned and scaled to "
+                 "Y up in metres"}},
+    };
+    for (const auto& row : rows)
+        EXPECT_EQ(findingsIn(replaced(level, row.from, row.to)), row.found) << row.to;
+
+    const std::string noUvs = fileText(std::string(QUARRYSTACK_SOURCE_DIR) + "/tests/data/levels/no_uvs.dae");
+    const std::size_t node = noUvs.find("      <node id=\"faultyMesh\""), nodeEnd = noUvs.find("</node>", node) + 8;
+    std::string copies;
+    for (int i = 1; i <= 4; ++i)
+        copies +=
+            replaced(noUvs.substr(node, nodeEnd - node), "id=\"faultyMesh\"", "id=\"m" + std::to_string(i) + "\"");
+    EXPECT_EQ(findingsIn(noUvs.substr(0, nodeEnd) + copies + noUvs.substr(nodeEnd)),
+              std::vector<std::string>{"Level error: no texture coordinates in the meshes of 5 nodes: \"faultyMesh\", "
+                                       "\"m1\", \"m2\" and 2 more"});
 }
 
 // A texture comes from where the path leads from the level's folder, then
