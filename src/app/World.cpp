@@ -63,6 +63,8 @@ Result<std::unique_ptr<World>> World::load(const std::string& levelFile, const V
         std::unique_ptr<Level> level =
             loader.createLevel(file.scene(), static_cast<float>(width), static_cast<float>(height), window);
         addBuiltInLights(*level);
+        if (PlayerObject* player = level->player())
+            player->fallLimit = level->extent().low.y - tuning::fallDepth;
         return std::unique_ptr<World>(new World(std::move(physics), std::move(level)));
     } catch (const std::bad_alloc&) {
     } catch (const std::length_error&) {

@@ -13,6 +13,7 @@ constexpr float headingGain = 10.0f;          // turn rate of the body (rad/s) p
 constexpr float eyeHeight = 1.3f;             // of the camera above the body's origin
 constexpr double mousePixelsPerRadian = 60.0; // of mouse travel, at sensitivity 1
 constexpr float pitchLimit = 1.0f;            // radians up or down
+constexpr float fallDepth = 10.0f;            // m below the level's lowest point, where a fall is a game over
 // The walking directions and the camera's right vector are worked out from
 // the heading less this, a hair short of a quarter turn.
 constexpr double almostQuarterTurn = 1.57;

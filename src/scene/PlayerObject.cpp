@@ -138,7 +138,8 @@ void PlayerObject::step(double dt)
     jumpedThisStep = false;
     contacts.grounded = found.grounded;
     contacts.win = contacts.win || found.win;
-    contacts.gameOver = contacts.gameOver || found.gameOver;
+    contacts.gameOver =
+        contacts.gameOver || found.gameOver || rigidBody->getWorldTransform().getOrigin().y() < fallLimit;
 
     const bool spaceTapped = input::takePress(GLFW_KEY_SPACE);
     const MoveKeys keys{input::isPressed(window, GLFW_KEY_W), input::isPressed(window, GLFW_KEY_A),

@@ -4,6 +4,7 @@
 #include "physics/PhysicsWorld.h"
 #include "scene/MeshObject.h"
 
+#include <limits>
 #include <memory>
 
 struct GLFWwindow;
@@ -52,6 +53,9 @@ public:
     float walkedThisStep = 0.0f;
     bool jumpedThisStep = false;
     float landingSpeed = 0.0f;
+    // A body whose origin is below this height has fallen out of the level:
+    // its step reports it as a game over.
+    float fallLimit = -std::numeric_limits<float>::infinity();
 
 private:
     struct MoveKeys;

@@ -131,6 +131,22 @@ TEST_P(LevelPhysics, PushesNeverTunnelThroughWalls)
 INSTANTIATE_TEST_SUITE_P(FrameRates, LevelPhysics, testing::Values(fast, slow),
                          [](const auto& info) { return info.param == fast ? "At60Hz" : "At10Hz"; });
 
+// A player who walks off the level falls until well below its lowest point,
+// and there the game is over: never an endless fall.
+TEST_F(LevelPhysics, AFallOutOfTheLevelEndsInTheGameOver)
+{
+    const float limit = level->level().extent().low.y - tuning::fallDepth;
+    level->place(level->player()->rigidBody, {200.0f, 5.0f, 200.0f});
+    float lowest = 5.0f;
+    for (int frame = 0; frame < 10 * 60 && !level->menu.showing(); ++frame) {
+        level->frame(fast);
+        lowest = std::min(lowest, level->playerAt().y);
+    }
+    ASSERT_EQ(level->menu.screen(), MenuState::Screen::GameOver);
+    EXPECT_LT(lowest, limit);
+    EXPECT_GT(lowest, limit - 1.0f) << "fell on past the limit";
+}
+
 // Walks over the floors' triangles, across the L-shaped quarry floor's seam and
 // round its inner corner: no step gives back vertical speed (a hop on an edge)
 // and the contact check finds the floor in every frame.
