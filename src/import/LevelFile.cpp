@@ -10,6 +10,7 @@
 #include <assimp/scene.h>
 
 #include <algorithm>
+#include <cmath>
 #include <filesystem>
 #include <set>
 #include <sys/stat.h>
@@ -42,6 +43,20 @@ std::string statedAxes(std::string_view text)
             metres = std::string(tag.substr(meter + 7, tag.find('"', meter + 7) - meter - 7));
     }
     return axis + " and " + metres + " m a unit";
+}
+
+// What the root's matrix does to the level: "turned to Y up", "scaled to
+// metres" or both.
+std::string rootChange(const aiMatrix4x4& root)
+{
+    aiVector3D scaling, position;
+    aiQuaternion rotation;
+    root.Decompose(scaling, rotation, position);
+    const bool scaled = (scaling - aiVector3D(1.0f)).Length() > 1e-4f;
+    const bool turned = std::abs(std::abs(rotation.w) - 1.0f) > 1e-6f;
+    if (turned && scaled)
+        return "turned and scaled to Y up in metres";
+    return turned ? "turned to Y up" : "scaled to metres";
 }
 
 std::optional<LevelProblem> fileProblem(const std::string& path, FileFault fault)
@@ -94,8 +109,8 @@ LevelFile::LevelFile(const std::string& path, int extraLights) : filePath(path)
         found.push_back({Kind::Format, std::move(problem)});
     warned = std::move(checked.warnings);
     if (imported->mRootNode && !imported->mRootNode->mTransformation.IsIdentity())
-        warned.push_back("Level warning: the file states " + statedAxes(file.bytes) +
-                         ", so the whole level is turned and scaled to Y up in metres");
+        warned.push_back("Level warning: the file states " + statedAxes(file.bytes) + ", so the whole level is " +
+                         rootChange(imported->mRootNode->mTransformation));
     if (imported->mTextures && imported->mNumTextures > 0)
         found.push_back({Kind::Format, "Level error: the file embeds textures; the game reads them from files"});
 }

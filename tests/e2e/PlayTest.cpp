@@ -132,6 +132,17 @@ TEST_F(Play, HoldingWOnTheShaftLevelRidesBothLiftsToTheBeacon)
     ASSERT_TRUE(quit());
 }
 
+// The level guide's walk-through made in Blender and exported with its
+// defaults (Z up): the player starts on its floor facing the beacon 8 m ahead.
+TEST_F(Play, TheBlenderWalkThroughIsWonByWalkingAhead)
+{
+    arguments = {"--level", QUARRYSTACK_SOURCE_DIR "/tests/data/blender/walk.dae"};
+    startPlaying(160, 90);
+    hold({"w"}, 3.0);
+    ASSERT_TRUE(showsPicture("win"));
+    ASSERT_TRUE(quit());
+}
+
 TEST_F(Play, WalkingIntoThePitLosesAndRPlaysOnFromTheStart)
 {
     startPlaying();

@@ -232,31 +232,33 @@ protected:
 inline glm::vec3 toVec(const btVector3& v) { return {v.x(), v.y(), v.z()}; }
 inline glm::vec3 positionOf(const btRigidBody* body) { return toVec(body->getWorldTransform().getOrigin()); }
 
-// The shipped level as the game loads it, the built-in lights after the file's.
-class ShippedLevel : public SceneWorld {
+// A level file as the game loads it (the shipped level unless named, its path
+// from the source folder), the built-in lights after the file's.
+class LoadedLevel : public SceneWorld {
 public:
-    explicit ShippedLevel(GLFWwindow* window) : SceneWorld(window, load(window))
+    explicit LoadedLevel(GLFWwindow* window, const std::string& file = "Data/LevelFinal.dae")
+        : SceneWorld(window, load(window, file))
     {
         reload(); // as the game's first frame after the welcome picture
     }
     // The reload after a menu: every object back in place, then one update.
     void reload() { world->reset(), world->update(); }
-    RigidBody* body(const std::string& name)
+    MeshObject& object(const std::string& name)
     {
         for (MeshObject* o : level().getObjects())
             if (o->mesh.name == name)
-                return o->rigidBody;
-        throw std::runtime_error("ShippedLevel: no object " + name);
+                return *o;
+        throw std::runtime_error("LoadedLevel: no object " + name);
     }
+    RigidBody* body(const std::string& name) { return object(name).rigidBody; }
     glm::vec3 playerAt() const { return positionOf(player()->rigidBody); }
 
 private:
-    static std::unique_ptr<World> load(GLFWwindow* window)
+    static std::unique_ptr<World> load(GLFWwindow* window, const std::string& file)
     {
         const std::filesystem::path previous = std::filesystem::current_path();
         std::filesystem::current_path(QUARRYSTACK_SOURCE_DIR); // the game reads its data from where it runs
-        Result<std::unique_ptr<World>> loaded =
-            World::load("Data/LevelFinal.dae", sharedRenderer().vertexLayout(), window, 640, 360);
+        Result<std::unique_ptr<World>> loaded = World::load(file, sharedRenderer().vertexLayout(), window, 640, 360);
         std::filesystem::current_path(previous);
         return valueOrThrow(std::move(loaded));
     }

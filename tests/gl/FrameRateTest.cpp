@@ -158,7 +158,7 @@ TEST_F(FrameRateTest, TheBlockClimbReachesTheBeacon)
     for (double fps : {60.0, 3.0}) {
         SCOPED_TRACE(testing::Message() << fps << " fps");
         world.reset();
-        auto level = std::make_unique<ShippedLevel>(sharedGlContext());
+        auto level = std::make_unique<LoadedLevel>(sharedGlContext());
         double clock = 0.0, end = 0.0;
         for (const auto& leg : route) {
             level->input.pressed = leg.keys;

@@ -30,7 +30,7 @@ protected:
     void SetUp() override
     {
         GlTest::SetUp();
-        level = std::make_unique<ShippedLevel>(window);
+        level = std::make_unique<LoadedLevel>(window);
         const auto* capsule = static_cast<const btCapsuleShape*>(level->player()->rigidBody->getCollisionShape());
         radius = capsule->getRadius();
         rest = capsule->getHalfHeight() + radius;
@@ -42,7 +42,7 @@ protected:
             level->frame(dt);
     }
 
-    std::unique_ptr<ShippedLevel> level;
+    std::unique_ptr<LoadedLevel> level;
     float rest = 0.0f, radius = 0.0f;
 };
 
@@ -193,7 +193,7 @@ TEST_F(LevelPhysics, LiftCarriesThePlayerAndASleepingBlock)
         SCOPED_TRACE(player ? "player" : "block");
         if (!player) {     // a fresh level: the block waits two seconds below, long enough to fall asleep
             level.reset(); // first: a world hands back the input when it goes
-            level = std::make_unique<ShippedLevel>(window);
+            level = std::make_unique<LoadedLevel>(window);
         }
         RigidBody* lift = level->body("Floor_lift_Anim");
         RigidBody* rider = player ? level->player()->rigidBody : level->body("dynamicBlock2");

@@ -71,6 +71,17 @@ TEST(LevelCheck, NamesTheFaultOfEachTestLevel)
         {"infinite_light.dae", "Level error: the light \"lamp1\" has a number that is not finite"},
         {"two_players.dae", "Level error: a second node named \"player\""},
         {"player_two_meshes.dae", "Level error: the node \"player\" has 2 meshes; the player is one"},
+        // Blender 3.4's exports with its default settings.
+        {"../blender/walk.dae", "",
+         "Level warning: the file states Z_UP and 1 m a unit, so the whole level is turned to Y up"},
+        {"../blender/walk_cm.dae", "",
+         "Level warning: the file states Z_UP and 0.01 m a unit, so the whole level is turned and scaled to Y up in "
+         "metres"},
+        {"../blender/lift.dae", "",
+         "Level warning: the file states Z_UP and 1 m a unit, so the whole level is turned to Y up"},
+        {"../blender/skinned.dae",
+         "Level error: the skinned or morphed mesh \"statue_rig_statue-skin\" (a <controller>); apply its armature "
+         "or shape keys before the export"},
         // Files that crashed, aborted or exhausted Assimp itself under the fuzzer.
         {"../fuzz/assimp_array_without_count.dae", "Level error: a <float_array> element without its count"},
         {"../fuzz/assimp_primitive_count_assert.dae",
@@ -245,6 +256,12 @@ TEST(LevelCheck, TheGuidesWalkThroughLevelPassesAndChangedIsWarnedOf)
          "<unit name=\"centimeter\" meter=\"0.01\"/><up_axis>Z_UP</up_axis>",
          {falls, "Level warning: the file states Z_UP and 0.01 m a unit, so the whole level is turned and scaled to "
                  "Y up in metres"}},
+        {"<up_axis>Y_UP<",
+         "<up_axis>Z_UP<",
+         {falls, "Level warning: the file states Z_UP and 1 m a unit, so the whole level is turned to Y up"}},
+        {"meter=\"1\"",
+         "meter=\"0.0254\"",
+         {"Level warning: the file states Y_UP and 0.0254 m a unit, so the whole level is scaled to metres"}},
     };
     for (const auto& row : rows)
         EXPECT_EQ(findingsIn(replaced(level, row.from, row.to)), row.found) << row.to;
@@ -283,7 +300,7 @@ TEST(LevelCheck, TexturePathsLeadToPlacesInsideTheLevelsFolder)
               (std::vector<std::string>{"rock.png", "textures/rock.png", "Textures/new/rock.png"}));
 }
 
-class ShippedLevel : public ::testing::Test {
+class LoadedLevel : public ::testing::Test {
 protected:
     void SetUp() override
     {
@@ -328,7 +345,7 @@ protected:
 // Back faces are culled: every mesh is closed with its triangles running
 // counter-clockwise seen from outside, so its signed volume is positive.
 // Normal mapping needs tangents.
-TEST_F(ShippedLevel, MeshesAreClosedOutwardAndSmall)
+TEST_F(LoadedLevel, MeshesAreClosedOutwardAndSmall)
 {
     unsigned faces = 0;
     for (unsigned i = 0; i < scene->mNumMeshes; ++i) {
@@ -343,7 +360,7 @@ TEST_F(ShippedLevel, MeshesAreClosedOutwardAndSmall)
     EXPECT_LT(faces, 3000u) << "llvmpipe draws every triangle once per shadow face and light as well";
 }
 
-TEST_F(ShippedLevel, NamesLightsCameraAndAnimationsFitTheGame)
+TEST_F(LoadedLevel, NamesLightsCameraAndAnimationsFitTheGame)
 {
     // (The end-to-end test pins every body's name: one win and one lose object,
     // no movable animated one.)
@@ -376,7 +393,7 @@ TEST_F(ShippedLevel, NamesLightsCameraAndAnimationsFitTheGame)
 // Floor body grounds, so a lip the capsule's top reaches at the top of a jump
 // can be climbed: the ledge must be out of reach from the quarry floor and
 // within reach from a block (the GL tests play the block and the lift route).
-TEST_F(ShippedLevel, StartAndRouteNeedABlockOrTheLift)
+TEST_F(LoadedLevel, StartAndRouteNeedABlockOrTheLift)
 {
     ASSERT_TRUE(atRoot("player") && atRoot("Floor_quarry") && atRoot("Floor_ledge") && atRoot("dynamicBlock1"));
     // The game's capsule: radius a quarter of the Ritter sphere, height a
