@@ -164,15 +164,22 @@ struct MeshTotals {
 
 struct Check {
     const aiScene& scene;
+    const NodeNames& shownNames;
     Findings problems;
     Findings warnings;
     MeshTotals totals;
+
+    std::string shown(const std::string& name) const
+    {
+        const auto found = shownNames.find(name);
+        return found == shownNames.end() ? name : found->second;
+    }
 };
 
 // Checks the node and those below it; returns whether any of them holds a mesh.
 bool checkNodes(Check& check, const aiNode& node, const aiMatrix4x4& parent)
 {
-    const std::string name = node.mName.C_Str();
+    const std::string name = check.shown(node.mName.C_Str());
     const aiMatrix4x4 global = parent * node.mTransformation;
     if (!finite(node.mTransformation))
         addNodeCause(check.problems, "has a transform with a number that is not finite",
@@ -182,7 +189,9 @@ bool checkNodes(Check& check, const aiNode& node, const aiMatrix4x4& parent)
                      "lie out of range: their transforms with their parents' are not finite", name);
     bool holdsMeshes = false;
     std::size_t leftOut = 0;
-    for (unsigned m = 0; m < node.mNumMeshes; ++m) {
+    // A file without meshes gets a made-up one of its node tree from the import.
+    const unsigned meshes = check.scene.mFlags & AI_SCENE_FLAGS_INCOMPLETE ? 0 : node.mNumMeshes;
+    for (unsigned m = 0; m < meshes; ++m) {
         const aiMesh* mesh = node.mMeshes[m] < check.scene.mNumMeshes ? check.scene.mMeshes[node.mMeshes[m]] : nullptr;
         if (!mesh) {
             addNodeCause(check.problems, "refers to a missing mesh", "refer to missing meshes", name);
@@ -217,14 +226,14 @@ bool checkNodes(Check& check, const aiNode& node, const aiMatrix4x4& parent)
     if (holdsMeshes && finite(node.mTransformation) && !(determinant3(node.mTransformation) > 0.0))
         addNodeCause(check.problems, "has a zero or negative scale (a flat or mirrored transform)",
                      "have a zero or negative scale (a flat or mirrored transform)", name);
-    if (isAnimatedName(name)) {
+    if (isAnimatedName(node.mName.C_Str())) {
         if (!ownMeshes)
             check.warnings.add("Level warning: node %s is named to move (…_Anim) but holds no mesh of its own: "
                                "nothing moves",
                                "Level warning: %n nodes are named to move (…_Anim) but hold no mesh of their own: "
                                "%s; nothing moves",
                                name);
-        else if (!hasKeyFrames(check.scene, name))
+        else if (!hasKeyFrames(check.scene, node.mName.C_Str()))
             check.warnings.add("Level warning: node %s is named to move (…_Anim) but has no key frames: it stays "
                                "in place",
                                "Level warning: %n nodes are named to move (…_Anim) but have no key frames: %s; they "
@@ -352,12 +361,12 @@ bool givesNoLight(const FileLight& light)
     return std::max({light.colour.r, light.colour.g, light.colour.b}) * light.power < 0.01f;
 }
 
-LevelFindings checkLevel(const aiScene& scene, int extraLights)
+LevelFindings checkLevel(const aiScene& scene, int extraLights, const NodeNames& shownNames)
 {
     const aiNode* root = scene.mRootNode;
     if (!root)
         return {{"Level error: the file holds no scene"}, {}};
-    Check check{scene, {}, {}, {}};
+    Check check{scene, shownNames, {}, {}, {}};
     Findings& problems = check.problems;
 
     const aiNode* player = root->FindNode("player");

@@ -3,6 +3,7 @@
 #include <glm/glm.hpp>
 
 #include <cstddef>
+#include <map>
 #include <string>
 #include <vector>
 
@@ -42,7 +43,10 @@ struct LevelFindings {
 // their material has a texture) within the memory budget. Warns of faces
 // left out, "_Anim" nodes that move nothing, lights that give no light and a
 // player with nothing below it.
-LevelFindings checkLevel(const aiScene& scene, int extraLights);
+// Messages name a node as `shownNames` has it, where it has it: the name an
+// editor shows for a node the import named itself (see editorNames).
+using NodeNames = std::map<std::string, std::string>;
+LevelFindings checkLevel(const aiScene& scene, int extraLights, const NodeNames& shownNames = {});
 
 // Whether the game draws the mesh: meshes of lines or points (edges, or
 // zero-area triangles the import turned into them) are left out.

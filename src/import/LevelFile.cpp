@@ -11,6 +11,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <cstring>
 #include <filesystem>
 #include <set>
 #include <sys/stat.h>
@@ -59,6 +60,40 @@ std::string rootChange(const aiMatrix4x4& root)
     return turned ? "turned to Y up" : "scaled to metres";
 }
 
+bool namedByImport(const aiString& name) { return std::strncmp(name.C_Str(), "$ColladaAutoName$_", 18) == 0; }
+
+bool namesImportNames(const LevelFindings& findings)
+{
+    for (const std::vector<std::string>* lines : {&findings.problems, &findings.warnings})
+        for (const std::string& line : *lines)
+            if (line.find("\"$ColladaAutoName$_") != std::string::npos)
+                return true;
+    return false;
+}
+
+// `game` and `editor` are one node in two imports of the same file.
+void pairNames(const aiNode& game, const aiNode& editor, NodeNames& names)
+{
+    if (namedByImport(game.mName) && editor.mName.length > 0 && !namedByImport(editor.mName))
+        names[game.mName.C_Str()] = editor.mName.C_Str();
+    for (unsigned c = 0; c < std::min(game.mNumChildren, editor.mNumChildren); ++c)
+        pairNames(*game.mChildren[c], *editor.mChildren[c], names);
+}
+
+// The game knows a node by its id; a node without one (SketchUp writes only
+// names) gets a made-up name from the import. For messages, those take the
+// node's name as the editor shows it, from a second read of the file by names.
+NodeNames editorNames(const std::string& bytes, const aiNode& root)
+{
+    NodeNames names;
+    Assimp::Importer byNames;
+    byNames.SetPropertyBool(AI_CONFIG_IMPORT_COLLADA_USE_COLLADA_NAMES, true);
+    if (const aiScene* scene = byNames.ReadFileFromMemory(bytes.data(), bytes.size(), 0, "dae"))
+        if (scene->mRootNode)
+            pairNames(root, *scene->mRootNode, names);
+    return names;
+}
+
 std::optional<LevelProblem> fileProblem(const std::string& path, FileFault fault)
 {
     switch (fault) {
@@ -105,6 +140,8 @@ LevelFile::LevelFile(const std::string& path, int extraLights) : filePath(path)
         return;
     }
     LevelFindings checked = checkLevel(*imported, extraLights);
+    if (namesImportNames(checked))
+        checked = checkLevel(*imported, extraLights, editorNames(file.bytes, *imported->mRootNode));
     for (std::string& problem : checked.problems)
         found.push_back({Kind::Format, std::move(problem)});
     warned = std::move(checked.warnings);

@@ -21,6 +21,7 @@
 #include <fstream>
 #include <iterator>
 #include <map>
+#include <regex>
 #include <string>
 #include <sys/stat.h>
 #include <vector>
@@ -235,7 +236,7 @@ std::string replaced(std::string text, const std::string& from, const std::strin
 
 // The level maker's guide (docs/levels.md) prints a level to type in and
 // check; it passes as printed. Changed, it shows what the check warns of: a
-// cause in many nodes is one line.
+// cause in many nodes is one line, a node without an id goes by its name.
 TEST(LevelCheck, TheGuidesWalkThroughLevelPassesAndChangedIsWarnedOf)
 {
     const std::string guide = fileText(std::string(QUARRYSTACK_SOURCE_DIR) + "/docs/levels.md");
@@ -275,6 +276,13 @@ TEST(LevelCheck, TheGuidesWalkThroughLevelPassesAndChangedIsWarnedOf)
     EXPECT_EQ(findingsIn(noUvs.substr(0, nodeEnd) + copies + noUvs.substr(nodeEnd)),
               std::vector<std::string>{"Level error: no texture coordinates in the meshes of 5 nodes: \"faultyMesh\", "
                                        "\"m1\", \"m2\" and 2 more"});
+    // Lights and a camera alone: the import's made-up mesh of the node tree is no mesh of the level's.
+    const std::regex geometry(R"(<instance_geometry[\s\S]*?</instance_geometry>)");
+    EXPECT_EQ(findingsIn(std::regex_replace(level, geometry, "")),
+              std::vector<std::string>{"Level error: no node named \"player\" with a mesh"});
+    // SketchUp writes nodes with a name and no id: the line names them as the editor does.
+    EXPECT_EQ(findingsIn(replaced(noUvs, "id=\"faultyMesh\" name=\"faultyMesh\"", "name=\"Table #1\"")),
+              std::vector<std::string>{"Level error: no texture coordinates in the mesh of node \"Table #1\""});
 }
 
 // A texture comes from where the path leads from the level's folder, then
