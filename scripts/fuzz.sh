@@ -3,7 +3,9 @@
 #   scripts/fuzz.sh [seconds]      (default 600)
 # Builds the libFuzzer target with clang, AddressSanitizer and
 # UndefinedBehaviorSanitizer into build-fuzz/ (or $BUILD_DIR), seeds the corpus
-# with the fixture levels and the shipped level, and fuzzes in one child
+# with the fixture levels, Blender's exports, the shipped level and small
+# pictures of each format a level may use (each input is read both as a level
+# and as a texture), and fuzzes in one child
 # process at a time. The corpus grows in <build>/fuzz/corpus; what a run finds
 # lands in <build>/fuzz/found-<time>/ and the campaign goes on: crash-* and
 # leak-* (the script then exits non-zero), oom-* (an allocation past 1 GB)
@@ -25,7 +27,11 @@ cmake --build "$build_dir" --target fuzzlevel
 
 fuzzer=$build_dir/tools/fuzzlevel work=$build_dir/fuzz
 mkdir -p "$work/corpus" "$work/seeds"
-cp tests/data/levels/*.dae Data/LevelFinal.dae "$work/seeds/"
+cp tests/data/levels/*.dae tests/data/blender/*.dae tests/data/fuzz/*.dae Data/LevelFinal.dae "$work/seeds/"
+# Pictures of every format a level may use, small enough to mutate quickly.
+for format in png jpg bmp tga; do
+  convert tests/data/levels/textures/checker_diffuse.png "$work/seeds/checker.$format"
+done
 cd "$work"
 # Assimp 5.2.5 leaks parts of the scene it was building when it rejects some
 # malformed files; that is not ours to fix, and each would be reported as a

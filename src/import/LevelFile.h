@@ -26,7 +26,7 @@ struct LevelProblem {
 };
 
 // A level file read as the game reads it: opened, scanned as text for what
-// would crash or exhaust the importer (scanLevelFile), imported with the
+// would crash or exhaust the importer (scanLevelText), imported with the
 // game's flags and checked against what the game needs (checkLevel).
 class LevelFile {
 public:

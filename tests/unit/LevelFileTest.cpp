@@ -75,6 +75,8 @@ TEST(LevelCheck, NamesTheFaultOfEachTestLevel)
         // Blender 3.4's exports with its default settings.
         {"../blender/walk.dae", "",
          "Level warning: the file states Z_UP and 1 m a unit, so the whole level is turned to Y up"},
+        {"../blender/walk_quads.dae", "",
+         "Level warning: the file states Z_UP and 1 m a unit, so the whole level is turned to Y up"},
         {"../blender/walk_cm.dae", "",
          "Level warning: the file states Z_UP and 0.01 m a unit, so the whole level is turned and scaled to Y up in "
          "metres"},

@@ -9,6 +9,8 @@
 #                (Blender's +Y, the game's -Z), the player, a lamp, camera1
 #                behind the player looking at camera1_aim;
 #   walk_cm.dae  the same level modelled in centimetres (unit scale 0.01);
+#   walk_quads.dae  the walk-through exported with its faces as modelled
+#                (quadrilaterals in <polylist>s, "triangulate" off);
 #   lift.dae     the walk-through with a lift (Floor_lift_Anim) that rises and
 #                falls, key framed in Blender;
 #   skinned.dae  the walk-through with a statue skinned to a one-bone armature
@@ -87,13 +89,14 @@ def walk_through(u):
     return stone
 
 
-def export(name):
-    bpy.ops.wm.collada_export(filepath=os.path.join(out, name))
+def export(name, **settings):
+    bpy.ops.wm.collada_export(filepath=os.path.join(out, name), **settings)
 
 
 new_scene(1.0)
 walk_through(1)
 export("walk.dae")
+export("walk_quads.dae", triangulate=False)
 
 new_scene(0.01)
 walk_through(100)

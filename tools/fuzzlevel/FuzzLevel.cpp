@@ -1,11 +1,12 @@
 // libFuzzer target for the way a level file comes in: LevelFile's scan of the
 // text, the import with the game's Assimp flags and the level check on what it
-// returns. Built only with QUARRYSTACK_FUZZ=ON; scripts/fuzz.sh runs it.
-// It stops before createLevel, which needs GL (llvmpipe under Xvfb, thousands
-// of times slower per input): the check exists so that createLevel only sees
-// scenes it accepted, and the GL test LevelCorpus runs the whole loader.
+// returns; and, for the same bytes, the way a texture comes in (readPicture). Built only with QUARRYSTACK_FUZZ=ON;
+// scripts/fuzz.sh runs it. It stops before createLevel, which needs GL (llvmpipe under Xvfb, thousands of times slower
+// per input): the check exists so that createLevel only sees scenes it accepted, and the GL test LevelCorpus runs the
+// whole loader.
 
 #include "import/LevelFile.h"
+#include "render/Picture.h"
 
 #include <cstdint>
 #include <cstdio>
@@ -40,5 +41,6 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     std::ofstream(levelFile, std::ios::binary | std::ios::trunc)
         .write(reinterpret_cast<const char*>(data), static_cast<std::streamsize>(size));
     const LevelFile file(levelFile, gameLights);
+    readPicture(levelFile, levelLimits::textureSize);
     return 0;
 }
