@@ -31,6 +31,11 @@ constexpr float fileLightColourScale = 10.0f;
 // the light then gets what a physically based renderer gives it,
 // watts / (4 pi^2 d^2), against the game's 4 x power / (1 + d^2).
 constexpr float powerPerWatt = 0.0063326f;
+// A light whose editor lets it shine undimmed at any distance (no linear or
+// quadratic falloff: 3ds Max's and Maya's "no decay", or a bare colour) gets
+// this power for each unit of its brightest channel: a white one lights like
+// the level guide's lamp.
+constexpr float steadyLightPower = 10.0f;
 // The light keys (U, J, H, K, L, O) move the first light this far each physics step.
 constexpr double lightKeyStep = 0.1;
 

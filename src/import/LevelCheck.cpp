@@ -349,11 +349,15 @@ FileLight fileLight(const aiLight& light)
     if (!ambient.IsBlack())
         return {glm::vec3(ambient.r, ambient.g, ambient.b) * tuning::fileLightColourScale, light.mAttenuationLinear};
     const aiColor3D& colour = light.mColorDiffuse;
-    const float watts = std::max({colour.r, colour.g, colour.b});
-    if (!(watts > 0.0f))
+    const float brightest = std::max({colour.r, colour.g, colour.b});
+    if (!(brightest > 0.0f))
         return {glm::vec3(0.0f), light.mAttenuationLinear};
-    return {glm::vec3(colour.r, colour.g, colour.b) / watts,
-            light.mAttenuationLinear > 0.0f ? light.mAttenuationLinear : watts * tuning::powerPerWatt};
+    const glm::vec3 hue = glm::vec3(colour.r, colour.g, colour.b) / brightest;
+    if (light.mAttenuationLinear > 0.0f)
+        return {hue, light.mAttenuationLinear};
+    if (light.mAttenuationQuadratic > 0.0f)
+        return {hue, brightest * tuning::powerPerWatt};
+    return {hue, brightest * tuning::steadyLightPower};
 }
 
 bool givesNoLight(const FileLight& light)

@@ -58,9 +58,11 @@ bool hasKeyFrames(const aiScene& scene, const std::string& nodeName);
 // A light of the level file as the game sets it up. A file with an ambient
 // colour gives it × tuning::fileLightColourScale and the linear attenuation
 // as the power (the level format's own way). Otherwise the colour is where
-// exporters write it, its brightest channel taken as the power in watts
-// (Blender writes colour × watts), made the power by tuning::powerPerWatt
-// unless the file gives a linear attenuation.
+// exporters write it, scaled to a brightest channel of 1, and the power is
+// the linear attenuation where the file gives one; else, for a light that
+// falls off with the square of the distance, the brightest channel taken as
+// watts (Blender writes colour × watts) times tuning::powerPerWatt; else
+// (no falloff) the brightest channel times tuning::steadyLightPower.
 struct FileLight {
     glm::vec3 colour;
     float power;

@@ -287,6 +287,49 @@ TEST(LevelCheck, TheGuidesWalkThroughLevelPassesAndChangedIsWarnedOf)
               std::vector<std::string>{"Level error: no texture coordinates in the mesh of node \"Table #1\""});
 }
 
+// Lights as each kind of file writes them: the level format's ambient colour
+// and linear power, Blender's colour × watts falling off with the square of
+// the distance, an editor's light that never dims, and lights too dim to see.
+TEST(LevelCheck, LightsTakeTheirColourAndPowerFromWhereTheFileWritesThem)
+{
+    const struct {
+        const char* writer;
+        aiColor3D ambient, colour;
+        float linear, quadratic;
+        glm::vec3 expectedColour;
+        float power;
+        bool dark;
+    } rows[] = {
+        {"level format", {0.1f, 0.1f, 0.09f}, {1, 1, 1}, 10, 0, {1, 1, 0.9f}, 10, false},
+        {"level format, no power", {0.1f, 0.1f, 0.09f}, {1, 1, 1}, 0, 0, {1, 1, 0.9f}, 0, true},
+        {"Blender 1000 W",
+         {0, 0, 0},
+         {1000, 500, 250},
+         0,
+         0.0016f,
+         {1, 0.5f, 0.25f},
+         1000 * tuning::powerPerWatt,
+         false},
+        {"Blender 1 W", {0, 0, 0}, {1, 1, 1}, 0, 0.0016f, {1, 1, 1}, tuning::powerPerWatt, true},
+        {"linear power", {0, 0, 0}, {2, 2, 2}, 3, 0, {1, 1, 1}, 3, false},
+        {"no decay", {0, 0, 0}, {1, 0.95f, 0.9f}, 0, 0, {1, 0.95f, 0.9f}, tuning::steadyLightPower, false},
+        {"black", {0, 0, 0}, {0, 0, 0}, 0, 0, {0, 0, 0}, 0, true},
+    };
+    for (const auto& row : rows) {
+        SCOPED_TRACE(row.writer);
+        aiLight light;
+        light.mColorAmbient = row.ambient;
+        light.mColorDiffuse = row.colour;
+        light.mAttenuationConstant = 1;
+        light.mAttenuationLinear = row.linear;
+        light.mAttenuationQuadratic = row.quadratic;
+        const FileLight read = fileLight(light);
+        EXPECT_LT(glm::length(read.colour - row.expectedColour), 1e-5f);
+        EXPECT_NEAR(read.power, row.power, 1e-5f);
+        EXPECT_EQ(givesNoLight(read), row.dark);
+    }
+}
+
 // A texture comes from where the path leads from the level's folder, then
 // from "textures/" beside the level, then from the game's own; never from
 // outside the level's folder. A level made on Windows writes '\\'.
