@@ -21,9 +21,6 @@ namespace {
 namespace fs = std::filesystem;
 using ::testing::HasSubstr;
 
-const fs::path sourceRoot = QUARRYSTACK_SOURCE_DIR;
-const fs::path levelFixtures = sourceRoot / "tests/data/levels";
-
 ::testing::AssertionResult noSanitizerReport(const std::string& errors)
 {
     for (const char* mark : {"ERROR: AddressSanitizer", "ERROR: LeakSanitizer", "runtime error:"})
@@ -81,9 +78,8 @@ std::ostream& operator<<(std::ostream& out, const FatalCase& c) { return out << 
 const char *const noShader = "Failed to open shader-file", *const noCompile = "Failed to compile shader",
                   *const noTexture = "Fehler beim Laden von Texturen", *const level = "Data/LevelFinal.dae";
 const FatalCase fatalCases[] = {
-    // Shader sources.
+    // Shader sources (a missing geometry stage is missing like any other).
     {"ShaderMissing", "Shader/menu.frag", removeFile, noShader},
-    {"GeometryShaderMissing", "Shader/shadowMapOmniFirstPass.geom", removeFile, noShader},
     {"ShaderBinaryGarbage", "Shader/line.vert", writeFile(garbageBytes(4096)), noCompile, nullptr, true},
     {"ShaderDoesNotLink", "Shader/TextVertexShader.frag", writeFile(compilesButDoesNotLink),
      "Failed to link shader program", "linking failed", true},
@@ -91,19 +87,15 @@ const FatalCase fatalCases[] = {
     {"MenuPictureMissing", "Textures/menu/welcome16_9.png", removeFile, noTexture},
     {"MenuPictureTruncated", "Textures/menu/win4_3.png", cutInHalf, noTexture},
     {"FontAtlasEmpty", "Textures/menu/fontArialMirrored.png", emptyFile, noTexture},
-    // The level file, a case of each way a level is refused; LevelFileTest
-    // has the message of every fault of the level check.
+    // The level file, a case of each kind of fault the game refuses it for;
+    // LevelFileTest has every fault the scan and the level check find (also
+    // the truncated and the too deeply nested files).
     {"LevelMissing", level, removeFile, "Couldn't open file"},
-    {"LevelTruncated", level, useLevel("truncated.dae"), "Couldn't load File"},
     {"LevelEmpty", level, emptyFile, "Couldn't load File"},
     {"LevelWithoutPlayer", level, useLevel("no_player.dae"), "Level error: no node named \"player\" with a mesh"},
-    // Assimp's reader would overflow the stack on a deeper tree: refused before it reads.
-    {"LevelNestedTooDeep", level, useLevel("deep_nesting.dae"),
-     "Level error: node \"deep257\" lies deeper than 256 nested nodes"},
     {"LevelTextureTooLarge", level, useLevel("huge_texture.dae"),
      "Level error: the texture \"textures/huge.png\" is 8193x1 pixels; at most 8192x8192 fit"},
-    // The level's textures.
-    {"LevelTextureMissing", "Textures/new/rock_diffuse.png", removeFile, noTexture},
+    // The level's textures (a missing one is the test NoWindow's several_faults.dae).
     {"LevelTextureGarbage", "Textures/new/wood_normal.png", writeFile(garbageBytes(2048)), noTexture},
     {"LevelTextureUnknownFormat", level, useLevel("unknown_texture_format.dae"), noTexture, "Textures/new/garbage.xyz"},
 };
@@ -157,56 +149,45 @@ TEST_F(GameTest, FatalErrorAtATerminalClosesTheWindowBeforeThePrompt)
 }
 
 // Menu pictures in every PNG layout that image tools write must show as they
-// look, not only the 32-bit RGBA files the game ships. Each variant replaces
+// look, not only the 32-bit RGBA files the game ships. Each layout replaces
 // the welcome picture at exactly the screen's size, so every screen pixel is
 // one picture pixel and the screenshot must equal the picture. (Palette and
 // 16-bit-per-channel files go through the same loader, which the GL texture
-// test feeds with every depth.)
-struct PngVariant {
-    const char* name;
-    std::vector<std::string> convertArguments;
-    const char* format; // the output file's prefix
-    int bitDepth;       // of the written file's header, per sample
-    int colorType;      // 0 grey, 2 RGB, 3 palette, 4 grey + alpha, 6 RGBA
-};
+// test feeds with every depth.) Half transparent: the pictures are drawn
+// opaque, so only the colour shows.
+using OddInput = GameTest;
 
-std::ostream& operator<<(std::ostream& out, const PngVariant& v) { return out << v.name; }
-
-const std::vector<std::string> halfTransparent = {"-alpha",    "set", "-channel", "A",
-                                                  "-evaluate", "set", "50%",      "+channel"};
-// Half transparent: the pictures are drawn opaque, so only the colour shows.
-const PngVariant pngVariants[] = {
-    {"GreyAlpha", {"-type", "GrayscaleAlpha", "-depth", "8"}, "", 8, 4},
-    {"Rgba32", {}, "PNG32:", 8, 6},
-};
-
-class OddInput : public GameTest, public ::testing::WithParamInterface<PngVariant> {};
-
-TEST_P(OddInput, WelcomePictureShowsAsItLooks)
+TEST_F(OddInput, WelcomePicturesOfEachLayoutShowAsTheyLook)
 {
-    const PngVariant& v = GetParam();
-    const std::string picture = data("Textures/menu/welcome16_9.png").string();
-    std::vector<std::string> command = {"convert", picture, "-resize", "320x180!"};
-    command.insert(command.end(), halfTransparent.begin(), halfTransparent.end());
-    command.insert(command.end(), v.convertArguments.begin(), v.convertArguments.end());
-    command.push_back(v.format + picture);
-    const ToolResult converted = runTool(command);
-    ASSERT_TRUE(converted.ok()) << converted.output;
-    std::ifstream header(picture, std::ios::binary);
-    unsigned char bytes[26] = {};
-    header.read(reinterpret_cast<char*>(bytes), sizeof bytes);
-    ASSERT_EQ(std::make_pair(int(bytes[24]), int(bytes[25])), std::make_pair(v.bitDepth, v.colorType))
-        << "convert wrote another layout";
-    const Shot expected = loadShot(picture);
+    const struct {
+        std::vector<std::string> convertArguments;
+        std::string format; // the output file's prefix
+        int bitDepth;       // of the written file's header, per sample
+        int colorType;      // 0 grey, 2 RGB, 3 palette, 4 grey + alpha, 6 RGBA
+    } layouts[] = {{{"-type", "GrayscaleAlpha", "-depth", "8"}, "", 8, 4}, {{}, "PNG32:", 8, 6}};
+    const std::string shipped = (sourceRoot / "Textures/menu/welcome16_9.png").string(),
+                      picture = data("Textures/menu/welcome16_9.png").string();
+    for (const auto& layout : layouts) {
+        SCOPED_TRACE(layout.colorType);
+        std::vector<std::string> command = {"convert", shipped, "-resize", "320x180!", "-alpha", "set"};
+        command.insert(command.end(), {"-channel", "A", "-evaluate", "set", "50%", "+channel"});
+        command.insert(command.end(), layout.convertArguments.begin(), layout.convertArguments.end());
+        command.push_back(layout.format + picture);
+        const ToolResult converted = runTool(command);
+        ASSERT_TRUE(converted.ok()) << converted.output;
+        std::ifstream header(picture, std::ios::binary);
+        unsigned char bytes[26] = {};
+        header.read(reinterpret_cast<char*>(bytes), sizeof bytes);
+        ASSERT_EQ(std::make_pair(int(bytes[24]), int(bytes[25])), std::make_pair(layout.bitDepth, layout.colorType))
+            << "convert wrote another layout";
+        const Shot expected = loadShot(picture);
 
-    start(320, 180);
-    // The image tool and the game may round a sample one step apart.
-    EXPECT_EQ(differingShare(screenshot("welcome"), expected, 2), 0.0);
-    ASSERT_TRUE(quit());
-    EXPECT_TRUE(noSanitizerReport(errors()));
+        start(320, 180);
+        // The image tool and the game may round a sample one step apart.
+        EXPECT_EQ(differingShare(screenshot("welcome"), expected, 2), 0.0);
+        ASSERT_TRUE(quit());
+        EXPECT_TRUE(noSanitizerReport(errors()));
+    }
 }
-
-INSTANTIATE_TEST_SUITE_P(Depths, OddInput, ::testing::ValuesIn(pngVariants),
-                         [](const ::testing::TestParamInfo<PngVariant>& info) { return info.param.name; });
 
 } // namespace

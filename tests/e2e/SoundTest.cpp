@@ -24,10 +24,11 @@ constexpr double loud = 1500.0;
 
 class Sound : public GameTest {
 protected:
+    Sound() { useDriver("wave", recording()); }
     ~Sound() override { unsetenv("ALSOFT_CONF"); }
 
-    // OpenAL Soft's `driver` for the game, set up by a config file in the
-    // work folder; the wave driver writes into `recording`.
+    // OpenAL Soft's `driver` for the game (each test starts with "wave"), set
+    // up by a config file in the work folder; "wave" writes into `recording`.
     void useDriver(const std::string& driver, const fs::path& recording)
     {
         const fs::path config = workDir() / "alsoft.conf";
@@ -37,9 +38,10 @@ protected:
     }
     fs::path recording() { return workDir() / "heard.wav"; }
 
-    // The recording's samples, 16-bit stereo at 44.1 kHz (left and right
-    // interleaved), from the first on.
-    std::vector<std::int16_t> samples()
+    // The RMS over each window of the recording (16-bit stereo at 44.1 kHz,
+    // left and right interleaved): of both channels, or of channel 0 (left) or
+    // 1 (right) alone.
+    std::vector<double> loudness(int channel = -1)
     {
         std::ifstream in(recording(), std::ios::binary);
         const std::string bytes((std::istreambuf_iterator<char>(in)), {});
@@ -49,13 +51,6 @@ protected:
         at = std::min(at + 8, bytes.size());
         std::vector<std::int16_t> all((bytes.size() - at) / 2);
         std::memcpy(all.data(), bytes.data() + at, all.size() * 2);
-        return all;
-    }
-    // The RMS over each window of the recording: of both channels, or of
-    // channel 0 (left) or 1 (right) alone.
-    std::vector<double> loudness(int channel = -1)
-    {
-        const std::vector<std::int16_t> all = samples();
         const std::size_t window = 2 * static_cast<std::size_t>(44100 * windowSeconds);
         std::vector<double> rms;
         for (std::size_t start = 0; start + window <= all.size(); start += window) {
@@ -93,7 +88,6 @@ double busiestHalfSecond(const std::vector<double>& rms)
 
 TEST_F(Sound, TheWelcomePictureIsSilent)
 {
-    useDriver("wave", recording());
     start();
     waitGameTime(1.0);
     ASSERT_TRUE(quit());
@@ -106,7 +100,6 @@ TEST_F(Sound, TheWelcomePictureIsSilent)
 // two axes, a step every 1.6 m.
 TEST_F(Sound, WalkingStepsAtTheRateOfTheWalk)
 {
-    useDriver("wave", recording());
     startPlaying();
     hold({"w", "a"}, 1.3);
     ASSERT_TRUE(quit());
@@ -124,7 +117,6 @@ TEST_F(Sound, TheSplashAndTheScrapeAreHeardAsLongLoudStretches)
 {
     for (const std::vector<std::string>& keys : {std::vector<std::string>{"w", "a"}, {"w"}}) {
         SCOPED_TRACE(keys.size() == 2 ? "pit" : "block");
-        useDriver("wave", recording());
         startPlaying();
         hold(keys, 3.0);
         ASSERT_TRUE(quit());
@@ -136,7 +128,6 @@ TEST_F(Sound, TheSplashAndTheScrapeAreHeardAsLongLoudStretches)
 // while it stands at the bottom and at the top (2 s each), and both ears hear it.
 TEST_F(Sound, TheLiftHumsOnlyWhileItMovesInBothEars)
 {
-    useDriver("wave", recording());
     startPlaying();
     hold({"d"}, 0.3);
     hold({"w"}, 2.0);
@@ -158,7 +149,6 @@ TEST_F(Sound, TheLiftHumsOnlyWhileItMovesInBothEars)
 // the sound back.
 TEST_F(Sound, StartedMutedItIsSilentUntilM)
 {
-    useDriver("wave", recording());
     arguments = {"--mute"};
     startPlaying();
     hold({"w", "a"}, 0.8);

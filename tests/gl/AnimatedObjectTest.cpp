@@ -6,8 +6,6 @@
 
 namespace {
 
-glm::mat4 translation(const glm::vec3& v) { return glm::translate(glm::mat4(1.0f), v); }
-
 class AnimatedObjectTest : public WorldTest {
 protected:
     // Two keys over two seconds, a loop of four: up 4, a quarter turn, scaled 3.

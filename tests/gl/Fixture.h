@@ -86,12 +86,13 @@ inline gl::Texture solidTexture(uint8_t r, uint8_t g, uint8_t b)
     return texture;
 }
 
+inline glm::mat4 translation(const glm::vec3& v) { return glm::translate(glm::mat4(1.0f), v); }
+
 // One mesh as the importer hands it over: flat arrays and triangle corners.
 struct MeshArrays {
     std::vector<float> positions, normals, uvs, tangents;
     std::vector<uint32_t> indices;
 
-    glm::vec3 vertex(uint32_t i) const { return {positions[3 * i], positions[3 * i + 1], positions[3 * i + 2]}; }
     // A quad with outward normal n = u × v / |u × v| (counter-clockwise seen from the front), the
     // tangent along u, centre c.
     MeshArrays& addFace(const glm::vec3& c, const glm::vec3& n, const glm::vec3& u, const glm::vec3& v)
@@ -165,9 +166,8 @@ public:
     // The player as the import and set-up wire it: a 1 × 1.8 box of mass 1, a camera at angles 0.
     PlayerObject* addPlayer(const glm::vec3& centre)
     {
-        PlayerObject* player =
-            add(std::make_unique<PlayerObject>(glm::translate(glm::mat4(1.0f), centre), layout(), nullptr, physics(),
-                                               meshData(boxArrays({0.5f, 0.9f, 0.5f}), "player")));
+        PlayerObject* player = add(std::make_unique<PlayerObject>(translation(centre), layout(), nullptr, physics(),
+                                                                  meshData(boxArrays({0.5f, 0.9f, 0.5f}), "player")));
         player->camera = std::make_unique<Camera>(tuning::verticalFieldOfView, 640.0f, 360.0f,
                                                   centre + glm::vec3(0, 0, 1), centre, glm::vec3(0, 1, 0), 0.0f, 0.0f);
         player->windowWidth = 640;
@@ -207,10 +207,7 @@ public:
             frame();
     }
     // Puts a body at `position`, upright and at rest, the way a reload puts it back.
-    void place(RigidBody* body, const glm::vec3& position)
-    {
-        physics().resetBody(*body, glm::translate(glm::mat4(1.0f), position));
-    }
+    void place(RigidBody* body, const glm::vec3& position) { physics().resetBody(*body, translation(position)); }
 
     GLFWwindow* window;
     FakeInput input;
@@ -233,32 +230,40 @@ inline glm::vec3 toVec(const btVector3& v) { return {v.x(), v.y(), v.z()}; }
 inline glm::vec3 positionOf(const btRigidBody* body) { return toVec(body->getWorldTransform().getOrigin()); }
 
 // A level file as the game loads it (the shipped level unless named, its path
-// from the source folder), the built-in lights after the file's.
+// from the source folder), the built-in lights after the file's; unless not
+// `reloaded`, as the game's first frame after the welcome picture finds it.
 class LoadedLevel : public SceneWorld {
 public:
-    explicit LoadedLevel(GLFWwindow* window, const std::string& file = "Data/LevelFinal.dae")
-        : SceneWorld(window, load(window, file))
+    explicit LoadedLevel(GLFWwindow* window, const std::string& file = "Data/LevelFinal.dae", bool reloaded = true)
+        : SceneWorld(window, load(window, file)), errors(std::move(loadErrors))
     {
-        reload(); // as the game's first frame after the welcome picture
+        if (reloaded)
+            reload();
     }
     // The reload after a menu: every object back in place, then one update.
     void reload() { world->reset(), world->update(); }
-    MeshObject& object(const std::string& name)
+    // The object of that name; of a node with several meshes, the one at `index`.
+    MeshObject& object(const std::string& name, size_t index = 0)
     {
         for (MeshObject* o : level().getObjects())
-            if (o->mesh.name == name)
+            if (o->mesh.name == name && index-- == 0)
                 return *o;
         throw std::runtime_error("LoadedLevel: no object " + name);
     }
     RigidBody* body(const std::string& name) { return object(name).rigidBody; }
     glm::vec3 playerAt() const { return positionOf(player()->rigidBody); }
 
+    std::string errors; // what the load wrote on standard error
+
 private:
+    inline static std::string loadErrors; // the last load's, for the constructor
     static std::unique_ptr<World> load(GLFWwindow* window, const std::string& file)
     {
         const std::filesystem::path previous = std::filesystem::current_path();
         std::filesystem::current_path(QUARRYSTACK_SOURCE_DIR); // the game reads its data from where it runs
+        testing::internal::CaptureStderr();
         Result<std::unique_ptr<World>> loaded = World::load(file, sharedRenderer().vertexLayout(), window, 640, 360);
+        loadErrors = testing::internal::GetCapturedStderr();
         std::filesystem::current_path(previous);
         return valueOrThrow(std::move(loaded));
     }

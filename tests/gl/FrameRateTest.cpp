@@ -42,7 +42,7 @@ protected:
     PlayerObject* standOnFloor()
     {
         fresh();
-        world->addMesh("Floor1", boxArrays({60, 0.5f, 60}), glm::translate(glm::mat4(1.0f), {0, -0.5f, 0}), 0);
+        world->addMesh("Floor1", boxArrays({60, 0.5f, 60}), translation({0, -0.5f, 0}), 0);
         PlayerObject* p = world->addPlayer({0, 1.0f, 0});
         world->input.focus = true;
         world->frames(60);
@@ -107,8 +107,7 @@ protected:
         auto* lift = world->add(
             std::make_unique<AnimatedObject>(glm::mat4(1.0f), world->layout(), nullptr, world->physics(),
                                              world->meshData(boxArrays({2, 0.25f, 2}), "lift_Anim"), std::move(k)));
-        MeshObject* block =
-            world->addMesh("block", boxArrays({0.5f, 0.5f, 0.5f}), glm::translate(glm::mat4(1.0f), {0, 0.75f, 0}), 1);
+        MeshObject* block = world->addMesh("block", boxArrays({0.5f, 0.5f, 0.5f}), translation({0, 0.75f, 0}), 1);
         float low = 1e9f, high = -1e9f;
         watchSteps([&](double t) {
             if (t < 0.5) // settling from where it was put

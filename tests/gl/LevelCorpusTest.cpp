@@ -6,7 +6,6 @@
 #include "support/TempDir.h"
 
 #include <fstream>
-#include <sstream>
 
 // For the whole GL test program: Assimp leaks what it had built when it gives
 // up on a broken file, and llvmpipe loses two blocks (992 bytes, allocated

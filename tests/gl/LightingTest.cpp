@@ -31,16 +31,14 @@ protected:
     }
     void quad(Material& material, float half, const glm::vec3& at, GLuint colour = 0, GLuint normals = 0)
     {
-        world->addMesh("quad", squareArrays(half), glm::translate(glm::mat4(1.0f), at), 0,
-                       {material.getUniformBuffer(), colour, normals});
+        world->addMesh("quad", squareArrays(half), translation(at), 0, {material.getUniformBuffer(), colour, normals});
     }
     // The scene pass from one of the two views.
-    Texels draw(bool normalMapping = true, bool shadowMapping = false, bool slanted = false)
+    Texels draw(bool shadowMapping = false, bool slanted = false)
     {
         Camera camera(1.0f, 640.0f, 360.0f, glm::vec3(0, 0, 1), glm::vec3(0), glm::vec3(0, 1, 0), 0.0f, 0.0f);
         camera.viewMatrix = views[slanted];
         camera.projectionMatrix = projections[slanted];
-        world->settings.normalMapping = normalMapping;
         world->settings.shadowMapping = shadowMapping;
         world->level().setTextureFilter(GL_LINEAR); // the test textures have no mipmap levels
         return screen = world->draw(camera);
@@ -62,15 +60,11 @@ TEST_F(Lighting, BrightnessFallsWithDistanceFromTheFirstTenLights)
 {
     Material material = litMaterial(2);
     quad(material, 10.0f, {}, 0, world->flatNormals);
-    std::vector<Light> lights;
-    for (int i = 0; i < 12; ++i)
-        lights.emplace_back(i == 0  ? glm::vec3(0, 2, 0)
-                            : i < 9 ? glm::vec3(i, -5, 0)
-                                    : glm::vec3(i == 9 ? 6 : -6, 1, 0),
-                            glm::vec3(1),
-                            i == 0   ? 0.8f
-                            : i == 9 ? 0.3f
-                                     : 5.0f);
+    std::vector<Light> lights = {Light({0, 2, 0}, glm::vec3(1), 0.8f)};
+    for (int i = 1; i < 9; ++i)
+        lights.emplace_back(glm::vec3(i, -5, 0), glm::vec3(1), 5.0f);
+    for (const float x : {6.0f, -6.0f, -6.0f})
+        lights.emplace_back(glm::vec3(x, 1, 0), glm::vec3(1), x > 0 ? 0.3f : 5.0f);
     world->addLights(lights);
     draw();
     EXPECT_EQ(glGetError(), GLenum(GL_NO_ERROR));
@@ -113,7 +107,7 @@ protected:
     {
         Lighting::SetUp();
         quad(grey, 9, {});
-        world->addMesh("crate", boxArrays(glm::vec3(0.5f)), glm::translate(glm::mat4(1.0f), {0, 0.5f, 0}), 0,
+        world->addMesh("crate", boxArrays(glm::vec3(0.5f)), translation({0, 0.5f, 0}), 0,
                        {grey.getUniformBuffer(), 0, 0});
     }
     // Whether the segment a→b passes through the box grown by `margin`.
@@ -134,9 +128,9 @@ protected:
     void expectCleanFloorAndAttachedShadow(Light& light, float power, const glm::vec3& footAt)
     {
         light.power = power;
-        const Texels shadowed = draw(true, true, true), plain = draw(true, false, true);
+        const Texels shadowed = draw(true, true), plain = draw(false, true);
         light.power = 0;
-        const Texels unlit = draw(true, false, true);
+        const Texels unlit = draw(false, true);
         light.power = power;
         // Grown and shrunk by more than two texels' width at the box.
         const float margin = 0.04f + 5.0f * glm::length(light.position - glm::vec3(0, 0.5f, 0)) / 256.0f;
@@ -195,11 +189,11 @@ TEST_F(BoxShadow, LightsWithoutAShadowUnitCastNoShadow)
 {
     Light& light = *world->addLights({Light({3, 2.5f, 1}, glm::vec3(1), 3)}).front();
     world->renderer.renderShadows(world->level(), false);
-    const Texels plain = draw(true, false, true);
+    const Texels plain = draw(false, true);
     const glm::ivec2 foot = pixelOf({-0.6f, 0, 0}, true);
-    ASSERT_LT(draw(true, true, true).at(foot.x, foot.y)[0], plain.at(foot.x, foot.y)[0]);
+    ASSERT_LT(draw(true, true).at(foot.x, foot.y)[0], plain.at(foot.x, foot.y)[0]);
     for (const int unit : {-1, 0, 1, 7})
-        EXPECT_EQ((light.unit = unit, draw(true, true, true).rgba), plain.rgba) << "unit " << unit;
+        EXPECT_EQ((light.unit = unit, draw(true, true).rgba), plain.rgba) << "unit " << unit;
 }
 
 } // namespace

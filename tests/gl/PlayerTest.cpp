@@ -13,7 +13,7 @@ protected:
     void SetUp() override
     {
         WorldTest::SetUp();
-        world->addMesh("Floor1", boxArrays({15, 0.5f, 15}), glm::translate(glm::mat4(1.0f), {0, -0.5f, 0}), 0);
+        world->addMesh("Floor1", boxArrays({15, 0.5f, 15}), translation({0, -0.5f, 0}), 0);
         p = world->addPlayer({0, 1.0f, 0});
         world->frames(60);
     }

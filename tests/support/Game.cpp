@@ -211,15 +211,12 @@ void GameTest::launch(int width, int height)
     screenWidth = width;
     screenHeight = height;
     status_.reset();
-    if (width > 0)
-        display_ = std::make_unique<XvfbDisplay>(width, height);
+    display_ = std::make_unique<XvfbDisplay>(width, height);
     const char* game = std::getenv("QUARRYSTACK_GAME");
     if (program.empty())
         program = game && *game ? game : QUARRYSTACK_GAME;
-    std::vector<std::string> command = {"env", "-u", "DISPLAY", "LD_PRELOAD=" + gamePreload, program};
+    std::vector<std::string> command = {"env", "DISPLAY=" + display_->name(), "LD_PRELOAD=" + gamePreload, program};
     command.insert(command.end(), arguments.begin(), arguments.end());
-    if (display_)
-        command.insert(command.begin() + 3, "DISPLAY=" + display_->name());
     // The game writes and flushes a line every frame: a plain file lets the
     // test read what it wrote so far without a reader of its own.
     pid_ = spawn(command, workingDirectory.empty() ? data().string() : workingDirectory.string(),

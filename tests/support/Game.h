@@ -28,6 +28,9 @@
 #include <sys/types.h>
 #include <vector>
 
+inline const std::filesystem::path sourceRoot = QUARRYSTACK_SOURCE_DIR,
+                                   levelFixtures = sourceRoot / "tests/data/levels";
+
 // A helper program run to its end: its exit status (128 + signal when
 // killed, 137 past the time limit) and its standard output and error.
 struct ToolResult {
@@ -87,7 +90,7 @@ protected:
     // use), or a file in it, to break before the game starts.
     std::filesystem::path data(const std::string& relative = "");
 
-    // A display of this size (none when `width` is 0) and the game on it.
+    // A display of this size and the game on it.
     void launch(int width = 320, int height = 180);
     // launch, then waits for the window, focuses it, and waits for a frame.
     void start(int width = 320, int height = 180);

@@ -3,6 +3,7 @@
 #include <gmock/gmock.h>
 
 #include <functional>
+#include <tuple>
 
 namespace {
 
@@ -48,6 +49,12 @@ const Row rows[] = {
     {{"--sensitivity", "20.5"}, "--sensitivity wants a number from 0.05 to 20, not \"20.5\""},
 };
 
+// Every option, to compare and print at once.
+auto fields(const Options& o)
+{
+    return std::make_tuple(int(o.action), o.windowed, o.width, o.height, o.level, o.sensitivity, o.muted, o.quiet);
+}
+
 TEST(CommandLine, EveryRowParsesToItsOptionsOrItsError)
 {
     for (const Row& row : rows) {
@@ -60,15 +67,7 @@ TEST(CommandLine, EveryRowParsesToItsOptionsOrItsError)
         EXPECT_EQ(parsed.error, "");
         Options expected;
         row.expect(expected);
-        const Options& o = parsed.options;
-        EXPECT_EQ(o.action, expected.action);
-        EXPECT_EQ(o.windowed, expected.windowed);
-        EXPECT_EQ(o.width, expected.width);
-        EXPECT_EQ(o.height, expected.height);
-        EXPECT_EQ(o.level, expected.level);
-        EXPECT_EQ(o.sensitivity, expected.sensitivity);
-        EXPECT_EQ(o.muted, expected.muted);
-        EXPECT_EQ(o.quiet, expected.quiet);
+        EXPECT_EQ(fields(parsed.options), fields(expected));
     }
 }
 

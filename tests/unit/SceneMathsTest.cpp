@@ -16,13 +16,6 @@ void expectNear(const glm::vec4& actual, const glm::vec4& expected, float tolera
     EXPECT_LT(glm::length(actual - expected), tolerance) << actual.x << " " << actual.y << " " << actual.z;
 }
 
-BoundingSphere sphereAt(const glm::vec3& center, float radius)
-{
-    BoundingSphere sphere;
-    sphere.center = center, sphere.radius = radius, sphere.radiusSquared = radius * radius;
-    return sphere;
-}
-
 } // namespace
 
 // Yaw 0 looks along +z, positive yaw turns towards +x, positive pitch up; the
@@ -50,7 +43,7 @@ TEST(SceneMaths, CameraLooksWhereItsAnglesPoint)
     }
 }
 
-// A 90 degree view from the origin down -z, near 1, far 10.
+// A 90 degree view from the origin down -z, near 1, far 10; spheres of radius 1.
 TEST(SceneMaths, FrustumPlanesCullOnlySpheresWhollyOutside)
 {
     ViewFrustum frustum;
@@ -71,10 +64,10 @@ TEST(SceneMaths, FrustumPlanesCullOnlySpheresWhollyOutside)
         {{0, 2, -5}, 1, up5, false},                                                 // the model moves the centre
     };
     for (const auto& row : rows)
-        EXPECT_EQ(frustumTest(frustum, row.model, sphereAt(row.center, 1.0f), row.maxScale), row.visible)
+        EXPECT_EQ(frustumTest(frustum, row.model, BoundingSphere{row.center, 1, 1}, row.maxScale), row.visible)
             << row.center.x << " " << row.center.y << " " << row.center.z;
     frustum.cullingEnabled = false;
-    EXPECT_TRUE(frustumTest(frustum, identity, sphereAt({100, 100, 100}, 1.0f), 1.0f));
+    EXPECT_TRUE(frustumTest(frustum, identity, BoundingSphere{{100, 100, 100}, 1, 1}, 1.0f));
 }
 
 // Ritter's sphere: the widest axis pair (x before y before z on ties) gives
