@@ -97,6 +97,7 @@ const char* const keysText = R"(Keys:
   F7 F8 F10 F12    bloom, frustum culling, shadows, physics debug lines
   U J H K L O      move the first light
   M                sound off and on
+  P                pause, and play on (a click too)
 )";
 
 } // namespace

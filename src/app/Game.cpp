@@ -38,6 +38,8 @@ MenuScreen::Picture pictureOf(MenuState::Screen screen)
         return MenuScreen::Picture::GameOver;
     case MenuState::Screen::Win:
         return MenuScreen::Picture::Win;
+    case MenuState::Screen::Paused:
+        return MenuScreen::Picture::Pause;
     default:
         return MenuScreen::Picture::Welcome;
     }
@@ -91,11 +93,21 @@ Game::Game(GLFWwindow* window, int width, int height, const Options& options, st
         if (action == GLFW_PRESS)
             input::notePress(key);
     });
+    glfwSetMouseButtonCallback(window, [](GLFWwindow*, int button, int action, int) {
+        if (button == GLFW_MOUSE_BUTTON_LEFT && action == GLFW_PRESS)
+            input::notePress(input::leftClick);
+    });
+    // A player who turns to another window finds the game paused on return.
+    glfwSetWindowFocusCallback(window, [](GLFWwindow* unfocused, int focused) {
+        if (!focused)
+            static_cast<Game*>(glfwGetWindowUserPointer(unfocused))->shell->menu().pause();
+    });
 }
 
 Game::~Game()
 {
     glfwSetFramebufferSizeCallback(window, nullptr);
+    glfwSetWindowFocusCallback(window, nullptr);
     glfwSetWindowUserPointer(window, nullptr);
 }
 
@@ -132,6 +144,7 @@ bool Game::runFrame(double now)
 
     glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
     shell->readMenuKeys(window);
+    freePointer(shell->menu().screen() == MenuState::Screen::Paused);
     if (shell->menu().showing())
         runMenuFrame();
     else
@@ -145,14 +158,25 @@ bool Game::runFrame(double now)
 
 void Game::runMenuFrame()
 {
-    shell->settings().wireframe = false;
     glPolygonMode(GL_FRONT_AND_BACK, GL_FILL);
     // The cursor drifts while a picture shows, and a space pressed here is no jump.
     world->player()->firstMouse = true;
     input::clearPresses();
     shell->sounds().hush();
     renderer->drawPicture(pictureOf(shell->menu().screen()));
-    levelResetDue = true;
+    // Play goes on from the pause picture as it was; after the others it starts anew.
+    if (shell->menu().screen() != MenuState::Screen::Paused) {
+        shell->settings().wireframe = false;
+        levelResetDue = true;
+    }
+}
+
+void Game::freePointer(bool free)
+{
+    if (free == pointerFree)
+        return;
+    pointerFree = free;
+    glfwSetInputMode(window, GLFW_CURSOR, free ? GLFW_CURSOR_NORMAL : GLFW_CURSOR_HIDDEN);
 }
 
 void Game::runGameFrame(double frameDelta)

@@ -110,6 +110,8 @@ private:
     // Follows a window the desktop made bigger or smaller.
     void fitToWindow();
     void runMenuFrame();
+    // Frees the pointer from the window (a picture is up) or takes it back for the mouse look.
+    void freePointer(bool free);
     void runGameFrame(double frameDelta);
     void phaseEnded(FramePhase phase);
     // One game frame's update: the physics step of at most 30 sub-steps
@@ -131,6 +133,7 @@ private:
     std::unique_ptr<World> world;
     bool levelResetDue = false; // set by each menu frame and by R, run by the next game frame
     bool resized = false;       // the window's framebuffer changed size since the last frame
+    bool pointerFree = false;   // shown and left where the player moves it
     Extent lightBounds;         // the light keys keep the first light inside the level
     double lastFrameTime = 0.0;
     double frameTimeMs = 0.0;

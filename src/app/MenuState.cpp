@@ -10,7 +10,13 @@ void MenuState::showGameOver()
         current = Screen::GameOver;
 }
 
-void MenuState::applyKeys(bool enterPressed, bool rPressed)
+void MenuState::pause()
+{
+    if (current == Screen::Playing)
+        current = Screen::Paused;
+}
+
+void MenuState::applyKeys(bool enterPressed, bool rPressed, bool pPressed, bool clicked)
 {
     switch (current) {
     case Screen::Welcome:
@@ -28,6 +34,12 @@ void MenuState::applyKeys(bool enterPressed, bool rPressed)
             startPlay();
         break;
     case Screen::Playing:
+        if (pPressed)
+            pause();
+        break;
+    case Screen::Paused:
+        if (pPressed || clicked)
+            startPlay();
         break;
     }
 }
@@ -36,6 +48,6 @@ void MenuState::readKeys(GLFWwindow* window)
 {
     // A tap between two frames counts as much as a key held down.
     auto pressed = [window](int key) { return input::takePress(key) || input::isPressed(window, key); };
-    if (showing())
-        applyKeys(pressed(GLFW_KEY_ENTER), pressed(GLFW_KEY_R));
+    const bool pPressed = input::takePress(GLFW_KEY_P), clicked = input::takePress(input::leftClick);
+    applyKeys(showing() && pressed(GLFW_KEY_ENTER), showing() && pressed(GLFW_KEY_R), pPressed, clicked);
 }

@@ -13,7 +13,8 @@
 namespace {
 
 const char* const menuPictureFiles[MenuScreen::pictureCount] = {
-    "welcome16_9.png", "gameOver16_9.png", "win16_9.png", "welcome4_3.png", "gameOver4_3.png", "win4_3.png",
+    "welcome16_9.png", "gameOver16_9.png", "win16_9.png", "pause16_9.png",
+    "welcome4_3.png",  "gameOver4_3.png",  "win4_3.png",  "pause4_3.png",
 };
 
 // Runs `load` unless an earlier step failed, keeping its value or its failure.

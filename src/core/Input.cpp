@@ -17,9 +17,10 @@ public:
 
 GlfwBackend glfwBackend;
 Backend* current = &glfwBackend;
-std::bitset<GLFW_KEY_LAST + 1> notedPresses;
+static_assert(leftClick == GLFW_KEY_LAST + 1, "the click is noted after the last key");
+std::bitset<leftClick + 1> notedPresses;
 
-bool isKey(int key) { return key >= 0 && key <= GLFW_KEY_LAST; }
+bool isKey(int key) { return key >= 0 && key <= leftClick; }
 
 } // namespace
 

@@ -23,6 +23,9 @@ void getCursorPos(GLFWwindow* window, double* x, double* y);
 void setCursorPos(GLFWwindow* window, double x, double y);
 bool isFocused(GLFWwindow* window);
 
+// Noted like a key for a press of the left mouse button.
+constexpr int leftClick = 349;
+
 // Presses that key events reported, kept until taken: a tap that begins and
 // ends between two reads of the key still counts once. The game's key
 // callback notes them; a test may note its own.

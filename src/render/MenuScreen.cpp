@@ -17,7 +17,7 @@ MenuScreen::MenuScreen(gl::Program menuProgram, std::array<gl::Texture, pictureC
 
 void MenuScreen::draw(Picture picture) const
 {
-    const int index = static_cast<int>(picture) + (fourByThree ? 3 : 0);
+    const int index = static_cast<int>(picture) + (fourByThree ? pictureCount / 2 : 0);
     glUseProgram(program);
     glActiveTexture(textureUnits::glUnit(textureUnits::picture));
     glBindTexture(GL_TEXTURE_2D, pictures[index]);

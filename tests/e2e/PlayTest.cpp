@@ -145,6 +145,29 @@ TEST_F(Play, WalkingIntoThePitLosesAndRPlaysOnFromTheStart)
     ASSERT_TRUE(quit());
 }
 
+// P pauses: behind the pause picture the world stands still (W held and the
+// mouse moved for a second change nothing, and play goes on without a reset);
+// P, then a click, plays on.
+TEST_F(Play, PStopsTheWorldBehindThePausePictureAndPOrAClickPlaysOn)
+{
+    startPlaying();
+    const Shot before = screenshot("before");
+    const std::size_t from = mark();
+    for (const bool clickToPlayOn : {false, true}) {
+        press("p");
+        ASSERT_TRUE(showsPicture("pause"));
+        moveMouse(40, 10);
+        hold({"w"}, 1.0);
+        clickToPlayOn ? click() : press("p");
+        waitGameTime(0.3);
+        EXPECT_LT(startViewChange(screenshot("resumed"), before), 0.02);
+    }
+    EXPECT_EQ(count("RELOAD", from), 0u);
+    hold({"w"}, 0.5);
+    EXPECT_GT(startViewChange(screenshot("walked"), before), 0.02) << "plays on";
+    ASSERT_TRUE(quit());
+}
+
 // 377 px of mouse travel at 1/60 rad a pixel is a full turn whatever the frame rate: at 1280 × 720
 // with every effect on (slow frames) and at 160 × 90 (fast ones) the view comes back to the start.
 TEST_F(Play, AFullTurnOfMouseTravelIsAFullTurnOnAnyScreen)

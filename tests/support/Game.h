@@ -120,6 +120,7 @@ protected:
     // The pointer moves by (dx, dy) pixels (to a place, which no pointer
     // acceleration scales); a game frame reads it whenever one comes.
     void moveMouse(int dx, int dy);
+    void click() { x("click", {"1"}); } // the left button, where the pointer is
 
     // The screen once two more frames are drawn, kept as <name>.png.
     Shot screenshot(const std::string& name);

@@ -47,7 +47,8 @@ TEST(GeneratedFiles, ToolsRewriteTheCommittedFilesByteForByte)
 
 TEST(GeneratedFiles, MenuPicturesAreUprightAtTheirAspect)
 {
-    for (const char* name : {"welcome16_9", "win16_9", "gameOver16_9", "welcome4_3", "win4_3", "gameOver4_3"}) {
+    for (const char* name :
+         {"welcome16_9", "win16_9", "gameOver16_9", "pause16_9", "welcome4_3", "win4_3", "gameOver4_3", "pause4_3"}) {
         const std::string file = (kSource / "Textures/menu" / name).string() + ".png";
         FIBITMAP* p = FreeImage_Load(FIF_PNG, file.c_str(), PNG_DEFAULT);
         const unsigned width = FreeImage_GetWidth(p), height = FreeImage_GetHeight(p);

@@ -18,31 +18,36 @@ MenuState menuOn(char screen)
         menu.showWin();
     else if (screen == 'G')
         menu.showGameOver();
+    else if (screen == 'S')
+        menu.startPlay(), menu.pause();
     return menu;
 }
 
 char letterOf(const MenuState& menu)
 {
-    const char letter = "WPVG"[static_cast<int>(menu.screen())];
+    const char letter = "WPVGS"[static_cast<int>(menu.screen())];
     return menu.showing() == (letter != 'P') ? letter : '?';
 }
 
 } // namespace
 
-// One frame's menu keys: Enter leaves the welcome picture, R leads from the
-// win picture back to the welcome picture and from game over straight into
-// play; nothing else changes a picture, and with none up keys do nothing.
-// W welcome, V win, G game over, P playing (no picture); E and R the keys held.
-TEST(MenuState, OneFrameOfEnterAndRAndAWinOverAGameOver)
+// One frame's keys: Enter leaves the welcome picture, R leads from win to
+// welcome and from game over into play, P pauses play, P or a click plays on;
+// nothing else changes a picture. W welcome, V win, G game over, S paused,
+// P playing (no picture); E, R, P and C (a click) the keys pressed.
+TEST(MenuState, OneFrameOfEnterRPAndAClickAndAWinOverAGameOver)
 {
     EXPECT_EQ(letterOf(MenuState{}), 'W');
-    const char* rows[] = {"W.. W", "W.R W", "WE. P", "WER P", "V.. V", "VE. V", "V.R W", "VER W",
-                          "G.. G", "GE. G", "G.R P", "GER P", "PE. P", "P.R P", "PER P"};
+    const char* rows[] = {"W.... W", "W.R.. W", "WE... P", "WER.. P", "W..PC W", "V.... V", "VE... V", "V.R.. W",
+                          "VER.. W", "V..PC V", "G.... G", "GE... G", "G.R.. P", "GER.. P", "G..PC G", "PE... P",
+                          "P.R.. P", "PER.. P", "P...C P", "P..P. S", "S.... S", "SER.. S", "S..P. P", "S...C P"};
     for (const std::string row : rows) {
         MenuState menu = menuOn(row[0]);
-        menu.applyKeys(row[1] == 'E', row[2] == 'R');
-        EXPECT_EQ(letterOf(menu), row[4]) << row;
+        menu.applyKeys(row[1] == 'E', row[2] == 'R', row[3] == 'P', row[4] == 'C');
+        EXPECT_EQ(letterOf(menu), row[6]) << row;
     }
+    for (MenuState menu : {menuOn('W'), menuOn('V'), menuOn('G')}) // losing the focus pauses only play
+        EXPECT_NE((menu.pause(), letterOf(menu)), 'S');
     FakeInput keys; // no key held: a tap of Enter between two frames starts play all the same
     input::setBackend(&keys), input::notePress(GLFW_KEY_ENTER);
     MenuState tapped;

@@ -9,7 +9,7 @@ namespace makeart {
 
 namespace {
 
-enum class Screen { Welcome, GameOver, Win };
+enum class Screen { Welcome, GameOver, Win, Pause };
 
 struct Mood {
     Rgb skyTop, skyMid, skyHorizon, cloud, hills;
@@ -551,6 +551,8 @@ constexpr float kEndingPressCap = 32.0f, kEndingQuitCap = 23.0f;
 
 std::vector<Piece> endingPressLine(Screen screen)
 {
+    if (screen == Screen::Pause)
+        return {{"Press ", kWhite}, {"P", kAmber}, {" or click to play on", kWhite}};
     return {{"Press ", kWhite},
             {"R", kAmber},
             {screen == Screen::Win ? " to return to the title" : " to try again", kWhite}};
@@ -629,19 +631,21 @@ void drawWelcome(Canvas& c)
 void drawEnding(Canvas& c, Screen screen)
 {
     const float W = c.width(), H = c.height(), s = H / 720.0f, cx = W * 0.5f;
-    const bool won = screen == Screen::Win;
-    const std::string headline = won ? "YOU MADE IT OUT" : "YOU FELL";
-    const Rgb top = won ? hex(0xfff0b8) : hex(0xff9a6a);
-    const Rgb bottom = won ? hex(0xe39a3a) : hex(0xa82c1c);
+    // The win's and the pause's words in the welcome's gold, the fall's in red.
+    const bool won = screen == Screen::Win, fell = screen == Screen::GameOver;
+    const std::string headline = won ? "YOU MADE IT OUT" : (fell ? "YOU FELL" : "PAUSED");
+    const Rgb top = fell ? hex(0xff9a6a) : hex(0xfff0b8);
+    const Rgb bottom = fell ? hex(0xa82c1c) : hex(0xe39a3a);
     float cap = fitCap(headline, titleStyle(0, top, bottom), won ? 100.0f * s : 130.0f * s, W * 0.88f);
     const float titleBase = 84.0f * s + cap;
     drawText(c, headline, cx, titleBase, titleStyle(cap, top, bottom));
 
     TextStyle sub = bodyStyle(25.0f * s);
     sub.align = TextStyle::Align::Centre;
-    sub.fillTop = won ? hex(0xfff3dc) : hex(0xf0d8cc);
+    sub.fillTop = fell ? hex(0xf0d8cc) : hex(0xfff3dc);
     sub.fillBottom = sub.fillTop * 0.88f;
-    const std::string line = won ? "The beacon is lit. The quarry is behind you." : "Down into the flooded pit.";
+    const std::string line = won ? "The beacon is lit. The quarry is behind you."
+                                 : (fell ? "Down into the flooded pit." : "The quarry waits where you left it.");
     sub.capHeight = fitCap(line, sub, sub.capHeight, W * 0.9f);
     drawText(c, line, cx, titleBase + 60.0f * s, sub);
 
@@ -696,6 +700,7 @@ bool writeMenuPictures(const std::string& menuDir)
         {"welcome16_9.png", Screen::Welcome, 1280, 720},  {"gameOver16_9.png", Screen::GameOver, 1280, 720},
         {"win16_9.png", Screen::Win, 1280, 720},          {"welcome4_3.png", Screen::Welcome, 1024, 768},
         {"gameOver4_3.png", Screen::GameOver, 1024, 768}, {"win4_3.png", Screen::Win, 1024, 768},
+        {"pause16_9.png", Screen::Pause, 1280, 720},      {"pause4_3.png", Screen::Pause, 1024, 768},
     };
     for (const Job& job : jobs) {
         Canvas c = picture(job.width, job.height, job.screen);
