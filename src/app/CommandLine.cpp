@@ -22,13 +22,13 @@ struct OptionRow {
     std::string (*apply)(Options& options, const std::string& value);
 };
 
-// A whole number in [1, limit], nothing around it.
-bool parseCount(const std::string& text, int limit, int& result)
+// A whole number in [low, limit], nothing around it.
+bool parseCount(const std::string& text, int limit, int& result, int low = 1)
 {
     if (text.empty() || text.find_first_not_of("0123456789") != std::string::npos || text.size() > 6)
         return false;
     result = std::atoi(text.c_str());
-    return result >= 1 && result <= limit;
+    return result >= low && result <= limit;
 }
 
 const OptionRow optionTable[] = {
@@ -55,6 +55,13 @@ const OptionRow optionTable[] = {
          o.sensitivity = parseSensitivity(text);
          if (!o.sensitivity)
              return "--sensitivity wants a number from 0.05 to 20, not \"" + text + "\"";
+         return {};
+     }},
+    {"--max-fps", Value::Required, "--max-fps N",
+     "at most N frames a second during play (144; 0: no cap); pictures at most 60",
+     [](Options& o, const std::string& text) -> std::string {
+         if (!parseCount(text, 1000, o.maxFps, 0))
+             return "--max-fps wants a whole number from 0 to 1000, not \"" + text + "\"";
          return {};
      }},
     {"--mute", Value::None, "--mute", "start with the sound off (M turns it on)",

@@ -17,6 +17,7 @@ struct Options {
     std::optional<float> sensitivity; // else QUARRYSTACK_SENSITIVITY, else 1
     bool muted = false;               // the sound starts off
     bool quiet = false;               // no frame and contact lines on the console
+    int maxFps = 144;                 // frames a second at most during play; 0: no cap
 
     std::string levelFile() const { return level.empty() ? "Data/LevelFinal.dae" : level; }
 };

@@ -1,6 +1,7 @@
 #include "app/Game.h"
 
 #include "app/CommandLine.h"
+#include "app/FrameLimiter.h"
 #include "app/KeyActions.h"
 #include "app/Renderer.h"
 #include "app/Run.h"
@@ -18,8 +19,10 @@
 
 #include <GLFW/glfw3.h>
 
+#include <chrono>
 #include <cstdlib>
 #include <iostream>
+#include <thread>
 
 namespace {
 
@@ -345,6 +348,8 @@ void Game::renderBloomPass() { renderer->renderBloom(); }
 
 const Bloom& Game::bloom() const { return renderer->bloomPasses(); }
 
+int Game::frameCap() const { return FrameLimiter::capFor(shell->menu().showing(), options.maxFps); }
+
 int runGame(const Options& options)
 {
     // A level that cannot even be opened is told before a window or the sound
@@ -356,8 +361,12 @@ int runGame(const Options& options)
     GLFWwindow* window = openGameWindow(screenWidth, screenHeight, options.windowed);
     {
         const std::unique_ptr<Game> game = valueOrExit(Game::load(window, screenWidth, screenHeight, options));
-        while (game->runFrame(glfwGetTime())) {
-        }
+        // Vsync where the driver gives it; the limiter caps the rest. Events
+        // wait for the frame's own poll, which hands them to that frame.
+        glfwSwapInterval(1);
+        FrameLimiter limiter;
+        while (game->runFrame(glfwGetTime()))
+            std::this_thread::sleep_for(std::chrono::duration<double>(limiter.wait(glfwGetTime(), game->frameCap())));
     }
     glfwTerminate();
     return 0;

@@ -75,6 +75,8 @@ public:
     // One pass of the frame loop with the clock reading `now` (seconds).
     // Returns false when the loop is to end (window closing or Escape down).
     bool runFrame(double now);
+    // The frames a second the next frame may come at, at most (0: any).
+    int frameCap() const;
 
     // The tools' interface: the scripted runs of the golden views and the
     // benchmark, and the soak. Play goes on through runFrame as ever.

@@ -92,8 +92,12 @@ TEST_F(Play, StartsOnTheWelcomePictureAndEnterPlaysTheLitLevel)
     const std::string out = output();
     EXPECT_EQ(linesOf(out.substr(0, out.find("frametime:"))), bodyLines);
     const std::vector<std::string> frames = linesOf(out.substr(out.find("frametime:")));
-    for (std::size_t i = 0; i + 1 < frames.size(); ++i) // the last may be incomplete
+    double ms = 0.0;                                      // after the first frame, which waited for the level
+    for (std::size_t i = 0; i + 1 < frames.size(); ++i) { // the last may be incomplete
         EXPECT_TRUE(std::regex_match(frames[i], frameLine)) << frames[i];
+        ms += i > 0 ? std::atof(frames[i].c_str() + 11) : 0.0;
+    }
+    EXPECT_GE(ms / double(frames.size() - 2), 16.5) << "a picture is drawn at most about 60 times a second";
 
     from = mark();
     press("Return", 20);

@@ -47,12 +47,15 @@ const Row rows[] = {
     {{"--sensitivity", "nan"}, "--sensitivity wants a number from 0.05 to 20, not \"nan\""},
     {{"--sensitivity", "1e30"}, "--sensitivity wants a number from 0.05 to 20, not \"1e30\""},
     {{"--sensitivity", "20.5"}, "--sensitivity wants a number from 0.05 to 20, not \"20.5\""},
+    {{"--max-fps", "0"}, "", [](Options& o) { o.maxFps = 0; }},
+    {{"--max-fps", "1001"}, "--max-fps wants a whole number from 0 to 1000, not \"1001\""},
 };
 
 // Every option, to compare and print at once.
 auto fields(const Options& o)
 {
-    return std::make_tuple(int(o.action), o.windowed, o.width, o.height, o.level, o.sensitivity, o.muted, o.quiet);
+    return std::make_tuple(int(o.action), o.windowed, o.width, o.height, o.level, o.sensitivity, o.muted, o.quiet,
+                           o.maxFps);
 }
 
 TEST(CommandLine, EveryRowParsesToItsOptionsOrItsError)
