@@ -27,17 +27,14 @@ TEST(FrameCounter, SamplesEverySecondAveragesTheLastTenAndMakesTheTitle)
     EXPECT_EQ(slowStart.fps(), 1.0);
 }
 
-// Frames come at most at the cap, a late frame buys no burst after it, and a
-// picture is drawn at most 60 times a second.
+// Frame ends (s), caps and the waits after them: no burst after a late frame; pictures at most 60 a second.
 TEST(FrameLimiter, WaitsOutTheRestOfEachIntervalAndNeverCatchesUp)
 {
     FrameLimiter limiter;
-    // Frame ends (s) at a cap of 100 a second, and the waits after them.
-    const std::pair<double, double> frames[] = {{1.0, 0.0}, {1.004, 0.006}, {1.010, 0.01}, {1.05, 0.0}, {1.051, 0.009}};
-    for (const auto& [end, wait] : frames)
-        EXPECT_NEAR(limiter.wait(end, 100), wait, 1e-9) << end;
-    EXPECT_EQ(limiter.wait(1.052, 0), 0.0);
-    EXPECT_EQ(std::make_tuple(FrameLimiter::capFor(true, 144), FrameLimiter::capFor(true, 30),
-                              FrameLimiter::capFor(true, 0), FrameLimiter::capFor(false, 0)),
-              std::make_tuple(60, 30, 60, 0));
+    const std::tuple<double, int, double> frames[] = {{1.0, 100, 0.0},  {1.004, 100, 0.006}, {1.010, 100, 0.01},
+                                                      {1.05, 100, 0.0}, {1.051, 100, 0.009}, {1.052, 0, 0.0}};
+    for (const auto& [end, cap, wait] : frames)
+        EXPECT_NEAR(limiter.wait(end, cap), wait, 1e-9) << end;
+    for (const auto& [picture, cap, capped] : {std::tuple{true, 144, 60}, {true, 30, 30}, {true, 0, 60}, {false, 0, 0}})
+        EXPECT_EQ(FrameLimiter::capFor(picture, cap), capped);
 }
