@@ -97,7 +97,7 @@ const char* const keysText = R"(Keys:
   Enter            start playing
   R                play again; while playing: reset the level
   Escape           quit
-  W A S D, mouse   walk and look around
+  W A S D, arrows  walk; the mouse looks around
   Space            jump
   Page Up/Down     look through the level's other cameras, and back
   F3 F4 F5 F6      wireframe, texture filter, mipmap filter, normal mapping

@@ -142,9 +142,12 @@ void PlayerObject::step(double dt)
         contacts.gameOver || found.gameOver || rigidBody->getWorldTransform().getOrigin().y() < fallLimit;
 
     const bool spaceTapped = input::takePress(GLFW_KEY_SPACE);
-    const MoveKeys keys{input::isPressed(window, GLFW_KEY_W), input::isPressed(window, GLFW_KEY_A),
-                        input::isPressed(window, GLFW_KEY_S), input::isPressed(window, GLFW_KEY_D),
-                        spaceTapped || input::isPressed(window, GLFW_KEY_SPACE)};
+    // The arrow keys walk as W, A, S and D do.
+    const auto held = [this](int letter, int arrow) {
+        return input::isPressed(window, letter) || input::isPressed(window, arrow);
+    };
+    const MoveKeys keys{held(GLFW_KEY_W, GLFW_KEY_UP), held(GLFW_KEY_A, GLFW_KEY_LEFT), held(GLFW_KEY_S, GLFW_KEY_DOWN),
+                        held(GLFW_KEY_D, GLFW_KEY_RIGHT), spaceTapped || input::isPressed(window, GLFW_KEY_SPACE)};
     rigidBody->activate();
     if (grounded)
         moveOnGround(keys);

@@ -1,7 +1,6 @@
-// Levels as Blender exports them with its default settings (Z up, the scene's
-// unit; tests/data/blender, made by tools/blender/make_levels.py): the guide's
-// walk-through turned half round, in metres and in centimetres, and with a
-// key-framed lift.
+// Levels as Blender exports them by default (Z up, the scene's unit; made by
+// tools/blender/make_levels.py): the guide's walk-through turned half round, in
+// metres, in centimetres, and with a key-framed lift.
 #include "Fixture.h"
 #include "support/TempDir.h"
 

@@ -38,6 +38,8 @@ TEST_F(PlayerTest, KeyCombinationsPickTheirMovementAndNoKeyStops)
         {{GLFW_KEY_S, GLFW_KEY_A}, -r},
         {{GLFW_KEY_S, GLFW_KEY_D}, -f},
         {{GLFW_KEY_W, GLFW_KEY_A, GLFW_KEY_D}, f - r},
+        {{GLFW_KEY_UP, GLFW_KEY_RIGHT}, f + r}, // the arrows walk as W, A, S and D
+        {{GLFW_KEY_DOWN, GLFW_KEY_LEFT}, -r},
         {{}, {0, 0}},
     };
     for (const auto& [pressed, direction] : rows) {
