@@ -19,6 +19,7 @@
 
 #include <GLFW/glfw3.h>
 
+#include <algorithm>
 #include <chrono>
 #include <cstdlib>
 #include <iostream>
@@ -124,8 +125,9 @@ void Game::fitToWindow()
     width = newWidth;
     height = newHeight;
     renderer->resize(width, height);
-    if (options.windowed)
-        world->fitCameras(static_cast<float>(width) / static_cast<float>(height));
+    // As at the start: a window's shape in a window, 16:9 on the full screen.
+    world->fitCameras(options.windowed ? static_cast<float>(width) / static_cast<float>(height)
+                                       : Camera::wideAspectRatio);
 }
 
 bool Game::runFrame(double now)
@@ -246,6 +248,24 @@ void Game::applyKeyActions(const KeyActions& actions, int steps)
         levelResetDue = true;
     if (actions.toggleMute)
         shell->sounds().toggleMute();
+    if (actions.toggleFullScreen)
+        toggleFullScreen();
+}
+
+void Game::toggleFullScreen()
+{
+    GLFWmonitor* monitor = glfwGetPrimaryMonitor();
+    const GLFWvidmode* mode = monitor ? glfwGetVideoMode(monitor) : nullptr;
+    if (!mode)
+        return;
+    options.windowed = !options.windowed;
+    if (options.windowed)
+        glfwSetWindowMonitor(window, nullptr, std::max(0, (mode->width - options.width) / 2),
+                             std::max(0, (mode->height - options.height) / 2), options.width, options.height,
+                             GLFW_DONT_CARE);
+    else
+        glfwSetWindowMonitor(window, monitor, 0, 0, mode->width, mode->height, mode->refreshRate);
+    resized = true; // the size callback may not come when the size stays
 }
 
 // Page Up and Page Down look through the level's other cameras, which stay

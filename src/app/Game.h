@@ -111,6 +111,8 @@ private:
 
     // Follows a window the desktop made bigger or smaller.
     void fitToWindow();
+    // Full screen on the primary monitor, or back to a window of the size asked for.
+    void toggleFullScreen();
     void runMenuFrame();
     // Frees the pointer from the window (a picture is up) or takes it back for the mouse look.
     void freePointer(bool free);

@@ -22,6 +22,7 @@ struct KeyActions {
     std::vector<LightStep> lightSteps; // in the order the keys were read
     bool reload = false;               // reset the level on the next game frame
     bool toggleMute = false;
+    bool toggleFullScreen = false;
 };
 
 // Applies the debug-line, camera and light parts of `actions`; any target

@@ -47,6 +47,7 @@ KeyActions Settings::handleKeys(GLFWwindow* window)
     if (latched(window, PageDown, GLFW_KEY_PAGE_DOWN))
         actions.cameraStep -= 1;
     actions.toggleMute = latched(window, M, GLFW_KEY_M);
+    actions.toggleFullScreen = latched(window, F11, GLFW_KEY_F11);
     return actions;
 }
 

@@ -33,7 +33,10 @@ TEST_F(GameTest, WindowedPlaysInAWindowOfItsSizeAndShapeOnALargerScreen)
     const std::size_t from = mark();
     press("Return");
     waitFor("RELOAD", from);
-    waitGameTime(0.5);
+    for (const char* size : {"800x600", "640x360", "800x600"}) { // F11: full screen, the window, full screen
+        press("F11");
+        EXPECT_THAT(windowGeometry(), HasSubstr("Geometry: " + std::string(size)));
+    }
     ASSERT_TRUE(quit());
 }
 
