@@ -1,6 +1,8 @@
 #version 330 core
 
+// The font atlas is white; its alpha is the glyphs' coverage.
 uniform sampler2D myTextureSampler;
+uniform vec4 textColour;
 
 in vec2 UV;
 
@@ -8,5 +10,5 @@ out vec4 fragColor;
 
 void main()
 {
-    fragColor = texture(myTextureSampler, UV);
+    fragColor = texture(myTextureSampler, UV) * textColour;
 }

@@ -74,7 +74,7 @@ Result<std::unique_ptr<Game>> Game::load(GLFWwindow* window, int width, int heig
 Game::Game(GLFWwindow* window, int width, int height, const Options& options, std::unique_ptr<Shell> shellPart,
            std::unique_ptr<Renderer> rendererPart, std::unique_ptr<World> worldPart)
     : window(window), width(width), height(height), options(options), shell(std::move(shellPart)),
-      renderer(std::move(rendererPart)), world(std::move(worldPart))
+      renderer(std::move(rendererPart)), world(std::move(worldPart)), overlay(world->hint())
 {
     // A window of the player's choosing gets a projection of its own shape;
     // full screen keeps 16:9 whatever the monitor's.
@@ -192,7 +192,9 @@ void Game::runGameFrame(double frameDelta)
         std::cout << "RELOAD" << std::endl;
         world->reset();
         updateLevel();
+        overlay.restart();
     }
+    overlay.play(frameDelta);
     updateGame(frameDelta);
     // Cleared only now: the R that left the game-over picture is still down
     // in this frame's keys, and the level has been reset already.
@@ -211,6 +213,8 @@ void Game::runGameFrame(double frameDelta)
     phaseEnded(FramePhase::Scene);
     if (settings.bloom && !settings.wireframe)
         renderer->renderBloom();
+    if (settings.overlay)
+        renderer->drawOverlay(overlay);
     phaseEnded(FramePhase::Bloom);
 }
 

@@ -2,6 +2,7 @@
 
 #include "app/CommandLine.h"
 #include "app/MenuState.h"
+#include "app/Overlay.h"
 #include "core/Extent.h"
 #include "core/Result.h"
 
@@ -138,7 +139,8 @@ private:
     bool levelResetDue = false; // set by each menu frame and by R, run by the next game frame
     bool resized = false;       // the window's framebuffer changed size since the last frame
     bool pointerFree = false;   // shown and left where the player moves it
-    Extent lightBounds;         // the light keys keep the first light inside the level
+    Overlay overlay;
+    Extent lightBounds; // the light keys keep the first light inside the level
     double lastFrameTime = 0.0;
     double frameTimeMs = 0.0;
     FramePhaseObserver* phaseObserver = nullptr;

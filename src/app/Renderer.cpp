@@ -1,5 +1,6 @@
 #include "app/Renderer.h"
 
+#include "app/Overlay.h"
 #include "app/Settings.h"
 #include "physics/PhysicsWorld.h"
 #include "render/Picture.h"
@@ -101,6 +102,18 @@ VertexLayout Renderer::vertexLayout() const
 }
 
 void Renderer::drawPicture(MenuScreen::Picture picture) const { menuScreen.draw(picture); }
+
+// Each line over a dark copy of itself a little lower, to read on bright rock.
+void Renderer::drawOverlay(const Overlay& overlay)
+{
+    const auto line = [this](const std::string& text, float bottom, float size, const glm::vec4& colour) {
+        textRenderer.draw(text, 963.0f, bottom - 3.0f, size, glm::vec4(0.0f, 0.0f, 0.0f, 0.6f * colour.a));
+        textRenderer.draw(text, 960.0f, bottom, size, colour);
+    };
+    line("+", 516.0f, 48.0f, glm::vec4(1.0f, 1.0f, 1.0f, 0.85f));
+    if (overlay.hintStrength() > 0.0f)
+        line(overlay.hint(), 150.0f, 48.0f, glm::vec4(1.0f, 0.93f, 0.75f, overlay.hintStrength()));
+}
 
 // A level with fewer than five lights simply has fewer shadow casters.
 void Renderer::renderShadows(const Level& level, bool wireframe)

@@ -25,6 +25,8 @@ class Settings;
 // pictures, the shadow maps, the scene (depth pre-pass, lit pass, sky,
 // physics debug lines) and the bloom. It owns every program and picture of
 // the game but the level's own textures.
+class Overlay;
+
 class Renderer {
 public:
     // Loads the programs from "Shader/" and the pictures from "Textures/" under
@@ -56,6 +58,8 @@ public:
                      PhysicsWorld& physics, LitPass* litPass = nullptr);
     // The bloom passes onto the screen, from the target of the scene pass.
     void renderBloom() { bloom.render(); }
+    // Over the finished frame: the crosshair, and the overlay's hint as strong as it is now.
+    void drawOverlay(const Overlay& overlay);
     const Bloom& bloomPasses() const { return bloom; }
 
 private:

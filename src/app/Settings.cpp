@@ -39,6 +39,8 @@ KeyActions Settings::handleKeys(GLFWwindow* window)
         cycleMipmapFilter();
     if (latched(window, F7, GLFW_KEY_F7))
         toggle(bloom);
+    if (latched(window, F9, GLFW_KEY_F9))
+        toggle(overlay);
     actions.reload = latched(window, R, GLFW_KEY_R);
     if (latched(window, F8, GLFW_KEY_F8))
         toggle(frustumCulling);

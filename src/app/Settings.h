@@ -13,7 +13,7 @@ struct GLFWwindow;
 class Settings {
 public:
     // The edge-triggered keys, in the order handleKeys reads them.
-    enum LatchedKey { F12, F10, F6, F3, F4, F5, F7, R, F8, PageUp, PageDown, M, F11, LatchedKeyCount };
+    enum LatchedKey { F12, F10, F6, F3, F4, F5, F7, R, F8, PageUp, PageDown, M, F11, F9, LatchedKeyCount };
 
     // Reads every key of `window` once: latched keys act once per press, the
     // light keys (U, J, H, K, L, O) every frame they are down. Flips this
@@ -29,6 +29,7 @@ public:
     bool normalMapping = true;
     bool wireframe = false;
     bool bloom = true;
+    bool overlay = true; // the crosshair and the level's hint
     bool shadowMapping = true;
     bool frustumCulling = true;
     GLenum textureFilter = GL_NEAREST;

@@ -65,7 +65,9 @@ Result<std::unique_ptr<World>> World::load(const std::string& levelFile, const V
         addBuiltInLights(*level);
         if (PlayerObject* player = level->player())
             player->fallLimit = level->extent().low.y - tuning::fallDepth;
-        return std::unique_ptr<World>(new World(std::move(physics), std::move(level)));
+        auto world = std::unique_ptr<World>(new World(std::move(physics), std::move(level)));
+        world->levelHint = file.hint();
+        return world;
     } catch (const std::bad_alloc&) {
     } catch (const std::length_error&) {
     }

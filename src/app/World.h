@@ -45,6 +45,8 @@ public:
     Level& level() { return *theLevel; }
     const Level& level() const { return *theLevel; }
     PlayerObject* player() const { return theLevel->player(); }
+    // The level file's hint for the player (LevelFile::hint).
+    const std::string& hint() const { return levelHint; }
 
     // Runs after the level's own step before every physics sub-step (the
     // sounds follow what each step did).
@@ -73,6 +75,7 @@ private:
     std::unique_ptr<PhysicsWorld> physicsWorld;
     std::unique_ptr<Level> theLevel;
     std::function<void(const Level&)> stepListener;
+    std::string levelHint;
 };
 
 // What the player reads of a level that cannot be played: the message line

@@ -71,6 +71,27 @@ bool namesImportNames(const LevelFindings& findings)
     return false;
 }
 
+std::string hintOf(std::string_view text)
+{
+    const std::string_view asset = text.substr(0, text.find("</asset>"));
+    const auto open = asset.find("<subject>"), close = asset.find("</subject>");
+    if (open == std::string_view::npos || close == std::string_view::npos || close < open)
+        return {};
+    const std::string_view subject = asset.substr(open + 9, close - open - 9);
+    static const std::pair<std::string_view, char> entities[] = {
+        {"&amp;", '&'}, {"&lt;", '<'}, {"&gt;", '>'}, {"&quot;", '"'}, {"&apos;", '\''}};
+    std::string hint;
+    for (std::size_t at = 0; at < subject.size() && hint.size() < 80; ++at) {
+        char c = subject[at];
+        for (const auto& [entity, meaning] : entities)
+            if (subject.substr(at, entity.size()) == entity)
+                c = meaning, at += entity.size() - 1;
+        if (c >= ' ' && c < 127)
+            hint += c;
+    }
+    return hint;
+}
+
 // `game` and `editor` are one node in two imports of the same file.
 void pairNames(const aiNode& game, const aiNode& editor, NodeNames& names)
 {
@@ -128,6 +149,7 @@ LevelFile::LevelFile(const std::string& path, int extraLights) : filePath(path)
         found.push_back(*problem);
         return;
     }
+    levelHint = hintOf(file.bytes);
     if (std::string problem = scanLevelText(file.bytes); !problem.empty()) {
         found.push_back({Kind::Format, problem});
         return;

@@ -41,6 +41,10 @@ public:
     const std::vector<LevelProblem>& problems() const { return found; }
     // What the check warns of in a level that can be played (LevelFindings).
     const std::vector<std::string>& warnings() const { return warned; }
+    // The level's one-line hint for the player: the <subject> of the file's
+    // <asset>, entities read, anything but printable ASCII left out, at most
+    // 80 characters; empty when there is none.
+    const std::string& hint() const { return levelHint; }
     // The imported scene, also when the check found problems; null when the
     // file could not be imported. It lives as long as this object.
     const aiScene* scene() const { return imported; }
@@ -63,6 +67,7 @@ private:
     const aiScene* imported = nullptr;
     std::vector<LevelProblem> found;
     std::vector<std::string> warned;
+    std::string levelHint;
 };
 
 // The problem of a level file that cannot be opened for reading; none when it can.

@@ -223,6 +223,17 @@ std::string NodeGraph::problem()
 }
 
 // One pass over the text; `run` returns the first problem.
+// The value of an attribute of digits only, `absent` for none; anything else
+// is past every limit.
+unsigned long long wholeNumber(const std::string& text, unsigned long long absent)
+{
+    if (text.empty())
+        return absent;
+    if (text.size() > 12 || text.find_first_not_of("0123456789") != std::string::npos)
+        return ~0ull;
+    return std::stoull(text);
+}
+
 class TextScan {
 public:
     explicit TextScan(std::string_view text) : text(text) {}
@@ -248,6 +259,7 @@ private:
     std::string markup();
     std::string element(const Tag& tag);
     std::string endOfPath();
+    std::string readsPastItsArray(const Tag& accessorTag) const;
 
     // Moves past the first `end` from here, or to the end of the text.
     void skipPast(std::string_view end)
@@ -263,6 +275,9 @@ private:
     // So it does on a triangle or polygon list with no index list or a second one.
     long stride = 0, params = 0, lists = 0;
     std::string accessor, primitive;
+    // The declared size of each array: an accessor that reads past it makes
+    // Assimp read out of bounds.
+    std::map<std::string, unsigned long long> arraySizes;
     // Index lists hold plain numbers: Assimp takes minutes over "-1e30" as an index.
     bool inIndices = false;
     unsigned long long index = 0;
@@ -341,6 +356,8 @@ std::string TextScan::markup()
 std::string TextScan::element(const Tag& tag)
 {
     if (tag.is("accessor")) {
+        if (std::string problem = readsPastItsArray(tag); !problem.empty())
+            return problem;
         accessor = tag["source"];
         const std::string strideText = tag["stride"];
         stride = strideText.empty() ? 1 : std::atol(strideText.c_str());
@@ -383,6 +400,9 @@ std::string TextScan::element(const Tag& tag)
                    std::to_string(levelLimits::nodeDepth) + " nested nodes";
     }
     const std::string count = tag["count"];
+    for (const char* array : {"float_array", "int_array", "Name_array", "IDREF_array", "bool_array"})
+        if (tag.is(array))
+            arraySizes[tag["id"]] = wholeNumber(count, 0);
     // Assimp reads past its data when an array or an accessor lacks its count.
     for (const char* counted : {"float_array", "int_array", "Name_array", "IDREF_array", "bool_array", "accessor",
                                 "triangles", "polylist", "lines"}) {
@@ -394,6 +414,23 @@ std::string TextScan::element(const Tag& tag)
         return "Level error: element \"" + tag["id"] + "\" counts " + count + " values; at most " +
                std::to_string(levelLimits::arrayCount) + " fit the memory budget";
     }
+    return {};
+}
+
+// An accessor takes `count` groups of `stride` values after `offset` values of
+// its source array.
+std::string TextScan::readsPastItsArray(const Tag& accessorTag) const
+{
+    const std::string source = accessorTag["source"];
+    const auto array = arraySizes.find(source.substr(source.empty() ? 0 : 1));
+    if (array == arraySizes.end())
+        return {};
+    const unsigned long long count = wholeNumber(accessorTag["count"], 0),
+                             stride = wholeNumber(accessorTag["stride"], 1),
+                             offset = wholeNumber(accessorTag["offset"], 0);
+    const unsigned long long limit = levelLimits::arrayCount;
+    if (count > limit || stride > limit || offset > limit || count * stride + offset > array->second)
+        return "Level error: the accessor of \"" + source + "\" reads past the end of its array";
     return {};
 }
 

@@ -171,6 +171,23 @@ TEST_F(Play, PStopsTheWorldBehindThePausePictureAndPOrAClickPlaysOn)
     ASSERT_TRUE(quit());
 }
 
+// Over play, the level's hint fades after 5 s; F9 hides the crosshair as well.
+TEST_F(Play, TheHintFadesAndF9HidesTheCrosshair)
+{
+    startPlaying(320, 180);
+    press("F9");
+    const Shot hint = screenshot("hint");
+    waitGameTime(5.0);
+    const Shot faded = screenshot("faded");
+    press("F9");
+    const Shot hidden = screenshot("hidden");
+    const Rect hintRow{0, 140, 320, 20}, centre{154, 84, 12, 12};
+    EXPECT_GT(differingShare(hint, faded, 24, hintRow), 0.05);
+    EXPECT_LT(differingShare(faded, hidden, 24, hintRow), 0.01);
+    EXPECT_GT(differingShare(faded, hidden, 24, centre), 0.05);
+    ASSERT_TRUE(quit());
+}
+
 // 377 px of mouse travel at 1/60 rad a pixel is a full turn whatever the frame rate: at 1280 × 720
 // with every effect on (slow frames) and at 160 × 90 (fast ones) the view comes back to the start.
 TEST_F(Play, AFullTurnOfMouseTravelIsAFullTurnOnAnyScreen)

@@ -1,4 +1,4 @@
-// Three hundred broken variants of the shipped level through the level check
+// Four hundred and fifty broken variants of the shipped level through the level check
 // and the game's loader: each loads or is refused with a message, never a
 // crash, a hang or (in the sanitizer build) a sanitizer report.
 #include "Fixture.h"
@@ -25,7 +25,7 @@ TEST_F(LevelCorpus, EveryVariantLoadsOrGivesALevelError)
     std::ifstream shipped(QUARRYSTACK_SOURCE_DIR "/Data/LevelFinal.dae", std::ios::binary);
     const std::string level((std::istreambuf_iterator<char>(shipped)), std::istreambuf_iterator<char>());
     // The shipped pictures' names, each a tiny picture: decoding the real
-    // ones 300 times would take most of the sanitizer build's minute.
+    // ones 450 times would take most of the sanitizer build's minute.
     TempDir folder("corpus");
     const fs::path textures = folder.path() / "textures";
     fs::create_directory(textures);
@@ -35,7 +35,7 @@ TEST_F(LevelCorpus, EveryVariantLoadsOrGivesALevelError)
 
     const VertexLayout layout = sharedRenderer().vertexLayout();
     int outcomes[4] = {}; // not read, refused by the scan or the check, refused by the textures, loaded
-    const std::vector<std::string> variants = levelMutations(level, 300);
+    const std::vector<std::string> variants = levelMutations(level, 600);
     for (size_t i = 0; i < variants.size(); ++i) {
         SCOPED_TRACE("variant " + std::to_string(i) + " (levelMutations kind " + std::to_string(i % 8) + ")");
         const std::string file = (folder.path() / "level.dae").string();

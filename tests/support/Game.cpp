@@ -238,6 +238,7 @@ void GameTest::startPlaying(int width, int height)
     const std::size_t from = mark();
     press("Return");
     waitFor("RELOAD", from);
+    press("F9"); // no crosshair, nor a hint that fades between two views a test compares
     waitGameTime(0.5);
 }
 

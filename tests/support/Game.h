@@ -94,7 +94,7 @@ protected:
     void launch(int width = 320, int height = 180);
     // launch, then waits for the window, focuses it, and waits for a frame.
     void start(int width = 320, int height = 180);
-    // start, Enter, and a moment for the player and the blocks to settle.
+    // start, Enter, F9 (the overlay off), and a moment for the player and the blocks to settle.
     void startPlaying(int width = 320, int height = 180);
     int screenWidth = 0, screenHeight = 0; // of the last launch
 

@@ -152,6 +152,9 @@ TEST(LevelScan, RefusesWhatAssimpCannotRead)
         {"<init_from> &#32;<!-- t.png --></init_from>", noImage},
         {"<init_from><ref>t.png</ref></init_from>", noImage},
         {"<init_from>file://</init_from>", noImage},
+        // An animation's times past the end of their array aborted Assimp.
+        {"<float_array id=\"t\" count=\"3\">0 1 2</float_array><accessor source=\"#t\" count=\"2\" stride=\"2\"/>",
+         "Level error: the accessor of \"#t\" reads past the end of its array"},
         {"<controller id=\"skin\">",
          "Level error: the skinned or morphed mesh \"skin\" (a <controller>); apply its armature or shape keys "
          "before the export"},
@@ -309,6 +312,18 @@ TEST(LevelCheck, LightsTakeTheirColourAndPowerFromWhereTheFileWritesThem)
         EXPECT_NEAR(read.power, row.power, 1e-5f) << row.colour.r;
         EXPECT_EQ(givesNoLight(read), row.dark) << row.colour.r;
     }
+}
+
+// The player's hint is the <subject> of the file's <asset>, as plain text.
+TEST(LevelFile, TakesTheHintFromTheAssetsSubject)
+{
+    EXPECT_EQ(LevelFile(QUARRYSTACK_SOURCE_DIR "/Data/LevelFinal.dae", 2).hint(),
+              "Push a block to the ledge and climb it");
+    const TempDir dir("hint");
+    const std::string path = (dir.path() / "hint.dae").string();
+    std::ofstream(path) << "<COLLADA><asset><subject>&lt;Up&gt; &amp; \x1b[2J" + std::string(99, 'x') +
+                               "</subject></asset>";
+    EXPECT_EQ(LevelFile(path, 2).hint(), "<Up> & [2J" + std::string(70, 'x'));
 }
 
 // A texture comes from where the path leads from the level's folder, then

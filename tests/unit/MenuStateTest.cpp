@@ -1,4 +1,5 @@
 #include "app/MenuState.h"
+#include "app/Overlay.h"
 #include "support/GlContext.h"
 
 #include <gtest/gtest.h>
@@ -59,4 +60,16 @@ TEST(MenuState, OneFrameOfEnterRPAndAClickAndAWinOverAGameOver)
     both.showWin();
     both.showGameOver();
     EXPECT_EQ(letterOf(both), 'V');
+}
+
+// The hint shows for 4 s of play from each start, then fades out over 1 s.
+TEST(Overlay, TheHintFadesAfterFourSecondsOfPlayFromEachStart)
+{
+    Overlay overlay("Climb");
+    for (const auto& [seconds, strength] : {std::pair{0.0, 1.0f}, {3.9, 1.0f}, {0.6, 0.5f}, {0.5, 0.0f}}) {
+        overlay.play(seconds);
+        EXPECT_NEAR(overlay.hintStrength(), strength, 1e-5f) << seconds;
+    }
+    overlay.restart();
+    EXPECT_EQ(overlay.hintStrength(), 1.0f);
 }

@@ -158,6 +158,8 @@ private:
         // Fixed dates: the files are regenerated and compared byte for byte.
         line(2, "<created>2024-01-01T00:00:00Z</created>");
         line(2, "<modified>2024-01-01T00:00:00Z</modified>");
+        if (!doc.subject.empty())
+            line(2, "<subject>" + doc.subject + "</subject>");
         line(2, "<unit name=\"meter\" meter=\"1\"/>");
         line(2, "<up_axis>Y_UP</up_axis>");
         line(1, "</asset>");

@@ -87,6 +87,7 @@ struct Document {
     std::vector<Camera> cameras;
     std::vector<Node> nodes; // children of the visual scene's root
     std::vector<Channel> channels;
+    std::string subject; // the player's one-line hint (plain text, no markup)
 
     int addMaterial(Material material);
     int addMesh(Mesh mesh);

@@ -297,6 +297,7 @@ PlayerCapsule playerCapsule(const collada::Mesh& playerMesh)
 collada::Document buildQuarryLevel()
 {
     collada::Document doc;
+    doc.subject = "Push a block to the ledge and climb it";
     Materials m = parts::addMaterials(doc);
     addCliffs(doc, m);
     addFloors(doc, m);

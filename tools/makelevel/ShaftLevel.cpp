@@ -79,6 +79,7 @@ void addLift(collada::Document& doc, const parts::Materials& m, const Slot& slot
 collada::Document buildShaftLevel()
 {
     collada::Document doc;
+    doc.subject = "Ride the lifts up to the beacon";
     const parts::Materials m = parts::addMaterials(doc);
     solid(doc, "shaft_walls", vec3(0), 3.0f, m.rock, [](shapes::MeshBuilder& b) {
         b.box(vec3(-9, kGround, -5), vec3(9, kWallTop, -4));
