@@ -42,6 +42,7 @@ const OptionRow optionTable[] = {
          if (x == std::string::npos || !parseCount(size.substr(0, x), 16384, o.width) ||
              !parseCount(size.substr(x + 1), 16384, o.height))
              return "--windowed wants a size such as 1280x720, not \"" + size + "\"";
+         o.windowSizeGiven = true;
          return {};
      }},
     {"--level", Value::Required, "--level FILE", "play this level file instead of Data/LevelFinal.dae",
@@ -60,8 +61,10 @@ const OptionRow optionTable[] = {
     {"--max-fps", Value::Required, "--max-fps N",
      "at most N frames a second during play (144; 0: no cap); pictures at most 60",
      [](Options& o, const std::string& text) -> std::string {
-         if (!parseCount(text, 1000, o.maxFps, 0))
+         int maxFps = 0;
+         if (!parseCount(text, 1000, maxFps, 0))
              return "--max-fps wants a whole number from 0 to 1000, not \"" + text + "\"";
+         o.maxFps = maxFps;
          return {};
      }},
     {"--mute", Value::None, "--mute", "start with the sound off (M turns it on)",
@@ -192,4 +195,10 @@ std::string enterDataFolder(Options& options)
     if (chdir(dataFolder) != 0)
         return std::string("cannot enter the game's data folder ") + dataFolder;
     return {};
+}
+
+std::optional<float> sensitivityFromEnvironment()
+{
+    const char* text = std::getenv("QUARRYSTACK_SENSITIVITY");
+    return text ? std::optional<float>(parseSensitivity(text).value_or(1.0f)) : std::nullopt;
 }

@@ -13,14 +13,18 @@ struct Options {
     bool windowed = false;
     int width = 1280; // of the window; full screen takes the monitor's size
     int height = 720;
+    bool windowSizeGiven = false;     // --windowed=WxH, over the settings file's size
     std::string level;                // to play or to check; empty: the shipped level
     std::optional<float> sensitivity; // else QUARRYSTACK_SENSITIVITY, else 1
     bool muted = false;               // the sound starts off
     bool quiet = false;               // no frame and contact lines on the console
-    int maxFps = 144;                 // frames a second at most during play; 0: no cap
+    std::optional<int> maxFps;        // frames a second at most during play (0: no cap), else defaultMaxFps
+    bool invertLook = false;          // the mouse moved up looks down (from the settings file)
 
     std::string levelFile() const { return level.empty() ? "Data/LevelFinal.dae" : level; }
 };
+
+constexpr int defaultMaxFps = 144;
 
 // The options, or a one-line message when the command line is unusable.
 struct ParsedCommandLine {
@@ -38,6 +42,9 @@ ParsedCommandLine parseCommandLine(const std::vector<std::string>& arguments);
 // number from 0.05 to 20 (what a mouse can use) with nothing around it;
 // nothing otherwise.
 std::optional<float> parseSensitivity(const std::string& text);
+// QUARRYSTACK_SENSITIVITY as parseSensitivity reads it, 1 when it holds
+// anything else; nothing when it is unset.
+std::optional<float> sensitivityFromEnvironment();
 
 // The usage and the keys, as --help prints them.
 std::string usageText();

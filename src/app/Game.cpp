@@ -7,6 +7,7 @@
 #include "app/Run.h"
 #include "app/Shell.h"
 #include "app/Startup.h"
+#include "app/StoredSettings.h"
 #include "app/World.h"
 #include "core/Input.h"
 #include "core/Platform.h"
@@ -24,16 +25,9 @@
 #include <cstdlib>
 #include <iostream>
 #include <thread>
+#include <utility>
 
 namespace {
-
-// QUARRYSTACK_SENSITIVITY scales the mouse look; 1 unless it holds a
-// positive number.
-float mouseSensitivityFromEnvironment()
-{
-    const char* text = std::getenv("QUARRYSTACK_SENSITIVITY");
-    return text ? parseSensitivity(text).value_or(1.0f) : 1.0f;
-}
 
 MenuScreen::Picture pictureOf(MenuState::Screen screen)
 {
@@ -80,7 +74,8 @@ Game::Game(GLFWwindow* window, int width, int height, const Options& options, st
     // full screen keeps 16:9 whatever the monitor's.
     if (options.windowed)
         world->fitCameras(static_cast<float>(width) / static_cast<float>(height));
-    world->player()->mouseSensitivity = options.sensitivity.value_or(mouseSensitivityFromEnvironment());
+    world->player()->mouseSensitivity = options.sensitivity.value_or(sensitivityFromEnvironment().value_or(1.0f));
+    world->player()->invertLook = options.invertLook;
     shell->sounds().follow(world->level());
     // The sounds follow what each physics step reports.
     world->setStepListener([this](const Level& level) { shell->sounds().step(level); });
@@ -270,6 +265,8 @@ void Game::toggleFullScreen()
     else
         glfwSetWindowMonitor(window, monitor, 0, 0, mode->width, mode->height, mode->refreshRate);
     resized = true; // the size callback may not come when the size stays
+    if (fullScreenListener)
+        fullScreenListener(!options.windowed);
 }
 
 // Page Up and Page Down look through the level's other cameras, which stay
@@ -372,19 +369,34 @@ void Game::renderBloomPass() { renderer->renderBloom(); }
 
 const Bloom& Game::bloom() const { return renderer->bloomPasses(); }
 
-int Game::frameCap() const { return FrameLimiter::capFor(shell->menu().showing(), options.maxFps); }
+int Game::frameCap() const
+{
+    return FrameLimiter::capFor(shell->menu().showing(), options.maxFps.value_or(defaultMaxFps));
+}
 
-int runGame(const Options& options)
+int runGame(const Options& commandLine)
 {
     // A level that cannot even be opened is told before a window or the sound
     // device opens.
-    if (const std::optional<LevelProblem> problem = openProblem(options.levelFile()))
-        fatalError(levelFailure(*problem, options.levelFile()));
+    if (const std::optional<LevelProblem> problem = openProblem(commandLine.levelFile()))
+        fatalError(levelFailure(*problem, commandLine.levelFile()));
+    const std::string settingsFile = settingsFilePath();
+    SettingsRead stored = readSettings(settingsFile);
+    if (!stored.warning.empty())
+        std::cerr << stored.warning << std::endl;
+    const Options options = withStoredSettings(commandLine, stored.settings);
     int screenWidth = options.width;
     int screenHeight = options.height;
     GLFWwindow* window = openGameWindow(screenWidth, screenHeight, options.windowed);
     {
         const std::unique_ptr<Game> game = valueOrExit(Game::load(window, screenWidth, screenHeight, options));
+        // F11 is kept for the next run; a file that cannot be written is told once.
+        game->setFullScreenListener([&stored, &settingsFile, told = false](bool fullScreen) mutable {
+            stored.settings.fullScreen = fullScreen;
+            const std::string why = settingsFile.empty() ? "" : writeSettings(settingsFile, stored.settings);
+            if (!why.empty() && !std::exchange(told, true))
+                std::cerr << why << std::endl;
+        });
         // Vsync where the driver gives it; the limiter caps the rest. Events
         // wait for the frame's own poll, which hands them to that frame.
         glfwSwapInterval(1);

@@ -8,6 +8,7 @@
 
 #include <glm/glm.hpp>
 
+#include <functional>
 #include <memory>
 
 struct GLFWwindow;
@@ -78,6 +79,8 @@ public:
     bool runFrame(double now);
     // The frames a second the next frame may come at, at most (0: any).
     int frameCap() const;
+    // Hears F11's switch: true for full screen.
+    void setFullScreenListener(std::function<void(bool)> listener) { fullScreenListener = std::move(listener); }
 
     // The tools' interface: the scripted runs of the golden views and the
     // benchmark, and the soak. Play goes on through runFrame as ever.
@@ -140,6 +143,7 @@ private:
     bool resized = false;       // the window's framebuffer changed size since the last frame
     bool pointerFree = false;   // shown and left where the player moves it
     Overlay overlay;
+    std::function<void(bool)> fullScreenListener;
     Extent lightBounds; // the light keys keep the first light inside the level
     double lastFrameTime = 0.0;
     double frameTimeMs = 0.0;

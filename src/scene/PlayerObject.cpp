@@ -179,7 +179,7 @@ void PlayerObject::turnWithMouse()
 
     const float perPixel = static_cast<float>(static_cast<double>(mouseSensitivity) / tuning::mousePixelsPerRadian);
     const float dx = static_cast<float>(centreX - mouseX);
-    const float dy = static_cast<float>(centreY - mouseY);
+    const float dy = static_cast<float>(invertLook ? mouseY - centreY : centreY - mouseY);
     camera->horizontalAngle = wrapAngle(camera->horizontalAngle + perPixel * dx);
     camera->verticalAngle =
         std::clamp(wrapAngle(camera->verticalAngle + perPixel * dy), -tuning::pitchLimit, tuning::pitchLimit);

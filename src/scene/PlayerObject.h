@@ -37,6 +37,7 @@ public:
     // The view turns by this over tuning::mousePixelsPerRadian radians per
     // pixel of mouse travel.
     float mouseSensitivity = 1.0f;
+    bool invertLook = false; // the mouse moved up looks down
 
     int32_t windowWidth = 0;
     int32_t windowHeight = 0;

@@ -37,6 +37,7 @@ TEST_F(GameTest, WindowedPlaysInAWindowOfItsSizeAndShapeOnALargerScreen)
         press("F11");
         EXPECT_THAT(windowGeometry(), HasSubstr("Geometry: " + std::string(size)));
     }
+    EXPECT_THAT(readAll("config/quarrystack/settings.ini"), HasSubstr("\nfull_screen = yes\n")); // for the next run
     ASSERT_TRUE(quit());
 }
 

@@ -96,6 +96,11 @@ TEST_F(PlayerTest, MouseTurnsOnlyWhenFocusedAndNotOnTheFirstFrameAfterFocusOrARe
     world->frame();
     EXPECT_FLOAT_EQ(p->camera->horizontalAngle, float(frameTime) * -6.0f);
     EXPECT_FLOAT_EQ(p->camera->verticalAngle, float(frameTime) * 3.0f);
+    p->invertLook = true; // inverted, the same travel up looks down again
+    world->input.cursor = centre + glm::dvec2(0, -3);
+    world->frame();
+    EXPECT_NEAR(p->camera->verticalAngle, 0.0f, 1e-6f);
+    p->invertLook = false;
     for (const auto& [dy, pitch] : {std::pair{-80.0, 1.0f}, {150.0, -1.0f}}) {
         world->input.cursor = centre + glm::dvec2(0, dy);
         world->frame();

@@ -215,7 +215,9 @@ void GameTest::launch(int width, int height)
     const char* game = std::getenv("QUARRYSTACK_GAME");
     if (program.empty())
         program = game && *game ? game : QUARRYSTACK_GAME;
-    std::vector<std::string> command = {"env", "DISPLAY=" + display_->name(), "LD_PRELOAD=" + gamePreload, program};
+    // The game keeps its settings in the test's own folder, never the player's.
+    std::vector<std::string> command = {"env", "DISPLAY=" + display_->name(), "LD_PRELOAD=" + gamePreload,
+                                        "XDG_CONFIG_HOME=" + (workDir() / "config").string(), program};
     command.insert(command.end(), arguments.begin(), arguments.end());
     // The game writes and flushes a line every frame: a plain file lets the
     // test read what it wrote so far without a reader of its own.

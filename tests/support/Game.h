@@ -98,6 +98,7 @@ protected:
     void startPlaying(int width = 320, int height = 180);
     int screenWidth = 0, screenHeight = 0; // of the last launch
 
+    std::string readAll(const std::string& file); // a file of the test's folder, as it is now
     std::string output() { return readAll("output.txt"); }
     std::string errors() { return readAll("errors.txt"); }
     std::size_t mark() { return output().size(); } // for the `from` arguments
@@ -147,8 +148,6 @@ private:
         keys.insert(keys.begin(), {"--delay", "0"});
         return keys;
     }
-    std::string readAll(const std::string& file);
-
     TempDir work_{"quarrystack-test"};
     std::unique_ptr<TempDir> data_;
     std::unique_ptr<XvfbDisplay> display_;

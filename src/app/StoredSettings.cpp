@@ -1,0 +1,142 @@
+#include "app/StoredSettings.h"
+
+#include "core/RegularFile.h"
+
+#include <cstdio>
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <sstream>
+#include <unistd.h>
+
+namespace {
+
+std::string trimmed(const std::string& text)
+{
+    const auto first = text.find_first_not_of(" \t\r");
+    return first == std::string::npos ? std::string() : text.substr(first, text.find_last_not_of(" \t\r") - first + 1);
+}
+
+bool readWhole(const std::string& text, int low, int high, int& into)
+{
+    if (text.empty() || text.size() > 6 || text.find_first_not_of("0123456789") != std::string::npos)
+        return false;
+    const int value = std::atoi(text.c_str());
+    if (value < low || value > high)
+        return false;
+    into = value;
+    return true;
+}
+
+bool readYesNo(const std::string& text, bool& into)
+{
+    if (text != "yes" && text != "no")
+        return false;
+    into = text == "yes";
+    return true;
+}
+
+// One "key = value" line into `settings`; false when it is none.
+bool readLine(const std::string& line, StoredSettings& settings)
+{
+    const auto equals = line.find('=');
+    if (equals == std::string::npos)
+        return false;
+    const std::string key = trimmed(line.substr(0, equals)), value = trimmed(line.substr(equals + 1));
+    if (key == "sensitivity") {
+        const std::optional<float> sensitivity = parseSensitivity(value);
+        settings.sensitivity = sensitivity.value_or(settings.sensitivity);
+        return sensitivity.has_value();
+    }
+    if (key == "invert_look")
+        return readYesNo(value, settings.invertLook);
+    if (key == "full_screen")
+        return readYesNo(value, settings.fullScreen);
+    if (key == "max_fps")
+        return readWhole(value, 0, 1000, settings.maxFps);
+    const auto x = value.find('x');
+    int width = 0, height = 0;
+    if (key != "window" || x == std::string::npos || !readWhole(value.substr(0, x), 1, 16384, width) ||
+        !readWhole(value.substr(x + 1), 1, 16384, height))
+        return false;
+    settings.windowWidth = width, settings.windowHeight = height;
+    return true;
+}
+
+} // namespace
+
+std::string settingsFilePath()
+{
+    const char* config = std::getenv("XDG_CONFIG_HOME");
+    const char* home = std::getenv("HOME");
+    if (config && config[0] == '/')
+        return std::string(config) + "/quarrystack/settings.ini";
+    return home && home[0] == '/' ? std::string(home) + "/.config/quarrystack/settings.ini" : std::string();
+}
+
+SettingsRead readSettings(const std::string& path)
+{
+    SettingsRead read;
+    if (path.empty() || !std::filesystem::exists(std::filesystem::symlink_status(path)))
+        return read;
+    const FileBytes file = readRegularFile(path, 64 * 1024);
+    if (file.fault != FileFault::None) {
+        read.warning = "Settings: " + path + " " + describe(file.fault) + "; the game's own settings stand";
+        return read;
+    }
+    std::istringstream lines(file.bytes);
+    int number = 0;
+    for (std::string line; std::getline(lines, line);) {
+        ++number;
+        const std::string text = trimmed(line);
+        if (!text.empty() && text[0] != '#' && !readLine(text, read.settings) && read.warning.empty())
+            read.warning = "Settings: line " + std::to_string(number) + " of " + path +
+                           " is no setting the game knows; it is left out";
+    }
+    return read;
+}
+
+std::string writeSettings(const std::string& path, const StoredSettings& s)
+{
+    const std::filesystem::path target(path);
+    std::error_code error;
+    std::filesystem::create_directories(target.parent_path(), error);
+    std::string temporary = path + ".XXXXXX";
+    const int fd = error ? -1 : mkstemp(temporary.data());
+    if (fd < 0)
+        return "Settings: cannot write " + path + (error ? ": " + error.message() : std::string());
+    close(fd);
+    {
+        std::ofstream out(temporary, std::ios::trunc);
+        out << "# Quarrystack's settings; the command line wins over them.\n"
+            << "sensitivity = " << s.sensitivity << "\ninvert_look = " << (s.invertLook ? "yes" : "no")
+            << "\nfull_screen = " << (s.fullScreen ? "yes" : "no") << "\nwindow = " << s.windowWidth << "x"
+            << s.windowHeight << "\nmax_fps = " << s.maxFps << "\n";
+        if (out.flush())
+            out.close();
+        if (!out) {
+            std::remove(temporary.c_str());
+            return "Settings: cannot write " + path;
+        }
+    }
+    std::filesystem::rename(temporary, target, error);
+    if (error) {
+        std::remove(temporary.c_str());
+        return "Settings: cannot write " + path + ": " + error.message();
+    }
+    return {};
+}
+
+Options withStoredSettings(Options options, const StoredSettings& stored)
+{
+    if (!options.sensitivity)
+        options.sensitivity = sensitivityFromEnvironment().value_or(stored.sensitivity);
+    options.invertLook = stored.invertLook;
+    if (!options.windowed && !stored.fullScreen)
+        options.windowed = true, options.width = stored.windowWidth, options.height = stored.windowHeight;
+    else if (options.windowed && !options.windowSizeGiven)
+        options.width = stored.windowWidth, options.height = stored.windowHeight;
+    if (!options.maxFps)
+        options.maxFps = stored.maxFps;
+    return options;
+}
