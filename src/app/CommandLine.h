@@ -20,6 +20,7 @@ struct Options {
     bool quiet = false;               // no frame and contact lines on the console
     std::optional<int> maxFps;        // frames a second at most during play (0: no cap), else defaultMaxFps
     bool invertLook = false;          // the mouse moved up looks down (from the settings file)
+    float volume = 1.0f;              // of every sound, 0 to 1 (from the settings file)
 
     std::string levelFile() const { return level.empty() ? "Data/LevelFinal.dae" : level; }
 };

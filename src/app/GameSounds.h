@@ -59,6 +59,7 @@ public:
     void chime() { system.play(chimeSound, 0.9f); }
     void splash() { system.play(splashSound, 1.0f); }
     void toggleMute() { system.setMuted(!system.muted()); }
+    void setVolume(float share) { system.setVolume(share); }
 
 private:
     struct Voice {

@@ -54,6 +54,8 @@ bool readLine(const std::string& line, StoredSettings& settings)
         return readYesNo(value, settings.fullScreen);
     if (key == "max_fps")
         return readWhole(value, 0, 1000, settings.maxFps);
+    if (key == "volume")
+        return readWhole(value, 0, 100, settings.volume);
     const auto x = value.find('x');
     int width = 0, height = 0;
     if (key != "window" || x == std::string::npos || !readWhole(value.substr(0, x), 1, 16384, width) ||
@@ -110,8 +112,8 @@ std::string writeSettings(const std::string& path, const StoredSettings& s)
         std::ofstream out(temporary, std::ios::trunc);
         out << "# Quarrystack's settings; the command line wins over them.\n"
             << "sensitivity = " << s.sensitivity << "\ninvert_look = " << (s.invertLook ? "yes" : "no")
-            << "\nfull_screen = " << (s.fullScreen ? "yes" : "no") << "\nwindow = " << s.windowWidth << "x"
-            << s.windowHeight << "\nmax_fps = " << s.maxFps << "\n";
+            << "\nfull_screen = " << (s.fullScreen ? "yes" : "no") << "\nvolume = " << s.volume
+            << "\nwindow = " << s.windowWidth << "x" << s.windowHeight << "\nmax_fps = " << s.maxFps << "\n";
         if (out.flush())
             out.close();
         if (!out) {
@@ -132,6 +134,7 @@ Options withStoredSettings(Options options, const StoredSettings& stored)
     if (!options.sensitivity)
         options.sensitivity = sensitivityFromEnvironment().value_or(stored.sensitivity);
     options.invertLook = stored.invertLook;
+    options.volume = static_cast<float>(stored.volume) / 100.0f;
     if (!options.windowed && !stored.fullScreen)
         options.windowed = true, options.width = stored.windowWidth, options.height = stored.windowHeight;
     else if (options.windowed && !options.windowSizeGiven)

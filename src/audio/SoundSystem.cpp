@@ -1,5 +1,7 @@
 #include "audio/SoundSystem.h"
 
+#include <algorithm>
+
 #include "core/RegularFile.h"
 
 #include <AL/alc.h>
@@ -138,7 +140,13 @@ void SoundSystem::setMuted(bool muted)
 {
     isMuted = muted;
     if (context)
-        alListenerf(AL_GAIN, muted ? 0.0f : 1.0f);
+        alListenerf(AL_GAIN, muted ? 0.0f : volume);
+}
+
+void SoundSystem::setVolume(float share)
+{
+    volume = std::clamp(share, 0.0f, 1.0f);
+    setMuted(isMuted);
 }
 
 SoundSystem::Loop::Loop(SoundSystem& system, SoundId sound)

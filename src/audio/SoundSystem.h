@@ -51,6 +51,8 @@ public:
 
     void setMuted(bool muted);
     bool muted() const { return isMuted; }
+    // Every sound at this share of its own loudness (0 to 1), unless muted.
+    void setVolume(float share);
 
     // A source of its own for a sound that loops while something goes on (a
     // block sliding, the lift moving), at a place in the world.
@@ -71,6 +73,7 @@ private:
     ALCdevice* device = nullptr;
     ALCcontext* context = nullptr;
     bool isMuted = false;
+    float volume = 1.0f;
     std::vector<al::Buffer> buffers; // by SoundId; 0 for a sound that did not load
     std::array<al::Source, 12> oneShots;
 };

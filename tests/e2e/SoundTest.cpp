@@ -10,6 +10,7 @@
 #include <cstdint>
 #include <cstdlib>
 #include <cstring>
+#include <filesystem>
 #include <fstream>
 #include <numeric>
 
@@ -160,6 +161,19 @@ TEST_F(Sound, StartedMutedItIsSilentUntilM)
     ASSERT_TRUE(quit());
     const std::vector<double> all = loudness();
     EXPECT_FALSE(onsets({all.begin() + muted.size(), all.end()}).empty());
+}
+
+// A volume of 0 in the settings file plays into silence too.
+TEST_F(Sound, AVolumeOfNothingInTheSettingsFileIsSilent)
+{
+    std::filesystem::create_directories(workDir() / "config/quarrystack");
+    std::ofstream(workDir() / "config/quarrystack/settings.ini") << "volume = 0\n";
+    startPlaying();
+    hold({"w", "a"}, 0.8);
+    ASSERT_TRUE(quit());
+    const std::vector<double> rms = loudness();
+    ASSERT_GT(rms.size(), 50u);
+    EXPECT_LT(*std::max_element(rms.begin(), rms.end()), 1.0);
 }
 
 // Sound never stops the game: with no device, or a sound that cannot be read,

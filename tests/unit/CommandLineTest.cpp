@@ -80,7 +80,8 @@ TEST(CommandLine, EveryRowParsesToItsOptionsOrItsError)
 
 auto fieldsOf(const StoredSettings& s)
 {
-    return std::make_tuple(s.sensitivity, s.invertLook, s.fullScreen, s.windowWidth, s.windowHeight, s.maxFps);
+    return std::make_tuple(s.sensitivity, s.invertLook, s.fullScreen, s.volume, s.windowWidth, s.windowHeight,
+                           s.maxFps);
 }
 
 // settings.ini as the game may find it: not there yet, as the game wrote it,
@@ -92,13 +93,13 @@ TEST(StoredSettings, ReadAsFoundWrittenWholeAndTheCommandLineWins)
     const std::string path = (dir.path() / "quarrystack/settings.ini").string();
     EXPECT_EQ(fieldsOf(readSettings(path).settings), fieldsOf(StoredSettings{}));
     EXPECT_EQ(readSettings(path).warning, "");
-    const StoredSettings mine{2.5f, true, false, 800, 600, 0};
+    const StoredSettings mine{2.5f, true, false, 40, 800, 600, 0};
     ASSERT_EQ(writeSettings(path, mine), "");
     EXPECT_EQ(fieldsOf(readSettings(path).settings), fieldsOf(mine));
     EXPECT_EQ(readSettings(path).warning, "");
     const std::string leftOut = " of " + path + " is no setting the game knows; it is left out";
     for (const auto& [text, sensitivity, warning] :
-         {std::tuple{std::string("# mine\n\nsensitivity = 3\nvolume = 11\nmax_fps = -1\n"), 3.0f,
+         {std::tuple{std::string("# mine\n\nsensitivity = 3\nvolume = 101\nmax_fps = -1\n"), 3.0f,
                      "Settings: line 4" + leftOut},
           {std::string("\x89PNG\r\n\x1a\n\0sensitivity=2", 16), 1.0f, "Settings: line 1" + leftOut}}) {
         std::ofstream(path, std::ios::binary) << text;
@@ -114,8 +115,9 @@ TEST(StoredSettings, ReadAsFoundWrittenWholeAndTheCommandLineWins)
     Options line;
     line.sensitivity = 4.0f;
     const Options merged = withStoredSettings(line, mine);
-    EXPECT_EQ(std::make_tuple(*merged.sensitivity, merged.invertLook, merged.windowed, merged.width, *merged.maxFps),
-              std::make_tuple(4.0f, true, true, 800, 0));
+    EXPECT_EQ(std::make_tuple(*merged.sensitivity, merged.invertLook, merged.volume, merged.windowed, merged.width,
+                              *merged.maxFps),
+              std::make_tuple(4.0f, true, 0.4f, true, 800, 0));
     line.windowed = line.windowSizeGiven = true, line.width = 640, line.maxFps = 30;
     EXPECT_EQ(std::make_tuple(withStoredSettings(line, mine).width, *withStoredSettings(line, mine).maxFps),
               std::make_tuple(640, 30));
