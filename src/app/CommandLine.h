@@ -1,5 +1,7 @@
 #pragma once
 
+#include "core/Input.h"
+
 #include <optional>
 #include <string>
 #include <vector>
@@ -21,6 +23,7 @@ struct Options {
     std::optional<int> maxFps;        // frames a second at most during play (0: no cap), else defaultMaxFps
     bool invertLook = false;          // the mouse moved up looks down (from the settings file)
     float volume = 1.0f;              // of every sound, 0 to 1 (from the settings file)
+    input::WalkKeys walkKeys;         // (from the settings file)
 
     std::string levelFile() const { return level.empty() ? "Data/LevelFinal.dae" : level; }
 };

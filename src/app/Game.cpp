@@ -76,6 +76,7 @@ Game::Game(GLFWwindow* window, int width, int height, const Options& options, st
         world->fitCameras(static_cast<float>(width) / static_cast<float>(height));
     world->player()->mouseSensitivity = options.sensitivity.value_or(sensitivityFromEnvironment().value_or(1.0f));
     world->player()->invertLook = options.invertLook;
+    world->player()->keys = options.walkKeys;
     shell->sounds().setVolume(options.volume);
     shell->sounds().follow(world->level());
     // The sounds follow what each physics step reports.

@@ -2,6 +2,7 @@
 
 #include "core/RegularFile.h"
 
+#include <cctype>
 #include <cstdio>
 #include <cstdlib>
 #include <filesystem>
@@ -36,6 +37,18 @@ bool readYesNo(const std::string& text, bool& into)
     return true;
 }
 
+// A key as the file names it: a letter, a digit or Space.
+bool readKey(const std::string& text, int& into)
+{
+    if (text == "Space" || (text.size() == 1 && std::isalnum(static_cast<unsigned char>(text[0])))) {
+        into = text == "Space" ? ' ' : std::toupper(static_cast<unsigned char>(text[0]));
+        return true;
+    }
+    return false;
+}
+
+std::string keyName(int key) { return key == ' ' ? "Space" : std::string(1, static_cast<char>(key)); }
+
 // One "key = value" line into `settings`; false when it is none.
 bool readLine(const std::string& line, StoredSettings& settings)
 {
@@ -56,6 +69,14 @@ bool readLine(const std::string& line, StoredSettings& settings)
         return readWhole(value, 0, 1000, settings.maxFps);
     if (key == "volume")
         return readWhole(value, 0, 100, settings.volume);
+    input::WalkKeys& walk = settings.walkKeys;
+    for (const auto& [name, code] : {std::pair<const char*, int*>{"forward", &walk.forward},
+                                     {"left", &walk.left},
+                                     {"back", &walk.back},
+                                     {"right", &walk.right},
+                                     {"jump", &walk.jump}})
+        if (key == name)
+            return readKey(value, *code);
     const auto x = value.find('x');
     int width = 0, height = 0;
     if (key != "window" || x == std::string::npos || !readWhole(value.substr(0, x), 1, 16384, width) ||
@@ -113,7 +134,10 @@ std::string writeSettings(const std::string& path, const StoredSettings& s)
         out << "# Quarrystack's settings; the command line wins over them.\n"
             << "sensitivity = " << s.sensitivity << "\ninvert_look = " << (s.invertLook ? "yes" : "no")
             << "\nfull_screen = " << (s.fullScreen ? "yes" : "no") << "\nvolume = " << s.volume
-            << "\nwindow = " << s.windowWidth << "x" << s.windowHeight << "\nmax_fps = " << s.maxFps << "\n";
+            << "\nwindow = " << s.windowWidth << "x" << s.windowHeight << "\nmax_fps = " << s.maxFps
+            << "\nforward = " << keyName(s.walkKeys.forward) << "\nleft = " << keyName(s.walkKeys.left)
+            << "\nback = " << keyName(s.walkKeys.back) << "\nright = " << keyName(s.walkKeys.right)
+            << "\njump = " << keyName(s.walkKeys.jump) << "\n";
         if (out.flush())
             out.close();
         if (!out) {
@@ -135,6 +159,7 @@ Options withStoredSettings(Options options, const StoredSettings& stored)
         options.sensitivity = sensitivityFromEnvironment().value_or(stored.sensitivity);
     options.invertLook = stored.invertLook;
     options.volume = static_cast<float>(stored.volume) / 100.0f;
+    options.walkKeys = stored.walkKeys;
     if (!options.windowed && !stored.fullScreen)
         options.windowed = true, options.width = stored.windowWidth, options.height = stored.windowHeight;
     else if (options.windowed && !options.windowSizeGiven)

@@ -6,13 +6,15 @@
 
 // The settings the game keeps between runs, one "key = value" a line in
 // settings.ini: sensitivity (0.05 to 20), volume (0 to 100 %), invert_look (yes or no),
-// full_screen (yes or no), window (WxH), max_fps (0 to 1000). Lines starting
+// full_screen (yes or no), window (WxH), max_fps (0 to 1000), and the walking
+// keys forward, left, back, right and jump (a letter, a digit or Space). Lines starting
 // with '#' and blank lines are left alone.
 struct StoredSettings {
     float sensitivity = 1.0f;
     bool invertLook = false;
     bool fullScreen = true;
     int volume = 100;
+    input::WalkKeys walkKeys; // forward, left, back, right, jump: a letter, a digit or Space
     int windowWidth = 1280;
     int windowHeight = 720;
     int maxFps = defaultMaxFps;

@@ -23,6 +23,12 @@ void getCursorPos(GLFWwindow* window, double* x, double* y);
 void setCursorPos(GLFWwindow* window, double x, double y);
 bool isFocused(GLFWwindow* window);
 
+// The keys the player walks and jumps with (the arrows walk as well). Key
+// codes of letters, digits and space are their ASCII codes.
+struct WalkKeys {
+    int forward = 'W', left = 'A', back = 'S', right = 'D', jump = ' ';
+};
+
 // Noted like a key for a press of the left mouse button.
 constexpr int leftClick = 349;
 

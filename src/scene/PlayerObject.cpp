@@ -141,18 +141,19 @@ void PlayerObject::step(double dt)
     contacts.gameOver =
         contacts.gameOver || found.gameOver || rigidBody->getWorldTransform().getOrigin().y() < fallLimit;
 
-    const bool spaceTapped = input::takePress(GLFW_KEY_SPACE);
-    // The arrow keys walk as W, A, S and D do.
-    const auto held = [this](int letter, int arrow) {
-        return input::isPressed(window, letter) || input::isPressed(window, arrow);
+    const bool jumpTapped = input::takePress(keys.jump);
+    // The arrow keys walk as the walking keys do.
+    const auto held = [this](int key, int arrow) {
+        return input::isPressed(window, key) || input::isPressed(window, arrow);
     };
-    const MoveKeys keys{held(GLFW_KEY_W, GLFW_KEY_UP), held(GLFW_KEY_A, GLFW_KEY_LEFT), held(GLFW_KEY_S, GLFW_KEY_DOWN),
-                        held(GLFW_KEY_D, GLFW_KEY_RIGHT), spaceTapped || input::isPressed(window, GLFW_KEY_SPACE)};
+    const MoveKeys pressed{held(keys.forward, GLFW_KEY_UP), held(keys.left, GLFW_KEY_LEFT),
+                           held(keys.back, GLFW_KEY_DOWN), held(keys.right, GLFW_KEY_RIGHT),
+                           jumpTapped || input::isPressed(window, keys.jump)};
     rigidBody->activate();
     if (grounded)
-        moveOnGround(keys);
+        moveOnGround(pressed);
     else
-        steerInAir(keys);
+        steerInAir(pressed);
 
     turnBodyTowards(camera->horizontalAngle);
 }

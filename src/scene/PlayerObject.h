@@ -1,5 +1,6 @@
 #pragma once
 
+#include "core/Input.h"
 #include "core/Tuning.h"
 #include "physics/PhysicsWorld.h"
 #include "scene/MeshObject.h"
@@ -38,6 +39,7 @@ public:
     // pixel of mouse travel.
     float mouseSensitivity = 1.0f;
     bool invertLook = false; // the mouse moved up looks down
+    input::WalkKeys keys;
 
     int32_t windowWidth = 0;
     int32_t windowHeight = 0;

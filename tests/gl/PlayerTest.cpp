@@ -51,6 +51,11 @@ TEST_F(PlayerTest, KeyCombinationsPickTheirMovementAndNoKeyStops)
         EXPECT_NEAR(velocity().z, 5.0f * direction.y, 0.01f);
         EXPECT_EQ(pressed.empty() ? 0.0f : velocity().y, 0.0f) << "walking zeroes the vertical speed";
     }
+    p->keys.forward = 'E'; // remapped: E walks forward, W no more
+    for (const auto& [key, speed] : {std::pair{'E', 5.0f}, {'W', 0.0f}}) {
+        keys({key}), world->frames(3), p->step(frameTime);
+        EXPECT_NEAR(velocity().z, speed, 0.01f) << key;
+    }
     EXPECT_FLOAT_EQ(p->camera->position.y, positionOf(p->rigidBody).y + 1.3f);
     // The body turns after the camera's heading, upright.
     p->camera->horizontalAngle = 0.7f;

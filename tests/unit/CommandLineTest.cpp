@@ -80,8 +80,8 @@ TEST(CommandLine, EveryRowParsesToItsOptionsOrItsError)
 
 auto fieldsOf(const StoredSettings& s)
 {
-    return std::make_tuple(s.sensitivity, s.invertLook, s.fullScreen, s.volume, s.windowWidth, s.windowHeight,
-                           s.maxFps);
+    return std::make_tuple(s.sensitivity, s.invertLook, s.fullScreen, s.volume, s.windowWidth, s.windowHeight, s.maxFps,
+                           s.walkKeys.forward, s.walkKeys.jump);
 }
 
 // settings.ini as the game may find it: not there yet, as the game wrote it,
@@ -93,7 +93,7 @@ TEST(StoredSettings, ReadAsFoundWrittenWholeAndTheCommandLineWins)
     const std::string path = (dir.path() / "quarrystack/settings.ini").string();
     EXPECT_EQ(fieldsOf(readSettings(path).settings), fieldsOf(StoredSettings{}));
     EXPECT_EQ(readSettings(path).warning, "");
-    const StoredSettings mine{2.5f, true, false, 40, 800, 600, 0};
+    const StoredSettings mine{2.5f, true, false, 40, {'E', 'A', 'S', 'D', '0'}, 800, 600, 0};
     ASSERT_EQ(writeSettings(path, mine), "");
     EXPECT_EQ(fieldsOf(readSettings(path).settings), fieldsOf(mine));
     EXPECT_EQ(readSettings(path).warning, "");
@@ -101,7 +101,8 @@ TEST(StoredSettings, ReadAsFoundWrittenWholeAndTheCommandLineWins)
     for (const auto& [text, sensitivity, warning] :
          {std::tuple{std::string("# mine\n\nsensitivity = 3\nvolume = 101\nmax_fps = -1\n"), 3.0f,
                      "Settings: line 4" + leftOut},
-          {std::string("\x89PNG\r\n\x1a\n\0sensitivity=2", 16), 1.0f, "Settings: line 1" + leftOut}}) {
+          {std::string("\x89PNG\r\n\x1a\n\0sensitivity=2", 16), 1.0f, "Settings: line 1" + leftOut},
+          {std::string("forward = e\njump = Enter\nsensitivity = 2"), 2.0f, "Settings: line 2" + leftOut}}) {
         std::ofstream(path, std::ios::binary) << text;
         EXPECT_EQ(readSettings(path).settings.sensitivity, sensitivity);
         EXPECT_EQ(readSettings(path).warning, warning);
