@@ -22,15 +22,6 @@ struct OptionRow {
     std::string (*apply)(Options& options, const std::string& value);
 };
 
-// A whole number in [low, limit], nothing around it.
-bool parseCount(const std::string& text, int limit, int& result, int low = 1)
-{
-    if (text.empty() || text.find_first_not_of("0123456789") != std::string::npos || text.size() > 6)
-        return false;
-    result = std::atoi(text.c_str());
-    return result >= low && result <= limit;
-}
-
 const OptionRow optionTable[] = {
     {"--windowed", Value::Optional, "--windowed [WxH]",
      "play in a window of W x H pixels (1280x720) instead of full screen",
@@ -38,9 +29,7 @@ const OptionRow optionTable[] = {
          o.windowed = true;
          if (size.empty())
              return {};
-         const auto x = size.find('x');
-         if (x == std::string::npos || !parseCount(size.substr(0, x), 16384, o.width) ||
-             !parseCount(size.substr(x + 1), 16384, o.height))
+         if (!parseWindowSize(size, o.width, o.height))
              return "--windowed wants a size such as 1280x720, not \"" + size + "\"";
          o.windowSizeGiven = true;
          return {};
@@ -62,7 +51,7 @@ const OptionRow optionTable[] = {
      "at most N frames a second during play (144; 0: no cap); pictures at most 60",
      [](Options& o, const std::string& text) -> std::string {
          int maxFps = 0;
-         if (!parseCount(text, 1000, maxFps, 0))
+         if (!parseWholeNumber(text, 0, 1000, maxFps))
              return "--max-fps wants a whole number from 0 to 1000, not \"" + text + "\"";
          o.maxFps = maxFps;
          return {};
@@ -201,4 +190,26 @@ std::optional<float> sensitivityFromEnvironment()
 {
     const char* text = std::getenv("QUARRYSTACK_SENSITIVITY");
     return text ? std::optional<float>(parseSensitivity(text).value_or(1.0f)) : std::nullopt;
+}
+
+bool parseWholeNumber(const std::string& text, int low, int high, int& result)
+{
+    if (text.empty() || text.find_first_not_of("0123456789") != std::string::npos || text.size() > 6)
+        return false;
+    const int value = std::atoi(text.c_str());
+    if (value < low || value > high)
+        return false;
+    result = value;
+    return true;
+}
+
+bool parseWindowSize(const std::string& text, int& width, int& height)
+{
+    const auto x = text.find('x');
+    int w = 0, h = 0;
+    if (x == std::string::npos || !parseWholeNumber(text.substr(0, x), 1, 16384, w) ||
+        !parseWholeNumber(text.substr(x + 1), 1, 16384, h))
+        return false;
+    width = w, height = h;
+    return true;
 }

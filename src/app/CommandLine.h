@@ -46,6 +46,11 @@ ParsedCommandLine parseCommandLine(const std::vector<std::string>& arguments);
 // number from 0.05 to 20 (what a mouse can use) with nothing around it;
 // nothing otherwise.
 std::optional<float> parseSensitivity(const std::string& text);
+// A whole number from `low` to `high` with nothing around it, into `result`
+// (left alone when the text is none).
+bool parseWholeNumber(const std::string& text, int low, int high, int& result);
+// A window size "WxH", each from 1 to 16384, into `width` and `height`.
+bool parseWindowSize(const std::string& text, int& width, int& height);
 // QUARRYSTACK_SENSITIVITY as parseSensitivity reads it, 1 when it holds
 // anything else; nothing when it is unset.
 std::optional<float> sensitivityFromEnvironment();

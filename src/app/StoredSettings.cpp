@@ -18,17 +18,6 @@ std::string trimmed(const std::string& text)
     return first == std::string::npos ? std::string() : text.substr(first, text.find_last_not_of(" \t\r") - first + 1);
 }
 
-bool readWhole(const std::string& text, int low, int high, int& into)
-{
-    if (text.empty() || text.size() > 6 || text.find_first_not_of("0123456789") != std::string::npos)
-        return false;
-    const int value = std::atoi(text.c_str());
-    if (value < low || value > high)
-        return false;
-    into = value;
-    return true;
-}
-
 bool readYesNo(const std::string& text, bool& into)
 {
     if (text != "yes" && text != "no")
@@ -66,9 +55,9 @@ bool readLine(const std::string& line, StoredSettings& settings)
     if (key == "full_screen")
         return readYesNo(value, settings.fullScreen);
     if (key == "max_fps")
-        return readWhole(value, 0, 1000, settings.maxFps);
+        return parseWholeNumber(value, 0, 1000, settings.maxFps);
     if (key == "volume")
-        return readWhole(value, 0, 100, settings.volume);
+        return parseWholeNumber(value, 0, 100, settings.volume);
     input::WalkKeys& walk = settings.walkKeys;
     for (const auto& [name, code] : {std::pair<const char*, int*>{"forward", &walk.forward},
                                      {"left", &walk.left},
@@ -77,13 +66,7 @@ bool readLine(const std::string& line, StoredSettings& settings)
                                      {"jump", &walk.jump}})
         if (key == name)
             return readKey(value, *code);
-    const auto x = value.find('x');
-    int width = 0, height = 0;
-    if (key != "window" || x == std::string::npos || !readWhole(value.substr(0, x), 1, 16384, width) ||
-        !readWhole(value.substr(x + 1), 1, 16384, height))
-        return false;
-    settings.windowWidth = width, settings.windowHeight = height;
-    return true;
+    return key == "window" && parseWindowSize(value, settings.windowWidth, settings.windowHeight);
 }
 
 } // namespace

@@ -77,18 +77,10 @@ std::string hintOf(std::string_view text)
     const auto open = asset.find("<subject>"), close = asset.find("</subject>");
     if (open == std::string_view::npos || close == std::string_view::npos || close < open)
         return {};
-    const std::string_view subject = asset.substr(open + 9, close - open - 9);
-    static const std::pair<std::string_view, char> entities[] = {
-        {"&amp;", '&'}, {"&lt;", '<'}, {"&gt;", '>'}, {"&quot;", '"'}, {"&apos;", '\''}};
     std::string hint;
-    for (std::size_t at = 0; at < subject.size() && hint.size() < 80; ++at) {
-        char c = subject[at];
-        for (const auto& [entity, meaning] : entities)
-            if (subject.substr(at, entity.size()) == entity)
-                c = meaning, at += entity.size() - 1;
-        if (c >= ' ' && c < 127)
+    for (const char c : unescaped(asset.substr(open + 9, close - open - 9)))
+        if (c >= ' ' && c < 127 && hint.size() < 80)
             hint += c;
-    }
     return hint;
 }
 

@@ -29,35 +29,6 @@ std::string utf8(unsigned long code)
     return out;
 }
 
-// The text with its XML escapes replaced by the characters they stand for.
-std::string unescaped(std::string_view text)
-{
-    static const std::pair<std::string_view, char> named[] = {
-        {"&lt;", '<'}, {"&gt;", '>'}, {"&amp;", '&'}, {"&quot;", '"'}, {"&apos;", '\''}};
-    std::string out;
-    for (std::size_t i = 0; i < text.size(); ++i) {
-        const std::size_t end = text[i] == '&' ? text.find(';', i) : npos;
-        if (end == npos) {
-            out += text[i];
-            continue;
-        }
-        const std::string_view entity = text.substr(i, end + 1 - i);
-        const auto found =
-            std::find_if(std::begin(named), std::end(named), [&](const auto& pair) { return pair.first == entity; });
-        if (found != std::end(named)) {
-            out += found->second;
-        } else if (entity.size() > 3 && entity[1] == '#') {
-            const bool hex = entity[2] == 'x';
-            out +=
-                utf8(std::strtoul(std::string(entity.substr(hex ? 3 : 2)).c_str(), nullptr, hex ? 16 : 10) & 0x1FFFFF);
-        } else {
-            out += entity;
-        }
-        i = end;
-    }
-    return out;
-}
-
 // A start or end tag: its name and attributes as the XML reader reads them.
 struct Tag {
     std::string name;   // "/node" for an end tag
@@ -409,8 +380,7 @@ std::string TextScan::element(const Tag& tag)
         if (count.empty() && tag.is(counted))
             return "Level error: a <" + std::string(counted) + "> element without its count";
     }
-    if (!count.empty() && (count.size() > 12 || count.find_first_not_of("0123456789") != std::string::npos ||
-                           std::stoull(count) > levelLimits::arrayCount)) {
+    if (wholeNumber(count, 0) > levelLimits::arrayCount) {
         return "Level error: element \"" + tag["id"] + "\" counts " + count + " values; at most " +
                std::to_string(levelLimits::arrayCount) + " fit the memory budget";
     }
@@ -435,6 +405,34 @@ std::string TextScan::readsPastItsArray(const Tag& accessorTag) const
 }
 
 } // namespace
+
+std::string unescaped(std::string_view text)
+{
+    static const std::pair<std::string_view, char> named[] = {
+        {"&lt;", '<'}, {"&gt;", '>'}, {"&amp;", '&'}, {"&quot;", '"'}, {"&apos;", '\''}};
+    std::string out;
+    for (std::size_t i = 0; i < text.size(); ++i) {
+        const std::size_t end = text[i] == '&' ? text.find(';', i) : npos;
+        if (end == npos) {
+            out += text[i];
+            continue;
+        }
+        const std::string_view entity = text.substr(i, end + 1 - i);
+        const auto found =
+            std::find_if(std::begin(named), std::end(named), [&](const auto& pair) { return pair.first == entity; });
+        if (found != std::end(named)) {
+            out += found->second;
+        } else if (entity.size() > 3 && entity[1] == '#') {
+            const bool hex = entity[2] == 'x';
+            out +=
+                utf8(std::strtoul(std::string(entity.substr(hex ? 3 : 2)).c_str(), nullptr, hex ? 16 : 10) & 0x1FFFFF);
+        } else {
+            out += entity;
+        }
+        i = end;
+    }
+    return out;
+}
 
 std::string scanLevelText(std::string_view text)
 {

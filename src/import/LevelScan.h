@@ -15,3 +15,7 @@
 // Comments, processing instructions and CDATA sections are skipped as the XML
 // reader skips them. Returns the level error, or an empty string.
 std::string scanLevelText(std::string_view text);
+
+// The text with its XML escapes (named and numeric) replaced by the
+// characters they stand for, those past ASCII as UTF-8.
+std::string unescaped(std::string_view text);
