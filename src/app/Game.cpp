@@ -23,6 +23,7 @@
 #include <algorithm>
 #include <chrono>
 #include <cstdlib>
+#include <filesystem>
 #include <iostream>
 #include <thread>
 #include <utility>
@@ -38,6 +39,8 @@ MenuScreen::Picture pictureOf(MenuState::Screen screen)
         return MenuScreen::Picture::Win;
     case MenuState::Screen::Paused:
         return MenuScreen::Picture::Pause;
+    case MenuState::Screen::Settings:
+        return MenuScreen::Picture::Settings;
     default:
         return MenuScreen::Picture::Welcome;
     }
@@ -68,22 +71,11 @@ Result<std::unique_ptr<Game>> Game::load(GLFWwindow* window, int width, int heig
 Game::Game(GLFWwindow* window, int width, int height, const Options& options, std::unique_ptr<Shell> shellPart,
            std::unique_ptr<Renderer> rendererPart, std::unique_ptr<World> worldPart)
     : window(window), width(width), height(height), options(options), shell(std::move(shellPart)),
-      renderer(std::move(rendererPart)), world(std::move(worldPart)), overlay(world->hint())
+      renderer(std::move(rendererPart)), inChain(options.level.empty())
 {
-    // A window of the player's choosing gets a projection of its own shape;
-    // full screen keeps 16:9 whatever the monitor's.
-    if (options.windowed)
-        world->fitCameras(static_cast<float>(width) / static_cast<float>(height));
-    world->player()->mouseSensitivity = options.sensitivity.value_or(sensitivityFromEnvironment().value_or(1.0f));
-    world->player()->invertLook = options.invertLook;
-    world->player()->keys = options.walkKeys;
+    adoptWorld(std::move(worldPart));
     shell->sounds().setVolume(options.volume);
-    shell->sounds().follow(world->level());
-    // The sounds follow what each physics step reports.
-    world->setStepListener([this](const Level& level) { shell->sounds().step(level); });
-    world->physics().setDebugDrawer(&renderer->debugLines());
-    world->physics().setContactLines(!options.quiet);
-    lightBounds = world->level().extent();
+    shell->menu().offerLevels(inChain ? static_cast<int>(levelChain().size()) : 1, 1);
     // A desktop may resize the window whatever it asked for (tiling managers do).
     glfwSetWindowUserPointer(window, this);
     glfwSetFramebufferSizeCallback(window, [](GLFWwindow* resizedWindow, int, int) {
@@ -103,6 +95,59 @@ Game::Game(GLFWwindow* window, int width, int height, const Options& options, st
         if (!focused)
             static_cast<Game*>(glfwGetWindowUserPointer(unfocused))->shell->menu().pause();
     });
+}
+
+void Game::adoptWorld(std::unique_ptr<World> newWorld)
+{
+    // The sounds let go of the old world's objects before it goes.
+    shell->sounds().follow(newWorld->level());
+    world = std::move(newWorld);
+    // A window of the player's choosing gets a projection of its own shape.
+    if (options.windowed)
+        world->fitCameras(static_cast<float>(width) / static_cast<float>(height));
+    PlayerObject& player = *world->player();
+    player.mouseSensitivity = options.sensitivity.value_or(sensitivityFromEnvironment().value_or(1.0f));
+    player.invertLook = options.invertLook;
+    player.keys = options.walkKeys;
+    // The sounds follow what each physics step reports.
+    world->setStepListener([this](const Level& level) { shell->sounds().step(level); });
+    world->physics().setDebugDrawer(&renderer->debugLines());
+    world->physics().setContactLines(!options.quiet);
+    lightBounds = world->level().extent();
+    overlay = Overlay(world->hint());
+    levelResetDue = true;
+}
+
+void Game::keepProgress(ProgressBook book)
+{
+    progressBook = std::move(book);
+    if (!inChain)
+        return;
+    const int reached = progressBook.progress().reached;
+    shell->menu().offerLevels(static_cast<int>(levelChain().size()), reached);
+    shell->menu().choose(reached - 1);
+}
+
+void Game::playLevel(int index)
+{
+    const std::string file = levelChain()[static_cast<size_t>(index)].file;
+    Result<std::unique_ptr<World>> loaded = World::load(file, renderer->vertexLayout(), window, width, height);
+    if (!loaded) {
+        std::cout << loaded.failure().message << std::endl;
+        std::cerr << loaded.failure().detail << std::endl;
+        shell->menu().showWelcome();
+        return;
+    }
+    adoptWorld(std::move(loaded.value()));
+    levelPlayed = index;
+}
+
+void Game::finishRun()
+{
+    lastWin.seconds = runSeconds;
+    lastWin.previousBest = inChain ? progressBook.recordWin(levelPlayed, runSeconds) : std::nullopt;
+    if (inChain)
+        shell->menu().offerLevels(static_cast<int>(levelChain().size()), progressBook.progress().reached);
 }
 
 Game::~Game()
@@ -145,8 +190,12 @@ bool Game::runFrame(double now)
         std::cout << "frametime: " << frameTimeMs << "ms" << std::endl;
 
     glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
-    shell->readMenuKeys(window);
-    freePointer(shell->menu().screen() == MenuState::Screen::Paused);
+    const MenuKeys keys = shell->readMenuKeys(window, pointedLevel());
+    if (shell->menu().screen() == MenuState::Screen::Settings)
+        changeSettings(keys);
+    if (inChain && !shell->menu().showing() && shell->menu().level() != levelPlayed)
+        playLevel(shell->menu().level());
+    freePointer(shell->menu().showing());
     if (shell->menu().showing())
         runMenuFrame();
     else
@@ -166,11 +215,50 @@ void Game::runMenuFrame()
     input::clearPresses();
     shell->sounds().hush();
     renderer->drawPicture(pictureOf(shell->menu().screen()));
+    renderer->drawText(pictureText());
     // Play goes on from the pause picture as it was; after the others it starts anew.
     if (shell->menu().screen() != MenuState::Screen::Paused) {
         shell->settings().wireframe = false;
         levelResetDue = true;
     }
+}
+
+std::vector<TextLine> Game::pictureText() const
+{
+    const MenuState& menu = shell->menu();
+    const bool fourByThree = isFourByThree(width, height);
+    const auto titleOf = [this](int index) {
+        return inChain ? std::string(levelChain()[static_cast<size_t>(index)].title)
+                       : std::filesystem::path(options.level).stem().string();
+    };
+    if (menu.screen() == MenuState::Screen::Welcome) {
+        std::vector<LevelEntry> levels;
+        for (int i = 0; i < menu.levelCount(); ++i)
+            levels.push_back({titleOf(i), inChain ? progressBook.progress().best(i) : std::nullopt});
+        return levelListText(levels, menu, fourByThree);
+    }
+    if (menu.screen() == MenuState::Screen::Settings)
+        return settingsMenu.text(stored);
+    if (menu.screen() == MenuState::Screen::Win) {
+        const bool next = menu.level() + 1 < menu.openLevels();
+        return winText(titleOf(levelPlayed), lastWin.seconds, lastWin.previousBest,
+                       next ? titleOf(menu.level() + 1) : "");
+    }
+    return {};
+}
+
+std::optional<int> Game::pointedLevel() const
+{
+    if (shell->menu().screen() != MenuState::Screen::Welcome)
+        return std::nullopt;
+    int windowWidth = 0, windowHeight = 0;
+    glfwGetWindowSize(window, &windowWidth, &windowHeight);
+    if (windowWidth <= 0 || windowHeight <= 0)
+        return std::nullopt;
+    double x = 0.0, y = 0.0;
+    input::getCursorPos(window, &x, &y);
+    const glm::vec2 units(float(x / windowWidth * 1920.0), float((1.0 - y / windowHeight) * 1080.0));
+    return levelListRowAt(units, shell->menu().levelCount(), isFourByThree(width, height));
 }
 
 void Game::freePointer(bool free)
@@ -190,6 +278,7 @@ void Game::runGameFrame(double frameDelta)
         world->reset();
         updateLevel();
         overlay.restart();
+        runSeconds = 0.0;
     }
     overlay.play(frameDelta);
     updateGame(frameDelta);
@@ -197,6 +286,11 @@ void Game::runGameFrame(double frameDelta)
     // in this frame's keys, and the level has been reset already.
     if (resetNow)
         levelResetDue = false;
+    if (shell->menu().screen() == MenuState::Screen::Win)
+        finishRun();
+    // A key pressed in play means nothing to the picture it ended in.
+    if (shell->menu().showing())
+        input::clearPresses();
     phaseEnded(FramePhase::Update);
 
     const Settings& settings = shell->settings();
@@ -224,6 +318,7 @@ void Game::phaseEnded(FramePhase phase)
 void Game::updateGame(double frameTime)
 {
     const int steps = world->step(frameTime);
+    runSeconds += steps * double(PhysicsWorld::fixedTimeStep);
     applyKeyActions(shell->settings().handleKeys(window), steps);
     updateLevel();
     if (shell->settings().shadowMapping)
@@ -249,8 +344,36 @@ void Game::applyKeyActions(const KeyActions& actions, int steps)
         levelResetDue = true;
     if (actions.toggleMute)
         shell->sounds().toggleMute();
-    if (actions.toggleFullScreen)
+    if (actions.toggleFullScreen) {
         toggleFullScreen();
+        stored.fullScreen = !options.windowed;
+        if (saveSettings)
+            saveSettings(stored);
+    }
+}
+
+void Game::keepSettings(StoredSettings settings, std::function<void(const StoredSettings&)> save)
+{
+    stored = settings;
+    stored.fullScreen = !options.windowed; // as it is, whatever asked for it
+    saveSettings = std::move(save);
+}
+
+void Game::changeSettings(const MenuKeys& keys)
+{
+    settingsMenu.move(int(keys.down) - int(keys.up));
+    if (keys.left == keys.right || !settingsMenu.change(stored, keys.right ? 1 : -1))
+        return;
+    PlayerObject& player = *world->player();
+    options.sensitivity = player.mouseSensitivity = stored.sensitivity;
+    options.invertLook = player.invertLook = stored.invertLook;
+    options.volume = static_cast<float>(stored.volume) / 100.0f;
+    shell->sounds().setVolume(options.volume);
+    options.maxFps = stored.maxFps;
+    if (stored.fullScreen == options.windowed)
+        toggleFullScreen();
+    if (saveSettings)
+        saveSettings(stored);
 }
 
 void Game::toggleFullScreen()
@@ -267,8 +390,6 @@ void Game::toggleFullScreen()
     else
         glfwSetWindowMonitor(window, monitor, 0, 0, mode->width, mode->height, mode->refreshRate);
     resized = true; // the size callback may not come when the size stays
-    if (fullScreenListener)
-        fullScreenListener(!options.windowed);
 }
 
 // Page Up and Page Down look through the level's other cameras, which stay
@@ -392,10 +513,11 @@ int runGame(const Options& commandLine)
     GLFWwindow* window = openGameWindow(screenWidth, screenHeight, options.windowed);
     {
         const std::unique_ptr<Game> game = valueOrExit(Game::load(window, screenWidth, screenHeight, options));
-        // F11 is kept for the next run; a file that cannot be written is told once.
-        game->setFullScreenListener([&stored, &settingsFile, told = false](bool fullScreen) mutable {
-            stored.settings.fullScreen = fullScreen;
-            const std::string why = settingsFile.empty() ? "" : writeSettings(settingsFile, stored.settings);
+        game->keepProgress(ProgressBook(progressFilePath()));
+        // What F11 and the settings picture change is kept for the next run;
+        // a file that cannot be written is told once.
+        game->keepSettings(stored.settings, [&settingsFile, told = false](const StoredSettings& settings) mutable {
+            const std::string why = settingsFile.empty() ? "" : writeSettings(settingsFile, settings);
             if (!why.empty() && !std::exchange(told, true))
                 std::cerr << why << std::endl;
         });

@@ -3,6 +3,9 @@
 #include "app/CommandLine.h"
 #include "app/MenuState.h"
 #include "app/Overlay.h"
+#include "app/PictureText.h"
+#include "app/Progress.h"
+#include "app/SettingsMenu.h"
 #include "core/Extent.h"
 #include "core/Result.h"
 
@@ -79,8 +82,13 @@ public:
     bool runFrame(double now);
     // The frames a second the next frame may come at, at most (0: any).
     int frameCap() const;
-    // Hears F11's switch: true for full screen.
-    void setFullScreenListener(std::function<void(bool)> listener) { fullScreenListener = std::move(listener); }
+    // Where the player's progress through the levels is kept; without it
+    // (the tools) the progress of the run is kept nowhere. The welcome
+    // picture offers the levels reached, the furthest chosen.
+    void keepProgress(ProgressBook book);
+    // The settings kept between runs, as read at the start, and how to keep
+    // them: F11 and the settings picture change them and call `save`.
+    void keepSettings(StoredSettings settings, std::function<void(const StoredSettings&)> save);
 
     // The tools' interface: the scripted runs of the golden views and the
     // benchmark, and the soak. Play goes on through runFrame as ever.
@@ -118,6 +126,21 @@ private:
     // Full screen on the primary monitor, or back to a window of the size asked for.
     void toggleFullScreen();
     void runMenuFrame();
+    // The settings picture's keys: up and down choose a row, left and right
+    // change it, at once in play and in the settings file.
+    void changeSettings(const MenuKeys& keys);
+    // The words over the picture that is up.
+    std::vector<TextLine> pictureText() const;
+    // The world of the chain's level `index` in place of the one played,
+    // or, when it cannot be had, its message and the welcome picture.
+    void playLevel(int index);
+    // Wires a new world into the game: the sounds, the debug lines, the
+    // cameras' shape and the player's settings.
+    void adoptWorld(std::unique_ptr<World> newWorld);
+    // The win of the level played: its time, kept when the level is in the chain.
+    void finishRun();
+    // The welcome picture's level under the pointer, if any.
+    std::optional<int> pointedLevel() const;
     // Frees the pointer from the window (a picture is up) or takes it back for the mouse look.
     void freePointer(bool free);
     void runGameFrame(double frameDelta);
@@ -143,7 +166,17 @@ private:
     bool resized = false;       // the window's framebuffer changed size since the last frame
     bool pointerFree = false;   // shown and left where the player moves it
     Overlay overlay;
-    std::function<void(bool)> fullScreenListener;
+    ProgressBook progressBook;
+    bool inChain;          // the levels of the chain, not one named on the command line
+    int levelPlayed = 0;   // the chain's level in the world
+    double runSeconds = 0; // of physics since the level's last start
+    struct {
+        double seconds = 0.0;
+        std::optional<double> previousBest;
+    } lastWin;
+    StoredSettings stored;
+    std::function<void(const StoredSettings&)> saveSettings;
+    SettingsMenu settingsMenu;
     Extent lightBounds; // the light keys keep the first light inside the level
     double lastFrameTime = 0.0;
     double frameTimeMs = 0.0;

@@ -77,6 +77,7 @@ void GameSounds::step(const Level& level)
 
 void GameSounds::follow(const Level& level)
 {
+    voices.clear();
     for (const MeshObject* object : level.getObjects()) {
         if (!object->rigidBody || object == level.player())
             continue;

@@ -47,7 +47,7 @@ public:
 
     // A source for each block's scrape and each animated object's hum, made
     // once: a long session makes no more.
-    void follow(const Level& level);
+    void follow(const Level& level); // in place of any level it followed before
     // After the level's step: footsteps, jump, landing, the scrapes and hums.
     void step(const Level& level);
     // Once a frame: the listener goes with the camera.

@@ -4,6 +4,8 @@
 
 #include <GLFW/glfw3.h>
 
+#include <algorithm>
+
 void MenuState::showGameOver()
 {
     if (current != Screen::Win)
@@ -16,38 +18,73 @@ void MenuState::pause()
         current = Screen::Paused;
 }
 
-void MenuState::applyKeys(bool enterPressed, bool rPressed, bool pPressed, bool clicked)
+void MenuState::offerLevels(int levels, int openToPlay)
+{
+    count = std::max(1, levels);
+    open = std::clamp(openToPlay, 1, count);
+    choose(chosen);
+}
+
+void MenuState::choose(int level) { chosen = std::clamp(level, 0, open - 1); }
+
+void MenuState::applyKeys(const MenuKeys& keys)
 {
     switch (current) {
     case Screen::Welcome:
-        if (enterPressed)
+        if (keys.pointedLevel && *keys.pointedLevel < open)
+            choose(*keys.pointedLevel);
+        choose(chosen + int(keys.down) - int(keys.up));
+        if (keys.enter || (keys.click && keys.pointedLevel && *keys.pointedLevel < open))
             startPlay();
+        else if (keys.tab)
+            current = Screen::Settings;
+        break;
+    case Screen::Settings:
+        if (keys.tab)
+            showWelcome();
         break;
     // Only Enter leaves the welcome picture, so an R held on from here does
     // not skip it next frame.
     case Screen::Win:
-        if (rPressed)
+        if (keys.enter && chosen + 1 < open)
+            choose(chosen + 1), startPlay();
+        else if (keys.enter || keys.r)
             showWelcome();
         break;
     case Screen::GameOver:
-        if (rPressed)
+        if (keys.r)
             startPlay();
         break;
     case Screen::Playing:
-        if (pPressed)
+        if (keys.p)
             pause();
         break;
     case Screen::Paused:
-        if (pPressed || clicked)
+        if (keys.p || keys.click)
             startPlay();
         break;
     }
 }
 
-void MenuState::readKeys(GLFWwindow* window)
+MenuKeys MenuState::readKeys(GLFWwindow* window, std::optional<int> pointedLevel)
 {
-    // A tap between two frames counts as much as a key held down.
+    // A tap between two frames counts as much as a key held down; but an
+    // Enter held from the welcome picture through a whole level does not
+    // skip the win picture.
     auto pressed = [window](int key) { return input::takePress(key) || input::isPressed(window, key); };
-    const bool pPressed = input::takePress(GLFW_KEY_P), clicked = input::takePress(input::leftClick);
-    applyKeys(showing() && pressed(GLFW_KEY_ENTER), showing() && pressed(GLFW_KEY_R), pPressed, clicked);
+    MenuKeys keys;
+    keys.p = input::takePress(GLFW_KEY_P);
+    keys.click = input::takePress(input::leftClick);
+    keys.up = input::takePress(GLFW_KEY_UP);
+    keys.down = input::takePress(GLFW_KEY_DOWN);
+    keys.left = input::takePress(GLFW_KEY_LEFT);
+    keys.right = input::takePress(GLFW_KEY_RIGHT);
+    keys.tab = input::takePress(GLFW_KEY_TAB);
+    if (showing()) {
+        keys.enter = current == Screen::Win ? input::takePress(GLFW_KEY_ENTER) : pressed(GLFW_KEY_ENTER);
+        keys.r = pressed(GLFW_KEY_R);
+        keys.pointedLevel = pointedLevel;
+    }
+    applyKeys(keys);
+    return keys;
 }

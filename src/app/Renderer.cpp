@@ -14,8 +14,8 @@
 namespace {
 
 const char* const menuPictureFiles[MenuScreen::pictureCount] = {
-    "welcome16_9.png", "gameOver16_9.png", "win16_9.png", "pause16_9.png",
-    "welcome4_3.png",  "gameOver4_3.png",  "win4_3.png",  "pause4_3.png",
+    "welcome16_9.png", "gameOver16_9.png", "win16_9.png", "pause16_9.png", "settings16_9.png",
+    "welcome4_3.png",  "gameOver4_3.png",  "win4_3.png",  "pause4_3.png",  "settings4_3.png",
 };
 
 // Runs `load` unless an earlier step failed, keeping its value or its failure.
@@ -103,16 +103,23 @@ VertexLayout Renderer::vertexLayout() const
 
 void Renderer::drawPicture(MenuScreen::Picture picture) const { menuScreen.draw(picture); }
 
-// Each line over a dark copy of itself a little lower, to read on bright rock.
+// The crosshair in the screen's middle, the hint low over the ground.
 void Renderer::drawOverlay(const Overlay& overlay)
 {
-    const auto line = [this](const std::string& text, float bottom, float size, const glm::vec4& colour) {
-        textRenderer.draw(text, 963.0f, bottom - 3.0f, size, glm::vec4(0.0f, 0.0f, 0.0f, 0.6f * colour.a));
-        textRenderer.draw(text, 960.0f, bottom, size, colour);
-    };
-    line("+", 516.0f, 48.0f, glm::vec4(1.0f, 1.0f, 1.0f, 0.85f));
+    std::vector<TextLine> lines = {{"+", 960.0f, 516.0f, 48.0f, glm::vec4(1.0f, 1.0f, 1.0f, 0.85f)}};
     if (overlay.hintStrength() > 0.0f)
-        line(overlay.hint(), 150.0f, 48.0f, glm::vec4(1.0f, 0.93f, 0.75f, overlay.hintStrength()));
+        lines.push_back({overlay.hint(), 960.0f, 150.0f, 48.0f, glm::vec4(1.0f, 0.93f, 0.75f, overlay.hintStrength())});
+    drawText(lines);
+}
+
+// The dark copy keeps a line readable on bright rock.
+void Renderer::drawText(const std::vector<TextLine>& lines)
+{
+    for (const TextLine& line : lines) {
+        textRenderer.draw(line.text, line.centreX + 3.0f, line.bottom - 3.0f, line.size,
+                          glm::vec4(0.0f, 0.0f, 0.0f, 0.6f * line.colour.a));
+        textRenderer.draw(line.text, line.centreX, line.bottom, line.size, line.colour);
+    }
 }
 
 // A level with fewer than five lights simply has fewer shadow casters.

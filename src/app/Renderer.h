@@ -1,5 +1,6 @@
 #pragma once
 
+#include "app/PictureText.h"
 #include "core/Result.h"
 #include "render/Bloom.h"
 #include "render/DebugLineRecorder.h"
@@ -60,6 +61,8 @@ public:
     void renderBloom() { bloom.render(); }
     // Over the finished frame: the crosshair, and the overlay's hint as strong as it is now.
     void drawOverlay(const Overlay& overlay);
+    // Over the finished frame, each line over a dark copy of itself a little lower.
+    void drawText(const std::vector<TextLine>& lines);
     const Bloom& bloomPasses() const { return bloom; }
 
 private:

@@ -4,12 +4,13 @@
 
 Shell::Shell(bool muted) : gameSounds(muted), frameCounter(glfwGetTime) {}
 
-void Shell::readMenuKeys(GLFWwindow* window)
+MenuKeys Shell::readMenuKeys(GLFWwindow* window, std::optional<int> pointedLevel)
 {
     const MenuState::Screen before = menuState.screen();
-    menuState.readKeys(window);
+    const MenuKeys keys = menuState.readKeys(window, pointedLevel);
     if (menuState.screen() != before)
         gameSounds.click();
+    return keys;
 }
 
 void Shell::raisePicture(const PlayerContacts& contacts)

@@ -20,8 +20,8 @@ public:
     const Settings& settings() const { return switches; }
     GameSounds& sounds() { return gameSounds; }
 
-    // The frame's menu keys (Enter, R), with a click when they change the picture.
-    void readMenuKeys(GLFWwindow* window);
+    // The frame's menu keys, with a click when they change the picture; returns them.
+    MenuKeys readMenuKeys(GLFWwindow* window, std::optional<int> pointedLevel);
     // What the frame's contact checks found raises its picture: a win before a
     // game over, with the chime or the splash.
     void raisePicture(const PlayerContacts& contacts);

@@ -3,12 +3,9 @@
 #include "core/RegularFile.h"
 
 #include <cctype>
-#include <cstdio>
 #include <cstdlib>
 #include <filesystem>
-#include <fstream>
 #include <sstream>
-#include <unistd.h>
 
 namespace {
 
@@ -104,36 +101,16 @@ SettingsRead readSettings(const std::string& path)
 
 std::string writeSettings(const std::string& path, const StoredSettings& s)
 {
-    const std::filesystem::path target(path);
-    std::error_code error;
-    std::filesystem::create_directories(target.parent_path(), error);
-    std::string temporary = path + ".XXXXXX";
-    const int fd = error ? -1 : mkstemp(temporary.data());
-    if (fd < 0)
-        return "Settings: cannot write " + path + (error ? ": " + error.message() : std::string());
-    close(fd);
-    {
-        std::ofstream out(temporary, std::ios::trunc);
-        out << "# Quarrystack's settings; the command line wins over them.\n"
-            << "sensitivity = " << s.sensitivity << "\ninvert_look = " << (s.invertLook ? "yes" : "no")
-            << "\nfull_screen = " << (s.fullScreen ? "yes" : "no") << "\nvolume = " << s.volume
-            << "\nwindow = " << s.windowWidth << "x" << s.windowHeight << "\nmax_fps = " << s.maxFps
-            << "\nforward = " << keyName(s.walkKeys.forward) << "\nleft = " << keyName(s.walkKeys.left)
-            << "\nback = " << keyName(s.walkKeys.back) << "\nright = " << keyName(s.walkKeys.right)
-            << "\njump = " << keyName(s.walkKeys.jump) << "\n";
-        if (out.flush())
-            out.close();
-        if (!out) {
-            std::remove(temporary.c_str());
-            return "Settings: cannot write " + path;
-        }
-    }
-    std::filesystem::rename(temporary, target, error);
-    if (error) {
-        std::remove(temporary.c_str());
-        return "Settings: cannot write " + path + ": " + error.message();
-    }
-    return {};
+    std::ostringstream text;
+    text << "# Quarrystack's settings; the command line wins over them.\n"
+         << "sensitivity = " << s.sensitivity << "\ninvert_look = " << (s.invertLook ? "yes" : "no")
+         << "\nfull_screen = " << (s.fullScreen ? "yes" : "no") << "\nvolume = " << s.volume
+         << "\nwindow = " << s.windowWidth << "x" << s.windowHeight << "\nmax_fps = " << s.maxFps
+         << "\nforward = " << keyName(s.walkKeys.forward) << "\nleft = " << keyName(s.walkKeys.left)
+         << "\nback = " << keyName(s.walkKeys.back) << "\nright = " << keyName(s.walkKeys.right)
+         << "\njump = " << keyName(s.walkKeys.jump) << "\n";
+    const std::string why = replaceFile(path, text.str());
+    return why.empty() ? why : "Settings: cannot write " + path + ": " + why;
 }
 
 Options withStoredSettings(Options options, const StoredSettings& stored)

@@ -1,7 +1,12 @@
 #include "core/RegularFile.h"
 
 #include <cerrno>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
 #include <fcntl.h>
+#include <filesystem>
+#include <fstream>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -67,4 +72,35 @@ FileBytes readRegularFile(const std::string& path, std::size_t limit)
         read.fault = FileFault::Unread;
     }
     return read;
+}
+
+std::string replaceFile(const std::string& path, const std::string& text)
+{
+    const std::filesystem::path target(path);
+    std::error_code error;
+    std::filesystem::create_directories(target.parent_path(), error);
+    if (error)
+        return error.message();
+    std::string temporary = path + ".XXXXXX";
+    const int fd = mkstemp(temporary.data());
+    if (fd < 0)
+        return std::strerror(errno);
+    close(fd);
+    {
+        std::ofstream out(temporary, std::ios::trunc);
+        out << text;
+        if (out.flush())
+            out.close();
+        if (!out) {
+            const std::string why = std::strerror(errno);
+            std::remove(temporary.c_str());
+            return why;
+        }
+    }
+    std::filesystem::rename(temporary, target, error);
+    if (error) {
+        std::remove(temporary.c_str());
+        return error.message();
+    }
+    return {};
 }

@@ -46,3 +46,8 @@ struct FileBytes {
 
 // The whole regular file at `path`, at most `limit` bytes long.
 FileBytes readRegularFile(const std::string& path, std::size_t limit);
+
+// Writes `text` to a new file beside `path` and renames it over the old one,
+// so that a reader never sees half a file; makes the folder first. Empty, or
+// the system's reason why not.
+std::string replaceFile(const std::string& path, const std::string& text);

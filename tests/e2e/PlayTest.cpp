@@ -43,7 +43,8 @@ protected:
             std::string(QUARRYSTACK_SOURCE_DIR) + "/Textures/menu/" + picture + shape,
             {"-filter", "Box", "-resize", std::to_string(screenWidth) + "x" + std::to_string(screenHeight) + "!"});
         for (int attempt = 0; attempt < 20; ++attempt)
-            if (differingShare(screenshot(picture), expected, 4) < 0.005)
+            if (differingShare(screenshot(picture), expected, 4, picturesOwnPart(picture, screenWidth, screenHeight)) <
+                0.005)
                 return true;
         return false;
     }

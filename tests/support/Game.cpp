@@ -166,6 +166,13 @@ double differingShare(const Shot& a, const Shot& b, int tolerance, Rect r)
     return double(differing) / (double(r.width) * r.height);
 }
 
+Rect picturesOwnPart(const std::string& picture, int width, int height)
+{
+    if (picture == "welcome")
+        return {width / 2, 0, width - width / 2, height};
+    return picture == "win" ? Rect{0, 0, width, height * 3 / 10} : Rect{};
+}
+
 std::size_t distinctColours(const Shot& shot)
 {
     std::set<std::uint32_t> colours;
@@ -215,9 +222,13 @@ void GameTest::launch(int width, int height)
     const char* game = std::getenv("QUARRYSTACK_GAME");
     if (program.empty())
         program = game && *game ? game : QUARRYSTACK_GAME;
-    // The game keeps its settings in the test's own folder, never the player's.
-    std::vector<std::string> command = {"env", "DISPLAY=" + display_->name(), "LD_PRELOAD=" + gamePreload,
-                                        "XDG_CONFIG_HOME=" + (workDir() / "config").string(), program};
+    // The game keeps its settings and progress in the test's own folder, never the player's.
+    std::vector<std::string> command = {"env",
+                                        "DISPLAY=" + display_->name(),
+                                        "LD_PRELOAD=" + gamePreload,
+                                        "XDG_CONFIG_HOME=" + (workDir() / "config").string(),
+                                        "XDG_STATE_HOME=" + (workDir() / "state").string(),
+                                        program};
     command.insert(command.end(), arguments.begin(), arguments.end());
     // The game writes and flushes a line every frame: a plain file lets the
     // test read what it wrote so far without a reader of its own.

@@ -74,6 +74,11 @@ Shot loadShot(const std::string& path, const std::vector<std::string>& filter = 
 // channel by more than `tolerance`: 1 for pictures of different sizes.
 double differingShare(const Shot& a, const Shot& b, int tolerance, Rect area = {});
 std::size_t distinctColours(const Shot& shot);
+// The part of a menu picture ("welcome", "win", ...) on a screen of this size
+// that the game writes nothing over: the welcome picture's right half (the
+// levels are listed in the left), the win picture's top three tenths (its
+// headline; the run's time is written below), the others whole.
+Rect picturesOwnPart(const std::string& picture, int width, int height);
 
 class GameTest : public ::testing::Test {
 protected:

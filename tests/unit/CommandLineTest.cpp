@@ -1,4 +1,5 @@
 #include "app/CommandLine.h"
+#include "app/SettingsMenu.h"
 #include "app/StoredSettings.h"
 #include "support/TempDir.h"
 
@@ -122,6 +123,51 @@ TEST(StoredSettings, ReadAsFoundWrittenWholeAndTheCommandLineWins)
     line.windowed = line.windowSizeGiven = true, line.width = 640, line.maxFps = 30;
     EXPECT_EQ(std::make_tuple(withStoredSettings(line, mine).width, *withStoredSettings(line, mine).maxFps),
               std::make_tuple(640, 30));
+}
+
+// The settings picture: each row steps along its ladder from the rung nearest
+// the value read from the file, and stops at the ends; "none" (0) is the
+// frame cap after the highest.
+TEST(SettingsMenu, RowsStepAlongTheirLaddersAndStopAtTheEnds)
+{
+    using Row = SettingsMenu::Row;
+    for (const auto& [row, start, step, changed, after] : {std::tuple{Row::Sensitivity, 1.1, 1, true, 1.25},
+                                                           {Row::Sensitivity, 0.25, -1, false, 0.25},
+                                                           {Row::InvertLook, 0.0, 1, true, 1.0},
+                                                           {Row::InvertLook, 1.0, 1, false, 1.0},
+                                                           {Row::Volume, 100.0, 1, false, 100.0},
+                                                           {Row::Volume, 55.0, -1, true, 40.0},
+                                                           {Row::FullScreen, 1.0, -1, true, 0.0},
+                                                           {Row::FrameCap, 240.0, 1, true, 0.0},
+                                                           {Row::FrameCap, 0.0, 1, false, 0.0},
+                                                           {Row::FrameCap, 0.0, -1, true, 240.0},
+                                                           {Row::FrameCap, 100.0, -1, true, 60.0}}) {
+        SettingsMenu menu;
+        menu.move(-1);
+        menu.move(static_cast<int>(row));
+        ASSERT_EQ(menu.row(), row);
+        StoredSettings s;
+        auto value = [&s, row = row]() {
+            switch (row) {
+            case Row::Sensitivity:
+                return double(s.sensitivity);
+            case Row::InvertLook:
+                return double(s.invertLook);
+            case Row::Volume:
+                return double(s.volume);
+            case Row::FullScreen:
+                return double(s.fullScreen);
+            case Row::FrameCap:
+                return double(s.maxFps);
+            }
+            return 0.0;
+        };
+        s.sensitivity = float(start), s.invertLook = start > 0, s.volume = int(start), s.fullScreen = start > 0,
+        s.maxFps = int(start);
+        EXPECT_EQ(menu.change(s, step), changed) << static_cast<int>(row) << " from " << start;
+        EXPECT_EQ(value(), after) << static_cast<int>(row) << " from " << start;
+        EXPECT_EQ(menu.text(s)[size_t(row)].text.substr(0, 2), "> ");
+    }
 }
 
 } // namespace

@@ -9,7 +9,7 @@ namespace makeart {
 
 namespace {
 
-enum class Screen { Welcome, GameOver, Win, Pause };
+enum class Screen { Welcome, GameOver, Win, Pause, Settings };
 
 struct Mood {
     Rgb skyTop, skyMid, skyHorizon, cloud, hills;
@@ -553,9 +553,9 @@ std::vector<Piece> endingPressLine(Screen screen)
 {
     if (screen == Screen::Pause)
         return {{"Press ", kWhite}, {"P", kAmber}, {" or click to play on", kWhite}};
-    return {{"Press ", kWhite},
-            {"R", kAmber},
-            {screen == Screen::Win ? " to return to the title" : " to try again", kWhite}};
+    if (screen == Screen::Win)
+        return {{"Press ", kWhite}, {"ENTER", kAmber}, {" to go on", kWhite}};
+    return {{"Press ", kWhite}, {"R", kAmber}, {" to try again", kWhite}};
 }
 
 TextStyle pressStyle(float cap, float s)
@@ -600,32 +600,23 @@ void drawWelcome(Canvas& c)
     const float row = 33.0f * s;
     const float col0 = px0 + 34.0f * s;
     const float col1 = cx + 18.0f * s;
-    drawHeading(c, "HOW TO PLAY", col0, py0 + 44.0f * s, 19.0f * s, cx - 22.0f * s);
+    // The game writes the levels into the left column.
+    drawHeading(c, "LEVELS", col0, py0 + 44.0f * s, 19.0f * s, cx - 22.0f * s);
     drawHeading(c, "KEYS", col1, py0 + 44.0f * s, 19.0f * s, px1 - 34.0f * s);
-    drawKeyRows(c, {{{"W", "A", "S", "D"}, "move"}, {{"MOUSE"}, "look around"}, {{"SPACE"}, "jump"}}, col0,
-                py0 + 88.0f * s, row, cap16, 170.0f * s);
-    TextStyle body = bodyStyle(cap16);
-    body.outline = 0.0f;
-    body.shadowAlpha = 0.0f;
-    float y = py0 + 88.0f * s + 3.0f * row + 18.0f * s;
-    const char* hints[] = {"Push the stone blocks to climb.", "Reach the beacon to get out.", "Avoid the pit!"};
-    for (const char* hint : hints) {
-        fillRect(c, col0 + 4 * s, y - cap16 * 0.62f, col0 + 10 * s, y - cap16 * 0.38f, kAmber);
-        drawText(c, hint, col0 + 22.0f * s, y, body);
-        y += row * 1.2f;
-    }
     drawKeyRows(c,
-                {{{"F3"}, "wireframe"},
-                 {{"F4", "F5"}, "texture filtering"},
-                 {{"F6"}, "normal maps"},
-                 {{"F7"}, "bloom"},
-                 {{"F8"}, "frustum culling"},
-                 {{"F10"}, "shadows"},
-                 {{"F12"}, "physics lines"},
-                 {{"R"}, "reset the level"}},
-                col1, py0 + 88.0f * s, row, cap16, 104.0f * s);
+                {{{"W", "A", "S", "D"}, "move (or the arrows)"},
+                 {{"MOUSE"}, "look around"},
+                 {{"SPACE"}, "jump"},
+                 {{"P"}, "pause"},
+                 {{"R"}, "reset the level"},
+                 {{"F9"}, "crosshair and hint"},
+                 {{"F11"}, "full screen"},
+                 {{"F3-F8"}, "effects (and F10, F12)"}},
+                col1, py0 + 88.0f * s, row, cap16, 150.0f * s);
 
-    drawPieces(c, {{"Press ", kWhite}, {"ESC", kAmber}, {" to quit", kWhite}}, cx, 694.0f * s, bodyStyle(22.0f * s));
+    drawPieces(
+        c, {{"Press ", kWhite}, {"TAB", kAmber}, {" for settings, ", kWhite}, {"ESC", kAmber}, {" to quit", kWhite}},
+        cx, 694.0f * s, bodyStyle(22.0f * s));
 }
 
 void drawEnding(Canvas& c, Screen screen)
@@ -644,15 +635,45 @@ void drawEnding(Canvas& c, Screen screen)
     sub.align = TextStyle::Align::Centre;
     sub.fillTop = fell ? hex(0xf0d8cc) : hex(0xfff3dc);
     sub.fillBottom = sub.fillTop * 0.88f;
-    const std::string line = won ? "The beacon is lit. The quarry is behind you."
-                                 : (fell ? "Down into the flooded pit." : "The quarry waits where you left it.");
-    sub.capHeight = fitCap(line, sub, sub.capHeight, W * 0.9f);
-    drawText(c, line, cx, titleBase + 60.0f * s, sub);
+    // The game writes the level and the run's time under the win's headline.
+    if (!won) {
+        const std::string line = fell ? "Down into the water." : "The quarry waits where you left it.";
+        sub.capHeight = fitCap(line, sub, sub.capHeight, W * 0.9f);
+        drawText(c, line, cx, titleBase + 60.0f * s, sub);
+    }
 
     const float py0 = kEndingPanelTop * s;
     drawPieces(c, endingPressLine(screen), cx, py0 + 60.0f * s, pressStyle(kEndingPressCap * s, s));
-    drawPieces(c, {{"Press ", kWhite}, {"ESC", kAmber}, {" to quit", kWhite}}, cx, py0 + 112.0f * s,
-               bodyStyle(kEndingQuitCap * s));
+    if (won)
+        drawPieces(
+            c,
+            {{"Press ", kWhite}, {"R", kAmber}, {" for the levels, ", kWhite}, {"ESC", kAmber}, {" to quit", kWhite}},
+            cx, py0 + 112.0f * s, bodyStyle(kEndingQuitCap * s));
+    else
+        drawPieces(c, {{"Press ", kWhite}, {"ESC", kAmber}, {" to quit", kWhite}}, cx, py0 + 112.0f * s,
+                   bodyStyle(kEndingQuitCap * s));
+}
+
+// The settings: the game writes a row for each into the panel.
+void drawSettings(Canvas& c)
+{
+    const float W = c.width(), H = c.height(), s = H / 720.0f, cx = W * 0.5f;
+    const Rgb top = hex(0xfff0b8), bottom = hex(0xe39a3a);
+    const float cap = fitCap("SETTINGS", titleStyle(0, top, bottom), 100.0f * s, W * 0.8f);
+    drawText(c, "SETTINGS", cx, 70.0f * s + cap, titleStyle(cap, top, bottom));
+    drawPieces(c,
+               {{"UP", kAmber},
+                {" and ", kWhite},
+                {"DOWN", kAmber},
+                {" choose, ", kWhite},
+                {"LEFT", kAmber},
+                {" and ", kWhite},
+                {"RIGHT", kAmber},
+                {" change", kWhite}},
+               cx, 270.0f * s, pressStyle(28.0f * s, s));
+    drawPieces(c,
+               {{"Press ", kWhite}, {"TAB", kAmber}, {" to go back, ", kWhite}, {"ESC", kAmber}, {" to quit", kWhite}},
+               cx, 694.0f * s, bodyStyle(22.0f * s));
 }
 
 // Rounds the backdrop to a coarser set of levels: the eye does not miss them
@@ -671,7 +692,7 @@ Canvas picture(int width, int height, Screen screen)
 {
     Canvas c = backdrop(width, height, screen);
     const float s = height / 720.0f, cx = width * 0.5f;
-    if (screen == Screen::Welcome) {
+    if (screen == Screen::Welcome || screen == Screen::Settings) {
         const float panelW = welcomePanelWidth(width, s);
         drawPanel(c, cx - panelW * 0.5f, kWelcomePanelTop * s, cx + panelW * 0.5f, kWelcomePanelBottom * s, s);
     } else {
@@ -681,6 +702,8 @@ Canvas picture(int width, int height, Screen screen)
     coarsen(c, 4.0f);
     if (screen == Screen::Welcome)
         drawWelcome(c);
+    else if (screen == Screen::Settings)
+        drawSettings(c);
     else
         drawEnding(c, screen);
     coarsen(c, 4.0f);
@@ -697,10 +720,11 @@ bool writeMenuPictures(const std::string& menuDir)
         int width, height;
     };
     const Job jobs[] = {
-        {"welcome16_9.png", Screen::Welcome, 1280, 720},  {"gameOver16_9.png", Screen::GameOver, 1280, 720},
-        {"win16_9.png", Screen::Win, 1280, 720},          {"welcome4_3.png", Screen::Welcome, 1024, 768},
-        {"gameOver4_3.png", Screen::GameOver, 1024, 768}, {"win4_3.png", Screen::Win, 1024, 768},
-        {"pause16_9.png", Screen::Pause, 1280, 720},      {"pause4_3.png", Screen::Pause, 1024, 768},
+        {"welcome16_9.png", Screen::Welcome, 1280, 720},   {"gameOver16_9.png", Screen::GameOver, 1280, 720},
+        {"win16_9.png", Screen::Win, 1280, 720},           {"welcome4_3.png", Screen::Welcome, 1024, 768},
+        {"gameOver4_3.png", Screen::GameOver, 1024, 768},  {"win4_3.png", Screen::Win, 1024, 768},
+        {"pause16_9.png", Screen::Pause, 1280, 720},       {"pause4_3.png", Screen::Pause, 1024, 768},
+        {"settings16_9.png", Screen::Settings, 1280, 720}, {"settings4_3.png", Screen::Settings, 1024, 768},
     };
     for (const Job& job : jobs) {
         Canvas c = picture(job.width, job.height, job.screen);
