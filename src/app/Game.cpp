@@ -190,6 +190,7 @@ bool Game::runFrame(double now)
         std::cout << "frametime: " << frameTimeMs << "ms" << std::endl;
 
     glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
+    input::readGamepad(options.walkKeys, frameDelta);
     const MenuKeys keys = shell->readMenuKeys(window, pointedLevel());
     if (shell->menu().screen() == MenuState::Screen::Settings)
         changeSettings(keys);
@@ -210,8 +211,11 @@ bool Game::runFrame(double now)
 void Game::runMenuFrame()
 {
     glPolygonMode(GL_FRONT_AND_BACK, GL_FILL);
-    // The cursor drifts while a picture shows, and a space pressed here is no jump.
+    // The cursor drifts while a picture shows, the stick turns nothing, and a
+    // space pressed here is no jump.
     world->player()->firstMouse = true;
+    double padX = 0.0, padY = 0.0;
+    input::takePadLook(padX, padY);
     input::clearPresses();
     shell->sounds().hush();
     renderer->drawPicture(pictureOf(shell->menu().screen()));

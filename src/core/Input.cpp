@@ -2,7 +2,13 @@
 
 #include <GLFW/glfw3.h>
 
+#include "core/Tuning.h"
+
+#include <algorithm>
 #include <bitset>
+#include <cmath>
+#include <iterator>
+#include <utility>
 
 namespace input {
 namespace {
@@ -13,18 +19,46 @@ public:
     void cursorPos(GLFWwindow* window, double* x, double* y) override { glfwGetCursorPos(window, x, y); }
     void setCursorPos(GLFWwindow* window, double x, double y) override { glfwSetCursorPos(window, x, y); }
     bool focused(GLFWwindow* window) override { return glfwGetWindowAttrib(window, GLFW_FOCUSED) == 1; }
+    bool gamepad(PadState& state) override
+    {
+        static_assert(sizeof(PadState::buttons) == sizeof(GLFWgamepadstate::buttons) &&
+                      sizeof(PadState::axes) == sizeof(GLFWgamepadstate::axes));
+        for (int joystick = GLFW_JOYSTICK_1; joystick <= GLFW_JOYSTICK_LAST; ++joystick) {
+            GLFWgamepadstate glfw;
+            if (glfwJoystickIsGamepad(joystick) && glfwGetGamepadState(joystick, &glfw)) {
+                std::copy(std::begin(glfw.buttons), std::end(glfw.buttons), state.buttons);
+                std::copy(std::begin(glfw.axes), std::end(glfw.axes), state.axes);
+                return true;
+            }
+        }
+        return false;
+    }
 };
 
 GlfwBackend glfwBackend;
 Backend* current = &glfwBackend;
 static_assert(leftClick == GLFW_KEY_LAST + 1, "the click is noted after the last key");
 std::bitset<leftClick + 1> notedPresses;
+std::bitset<leftClick + 1> padHeld; // the keys the gamepad holds down
+PadState lastPad;
+double padLookX = 0.0, padLookY = 0.0;
 
 bool isKey(int key) { return key >= 0 && key <= leftClick; }
 
+// A stick's axis past its dead zone, rescaled to reach 1 at full tilt.
+double pastDeadZone(float axis)
+{
+    constexpr double deadZone = 0.2;
+    const double beyond = std::max(0.0, std::abs(static_cast<double>(axis)) - deadZone) / (1.0 - deadZone);
+    return axis < 0.0f ? -beyond : beyond;
+}
+
 } // namespace
 
-int getKey(GLFWwindow* window, int key) { return current->key(window, key); }
+int getKey(GLFWwindow* window, int key)
+{
+    return isKey(key) && padHeld.test(static_cast<size_t>(key)) ? GLFW_PRESS : current->key(window, key);
+}
 bool isPressed(GLFWwindow* window, int key) { return getKey(window, key) == GLFW_PRESS; }
 bool isReleased(GLFWwindow* window, int key) { return getKey(window, key) == GLFW_RELEASE; }
 void getCursorPos(GLFWwindow* window, double* x, double* y) { current->cursorPos(window, x, y); }
@@ -46,6 +80,45 @@ bool takePress(int key)
 }
 
 void clearPresses() { notedPresses.reset(); }
+
+void readGamepad(const WalkKeys& keys, double seconds)
+{
+    PadState pad;
+    if (!current->gamepad(pad))
+        pad = PadState();
+    const auto down = [&pad](int button) { return pad.buttons[button] != 0; };
+    const auto tapped = [&](int button) { return down(button) && !lastPad.buttons[button]; };
+    constexpr float tilt = 0.5f; // of the left stick, to walk
+    const std::pair<int, bool> held[] = {{keys.forward, pad.axes[PadState::LeftY] < -tilt},
+                                         {keys.back, pad.axes[PadState::LeftY] > tilt},
+                                         {keys.left, pad.axes[PadState::LeftX] < -tilt},
+                                         {keys.right, pad.axes[PadState::LeftX] > tilt},
+                                         {keys.jump, down(PadState::South)},
+                                         {GLFW_KEY_UP, down(PadState::DpadUp)},
+                                         {GLFW_KEY_DOWN, down(PadState::DpadDown)},
+                                         {GLFW_KEY_LEFT, down(PadState::DpadLeft)},
+                                         {GLFW_KEY_RIGHT, down(PadState::DpadRight)}};
+    padHeld.reset();
+    for (const auto& [key, isDown] : held)
+        if (isDown && isKey(key))
+            padHeld.set(static_cast<size_t>(key));
+    const std::pair<int, int> pressed[] = {{PadState::South, keys.jump},         {PadState::South, GLFW_KEY_ENTER},
+                                           {PadState::Start, GLFW_KEY_P},        {PadState::DpadUp, GLFW_KEY_UP},
+                                           {PadState::DpadDown, GLFW_KEY_DOWN},  {PadState::DpadLeft, GLFW_KEY_LEFT},
+                                           {PadState::DpadRight, GLFW_KEY_RIGHT}};
+    for (const auto& [button, key] : pressed)
+        if (tapped(button))
+            notePress(key);
+    padLookX += pastDeadZone(pad.axes[PadState::RightX]) * tuning::padTurnPixelsPerSecond * seconds;
+    padLookY += pastDeadZone(pad.axes[PadState::RightY]) * tuning::padTurnPixelsPerSecond * seconds;
+    lastPad = pad;
+}
+
+void takePadLook(double& x, double& y)
+{
+    x = std::exchange(padLookX, 0.0);
+    y = std::exchange(padLookY, 0.0);
+}
 
 void setBackend(Backend* backend) { current = backend ? backend : &glfwBackend; }
 

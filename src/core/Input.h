@@ -7,6 +7,14 @@ struct GLFWwindow;
 // lets key latches, menus and the player run without a window.
 namespace input {
 
+// A gamepad as GLFW's built-in mappings give it (GLFWgamepadstate's layout).
+struct PadState {
+    enum Axis { LeftX, LeftY, RightX, RightY }; // -1 to 1, y down
+    enum Button { South = 0, Start = 7, DpadUp = 11, DpadRight = 12, DpadDown = 13, DpadLeft = 14 };
+    unsigned char buttons[15] = {}; // 1 while down
+    float axes[6] = {};
+};
+
 class Backend {
 public:
     virtual ~Backend() = default;
@@ -14,6 +22,12 @@ public:
     virtual void cursorPos(GLFWwindow* window, double* x, double* y) = 0;
     virtual void setCursorPos(GLFWwindow* window, double x, double y) = 0;
     virtual bool focused(GLFWwindow* window) = 0;
+    // The first gamepad plugged in, if any.
+    virtual bool gamepad(PadState& state)
+    {
+        (void)state;
+        return false;
+    }
 };
 
 int getKey(GLFWwindow* window, int key);
@@ -39,6 +53,15 @@ void notePress(int key);
 // True once for each key noted since the last take (or clear).
 bool takePress(int key);
 void clearPresses();
+
+// Once a frame: the first gamepad (plugged in or out at any time) as the keys
+// it stands for. The left stick holds the walking keys and the d-pad the
+// arrows; the south button holds the jump key and presses Enter, start
+// presses P, the d-pad presses the arrows; the right stick turns the view as
+// `seconds` of mouse travel at tuning::padTurnPixelsPerSecond would.
+void readGamepad(const WalkKeys& keys, double seconds);
+// The right stick's turn since the last take, in mouse pixels (x right, y down).
+void takePadLook(double& x, double& y);
 
 // Replaces the GLFW backend (nullptr restores it). Not owned.
 void setBackend(Backend* backend);

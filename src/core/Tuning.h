@@ -12,8 +12,9 @@ constexpr float jumpRisingLimit = 1.0f;       // no jump while already rising th
 constexpr float headingGain = 10.0f;          // turn rate of the body (rad/s) per radian it is off the camera's heading
 constexpr float eyeHeight = 1.3f;             // of the camera above the body's origin
 constexpr double mousePixelsPerRadian = 60.0; // of mouse travel, at sensitivity 1
-constexpr float pitchLimit = 1.0f;            // radians up or down
-constexpr float fallDepth = 10.0f;            // m below the level's lowest point, where a fall is a game over
+constexpr double padTurnPixelsPerSecond = 150.0; // the right stick at full tilt: 2.5 rad/s at sensitivity 1
+constexpr float pitchLimit = 1.0f;               // radians up or down
+constexpr float fallDepth = 10.0f;               // m below the level's lowest point, where a fall is a game over
 // The walking directions and the camera's right vector are worked out from
 // the heading less this, a hair short of a quarter turn.
 constexpr double almostQuarterTurn = 1.57;

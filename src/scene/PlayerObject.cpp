@@ -178,6 +178,11 @@ void PlayerObject::turnWithMouse()
         firstMouse = true;
     }
 
+    // The gamepad's right stick turns as mouse travel would.
+    double padX = 0.0, padY = 0.0;
+    input::takePadLook(padX, padY);
+    mouseX += padX;
+    mouseY += padY;
     const float perPixel = static_cast<float>(static_cast<double>(mouseSensitivity) / tuning::mousePixelsPerRadian);
     const float dx = static_cast<float>(centreX - mouseX);
     const float dy = static_cast<float>(invertLook ? mouseY - centreY : centreY - mouseY);

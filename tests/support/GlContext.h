@@ -28,8 +28,16 @@ struct FakeInput final : input::Backend {
     void cursorPos(GLFWwindow*, double* x, double* y) override { *x = cursor.x, *y = cursor.y; }
     void setCursorPos(GLFWwindow*, double x, double y) override { cursor = {x, y}; }
     bool focused(GLFWwindow*) override { return focus; }
+    bool gamepad(input::PadState& state) override
+    {
+        if (padIn)
+            state = pad;
+        return padIn;
+    }
 
     std::set<int> pressed;
+    input::PadState pad;
+    bool padIn = false; // a gamepad plugged in
     glm::dvec2 cursor{0.0};
     bool focus = false;
 };

@@ -1,5 +1,6 @@
 #include "app/MenuState.h"
 #include "app/Overlay.h"
+#include "core/Tuning.h"
 #include "support/GlContext.h"
 
 #include <gtest/gtest.h>
@@ -88,6 +89,51 @@ TEST(MenuState, OneFrameOfKeysAndAWinOverAGameOver)
     both.showWin();
     both.showGameOver();
     EXPECT_EQ(letterOf(both), 'V');
+}
+
+// A gamepad, plugged in and out, through the seam the keys use: the left
+// stick holds the walking keys (as remapped), south jumps and is Enter,
+// start pauses and plays on, the d-pad chooses, the right stick turns.
+TEST(Gamepad, SticksAndButtonsActAsTheKeysTheyStandFor)
+{
+    FakeInput keys;
+    input::setBackend(&keys);
+    input::clearPresses();
+    const input::WalkKeys walk{'E', 'A', 'S', 'D', ' '};
+    auto frame = [&](double seconds = 0.1) { input::readGamepad(walk, seconds); };
+    keys.pad.axes[input::PadState::LeftY] = -0.8f, keys.pad.axes[input::PadState::LeftX] = 0.3f;
+    frame();
+    EXPECT_FALSE(input::isPressed(nullptr, 'E')) << "nothing plugged in";
+    keys.padIn = true;
+    frame();
+    EXPECT_EQ(std::make_tuple(input::isPressed(nullptr, 'E'), input::isPressed(nullptr, 'S'),
+                              input::isPressed(nullptr, 'A'), input::isPressed(nullptr, 'D')),
+              std::make_tuple(true, false, false, false));
+    keys.pad.buttons[input::PadState::South] = 1;
+    frame(), frame();
+    EXPECT_TRUE(input::isPressed(nullptr, ' '));
+    EXPECT_TRUE(input::takePress(GLFW_KEY_ENTER));
+    EXPECT_TRUE(input::takePress(' '));
+    EXPECT_FALSE(input::takePress(' ')) << "held, pressed once";
+    MenuState menu = menuOn('P');
+    for (const char expected : {'S', 'P'}) {
+        keys.pad.buttons[input::PadState::Start] = 1, frame(), menu.readKeys(nullptr);
+        keys.pad.buttons[input::PadState::Start] = 0, frame(), menu.readKeys(nullptr);
+        EXPECT_EQ(letterOf(menu), expected);
+    }
+    keys.pad.buttons[input::PadState::South] = 0;
+    menu.showWelcome(), menu.offerLevels(3, 3);
+    keys.pad.buttons[input::PadState::DpadDown] = 1, frame(), menu.readKeys(nullptr);
+    EXPECT_EQ(menu.level(), 1);
+    keys.pad.axes[input::PadState::RightX] = 1.0f, keys.pad.axes[input::PadState::RightY] = 0.1f;
+    frame(0.5);
+    double x = 0.0, y = 0.0;
+    input::takePadLook(x, y);
+    EXPECT_EQ(std::make_pair(x, y), std::make_pair(tuning::padTurnPixelsPerSecond * 0.5, 0.0)) << "no drift";
+    keys.padIn = false;
+    frame();
+    EXPECT_FALSE(input::isPressed(nullptr, 'E')) << "unplugged";
+    input::setBackend(nullptr);
 }
 
 // The hint shows for 4 s of play from each start, then fades out over 1 s.
