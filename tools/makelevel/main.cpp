@@ -1,11 +1,12 @@
-// makelevel: writes the game's levels, Data/LevelFinal.dae and Data/LevelShaft.dae,
-// and the importer's test levels under tests/data/levels/. The output depends
+// makelevel: writes the game's levels (Data/LevelFinal.dae, Data/LevelShaft.dae and
+// the chain after them, see ChainLevels.h) and the importer's test levels under tests/data/levels/. The output depends
 // on nothing but this program, so the committed files can be regenerated and compared.
 //
 //   makelevel [--root DIR]   write every file below DIR (default: .)
 //   makelevel --route        print the route through the level
 //   makelevel --list         print the paths it writes
 
+#include "ChainLevels.h"
 #include "Fixtures.h"
 #include "QuarryLevel.h"
 #include "ShaftLevel.h"
@@ -24,6 +25,7 @@ std::vector<OutputFile> allFiles()
     std::vector<OutputFile> files;
     files.push_back({"Data/LevelFinal.dae", collada::write(buildQuarryLevel())});
     files.push_back({"Data/LevelShaft.dae", collada::write(buildShaftLevel())});
+    files.push_back({"Data/LevelBridge.dae", collada::write(buildBridgeLevel())});
     for (OutputFile& file : buildFixtures()) {
         files.push_back(std::move(file));
     }
@@ -43,7 +45,7 @@ int main(int argc, char** argv)
     std::filesystem::path root = ".";
     for (int i = 1; i < argc; ++i) {
         if (std::strcmp(argv[i], "--route") == 0) {
-            std::cout << quarryRoute() << '\n' << shaftRoute();
+            std::cout << quarryRoute() << '\n' << shaftRoute() << '\n' << bridgeRoute();
             return 0;
         }
         if (std::strcmp(argv[i], "--list") == 0) {
