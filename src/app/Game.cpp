@@ -140,6 +140,7 @@ void Game::playLevel(int index)
     }
     adoptWorld(std::move(loaded.value()));
     levelPlayed = index;
+    levelJustLoaded = true;
 }
 
 void Game::finishRun()
@@ -183,7 +184,8 @@ bool Game::runFrame(double now)
     glDepthFunc(GL_LESS);
     glEnable(GL_CULL_FACE);
 
-    const double frameDelta = now - lastFrameTime;
+    // The frame after a level was loaded does not run the loading's time.
+    const double frameDelta = std::exchange(levelJustLoaded, false) ? 0.0 : now - lastFrameTime;
     lastFrameTime = now;
     frameTimeMs = frameDelta * 1000.0;
     if (!options.quiet)
@@ -246,9 +248,10 @@ std::vector<TextLine> Game::pictureText() const
     if (menu.screen() == MenuState::Screen::Win) {
         const bool next = menu.level() + 1 < menu.openLevels();
         return winText(titleOf(levelPlayed), lastWin.seconds, lastWin.previousBest,
-                       next ? titleOf(menu.level() + 1) : "");
+                       next ? titleOf(menu.level() + 1) : "", inChain && levelPlayed + 1 == menu.levelCount());
     }
-    return {};
+    return {
+        levelLine(titleOf(levelPlayed), inChain ? std::optional<int>(levelPlayed) : std::nullopt, menu.levelCount())};
 }
 
 std::optional<int> Game::pointedLevel() const

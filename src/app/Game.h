@@ -167,8 +167,9 @@ private:
     bool pointerFree = false;   // shown and left where the player moves it
     Overlay overlay;
     ProgressBook progressBook;
-    bool inChain;          // the levels of the chain, not one named on the command line
-    int levelPlayed = 0;   // the chain's level in the world
+    bool inChain;        // the levels of the chain, not one named on the command line
+    int levelPlayed = 0; // the chain's level in the world
+    bool levelJustLoaded = false;
     double runSeconds = 0; // of physics since the level's last start
     struct {
         double seconds = 0.0;

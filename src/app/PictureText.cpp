@@ -49,7 +49,7 @@ std::optional<int> levelListRowAt(glm::vec2 units, int levelCount, bool fourByTh
 }
 
 std::vector<TextLine> winText(const std::string& title, double seconds, std::optional<double> previousBest,
-                              const std::string& nextTitle)
+                              const std::string& nextTitle, bool lastOfChain)
 {
     std::vector<TextLine> lines;
     lines.push_back({title + " in " + runTimeText(seconds), 960.0f, 700.0f, 48.0f, lineColour});
@@ -58,7 +58,15 @@ std::vector<TextLine> winText(const std::string& title, double seconds, std::opt
                                    ? "A new best time! (it was " + runTimeText(*previousBest) + ")"
                                    : "Best time " + runTimeText(*previousBest);
     lines.push_back({record, 960.0f, 640.0f, 40.0f, chosenColour});
-    if (!nextTitle.empty())
-        lines.push_back({"Next: " + nextTitle, 960.0f, 320.0f, 40.0f, openColour});
+    if (!nextTitle.empty() || lastOfChain)
+        lines.push_back({nextTitle.empty() ? "That was the last level. Well done!" : "Next: " + nextTitle, 960.0f,
+                         320.0f, 40.0f, openColour});
     return lines;
+}
+
+TextLine levelLine(const std::string& title, std::optional<int> index, int count)
+{
+    const std::string text =
+        index ? "Level " + std::to_string(*index + 1) + " of " + std::to_string(count) + ": " + title : title;
+    return {text, 960.0f, 300.0f, 40.0f, openColour};
 }

@@ -32,6 +32,10 @@ std::vector<TextLine> levelListText(const std::vector<LevelEntry>& levels, const
 std::optional<int> levelListRowAt(glm::vec2 units, int levelCount, bool fourByThree);
 
 // The win picture's lines around its panel: the level and the run's time,
-// how it stands against the best before it, and the next level, if any.
+// how it stands against the best before it, and the next level (empty: none;
+// `lastOfChain`: the chain is done).
 std::vector<TextLine> winText(const std::string& title, double seconds, std::optional<double> previousBest,
-                              const std::string& nextTitle);
+                              const std::string& nextTitle, bool lastOfChain);
+// The pause and game-over pictures' line under their panel: the level played
+// ("Level 3 of 6: The trench", or the title alone for a level outside the chain).
+TextLine levelLine(const std::string& title, std::optional<int> index, int count);

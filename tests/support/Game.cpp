@@ -170,7 +170,7 @@ Rect picturesOwnPart(const std::string& picture, int width, int height)
 {
     if (picture == "welcome")
         return {width / 2, 0, width - width / 2, height};
-    return picture == "win" ? Rect{0, 0, width, height * 3 / 10} : Rect{};
+    return {0, 0, width, height * (picture == "win" ? 3 : 6) / 10};
 }
 
 std::size_t distinctColours(const Shot& shot)

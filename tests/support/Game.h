@@ -77,7 +77,8 @@ std::size_t distinctColours(const Shot& shot);
 // The part of a menu picture ("welcome", "win", ...) on a screen of this size
 // that the game writes nothing over: the welcome picture's right half (the
 // levels are listed in the left), the win picture's top three tenths (its
-// headline; the run's time is written below), the others whole.
+// headline; the run's time is written below), the others' top six tenths
+// (the level played is named below their panel).
 Rect picturesOwnPart(const std::string& picture, int width, int height);
 
 class GameTest : public ::testing::Test {
