@@ -1,7 +1,8 @@
 // The chain of levels as a new player meets it: the first level chosen on the
 // welcome picture, won, its time shown and kept, Enter on to the next, a
 // pause, quitting, and the levels reached and best times found again on the
-// next start. (Every level of the chain is won by scripted play in the GL
+// next start, where Enter plays the furthest level and a click the one under
+// the pointer. (Every level of the chain is won by scripted play in the GL
 // test LevelChain.)
 #include "support/Game.h"
 
@@ -15,7 +16,10 @@ class Chain : public GameTest {
 protected:
     std::string progressFile() { return readAll("state/quarrystack/progress.ini"); }
     // The welcome picture's list of levels: the left column of its panel.
-    Rect levelList() const { return {screenWidth * 15 / 100, screenHeight * 52 / 100, screenWidth * 35 / 100, screenHeight * 32 / 100}; }
+    Rect levelList() const
+    {
+        return {screenWidth * 15 / 100, screenHeight * 52 / 100, screenWidth * 35 / 100, screenHeight * 32 / 100};
+    }
 };
 
 TEST_F(Chain, TheFirstLevelWonLeadsToTheNextAndIsRememberedOnTheNextStart)
@@ -50,6 +54,15 @@ TEST_F(Chain, TheFirstLevelWonLeadsToTheNextAndIsRememberedOnTheNextStart)
     const std::size_t again = mark();
     press("Return"); // the furthest level reached is chosen
     waitFor("Floor_lift1_Anim", again);
+    ASSERT_TRUE(quit());
+
+    start(320, 180);
+    const std::size_t clicked = mark();
+    pointAt(100, 101); // the list's first row
+    waitFrames(2);
+    click();
+    waitFor("RELOAD", clicked);
+    EXPECT_EQ(count("Floor_lift1_Anim", clicked), 0u) << "the first level, loaded at the start, plays";
     ASSERT_TRUE(quit());
 }
 

@@ -128,6 +128,7 @@ protected:
     // acceleration scales); a game frame reads it whenever one comes.
     void moveMouse(int dx, int dy);
     void click() { x("click", {"1"}); } // the left button, where the pointer is
+    void pointAt(int px, int py) { x("mousemove", {std::to_string(px), std::to_string(py)}); } // on the screen
 
     // The screen once two more frames are drawn, kept as <name>.png.
     Shot screenshot(const std::string& name);
