@@ -1,10 +1,10 @@
 #include "app/Progress.h"
 
+#include "core/Platform.h"
 #include "core/RegularFile.h"
 
 #include <cmath>
 #include <cstdio>
-#include <cstdlib>
 #include <filesystem>
 #include <iostream>
 #include <sstream>
@@ -76,14 +76,7 @@ std::optional<double> Progress::best(int index) const
     return found == bestSeconds.end() ? std::nullopt : std::optional<double>(found->second);
 }
 
-std::string progressFilePath()
-{
-    const char* state = std::getenv("XDG_STATE_HOME");
-    const char* home = std::getenv("HOME");
-    if (state && state[0] == '/')
-        return std::string(state) + "/quarrystack/progress.ini";
-    return home && home[0] == '/' ? std::string(home) + "/.local/state/quarrystack/progress.ini" : std::string();
-}
+std::string progressFilePath() { return userFilePath("XDG_STATE_HOME", ".local/state", "quarrystack/progress.ini"); }
 
 ProgressRead readProgress(const std::string& path)
 {

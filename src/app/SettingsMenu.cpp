@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cmath>
 #include <cstdio>
+#include <tuple>
 
 namespace {
 
@@ -28,27 +29,30 @@ void SettingsMenu::move(int step) { chosen = std::clamp(chosen + step, 0, rowCou
 
 bool SettingsMenu::change(StoredSettings& s, int step) const
 {
-    const StoredSettings before = s;
+    const auto shown = [](const StoredSettings& x) {
+        return std::make_tuple(x.sensitivity, x.invertLook, x.volume, x.fullScreen, x.maxFps);
+    };
+    const auto before = shown(s);
     switch (row()) {
     case Row::Sensitivity:
         s.sensitivity = stepAlong(sensitivities, s.sensitivity, step);
-        return s.sensitivity != before.sensitivity;
+        break;
     case Row::InvertLook:
         s.invertLook = step > 0;
-        return s.invertLook != before.invertLook;
+        break;
     case Row::Volume:
         s.volume = stepAlong(volumes, s.volume, step);
-        return s.volume != before.volume;
+        break;
     case Row::FullScreen:
         s.fullScreen = step > 0;
-        return s.fullScreen != before.fullScreen;
+        break;
     case Row::FrameCap: {
         const int cap = stepAlong(frameCaps, s.maxFps == 0 ? noCap : s.maxFps, step);
         s.maxFps = cap == noCap ? 0 : cap;
-        return s.maxFps != before.maxFps;
+        break;
     }
     }
-    return false;
+    return shown(s) != before;
 }
 
 std::vector<TextLine> SettingsMenu::text(const StoredSettings& s) const

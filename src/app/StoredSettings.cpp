@@ -1,9 +1,9 @@
 #include "app/StoredSettings.h"
 
+#include "core/Platform.h"
 #include "core/RegularFile.h"
 
 #include <cctype>
-#include <cstdlib>
 #include <filesystem>
 #include <sstream>
 
@@ -68,14 +68,7 @@ bool readLine(const std::string& line, StoredSettings& settings)
 
 } // namespace
 
-std::string settingsFilePath()
-{
-    const char* config = std::getenv("XDG_CONFIG_HOME");
-    const char* home = std::getenv("HOME");
-    if (config && config[0] == '/')
-        return std::string(config) + "/quarrystack/settings.ini";
-    return home && home[0] == '/' ? std::string(home) + "/.config/quarrystack/settings.ini" : std::string();
-}
+std::string settingsFilePath() { return userFilePath("XDG_CONFIG_HOME", ".config", "quarrystack/settings.ini"); }
 
 SettingsRead readSettings(const std::string& path)
 {

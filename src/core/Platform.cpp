@@ -31,6 +31,15 @@ void runBeforePause()
 
 void setBeforePause(std::function<void()> hook) { beforePause() = std::move(hook); }
 
+std::string userFilePath(const char* xdgVariable, const char* underHome, const char* file)
+{
+    const char* xdg = std::getenv(xdgVariable);
+    const char* home = std::getenv("HOME");
+    if (xdg && xdg[0] == '/')
+        return std::string(xdg) + "/" + file;
+    return home && home[0] == '/' ? std::string(home) + "/" + underHome + "/" + file : std::string();
+}
+
 void pauseConsole(PauseCommand command)
 {
 #ifdef _WIN32

@@ -3,6 +3,7 @@
 #include "core/Result.h"
 
 #include <functional>
+#include <string>
 #include <string_view>
 
 // The few services that differ between operating systems: the console pause
@@ -17,6 +18,10 @@ enum class PauseCommand { Upper, Capitalised };
 // its full-screen window there, which would otherwise hide the console (and
 // no longer handle events) while the prompt waits. An empty hook does nothing.
 void setBeforePause(std::function<void()> hook);
+
+// "$<xdgVariable>/<file>", or "$HOME/<underHome>/<file>" when the variable is
+// unset or not an absolute path; empty without either.
+std::string userFilePath(const char* xdgVariable, const char* underHome, const char* file);
 
 // Waits for the user to acknowledge a fatal message. On Windows this runs the
 // console's own "PAUSE"; elsewhere it waits for a line on standard input, but
