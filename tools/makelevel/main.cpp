@@ -27,6 +27,7 @@ std::vector<OutputFile> allFiles()
     files.push_back({"Data/LevelShaft.dae", collada::write(buildShaftLevel())});
     files.push_back({"Data/LevelBridge.dae", collada::write(buildBridgeLevel())});
     files.push_back({"Data/LevelCauseway.dae", collada::write(buildCausewayLevel())});
+    files.push_back({"Data/LevelStairs.dae", collada::write(buildStairsLevel())});
     for (OutputFile& file : buildFixtures()) {
         files.push_back(std::move(file));
     }
@@ -46,7 +47,11 @@ int main(int argc, char** argv)
     std::filesystem::path root = ".";
     for (int i = 1; i < argc; ++i) {
         if (std::strcmp(argv[i], "--route") == 0) {
-            std::cout << quarryRoute() << '\n' << shaftRoute() << '\n' << bridgeRoute() << '\n' << causewayRoute();
+            std::cout << quarryRoute() << '\n'
+                      << shaftRoute() << '\n'
+                      << bridgeRoute() << '\n'
+                      << causewayRoute() << '\n'
+                      << stairsRoute();
             return 0;
         }
         if (std::strcmp(argv[i], "--list") == 0) {
