@@ -28,6 +28,7 @@ std::vector<OutputFile> allFiles()
     files.push_back({"Data/LevelBridge.dae", collada::write(buildBridgeLevel())});
     files.push_back({"Data/LevelCauseway.dae", collada::write(buildCausewayLevel())});
     files.push_back({"Data/LevelStairs.dae", collada::write(buildStairsLevel())});
+    files.push_back({"Data/LevelCarry.dae", collada::write(buildCarryLevel())});
     for (OutputFile& file : buildFixtures()) {
         files.push_back(std::move(file));
     }
@@ -51,7 +52,8 @@ int main(int argc, char** argv)
                       << shaftRoute() << '\n'
                       << bridgeRoute() << '\n'
                       << causewayRoute() << '\n'
-                      << stairsRoute();
+                      << stairsRoute() << '\n'
+                      << carryRoute();
             return 0;
         }
         if (std::strcmp(argv[i], "--list") == 0) {
