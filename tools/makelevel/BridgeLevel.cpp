@@ -36,8 +36,8 @@ constexpr float kDoor = 0.8f;                      // half the doorway's width
 constexpr float kLintel = 1.9f;                    // the doorway's height: 0.54 over a walker's head
 constexpr float kLaneTop = 4.0f;                   // out of reach of a jump from the block
 constexpr float kLane = 0.66f, kLaneSouth = -2.4f; // half the lane's width, its south end
-constexpr float kGate = 0.0f,
-                kGateHeight = 1.27f; // the bar over the lane's north end: a block passes under it, the walker not
+// The bar over the lane's north end: a block passes under it, the walker not.
+constexpr float kGate = 0.0f, kGateHeight = 1.27f;
 const glm::vec2 kStart(3.0f, -8.0f);
 const glm::vec2 kBlock1(0.0f, -1.6f);
 const vec3 kBeacon(0.0f, 0.0f, 10.5f);
@@ -60,7 +60,7 @@ collada::Document buildBridgeLevel()
         b.box(vec3(kDoor, 0, 0), vec3(8, 6, 12 - kFar));
         b.box(vec3(-kDoor, kLintel, 0), vec3(kDoor, 6, kWall));
     });
-    // A lane between two low walls keeps the block in line with the door.
+    // A lane between two walls keeps the block in line with the door.
     solid(doc, "lane", vec3(0.0f, 0.0f, kNear), 3.0f, m.rock, [](shapes::MeshBuilder& b) {
         b.box(vec3(-kLane - 0.4f, 0, kLaneSouth - kNear), vec3(-kLane, kLaneTop, kGate + 0.4f - kNear));
         b.box(vec3(kLane, 0, kLaneSouth - kNear), vec3(kLane + 0.4f, kLaneTop, kGate + 0.4f - kNear));
