@@ -102,10 +102,10 @@ void readGamepad(const WalkKeys& keys, double seconds)
     for (const auto& [key, isDown] : held)
         if (isDown && isKey(key))
             padHeld.set(static_cast<size_t>(key));
-    const std::pair<int, int> pressed[] = {{PadState::South, keys.jump},         {PadState::South, GLFW_KEY_ENTER},
-                                           {PadState::Start, GLFW_KEY_P},        {PadState::DpadUp, GLFW_KEY_UP},
-                                           {PadState::DpadDown, GLFW_KEY_DOWN},  {PadState::DpadLeft, GLFW_KEY_LEFT},
-                                           {PadState::DpadRight, GLFW_KEY_RIGHT}};
+    const std::pair<int, int> pressed[] = {{PadState::South, keys.jump},          {PadState::South, GLFW_KEY_ENTER},
+                                           {PadState::Start, GLFW_KEY_P},         {PadState::DpadUp, GLFW_KEY_UP},
+                                           {PadState::DpadDown, GLFW_KEY_DOWN},   {PadState::DpadLeft, GLFW_KEY_LEFT},
+                                           {PadState::DpadRight, GLFW_KEY_RIGHT}, {PadState::Back, GLFW_KEY_TAB}};
     for (const auto& [button, key] : pressed)
         if (tapped(button))
             notePress(key);

@@ -10,7 +10,7 @@ namespace input {
 // A gamepad as GLFW's built-in mappings give it (GLFWgamepadstate's layout).
 struct PadState {
     enum Axis { LeftX, LeftY, RightX, RightY }; // -1 to 1, y down
-    enum Button { South = 0, Start = 7, DpadUp = 11, DpadRight = 12, DpadDown = 13, DpadLeft = 14 };
+    enum Button { South = 0, Back = 6, Start = 7, DpadUp = 11, DpadRight = 12, DpadDown = 13, DpadLeft = 14 };
     unsigned char buttons[15] = {}; // 1 while down
     float axes[6] = {};
 };
@@ -57,7 +57,7 @@ void clearPresses();
 // Once a frame: the first gamepad (plugged in or out at any time) as the keys
 // it stands for. The left stick holds the walking keys and the d-pad the
 // arrows; the south button holds the jump key and presses Enter, start
-// presses P, the d-pad presses the arrows; the right stick turns the view as
+// presses P, back presses Tab, the d-pad presses the arrows; the right stick turns the view as
 // `seconds` of mouse travel at tuning::padTurnPixelsPerSecond would.
 void readGamepad(const WalkKeys& keys, double seconds);
 // The right stick's turn since the last take, in mouse pixels (x right, y down).

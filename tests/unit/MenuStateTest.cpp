@@ -125,6 +125,8 @@ TEST(Gamepad, SticksAndButtonsActAsTheKeysTheyStandFor)
     menu.showWelcome(), menu.offerLevels(3, 3);
     keys.pad.buttons[input::PadState::DpadDown] = 1, frame(), menu.readKeys(nullptr);
     EXPECT_EQ(menu.level(), 1);
+    keys.pad.buttons[input::PadState::Back] = 1, frame(), menu.readKeys(nullptr);
+    EXPECT_EQ(menu.screen(), MenuState::Screen::Settings);
     keys.pad.axes[input::PadState::RightX] = 1.0f, keys.pad.axes[input::PadState::RightY] = 0.1f;
     frame(0.5);
     double x = 0.0, y = 0.0;
