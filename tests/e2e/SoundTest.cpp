@@ -163,17 +163,35 @@ TEST_F(Sound, StartedMutedItIsSilentUntilM)
     EXPECT_FALSE(onsets({all.begin() + muted.size(), all.end()}).empty());
 }
 
-// A volume of 0 in the settings file plays into silence too.
-TEST_F(Sound, AVolumeOfNothingInTheSettingsFileIsSilent)
+// A volume of 0 in the settings file plays into silence too; so does one
+// set on the settings picture (Tab, down to the volume, left to nothing),
+// which keeps it in the file.
+TEST_F(Sound, AVolumeOfNothingInTheSettingsFileOrOnItsPictureIsSilent)
 {
-    std::filesystem::create_directories(workDir() / "config/quarrystack");
-    std::ofstream(workDir() / "config/quarrystack/settings.ini") << "volume = 0\n";
-    startPlaying();
-    hold({"w", "a"}, 0.8);
-    ASSERT_TRUE(quit());
-    const std::vector<double> rms = loudness();
-    ASSERT_GT(rms.size(), 50u);
-    EXPECT_LT(*std::max_element(rms.begin(), rms.end()), 1.0);
+    const std::filesystem::path file = workDir() / "config/quarrystack/settings.ini";
+    for (const bool onThePicture : {false, true}) {
+        SCOPED_TRACE(onThePicture ? "the settings picture" : "settings.ini");
+        std::filesystem::create_directories(file.parent_path());
+        std::ofstream(file) << (onThePicture ? "volume = 30\n" : "volume = 0\n");
+        if (onThePicture) {
+            start();
+            for (const char* key : {"Tab", "Down", "Down", "Left", "Left", "Left", "Tab"})
+                press(key);
+            EXPECT_NE(readAll("config/quarrystack/settings.ini").find("\nvolume = 0\n"), std::string::npos);
+            press("Return");
+            press("F9");
+            waitGameTime(0.5);
+        } else {
+            startPlaying();
+        }
+        hold({"w", "a"}, 0.8);
+        ASSERT_TRUE(quit());
+        const std::vector<double> rms = loudness();
+        ASSERT_GT(rms.size(), 50u);
+        // The picture's clicks before the change sound at 30 %; the last 1.2 s, the walk, is silent.
+        const auto from = onThePicture ? rms.end() - std::lround(1.2 / windowSeconds) : rms.begin();
+        EXPECT_LT(*std::max_element(from, rms.end()), 1.0);
+    }
 }
 
 // Sound never stops the game: with no device, or a sound that cannot be read,
