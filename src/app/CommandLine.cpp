@@ -4,6 +4,7 @@
 #include <cerrno>
 #include <cmath>
 #include <cstdlib>
+#include <cstring>
 #include <filesystem>
 #include <system_error>
 #include <unistd.h>
@@ -182,7 +183,7 @@ std::string enterDataFolder(Options& options)
             options.level = level.lexically_normal().string();
     }
     if (chdir(dataFolder) != 0)
-        return std::string("cannot enter the game's data folder ") + dataFolder;
+        return std::string("cannot enter the game's data folder ") + dataFolder + ": " + std::strerror(errno);
     return {};
 }
 

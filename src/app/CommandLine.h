@@ -62,5 +62,5 @@ std::string versionText();
 // When QUARRYSTACK_DATA_DIR is set (the installed launcher sets it): a level
 // named on the command line that exists where the player called the game is
 // made absolute, then the working directory becomes that data folder.
-// Returns an error message, or an empty string.
+// Returns an error message (with the system's reason), or an empty string.
 std::string enterDataFolder(Options& options);

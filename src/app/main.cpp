@@ -1,5 +1,6 @@
 #include "app/CommandLine.h"
 #include "app/Run.h"
+#include "core/Platform.h"
 
 #include <iostream>
 
@@ -19,9 +20,8 @@ int main(int argc, char** argv)
         std::cout << versionText() << '\n';
         return 0;
     }
-    if (const std::string problem = enterDataFolder(options); !problem.empty()) {
-        std::cerr << "quarrystack: " << problem << '\n';
-        return 1;
-    }
+    // Without its data the game cannot start, whatever it was asked to do.
+    if (const std::string problem = enterDataFolder(options); !problem.empty())
+        fatalError("quarrystack: " + problem);
     return options.action == Options::Action::CheckLevel ? runLevelCheck(options.levelFile()) : runGame(options);
 }

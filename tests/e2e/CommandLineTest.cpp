@@ -95,13 +95,23 @@ TEST(NoWindow, EachCommandLineExitsWithItsStatusAndSaysWhy)
          {"Usage: quarrystack [OPTION]...", "  Page Up/Down     look through the level's other cameras, and back"}},
         {{"--version"}, 0, {"quarrystack " QUARRYSTACK_VERSION}},
         {{}, 255, {"GLFW failed"}}, // the window library finds no display
+        // The installed game's data folder gone, or a file in its place.
+        {{"--data=/nonexistent"},
+         255,
+         {"quarrystack: cannot enter the game's data folder /nonexistent: No such file or directory"}},
+        {{"--data=/etc/hostname"},
+         255,
+         {"quarrystack: cannot enter the game's data folder /etc/hostname: Not a directory"}},
     };
     const char* game = std::getenv("QUARRYSTACK_GAME");
     for (const auto& row : rows) {
         SCOPED_TRACE(::testing::PrintToString(row.arguments));
-        std::vector<std::string> command = {"env", "QUARRYSTACK_DATA_DIR=" + sourceRoot.string(),
-                                            game && *game ? game : QUARRYSTACK_GAME};
-        command.insert(command.end(), row.arguments.begin(), row.arguments.end());
+        // "--data=DIR" stands for the data folder the launcher names, not an option.
+        const bool data = !row.arguments.empty() && row.arguments[0].rfind("--data=", 0) == 0;
+        std::vector<std::string> command = {
+            "env", "QUARRYSTACK_DATA_DIR=" + (data ? row.arguments[0].substr(7) : sourceRoot.string()),
+            game && *game ? game : QUARRYSTACK_GAME};
+        command.insert(command.end(), row.arguments.begin() + data, row.arguments.end());
         const ToolResult result = runTool(command);
         EXPECT_EQ(result.status, row.status) << result.output;
         for (const std::string& line : row.output) // each a whole line
