@@ -133,8 +133,8 @@ void Game::playLevel(int index)
     const std::string file = levelChain()[static_cast<size_t>(index)].file;
     Result<std::unique_ptr<World>> loaded = World::load(file, renderer->vertexLayout(), window, width, height);
     if (!loaded) {
-        std::cout << loaded.failure().message << std::endl;
-        std::cerr << loaded.failure().detail << std::endl;
+        std::cout << printable(loaded.failure().message) << std::endl;
+        std::cerr << printable(loaded.failure().detail) << std::endl;
         shell->menu().showWelcome();
         return;
     }
@@ -513,7 +513,7 @@ int runGame(const Options& commandLine)
     const std::string settingsFile = settingsFilePath();
     SettingsRead stored = readSettings(settingsFile);
     if (!stored.warning.empty())
-        std::cerr << stored.warning << std::endl;
+        std::cerr << printable(stored.warning) << std::endl;
     const Options options = withStoredSettings(commandLine, stored.settings);
     int screenWidth = options.width;
     int screenHeight = options.height;
@@ -526,7 +526,7 @@ int runGame(const Options& commandLine)
         game->keepSettings(stored.settings, [&settingsFile, told = false](const StoredSettings& settings) mutable {
             const std::string why = settingsFile.empty() ? "" : writeSettings(settingsFile, settings);
             if (!why.empty() && !std::exchange(told, true))
-                std::cerr << why << std::endl;
+                std::cerr << printable(why) << std::endl;
         });
         // Vsync where the driver gives it; the limiter caps the rest. Events
         // wait for the frame's own poll, which hands them to that frame.
@@ -544,7 +544,7 @@ int runLevelCheck(const std::string& levelFile)
     const LevelFindings found = checkLevelFile(levelFile, World::builtInLightCount);
     for (const auto* lines : {&found.problems, &found.warnings})
         for (const std::string& line : *lines)
-            std::cout << line << '\n';
+            std::cout << printable(line) << '\n';
     const auto counted = [](std::size_t n, const char* what) {
         return std::to_string(n) + " " + what + (n == 1 ? "" : "s");
     };

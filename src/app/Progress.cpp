@@ -138,7 +138,7 @@ std::optional<double> ProgressBook::recordWin(int index, double seconds)
 void ProgressBook::tell(const std::string& line)
 {
     if (!std::exchange(told, true))
-        std::cerr << line << std::endl;
+        std::cerr << printable(line) << std::endl;
 }
 
 std::string runTimeText(double seconds)

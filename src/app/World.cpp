@@ -1,5 +1,6 @@
 #include "app/World.h"
 
+#include "core/Platform.h"
 #include "import/AssimpLoader.h"
 #include "import/LevelFile.h"
 #include "scene/AnimatedObject.h"
@@ -54,7 +55,7 @@ Result<std::unique_ptr<World>> World::load(const std::string& levelFile, const V
         if (!file.problems().empty())
             return levelFailure(file.problems().front(), levelFile);
         for (const std::string& warning : file.warnings())
-            std::cerr << warning << std::endl;
+            std::cerr << printable(warning) << std::endl;
         auto physics = std::make_unique<PhysicsWorld>();
         AssimpLoader loader(layout, *physics);
         const std::vector<LevelProblem> problems = loader.loadTextures(file);

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 
+#include "core/Platform.h"
 #include "core/RegularFile.h"
 
 #include <AL/alc.h>
@@ -93,7 +94,8 @@ SoundId SoundSystem::load(const std::string& path)
     Samples samples;
     const std::string problem = readSamples(path, samples);
     if (!problem.empty())
-        std::cerr << "Sound: " << path << " cannot be played (" << problem << "), it stays silent" << std::endl;
+        std::cerr << "Sound: " << printable(path) << " cannot be played (" << problem << "), it stays silent"
+                  << std::endl;
     al::Buffer buffer;
     if (problem.empty() && context) {
         buffer = al::Buffer::create();

@@ -31,6 +31,27 @@ void runBeforePause()
 
 void setBeforePause(std::function<void()> hook) { beforePause() = std::move(hook); }
 
+std::string printable(std::string_view text)
+{
+    std::string shown;
+    shown.reserve(text.size());
+    for (std::size_t i = 0; i < text.size(); ++i) {
+        const auto byte = static_cast<unsigned char>(text[i]);
+        const bool c1 = byte == 0xc2 && i + 1 < text.size() && (static_cast<unsigned char>(text[i + 1]) & 0xe0) == 0x80;
+        if (byte >= 0x20 && byte != 0x7f && !c1) {
+            shown += text[i];
+            continue;
+        }
+        for (std::size_t j = i; j <= i + std::size_t(c1); ++j) {
+            char escaped[5];
+            std::snprintf(escaped, sizeof escaped, "\\x%02x", static_cast<unsigned char>(text[j]));
+            shown += escaped;
+        }
+        i += std::size_t(c1);
+    }
+    return shown;
+}
+
 std::string userFilePath(const char* xdgVariable, const char* underHome, const char* file)
 {
     const char* xdg = std::getenv(xdgVariable);
@@ -58,9 +79,9 @@ void pauseConsole(PauseCommand command)
 
 void fatalError(std::string_view message, std::string_view detail, PauseCommand command)
 {
-    std::cout << message << std::endl;
+    std::cout << printable(message) << std::endl;
     if (!detail.empty())
-        std::cerr << detail << std::endl;
+        std::cerr << printable(detail) << std::endl;
     fatalExit(command);
 }
 

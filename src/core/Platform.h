@@ -19,6 +19,11 @@ enum class PauseCommand { Upper, Capitalised };
 // no longer handle events) while the prompt waits. An empty hook does nothing.
 void setBeforePause(std::function<void()> hook);
 
+// `text` safe to print on a terminal: control bytes (C0, DEL, and C1 as
+// UTF-8 writes them) shown as "\xNN", so that a name read from a file cannot
+// move the cursor, clear the screen or retitle the window.
+std::string printable(std::string_view text);
+
 // "$<xdgVariable>/<file>", or "$HOME/<underHome>/<file>" when the variable is
 // unset or not an absolute path; empty without either.
 std::string userFilePath(const char* xdgVariable, const char* underHome, const char* file);

@@ -1,5 +1,6 @@
 #include "import/AssimpLoader.h"
 
+#include "core/Platform.h"
 #include "core/Tuning.h"
 #include "import/LevelCheck.h"
 #include "physics/BodyNames.h"
@@ -169,8 +170,9 @@ std::vector<LevelProblem> AssimpLoader::loadTextures(const LevelFile& file)
             continue;
         const auto [known, added] = pathByFile.emplace(found, path);
         if (!added)
-            std::cerr << "Level: the texture paths \"" << known->second << "\" and \"" << path << "\" both read "
-                      << found << std::endl;
+            std::cerr << printable("Level: the texture paths \"" + known->second + "\" and \"" + path +
+                                   "\" both read " + found)
+                      << std::endl;
     }
     const unsigned limit = std::min(levelLimits::textureSize, maxTextureSize());
     // Level textures keep no alpha; the level sets their filters.

@@ -1,6 +1,7 @@
 #include "physics/PhysicsWorld.h"
 
 #include "core/MatrixMath.h"
+#include "core/Platform.h"
 #include "physics/BodyNames.h"
 #include "physics/BulletMath.h"
 #include "physics/ContactCollector.h"
@@ -138,18 +139,18 @@ void PhysicsWorld::useCapsule(RigidBody& body, float radius, float height, const
 
 void PhysicsWorld::addBody(RigidBody& body)
 {
-    std::cout << body.name << '\n';
+    std::cout << printable(body.name) << '\n';
     const BodyNameRules rules = classifyBodyName(body.name);
     if (rules.win)
         bodyLists.win.push_back(&body);
     if (rules.loose)
         bodyLists.loose.push_back(&body);
     if (rules.floor) {
-        std::cout << "ADDED TO FLOOR: " << body.name << '\n';
+        std::cout << "ADDED TO FLOOR: " << printable(body.name) << '\n';
         bodyLists.floor.push_back(&body);
     }
     if (rules.dynamic) {
-        std::cout << "ADDED TO dynamic: " << body.name << '\n';
+        std::cout << "ADDED TO dynamic: " << printable(body.name) << '\n';
         bodyLists.dynamic.push_back(&body);
     }
     dynamicsWorld->addRigidBody(&body);

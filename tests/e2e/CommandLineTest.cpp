@@ -87,6 +87,7 @@ TEST(NoWindow, EachCommandLineExitsWithItsStatusAndSaysWhy)
               " or Textures/new/missing.png",
           "4 problems"}},
         {{"--check-level", "missing.dae"}, 1, {"Level: cannot open missing.dae", "1 problem"}},
+        {{"--check-level", "gone\x1b[2J.dae"}, 1, {"Level: cannot open gone\\x1b[2J.dae", "1 problem"}},
         {{"--check-level"}, 2, {"quarrystack: --check-level needs a value: --check-level FILE"}},
         // A level that cannot be opened ends the game before it needs a display.
         {{"--level", "missing.dae"}, 255, {"Couldn't open file", "Level: cannot open missing.dae"}},

@@ -1,6 +1,7 @@
 #include "app/CommandLine.h"
 #include "app/SettingsMenu.h"
 #include "app/StoredSettings.h"
+#include "core/Platform.h"
 #include "support/TempDir.h"
 
 #include <gmock/gmock.h>
@@ -168,6 +169,21 @@ TEST(SettingsMenu, RowsStepAlongTheirLaddersAndStopAtTheEnds)
         EXPECT_EQ(value(), after) << static_cast<int>(row) << " from " << start;
         EXPECT_EQ(menu.text(s)[size_t(row)].text.substr(0, 2), "> ");
     }
+}
+
+// Names and paths read from files reach the console escaped where a terminal
+// would act on them; other text, UTF-8 included, stays as it is.
+TEST(Console, ControlBytesArePrintedEscaped)
+{
+    for (const auto& [text, shown] :
+         {std::pair<std::string, std::string>{"crate \xc3\xa9 \xc2\xa9", "crate \xc3\xa9 \xc2\xa9"},
+          {"a\x1b[2Jb", "a\\x1b[2Jb"},
+          {std::string("n\0\x7f", 3), "n\\x00\\x7f"},
+          {"csi\xc2\x9b"
+           "2J",
+           "csi\\xc2\\x9b2J"},
+          {"end\xc2", "end\xc2"}})
+        EXPECT_EQ(printable(text), shown);
 }
 
 } // namespace
