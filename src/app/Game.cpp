@@ -514,10 +514,12 @@ int runGame(const Options& commandLine)
     SettingsRead stored = readSettings(settingsFile);
     if (!stored.warning.empty())
         std::cerr << printable(stored.warning) << std::endl;
-    const Options options = withStoredSettings(commandLine, stored.settings);
+    Options options = withStoredSettings(commandLine, stored.settings);
     int screenWidth = options.width;
     int screenHeight = options.height;
     GLFWwindow* window = openGameWindow(screenWidth, screenHeight, options.windowed);
+    if (options.windowed) // F11 comes back to the window the game got
+        options.width = screenWidth, options.height = screenHeight;
     {
         const std::unique_ptr<Game> game = valueOrExit(Game::load(window, screenWidth, screenHeight, options));
         game->keepProgress(ProgressBook(progressFilePath()));

@@ -6,6 +6,7 @@
 #include <GL/glew.h>
 #include <GLFW/glfw3.h>
 
+#include <algorithm>
 #include <vector>
 
 GLFWwindow* openGameWindow(int& screenWidth, int& screenHeight, bool windowed)
@@ -15,15 +16,17 @@ GLFWwindow* openGameWindow(int& screenWidth, int& screenHeight, bool windowed)
 
     requestGameContext();
 
-    GLFWmonitor* monitor = windowed ? nullptr : glfwGetPrimaryMonitor();
-    const GLFWvidmode* mode = monitor ? glfwGetVideoMode(monitor) : nullptr;
+    GLFWmonitor* primary = glfwGetPrimaryMonitor();
+    GLFWmonitor* monitor = windowed ? nullptr : primary;
+    const GLFWvidmode* mode = primary ? glfwGetVideoMode(primary) : nullptr;
     if (!mode && !windowed) {
         glfwTerminate();
         fatalError("No window ...", "GLFW: no primary monitor");
     }
-    if (mode) {
-        screenWidth = mode->width;
-        screenHeight = mode->height;
+    // Full screen takes the monitor's size; a window is no larger than it.
+    if (mode && (!windowed || screenWidth > mode->width || screenHeight > mode->height)) {
+        screenWidth = windowed ? std::min(screenWidth, mode->width) : mode->width;
+        screenHeight = windowed ? std::min(screenHeight, mode->height) : mode->height;
     }
 
     glfwWindowHint(GLFW_RESIZABLE, GLFW_FALSE);

@@ -6,7 +6,7 @@ struct GLFWwindow;
 
 // Opens the full-screen window on the primary monitor at its current video
 // mode, or with `windowed` a window of the size given in screenWidth and
-// screenHeight on the desktop, with an OpenGL 3.3 core context; hides the
+// screenHeight (at most the monitor's) on the desktop, with an OpenGL 3.3 core context; hides the
 // cursor and loads the GL entry points. Any failure is fatal. Fills in the
 // size the window got.
 GLFWwindow* openGameWindow(int& screenWidth, int& screenHeight, bool windowed = false);

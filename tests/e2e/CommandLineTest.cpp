@@ -43,6 +43,16 @@ TEST_F(GameTest, WindowedPlaysInAWindowOfItsSizeAndShapeOnALargerScreen)
     ASSERT_TRUE(quit());
 }
 
+// A window asked larger than the screen is as large as the screen, never a
+// picture of gigabytes drawn at seconds a frame.
+TEST_F(GameTest, AWindowLargerThanTheScreenFitsOnIt)
+{
+    arguments = {"--windowed=16384x16384"};
+    startPlaying(320, 180);
+    EXPECT_THAT(windowGeometry(), HasSubstr("Geometry: 320x180"));
+    ASSERT_TRUE(quit());
+}
+
 // The fixture's pictures lie in its own textures/ folder, which the game's
 // data lacks; two_cameras.dae has a second camera, placed where the first is.
 TEST_F(GameTest, LevelOptionPlaysAnotherLevelAndPageUpLooksThroughItsOtherCamera)
