@@ -214,6 +214,24 @@ std::string findTexture(const std::vector<std::string>& places)
     return {};
 }
 
+bool staysInside(const std::string& place, const std::string& levelFile)
+{
+    namespace fs = std::filesystem;
+    std::error_code error;
+    const fs::path resolved = fs::canonical(place, error);
+    if (error)
+        return false;
+    const auto within = [&resolved](const fs::path& folder) {
+        std::error_code noFolder;
+        const fs::path root = fs::canonical(folder.empty() ? fs::path(".") : folder, noFolder);
+        if (noFolder)
+            return false;
+        const auto [end, rest] = std::mismatch(root.begin(), root.end(), resolved.begin(), resolved.end());
+        return end == root.end() && rest != resolved.end();
+    };
+    return within(fs::path(levelFile).parent_path()) || within(gameTextureFolder);
+}
+
 std::vector<LevelProblem>
 LevelFile::readPictures(unsigned sizeLimit,
                         const std::function<void(const std::string& path, const DecodedPicture& picture)>& use) const
@@ -233,6 +251,11 @@ LevelFile::readPictures(unsigned sizeLimit,
             for (const std::string& place : places)
                 text += (&place == &places.front() ? " " : " or ") + place;
             problems.push_back({Kind::Picture, text});
+            continue;
+        }
+        if (!staysInside(file, filePath)) {
+            problems.push_back({Kind::Picture, "Level: the texture " + file +
+                                                   " leads outside the level's folder and the game's textures"});
             continue;
         }
         const DecodedPicture picture = readPicture(file, sizeLimit);

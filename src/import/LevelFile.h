@@ -89,6 +89,10 @@ std::vector<std::string> texturePlaces(const std::string& levelFile, const std::
 
 // The first of `places` where there is a file; empty when there is none.
 std::string findTexture(const std::vector<std::string>& places);
+// True when `place`, its links followed, lies inside the level's folder or
+// the game's textures: a link in a level's textures/ folder may not lead a
+// level to read files elsewhere.
+bool staysInside(const std::string& place, const std::string& levelFile);
 
 // What the level checker prints, found without a window: every problem for
 // which the game would refuse the level file at start (the file unreadable,

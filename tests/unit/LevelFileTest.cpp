@@ -347,6 +347,22 @@ TEST(LevelCheck, TexturePathsLeadToPlacesInsideTheLevelsFolder)
         EXPECT_EQ(texturePlaces("levels/my.dae", path), places) << path;
     EXPECT_EQ(texturePlaces("my.dae", "rock.png"),
               (std::vector<std::string>{"rock.png", "textures/rock.png", "Textures/new/rock.png"}));
+
+    // Links are followed to where they lead: within the level's folder they
+    // serve, out of it (to a system file, or a picture elsewhere) they do not.
+    const TempDir dir("links");
+    const std::filesystem::path levels = std::filesystem::path(QUARRYSTACK_SOURCE_DIR) / "tests/data/levels",
+                                textures = dir.path() / "textures";
+    std::filesystem::copy(levels / "textures.dae", dir.path() / "my.dae");
+    std::filesystem::create_directory(textures);
+    std::filesystem::copy(levels / "textures/stripes_diffuse.png", textures / "stripes_diffuse.png");
+    std::filesystem::create_symlink("stripes_diffuse.png", textures / "dots_diffuse.png");
+    std::filesystem::create_symlink("/etc/passwd", textures / "checker_diffuse.png");
+    std::filesystem::create_symlink(levels / "textures/flat_normal.png", textures / "flat_normal.png");
+    const std::string outside = " leads outside the level's folder and the game's textures";
+    EXPECT_EQ(checkLevelFile((dir.path() / "my.dae").string(), 2).problems,
+              (std::vector<std::string>{"Level: the texture " + (textures / "checker_diffuse.png").string() + outside,
+                                        "Level: the texture " + (textures / "flat_normal.png").string() + outside}));
 }
 
 class LoadedLevel : public ::testing::Test {
