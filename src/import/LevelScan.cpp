@@ -245,6 +245,7 @@ private:
     // Assimp stops the process on an accessor with more params than its stride.
     // So it does on a triangle or polygon list with no index list or a second one.
     long stride = 0, params = 0, lists = 0;
+    bool faceSizes = false; // a <polylist> gave its <vcount>
     std::string accessor, primitive;
     // The declared size of each array: an accessor that reads past it makes
     // Assimp read out of bounds.
@@ -324,6 +325,9 @@ std::string TextScan::markup()
     return element(tag);
 }
 
+// The mesh primitives Assimp reads, each with index lists <p> of plain numbers.
+const std::string primitives[] = {"triangles", "polylist", "lines", "polygons", "tristrips", "trifans", "linestrips"};
+
 std::string TextScan::element(const Tag& tag)
 {
     if (tag.is("accessor")) {
@@ -337,16 +341,21 @@ std::string TextScan::element(const Tag& tag)
         return "Level error: the accessor of \"" + accessor + "\" has more params than its stride";
     } else if (tag.is("/accessor")) {
         accessor.clear();
-    } else if (tag.is("triangles") || tag.is("polylist") || tag.is("lines")) {
+    } else if (std::find(std::begin(primitives), std::end(primitives), tag.name) != std::end(primitives)) {
         primitive = tag.name;
         lists = 0;
-    } else if (tag.is("p") && !primitive.empty() && ++lists > 1) {
-        return "Level error: a <" + primitive + "> element with more than one index list <p>";
-    } else if ((tag.is("p") || tag.is("vcount")) && !primitive.empty()) {
+        faceSizes = false;
+    } else if ((tag.is("p") || tag.is("vcount") || tag.is("h")) && !primitive.empty()) {
+        // Triangles, polylists and lines hold one list; the others one a polygon or strip.
+        if (tag.is("p") && ++lists > 1 && (primitive == "triangles" || primitive == "polylist" || primitive == "lines"))
+            return "Level error: a <" + primitive + "> element with more than one index list <p>";
+        faceSizes = faceSizes || (tag.is("vcount") && !tag.empty);
         inIndices = !tag.empty;
     } else if (!primitive.empty() && tag.name == "/" + primitive) {
         if (lists == 0)
             return "Level error: a <" + primitive + "> element without an index list <p>";
+        if (primitive == "polylist" && !faceSizes)
+            return "Level error: a <polylist> element without its face sizes <vcount>";
         primitive.clear();
     } else if (tag.is("init_from")) {
         if (tag.empty)
@@ -376,7 +385,7 @@ std::string TextScan::element(const Tag& tag)
             arraySizes[tag["id"]] = wholeNumber(count, 0);
     // Assimp reads past its data when an array or an accessor lacks its count.
     for (const char* counted : {"float_array", "int_array", "Name_array", "IDREF_array", "bool_array", "accessor",
-                                "triangles", "polylist", "lines"}) {
+                                "triangles", "polylist", "lines", "polygons", "tristrips", "trifans", "linestrips"}) {
         if (count.empty() && tag.is(counted))
             return "Level error: a <" + std::string(counted) + "> element without its count";
     }

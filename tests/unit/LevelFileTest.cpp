@@ -147,6 +147,14 @@ TEST(LevelScan, RefusesWhatAssimpCannotRead)
          "Level error: the index list of a <triangles> element holds \"x\", not an index below 16000000"},
         {"<triangles count=\"1\"><p><![CDATA[1]]></p></triangles>",
          "Level error: a CDATA section inside an index list or an image path"},
+        // So do the lists of polygons and strips: a letter made Assimp take gigabytes.
+        {"<polygons count=\"2\"><p>0 1 2</p><p>0 1 x</p></polygons>",
+         "Level error: the index list of a <polygons> element holds \"x\", not an index below 16000000"},
+        {"<tristrips count=\"1\"><p>0 1 2 3</p><p>4 5 6</p></tristrips>", ""},
+        {"<trifans>", "Level error: a <trifans> element without its count"},
+        // A polylist without its face sizes crashed Assimp.
+        {"<polylist count=\"1\"><vcount/><p>0 1 2</p></polylist>",
+         "Level error: a <polylist> element without its face sizes <vcount>"},
         // Assimp aborts on an image path it finds empty.
         {"<init_from/>", noImage},
         {"<init_from> &#32;<!-- t.png --></init_from>", noImage},
