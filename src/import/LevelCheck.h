@@ -23,7 +23,8 @@ constexpr std::size_t vertices = 1'000'000;
 constexpr std::size_t indices = 3'000'000;
 constexpr unsigned long long arrayCount = 16'000'000;
 constexpr unsigned textureSize = 8192;
-constexpr float coordinate = 1e6f; // a vertex further out breaks the physics' precision
+constexpr std::size_t textureBytes = 512u << 20; // every texture of a level decoded, together
+constexpr float coordinate = 1e6f;               // a vertex further out breaks the physics' precision
 } // namespace levelLimits
 
 // What the check of a level finds: problems keep the game from playing it

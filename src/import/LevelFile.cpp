@@ -234,9 +234,11 @@ bool staysInside(const std::string& place, const std::string& levelFile)
 
 std::vector<LevelProblem>
 LevelFile::readPictures(unsigned sizeLimit,
-                        const std::function<void(const std::string& path, const DecodedPicture& picture)>& use) const
+                        const std::function<void(const std::string& path, const DecodedPicture& picture)>& use,
+                        std::size_t byteBudget) const
 {
     std::vector<LevelProblem> problems;
+    std::size_t decoded = 0;
     if (!imported)
         return problems;
     for (const std::string& path : texturePathsOf(*imported)) {
@@ -261,6 +263,14 @@ LevelFile::readPictures(unsigned sizeLimit,
         const DecodedPicture picture = readPicture(file, sizeLimit);
         switch (picture.fault) {
         case PictureFault::None:
+            decoded += std::size_t(picture.width) * picture.height * 4;
+            if (decoded > byteBudget) {
+                const std::string budget = byteBudget >= (1u << 20) ? std::to_string(byteBudget >> 20) + " MB"
+                                                                    : std::to_string(byteBudget) + " bytes";
+                problems.push_back({Kind::Format, "Level error: the textures take more than " + budget +
+                                                      " decoded, past the memory budget"});
+                return problems;
+            }
             if (use)
                 use(path, picture);
             break;

@@ -56,10 +56,13 @@ public:
     // and hands it to `use` with the path as the file writes it. Returns a
     // problem for each picture that cannot be had: a Format problem when the
     // level is at fault (a path that names no file, a picture too large),
-    // else a Picture problem naming the file or the places looked in.
+    // else a Picture problem naming the file or the places looked in. Stops
+    // with a Format problem once the pictures decoded so far take more than
+    // `byteBudget` (at four bytes a pixel).
     std::vector<LevelProblem>
     readPictures(unsigned sizeLimit,
-                 const std::function<void(const std::string& path, const DecodedPicture& picture)>& use) const;
+                 const std::function<void(const std::string& path, const DecodedPicture& picture)>& use,
+                 std::size_t byteBudget = levelLimits::textureBytes) const;
 
 private:
     std::string filePath;

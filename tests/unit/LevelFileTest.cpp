@@ -371,6 +371,21 @@ TEST(LevelCheck, TexturePathsLeadToPlacesInsideTheLevelsFolder)
     EXPECT_EQ(checkLevelFile((dir.path() / "my.dae").string(), 2).problems,
               (std::vector<std::string>{"Level: the texture " + (textures / "checker_diffuse.png").string() + outside,
                                         "Level: the texture " + (textures / "flat_normal.png").string() + outside}));
+
+    // Pictures decoded count against one budget for the whole level, however
+    // many paths lead to them: the stripes and the dots take 256 bytes each.
+    std::filesystem::remove(textures / "checker_diffuse.png");
+    std::filesystem::remove(textures / "flat_normal.png");
+    const LevelFile file((dir.path() / "my.dae").string(), 2);
+    for (const auto& [budget, problems] :
+         {std::pair<std::size_t, std::vector<std::string>>{512, {}},
+          {511, {"Level error: the textures take more than 511 bytes decoded, past the memory budget"}}}) {
+        std::vector<std::string> found;
+        for (const LevelProblem& problem : file.readPictures(64, {}, budget))
+            if (problem.kind == LevelProblem::Kind::Format)
+                found.push_back(problem.text);
+        EXPECT_EQ(found, problems) << budget;
+    }
 }
 
 class LoadedLevel : public ::testing::Test {
