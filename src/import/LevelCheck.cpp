@@ -10,7 +10,9 @@
 #include <algorithm>
 #include <cmath>
 #include <cstring>
+#include <functional>
 #include <string>
+#include <unordered_set>
 #include <vector>
 
 namespace {
@@ -385,11 +387,20 @@ LevelFindings checkLevel(const aiScene& scene, int extraLights, const NodeNames&
         problems.add("Level error: the node \"player\" has " + std::to_string(playerMeshes) +
                      " meshes; the player is one");
 
+    // Every node's name once: a level of many lights is not searched once a light.
+    std::unordered_set<std::string> nodeNames;
+    const std::function<void(const aiNode&)> collect = [&](const aiNode& node) {
+        nodeNames.insert(node.mName.C_Str());
+        for (unsigned i = 0; i < node.mNumChildren; ++i)
+            collect(*node.mChildren[i]);
+    };
+    collect(*root);
+    const auto hasNode = [&nodeNames](const aiString& name) { return nodeNames.count(name.C_Str()) > 0; };
     if (scene.mNumCameras == 0 || !scene.mCameras)
         problems.add("Level error: no camera");
-    else if (!root->FindNode(scene.mCameras[0]->mName))
+    else if (!hasNode(scene.mCameras[0]->mName))
         problems.add("Level error: no node for the camera " + quoted(scene.mCameras[0]->mName.C_Str()));
-    if (!root->FindNode("camera1_aim") || !root->FindNode("camera1_up"))
+    if (!nodeNames.count("camera1_aim") || !nodeNames.count("camera1_up"))
         problems.add("Level error: the nodes \"camera1_aim\" and \"camera1_up\" are missing");
 
     const unsigned lightCount = scene.mNumLights + static_cast<unsigned>(extraLights);
@@ -399,7 +410,7 @@ LevelFindings checkLevel(const aiScene& scene, int extraLights, const NodeNames&
                      std::to_string(extraLights));
     }
     for (unsigned i = 0; i < scene.mNumLights; ++i) {
-        if (!root->FindNode(scene.mLights[i]->mName))
+        if (!hasNode(scene.mLights[i]->mName))
             problems.add("Level error: no node for the light " + quoted(scene.mLights[i]->mName.C_Str()));
     }
     checkLightsAndCameras(check);
