@@ -21,8 +21,8 @@ struct LevelRoute {
 };
 inline const LevelRoute chainRoutes[] = {
     {"Data/LevelFinal.dae", {{"W", 3}, {"W_", 5}, {"W", 1}, {"A", 0.8}, {"A_", 0.25}, {"A", 3}}},
-    {"Data/LevelShaft.dae", {{"W", 5.3}, {"", 4}, {"W", 6}}},
-    {"Data/LevelBridge.dae", {{"D", 0.7}, {"W", 2.5}, {"S", 0.6}, {"A", 0.4}, {"W", 0.8}, {"D", 0.4}, {"W", 3}}},
+    {"Data/LevelShaft.dae", {{"W", 3}, {"", 6}, {"W", 8}}},
+    {"Data/LevelBridge.dae", {{"D", 1.5}, {"W", 2.5}, {"S", 1.1}, {"A", 1}, {"W", 2}, {"D", 0.8}, {"W", 3}}},
     {"Data/LevelCauseway.dae", {{"W", 3}, {"S", 0.3}, {"D", 0.5}, {"W", 1}, {"A", 3}, {"A_", 4}}},
     {"Data/LevelStairs.dae",
      {{"D", 0.8},

@@ -10,10 +10,10 @@
 //        |     rock      | beacon  |     rock      |  beacon_win (0,10.5)
 //   z=4  |     rock      |  door   |     rock      |  doorway 1.6 wide, 1.9 high
 //   z=2  |~~~~~~~~~~~~~ trench_loose ~~~~~~~~~~~~~~|  2 wide, its water one block down
-//   z=0.4|             ||=gate=||                  |  the bar over the lane: 1.27 up
-//        |             || blk1 ||                  |  lane 1.32 wide, walls 4 high
-//  z=-2.4|             ||      ||                  |
-//        |                       player (3,-8)     |
+//   z=1.2|             ||=gate=||  ====kerb====    |  the bar over the lane: 1.27 up
+//        |             || blk1 ||  [pillar]        |  lane 1.32 wide, walls 4 high
+//  z=-2.4|             ||      ||  [      ]        |
+//        |          [post]       player (3,-8)     |
 //  z=-10 +-----------------------------------------+
 //        x=-8                                    x=8
 //
@@ -23,7 +23,10 @@
 // (more than there is room for). The lane keeps the pushed block straight; the
 // player stops under the gate while the block slides on into the trench, so
 // nobody presses it against the far side while it falls. Sunk, its top is
-// level with the floor, and it is walked over into the doorway.
+// level with the floor, and it is walked over into the doorway. The way there
+// leads from stop to stop: the post, the gate, the pillar, the kerb and the
+// beam past the gate each end a leg of the walk where the next must begin, so
+// that legs held a little long or short lead the same way.
 
 namespace {
 
@@ -36,8 +39,14 @@ constexpr float kDoor = 0.8f;                      // half the doorway's width
 constexpr float kLintel = 1.9f;                    // the doorway's height: 0.54 over a walker's head
 constexpr float kLaneTop = 4.0f;                   // out of reach of a jump from the block
 constexpr float kLane = 0.66f, kLaneSouth = -2.4f; // half the lane's width, its south end
-// The bar over the lane's north end: a block passes under it, the walker not.
-constexpr float kGate = 0.0f, kGateHeight = 1.27f;
+// The bar over the lane's north end, from kGate to kLaneNorth: a block passes
+// under it, the walker not. It stands so near the trench that the block the
+// walker leaves under it slides on over the edge, and so far that a walker
+// fits between it and the kerb.
+constexpr float kGate = 1.1f, kLaneNorth = 1.2f, kGateHeight = 1.27f;
+constexpr float kKerb = kNear - 0.1f; // the kerb's south face
+constexpr float kInLine = 0.25f;      // a walker stopped going west by a face here stands in the door's line
+constexpr float kPillar = 1.85f;      // the pillar's west face: a walker stopped by it passes the lane
 const glm::vec2 kStart(3.0f, -8.0f);
 const glm::vec2 kBlock1(0.0f, -1.6f);
 const vec3 kBeacon(0.0f, 0.0f, 10.5f);
@@ -60,12 +69,22 @@ collada::Document buildBridgeLevel()
         b.box(vec3(kDoor, 0, 0), vec3(8, 6, 12 - kFar));
         b.box(vec3(-kDoor, kLintel, 0), vec3(kDoor, 6, kWall));
     });
-    // A lane between two walls keeps the block in line with the door.
+    // A lane between two walls keeps the block in line with the door. Past the
+    // gate a short beam as high as the bar runs on west of the door's line:
+    // the block passes under it, a walker going west stops in line, and a
+    // block tipping into the trench is past it.
     solid(doc, "lane", vec3(0.0f, 0.0f, kNear), 3.0f, m.rock, [](shapes::MeshBuilder& b) {
-        b.box(vec3(-kLane - 0.4f, 0, kLaneSouth - kNear), vec3(-kLane, kLaneTop, kGate + 0.4f - kNear));
-        b.box(vec3(kLane, 0, kLaneSouth - kNear), vec3(kLane + 0.4f, kLaneTop, kGate + 0.4f - kNear));
-        b.box(vec3(-kLane, kGateHeight, kGate - kNear), vec3(kLane, kLaneTop, kGate + 0.4f - kNear));
+        b.box(vec3(-kLane - 0.4f, 0, kLaneSouth - kNear), vec3(-kLane, kLaneTop, kLaneNorth - kNear));
+        b.box(vec3(kLane, 0, kLaneSouth - kNear), vec3(kLane + 0.4f, kLaneTop, kLaneNorth - kNear));
+        b.box(vec3(-kLane, kGateHeight, kGate - kNear), vec3(kLane, kLaneTop, kLaneNorth - kNear));
+        b.box(vec3(-kLane - 0.4f, kGateHeight, kLaneNorth - kNear), vec3(-kInLine, kLaneTop, kKerb - 0.35f - kNear));
     });
+    // Stops for the walker: the post west of the start and the pillar east of
+    // the lane's mouth put it in line with the lane and beside it, and the kerb
+    // along the trench east of the lane stops it short of the water.
+    rock(doc, m, "post", vec3(-1.5f, 0.0f, kStart.y - 0.8f), vec3(-kInLine, 2.4f, kStart.y + 0.8f));
+    rock(doc, m, "pillar", vec3(kPillar, 0.0f, kLaneSouth - 4.0f), vec3(kPillar + 0.6f, 2.4f, kLaneSouth));
+    rock(doc, m, "kerb", vec3(kLane + 0.05f, 0.0f, kKerb), vec3(8.0f, 1.0f, kNear));
     pushBlock(doc, m, 1, kBlock1);
     beacon(doc, m, kBeacon);
     player(doc, m, kStart);
@@ -82,12 +101,13 @@ std::string bridgeRoute()
         << "  trench_loose x [-8, 8], z [" << kNear << ", " << kFar << "], its water " << kBlock
         << " under the floor; door_wall behind it, doorway x [" << -kDoor << ", " << kDoor << "], " << kLintel
         << " high.\n"
-        << "  the lane x [" << -kLane << ", " << kLane << "], z [" << kLaneSouth << ", " << kGate + 0.4f
+        << "  the lane x [" << -kLane << ", " << kLane << "], z [" << kLaneSouth << ", " << kLaneNorth
         << "], under a bar " << kGateHeight << " up at its north end.\n"
         << "  dynamicBlock1 at " << point(vec3(kBlock1.x, kBlock * 0.5f, kBlock1.y)) << "; beacon_win at "
         << point(kBeacon) << ".\n"
-        << "  Keys: D 0.7 s (into the lane), W 2.5 s (the block slides on from the gate into the trench),\n"
-        << "  S 0.6 s, A 0.4 s, W 0.8 s, D 0.4 s (out of the lane and round to the trench before the door),\n"
-        << "  W 3 s: over the sunk block, through the door to the beacon. Holding W walks into the water.\n";
+        << "  Keys: D 1.5 s (to the post, in line with the lane), W 2.5 s (the block slides on from the gate into\n"
+        << "  the trench), S 1.1 s (out of the lane), A 1 s (to the pillar), W 2 s (to the kerb), D 0.8 s (to the\n"
+        << "  beam, in line with the door), W 3 s: over the sunk block, through the door to the beacon. Holding W\n"
+        << "  stops at the kerb.\n";
     return out.str();
 }

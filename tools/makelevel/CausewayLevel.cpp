@@ -39,6 +39,7 @@ constexpr float kStep = 0.05f;                   // more than a body's collision
 constexpr float kNook = 0.5f;
 constexpr float kPadWest = -4.5f, kPadSouth = 3.4f;
 constexpr float kLedgeWest = 11.0f;
+constexpr float kRail = 0.15f; // the rail's thickness
 const glm::vec2 kStart(0.0f, -7.0f);
 const glm::vec2 kBlock1(0.0f, -2.0f);
 const vec3 kBeacon(13.5f, kLedge, 6.8f);
@@ -64,6 +65,9 @@ collada::Document buildCausewayLevel()
         b.box(vec3(kPadWest, 0, -kNook), vec3(-kHalf, 3, 0.6f));
         b.box(vec3(-kHalf, 0, 0), vec3(kLedgeWest, 3, 0.6f));
     });
+    // A rail along the second causeway's south edge, past the bend, keeps a
+    // block that drifts from the quay wall on the causeway.
+    rock(doc, m, "rail", vec3(kHalf + 0.6f, kGround, kBendSouth), vec3(kLedgeWest, 0.5f, kBendSouth + kRail));
     terrace(doc, m, "ledge", kLedgeWest, 16, 3, 12, kLedge);
     pushBlock(doc, m, 1, kBlock1);
     beacon(doc, m, kBeacon);
@@ -80,7 +84,8 @@ std::string causewayRoute()
         << " looking north.\n"
         << "  Floor_causeway1 x [" << -kHalf << ", " << kHalf << "] north to the pad x [" << kPadWest << ", " << kHalf
         << "], z [" << kPadSouth << ", " << kQuay << "]; Floor_causeway2 z [" << kBendSouth << ", " << kQuay
-        << "] east to the ledge (y " << kLedge << ") at x " << kLedgeWest << ", the quay wall along its north side.\n"
+        << "] east to the ledge (y " << kLedge << ") at x " << kLedgeWest << ", the quay wall along its north side,\n"
+        << "  a rail along its south side from x " << kHalf + 0.6f << ".\n"
         << "  dynamicBlock1 at " << point(vec3(kBlock1.x, kBlock * 0.5f, kBlock1.y)) << "; beacon_win at "
         << point(kBeacon) << "; all else is water_loose.\n"
         << "  Keys: W 3 s (the block stops against the quay wall), S 0.3 s, D 0.5 s, W 1 s (to the wall over\n"

@@ -34,10 +34,14 @@ constexpr float kHalfWidth = 2.0f;     // the path's floors run from x -2 to 2
 constexpr float kLiftHalfWidth = 1.5f;
 constexpr float kPlatform = 0.3f; // the second lift's thickness
 constexpr float kWallTop = 12.0f;
-// Each lift waits below, rises, waits above and sinks for these seconds, the
-// two in step: whoever rides the first up and walks straight on comes to the
-// second slot while the second lift waits above it.
-constexpr float kPhases[4] = {2.5f, 2.0f, 2.5f, 2.0f};
+// Each lift waits below, rises, waits above and sinks for these seconds, over
+// the same cycle. The first waits above long enough for its rider to stand
+// there until the second comes down; the second, `kSecondOffset` into its
+// cycle at the start, stands away above while a walker who rode the first up
+// and walked straight on comes to its slot, and waits level 9 to 12 s.
+constexpr float kFirstPhases[4] = {2.5f, 2.0f, 7.0f, 2.0f};
+constexpr float kPhases[4] = {3.0f, 2.0f, 6.5f, 2.0f};
+constexpr float kSecondOffset = 4.5f;
 const vec3 kStart(0.0f, 0.0f, -1.0f);
 const vec3 kBeacon(0.0f, 2.0f * kRise, 16.0f);
 
@@ -62,11 +66,11 @@ collada::Document buildShaftLevel()
     const vec3 lift1(0.0f, kLift, 4.0f), lift2(0.0f, kRise + kLift, 11.0f);
     solid(doc, "Floor_lift1_Anim", lift1, 1.0f, m.metal,
           [](shapes::MeshBuilder& b) { b.box(vec3(-kLiftHalfWidth, -kRise, -1.0f), vec3(kLiftHalfWidth, 0, 1.0f)); });
-    parts::liftKeys(doc, "Floor_lift1_Anim", lift1, kRise, kPhases);
+    parts::liftKeys(doc, "Floor_lift1_Anim", lift1, kRise, kFirstPhases);
     solid(doc, "Floor_lift2_Anim", lift2, 1.0f, m.metal, [](shapes::MeshBuilder& b) {
         b.box(vec3(-kLiftHalfWidth, -kPlatform, -1.0f), vec3(kLiftHalfWidth, 0, 1.0f));
     });
-    parts::liftKeys(doc, "Floor_lift2_Anim", lift2, kRise, kPhases);
+    parts::liftKeys(doc, "Floor_lift2_Anim", lift2, kRise, kPhases, kSecondOffset);
 
     solid(doc, "dynamicCrate", vec3(-1.3f, kRise + 0.4f, 7.0f), 1.0f, m.wood,
           [](shapes::MeshBuilder& b) { b.unitMappedBox(vec3(-0.4f), vec3(0.4f)); });
@@ -90,10 +94,13 @@ std::string shaftRoute()
         << "  Floor_lift2_Anim, a platform over the open slot z [10, 12], from y " << n(kRise + kLift) << " to "
         << n(2 * kRise + kLift) << "; Floor_top y " << n(2 * kRise) << " from z 12; beacon_win at z " << n(kBeacon.z)
         << ".\n"
-        << "  Each lift: " << n(kPhases[0]) << " s down, " << n(kPhases[1]) << " s rising, " << n(kPhases[2])
-        << " s up, " << n(kPhases[3]) << " s sinking, every " << n(cycle) << " s, the two in step.\n"
-        << "  Keys: W 5.3 s (lift 1 carries the player up at 2.5-4.5 s; stop short of the second slot),\n"
-        << "  wait until lift 2 stands level (9 to 11.5 s), then W 6 s: it carries the player up to the beacon.\n"
+        << "  Lift 1: " << n(kFirstPhases[0]) << " s down, " << n(kFirstPhases[1]) << " s rising, "
+        << n(kFirstPhases[2]) << " s up, " << n(kFirstPhases[3]) << " s sinking; lift 2: " << n(kPhases[0])
+        << " s down, " << n(kPhases[1]) << " s rising, " << n(kPhases[2]) << " s up, " << n(kPhases[3])
+        << " s sinking, " << n(kSecondOffset) << " s into that at the start; each every " << n(cycle) << " s.\n"
+        << "  Keys: W 3 s (onto lift 1, against the middle terrace's face; it carries the player up at 2.5-4.5 s),\n"
+        << "  wait 6 s on it, then W 8 s: across the middle terrace onto lift 2 while it stands level (9 to 12 s),\n"
+        << "  which carries the player up to the beacon.\n"
         << "  Holding W walks into the open slot while lift 2 is away. The path is 4 wide (x -2 to 2).\n";
     return out.str();
 }
