@@ -30,15 +30,19 @@ void MenuState::choose(int level) { chosen = std::clamp(level, 0, open - 1); }
 void MenuState::applyKeys(const MenuKeys& keys)
 {
     switch (current) {
-    case Screen::Welcome:
-        if (keys.pointedLevel && *keys.pointedLevel < open)
+    case Screen::Welcome: {
+        // The pointer chooses as it comes onto a row; resting there it leaves the arrows be.
+        const bool onOpenRow = keys.pointedLevel && *keys.pointedLevel < open;
+        if (onOpenRow && (keys.click || keys.pointedLevel != pointed))
             choose(*keys.pointedLevel);
+        pointed = keys.pointedLevel;
         choose(chosen + int(keys.down) - int(keys.up));
-        if (keys.enter || (keys.click && keys.pointedLevel && *keys.pointedLevel < open))
+        if (keys.enter || (keys.click && onOpenRow))
             startPlay();
         else if (keys.tab)
             current = Screen::Settings;
         break;
+    }
     case Screen::Settings:
         if (keys.tab)
             showWelcome();

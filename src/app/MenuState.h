@@ -58,4 +58,5 @@ private:
     int count = 1;
     int open = 1;
     int chosen = 0;
+    std::optional<int> pointed; // the row under the pointer in the last frame
 };

@@ -59,12 +59,17 @@ TEST(MenuState, OneFrameOfKeysAndAWinOverAGameOver)
         menu.applyKeys(keys);
         EXPECT_EQ(letterOf(menu) + std::to_string(menu.level()), row.substr(8)) << row;
     }
-    // The choice stays among the open levels, by keys and by the pointer;
+    // The choice stays among the open levels, by keys and by the pointer as it
+    // comes onto a row;
     // after the last open level the win picture's Enter leads back to the list.
     MenuState menu;
     menu.offerLevels(6, 3);
     for (const auto& [pointed, click, down, expected] :
-         {std::tuple{-1, false, 3, "W2"}, {4, false, 0, "W2"}, {0, false, 0, "W0"}, {1, true, 0, "P1"}}) {
+         {std::tuple{-1, false, 3, "W2"},
+          {4, false, 0, "W2"},
+          {0, false, 0, "W0"},
+          {0, false, 2, "W2"}, // resting, the pointer leaves the arrows be
+          {1, true, 0, "P1"}}) {
         MenuKeys keys;
         keys.pointedLevel = pointed < 0 ? std::nullopt : std::optional<int>(pointed);
         keys.click = click;
