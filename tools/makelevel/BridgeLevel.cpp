@@ -25,7 +25,7 @@
 // nobody presses it against the far side while it falls. Sunk, its top is
 // level with the floor, and it is walked over into the doorway. The way there
 // leads from stop to stop: the post, the gate, the pillar, the kerb and the
-// beam past the gate each end a leg of the walk where the next must begin, so
+// lane's west wall past the gate each end a leg of the walk where the next must begin, so
 // that legs held a little long or short lead the same way.
 
 namespace {
@@ -69,15 +69,13 @@ collada::Document buildBridgeLevel()
         b.box(vec3(kDoor, 0, 0), vec3(8, 6, 12 - kFar));
         b.box(vec3(-kDoor, kLintel, 0), vec3(kDoor, 6, kWall));
     });
-    // A lane between two walls keeps the block in line with the door. Past the
-    // gate a short beam as high as the bar runs on west of the door's line:
-    // the block passes under it, a walker going west stops in line, and a
-    // block tipping into the trench is past it.
+    // A lane between two walls keeps the block in line with the door. Its west
+    // wall runs on past the gate to the trench: a walker going west there stops
+    // in the door's line.
     solid(doc, "lane", vec3(0.0f, 0.0f, kNear), 3.0f, m.rock, [](shapes::MeshBuilder& b) {
-        b.box(vec3(-kLane - 0.4f, 0, kLaneSouth - kNear), vec3(-kLane, kLaneTop, kLaneNorth - kNear));
+        b.box(vec3(-kLane - 0.4f, 0, kLaneSouth - kNear), vec3(-kLane, kLaneTop, 0));
         b.box(vec3(kLane, 0, kLaneSouth - kNear), vec3(kLane + 0.4f, kLaneTop, kLaneNorth - kNear));
         b.box(vec3(-kLane, kGateHeight, kGate - kNear), vec3(kLane, kLaneTop, kLaneNorth - kNear));
-        b.box(vec3(-kLane - 0.4f, kGateHeight, kLaneNorth - kNear), vec3(-kInLine, kLaneTop, kKerb - 0.35f - kNear));
     });
     // Stops for the walker: the post west of the start and the pillar east of
     // the lane's mouth put it in line with the lane and beside it, and the kerb
@@ -107,7 +105,8 @@ std::string bridgeRoute()
         << point(kBeacon) << ".\n"
         << "  Keys: D 1.5 s (to the post, in line with the lane), W 2.5 s (the block slides on from the gate into\n"
         << "  the trench), S 1.1 s (out of the lane), A 1 s (to the pillar), W 2 s (to the kerb), D 0.8 s (to the\n"
-        << "  beam, in line with the door), W 3 s: over the sunk block, through the door to the beacon. Holding W\n"
+        << "  lane's west wall, in line with the door), W 3 s: over the sunk block, through the door to the beacon. "
+           "Holding W\n"
         << "  stops at the kerb.\n";
     return out.str();
 }

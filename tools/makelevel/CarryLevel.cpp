@@ -24,7 +24,8 @@
 // back of the notch; the player steps on behind it, rides up, pushes it off
 // north to the dais's face and climbs. The post stops a walker going west in
 // line with the lane, and lane, notch and lift are as wide as a block and a
-// hair, so the block keeps its line. The lift is a column as tall as its
+// hair, and walls on the terrace go on beside the notch to the dais, so the
+// block keeps its line and the walker behind it stays in line with the beacon. The lift is a column as tall as its
 // travel: nothing gets under it. Down, its top lies under the yard's and, up,
 // over the terrace's by more than a body's collision margin, so the block
 // meets no edge on or off it.
@@ -73,6 +74,12 @@ collada::Document buildCarryLevel()
         b.box(vec3(-kLane - 0.4f, 0, kLaneSouth - kNotchSouth), vec3(-kLane, 2.4f, 0));
         b.box(vec3(kLane, 0, kLaneSouth - kNotchSouth), vec3(kLane + 0.4f, 2.4f, 0));
     });
+    // Walls on the terrace beside the notch, up to the dais, keep the block in
+    // line as it is pushed off the lift, and the walker behind it.
+    rock(doc, m, "notch_west", vec3(-kNotchHalf - 0.4f, kUpper, kNotchSouth),
+         vec3(-kNotchHalf, kUpper + 2.4f, kDaisSouth));
+    rock(doc, m, "notch_east", vec3(kNotchHalf, kUpper, kNotchSouth),
+         vec3(kNotchHalf + 0.4f, kUpper + 2.4f, kDaisSouth));
     // A post whose east face stops a walker going west in line with the lane.
     rock(doc, m, "post", vec3(-1.5f, 0.0f, kStart.y - 0.8f), vec3(-0.25f, 2.4f, kStart.y + 0.8f));
     pushBlock(doc, m, 1, kBlock1);
