@@ -100,7 +100,7 @@ std::string bridgeRoute()
         << " under the floor; door_wall behind it, doorway x [" << -kDoor << ", " << kDoor << "], " << kLintel
         << " high.\n"
         << "  the lane x [" << -kLane << ", " << kLane << "], z [" << kLaneSouth << ", " << kLaneNorth
-        << "], under a bar " << kGateHeight << " up at its north end.\n"
+        << "], under a bar " << kGateHeight << " up at its north end; its west wall runs on to the trench.\n"
         << "  dynamicBlock1 at " << point(vec3(kBlock1.x, kBlock * 0.5f, kBlock1.y)) << "; beacon_win at "
         << point(kBeacon) << ".\n"
         << "  Keys: D 1.5 s (to the post, in line with the lane), W 2.5 s (the block slides on from the gate into\n"
