@@ -16,6 +16,11 @@
 
 namespace {
 
+// The library's contact-added hook is process-wide: the worlds install their
+// own while any of them exists and give the previous one back when the last goes.
+int livingWorlds = 0;
+ContactAddedCallback previousContactAddedCallback = nullptr;
+
 // Runs for every new contact point with a static mesh (they carry the custom
 // material flag). A capsule or block sliding across the shared edge of two
 // flat triangles otherwise meets the edge of the next triangle with a normal
@@ -76,7 +81,10 @@ PhysicsWorld::PhysicsWorld()
     // block pressed against a wall from twisting about the wall's normal,
     // and a twisting block works its corners into the wall the same way.
     dynamicsWorld->getSolverInfo().m_solverMode |= SOLVER_USE_2_FRICTION_DIRECTIONS;
-    previousContactAddedCallback = gContactAddedCallback;
+    // Bullet calls one contact callback for every world: it is ours while any
+    // world lives, also while a new level's world and the old one overlap.
+    if (livingWorlds++ == 0)
+        previousContactAddedCallback = gContactAddedCallback;
     gContactAddedCallback = adjustInternalEdgeContact;
 }
 
@@ -84,7 +92,8 @@ PhysicsWorld::PhysicsWorld()
 // meshes under the shapes, and the world's parts.
 PhysicsWorld::~PhysicsWorld()
 {
-    gContactAddedCallback = previousContactAddedCallback;
+    if (--livingWorlds == 0)
+        gContactAddedCallback = previousContactAddedCallback;
     for (const auto& body : bodies)
         dynamicsWorld->removeRigidBody(body.get());
 }

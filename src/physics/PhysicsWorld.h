@@ -120,7 +120,4 @@ private:
     std::vector<std::unique_ptr<RigidBody>> bodies;
     BodyLists bodyLists;
     bool contactLines = true;
-    // The library's contact-added hook is process-wide: the world installs its
-    // own while it exists and gives the previous one back when it goes.
-    ContactAddedCallback previousContactAddedCallback = nullptr;
 };

@@ -8,6 +8,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -203,3 +204,19 @@ TEST_F(PhysicsTest, PlayerContactsFollowTheListsAndSkipThePlayer)
 }
 
 } // namespace
+
+// Bullet's contact-added hook serves every world: a new level's world made
+// before the old one goes keeps it (without it, bodies hop over the seams of
+// triangle meshes), and the last world gives back what was there before.
+TEST(PhysicsWorlds, TheEdgeContactHookLastsWhileAnyWorldLives)
+{
+    const ContactAddedCallback before = gContactAddedCallback;
+    auto first = std::make_unique<PhysicsWorld>();
+    const ContactAddedCallback ours = gContactAddedCallback;
+    ASSERT_NE(ours, before);
+    auto second = std::make_unique<PhysicsWorld>();
+    first.reset();
+    EXPECT_EQ(gContactAddedCallback, ours) << "the level played after the first";
+    second.reset();
+    EXPECT_EQ(gContactAddedCallback, before);
+}
