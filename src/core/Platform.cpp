@@ -38,7 +38,7 @@ std::string printable(std::string_view text)
     for (std::size_t i = 0; i < text.size(); ++i) {
         const auto byte = static_cast<unsigned char>(text[i]);
         const bool c1 = byte == 0xc2 && i + 1 < text.size() && (static_cast<unsigned char>(text[i + 1]) & 0xe0) == 0x80;
-        if (byte >= 0x20 && byte != 0x7f && !c1) {
+        if ((byte >= 0x20 || byte == '\n' || byte == '\t') && byte != 0x7f && !c1) {
             shown += text[i];
             continue;
         }

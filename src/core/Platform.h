@@ -19,9 +19,10 @@ enum class PauseCommand { Upper, Capitalised };
 // no longer handle events) while the prompt waits. An empty hook does nothing.
 void setBeforePause(std::function<void()> hook);
 
-// `text` safe to print on a terminal: control bytes (C0, DEL, and C1 as
-// UTF-8 writes them) shown as "\xNN", so that a name read from a file cannot
-// move the cursor, clear the screen or retitle the window.
+// `text` safe to print on a terminal: control bytes (C0 but line feed and
+// tab, DEL, and C1 as UTF-8 writes them) shown as "\xNN", so that a name
+// read from a file cannot move the cursor, clear the screen or retitle the
+// window; a message may run over several lines (a shader's log).
 std::string printable(std::string_view text);
 
 // "$<xdgVariable>/<file>", or "$HOME/<underHome>/<file>" when the variable is

@@ -178,6 +178,7 @@ TEST(Console, ControlBytesArePrintedEscaped)
     for (const auto& [text, shown] :
          {std::pair<std::string, std::string>{"crate \xc3\xa9 \xc2\xa9", "crate \xc3\xa9 \xc2\xa9"},
           {"a\x1b[2Jb", "a\\x1b[2Jb"},
+          {"log:\n\tline\r", "log:\n\tline\\x0d"},
           {std::string("n\0\x7f", 3), "n\\x00\\x7f"},
           {"csi\xc2\x9b"
            "2J",
