@@ -87,7 +87,9 @@ const OptionRow optionTable[] = {
 };
 
 const char* const keysText = R"(Keys:
-  Enter            start playing
+  Enter            play the level chosen; on the win picture: the next level
+  Up/Down          choose a level on the welcome picture (a click plays one)
+  Tab              the settings picture and back (Left/Right change)
   R                play again; while playing: reset the level
   Escape           quit
   W A S D, arrows  walk; the mouse looks around
@@ -100,6 +102,8 @@ const char* const keysText = R"(Keys:
   U J H K L O      move the first light
   M                sound off and on
   P                pause, and play on (a click too)
+A gamepad: left stick walks, right stick looks, south jumps (Enter on the
+pictures), start pauses, back is Tab, the d-pad chooses.
 )";
 
 } // namespace
