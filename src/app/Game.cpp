@@ -105,10 +105,7 @@ void Game::adoptWorld(std::unique_ptr<World> newWorld)
     // A window of the player's choosing gets a projection of its own shape.
     if (options.windowed)
         world->fitCameras(static_cast<float>(width) / static_cast<float>(height));
-    PlayerObject& player = *world->player();
-    player.mouseSensitivity = options.sensitivity.value_or(sensitivityFromEnvironment().value_or(1.0f));
-    player.invertLook = options.invertLook;
-    player.keys = options.walkKeys;
+    applyPlayerOptions();
     // The sounds follow what each physics step reports.
     world->setStepListener([this](const Level& level) { shell->sounds().step(level); });
     world->physics().setDebugDrawer(&renderer->debugLines());
@@ -116,6 +113,14 @@ void Game::adoptWorld(std::unique_ptr<World> newWorld)
     lightBounds = world->level().extent();
     overlay = Overlay(world->hint());
     levelResetDue = true;
+}
+
+void Game::applyPlayerOptions()
+{
+    PlayerObject& player = *world->player();
+    player.mouseSensitivity = options.sensitivity.value_or(sensitivityFromEnvironment().value_or(1.0f));
+    player.invertLook = options.invertLook;
+    player.keys = options.walkKeys;
 }
 
 void Game::keepProgress(ProgressBook book)
@@ -371,9 +376,9 @@ void Game::changeSettings(const MenuKeys& keys)
     settingsMenu.move(int(keys.down) - int(keys.up));
     if (keys.left == keys.right || !settingsMenu.change(stored, keys.right ? 1 : -1))
         return;
-    PlayerObject& player = *world->player();
-    options.sensitivity = player.mouseSensitivity = stored.sensitivity;
-    options.invertLook = player.invertLook = stored.invertLook;
+    options.sensitivity = stored.sensitivity;
+    options.invertLook = stored.invertLook;
+    applyPlayerOptions();
     options.volume = static_cast<float>(stored.volume) / 100.0f;
     shell->sounds().setVolume(options.volume);
     options.maxFps = stored.maxFps;

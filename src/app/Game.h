@@ -134,6 +134,8 @@ private:
     // The world of the chain's level `index` in place of the one played,
     // or, when it cannot be had, its message and the welcome picture.
     void playLevel(int index);
+    // The player's mouse speed, invert look and walking keys from the options.
+    void applyPlayerOptions();
     // Wires a new world into the game: the sounds, the debug lines, the
     // cameras' shape and the player's settings.
     void adoptWorld(std::unique_ptr<World> newWorld);

@@ -52,14 +52,6 @@ const std::vector<ChainLevel>& levelChain()
     return chain;
 }
 
-std::optional<int> chainIndex(const std::string& file)
-{
-    for (int i = 0; i < chainSize(); ++i)
-        if (file == levelChain()[static_cast<size_t>(i)].file)
-            return i;
-    return std::nullopt;
-}
-
 bool Progress::recordWin(int index, double seconds)
 {
     reached = std::max(reached, std::min(index + 2, chainSize()));

@@ -11,8 +11,6 @@ struct ChainLevel {
     const char* title; // as the pictures show it
 };
 const std::vector<ChainLevel>& levelChain();
-// Where `file` stands in the chain, or nothing for a level outside it.
-std::optional<int> chainIndex(const std::string& file);
 
 // How far the player got, kept between runs: the levels open to play and
 // the best time of each level won.
