@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # Installs what a fresh Debian 12 machine lacks to build, run and test the game.
 # Safe to run again: it only calls apt-get when a package is missing.
-# scripts/setup.sh --fuzz adds clang with libFuzzer, for scripts/fuzz.sh, and
+# scripts/setup.sh --fuzz adds clang with libFuzzer (and utf8cpp, which
+# Assimp's source includes), for scripts/fuzz.sh, and
 # --web Emscripten and Chromium, for scripts/web.sh and its test; both also add
 # Debian's source packages to apt (--sources alone does only that), from which
 # those builds compile Assimp and the other libraries they need.
@@ -17,7 +18,7 @@ packages=(
 )
 sources=no
 case "${1:-}" in
-  --fuzz) packages+=(clang) sources=yes ;;
+  --fuzz) packages+=(clang libutfcpp-dev) sources=yes ;;
   --web) packages+=(emscripten chromium python3-websocket) sources=yes ;;
   --sources) sources=yes ;;
 esac
