@@ -5,4 +5,4 @@ set -euo pipefail
 cd "$(dirname "$0")/.."
 scripts/setup.sh
 scripts/build.sh
-ctest --test-dir build --output-on-failure -j2 "$@"
+ctest --test-dir build --output-on-failure -j2 -LE web "$@"

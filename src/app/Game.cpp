@@ -20,6 +20,10 @@
 
 #include <GLFW/glfw3.h>
 
+#ifdef __EMSCRIPTEN__
+#include <emscripten.h>
+#endif
+
 #include <algorithm>
 #include <chrono>
 #include <cstdlib>
@@ -78,9 +82,13 @@ Game::Game(GLFWwindow* window, int width, int height, const Options& options, st
     shell->menu().offerLevels(inChain ? static_cast<int>(levelChain().size()) : 1, 1);
     // A desktop may resize the window whatever it asked for (tiling managers do).
     glfwSetWindowUserPointer(window, this);
-    glfwSetFramebufferSizeCallback(window, [](GLFWwindow* resizedWindow, int, int) {
+    const auto noteResize = [](GLFWwindow* resizedWindow, int, int) {
         static_cast<Game*>(glfwGetWindowUserPointer(resizedWindow))->resized = true;
-    });
+    };
+    glfwSetFramebufferSizeCallback(window, noteResize);
+#ifdef __EMSCRIPTEN__
+    glfwSetWindowSizeCallback(window, noteResize); // the page resizes the canvas
+#endif
     // A tap that starts and ends between two frames is seen by no key read.
     glfwSetKeyCallback(window, [](GLFWwindow*, int key, int, int action, int) {
         if (action == GLFW_PRESS)
@@ -159,6 +167,9 @@ void Game::finishRun()
 Game::~Game()
 {
     glfwSetFramebufferSizeCallback(window, nullptr);
+#ifdef __EMSCRIPTEN__
+    glfwSetWindowSizeCallback(window, nullptr);
+#endif
     glfwSetWindowFocusCallback(window, nullptr);
     glfwSetWindowUserPointer(window, nullptr);
 }
@@ -217,7 +228,7 @@ bool Game::runFrame(double now)
 
 void Game::runMenuFrame()
 {
-    glPolygonMode(GL_FRONT_AND_BACK, GL_FILL);
+    gl::setWireframe(false);
     // The cursor drifts while a picture shows, the stick turns nothing, and a
     // space pressed here is no jump.
     world->player()->firstMouse = true;
@@ -278,7 +289,7 @@ void Game::freePointer(bool free)
     if (free == pointerFree)
         return;
     pointerFree = free;
-    glfwSetInputMode(window, GLFW_CURSOR, free ? GLFW_CURSOR_NORMAL : GLFW_CURSOR_HIDDEN);
+    input::capturePointer(window, !free);
 }
 
 void Game::runGameFrame(double frameDelta)
@@ -515,33 +526,60 @@ int runGame(const Options& commandLine)
     // device opens.
     if (const std::optional<LevelProblem> problem = openProblem(commandLine.levelFile()))
         fatalError(levelFailure(*problem, commandLine.levelFile()));
-    const std::string settingsFile = settingsFilePath();
-    SettingsRead stored = readSettings(settingsFile);
+    // What lives as long as the game runs.
+    struct Running {
+        std::string settingsFile = settingsFilePath();
+        GLFWwindow* window = nullptr;
+        std::unique_ptr<Game> game;
+        FrameLimiter limiter;
+        bool told = false; // that settings.ini cannot be written
+    };
+    auto running = std::make_unique<Running>();
+    SettingsRead stored = readSettings(running->settingsFile);
     if (!stored.warning.empty())
         std::cerr << printable(stored.warning) << std::endl;
     Options options = withStoredSettings(commandLine, stored.settings);
     int screenWidth = options.width;
     int screenHeight = options.height;
-    GLFWwindow* window = openGameWindow(screenWidth, screenHeight, options.windowed);
+    GLFWwindow* window = running->window = openGameWindow(screenWidth, screenHeight, options.windowed);
     if (options.windowed) // F11 comes back to the window the game got
         options.width = screenWidth, options.height = screenHeight;
-    {
-        const std::unique_ptr<Game> game = valueOrExit(Game::load(window, screenWidth, screenHeight, options));
-        game->keepProgress(ProgressBook(progressFilePath()));
-        // What F11 and the settings picture change is kept for the next run;
-        // a file that cannot be written is told once.
-        game->keepSettings(stored.settings, [&settingsFile, told = false](const StoredSettings& settings) mutable {
-            const std::string why = settingsFile.empty() ? "" : writeSettings(settingsFile, settings);
-            if (!why.empty() && !std::exchange(told, true))
-                std::cerr << printable(why) << std::endl;
-        });
-        // Vsync where the driver gives it; the limiter caps the rest. Events
-        // wait for the frame's own poll, which hands them to that frame.
-        glfwSwapInterval(1);
-        FrameLimiter limiter;
-        while (game->runFrame(glfwGetTime()))
-            std::this_thread::sleep_for(std::chrono::duration<double>(limiter.wait(glfwGetTime(), game->frameCap())));
-    }
+    running->game = valueOrExit(Game::load(window, screenWidth, screenHeight, options));
+    Game& game = *running->game;
+    game.keepProgress(ProgressBook(progressFilePath()));
+    // What F11 and the settings picture change is kept for the next run;
+    // a file that cannot be written is told once.
+    game.keepSettings(stored.settings, [state = running.get()](const StoredSettings& settings) {
+        const std::string why = state->settingsFile.empty() ? "" : writeSettings(state->settingsFile, settings);
+        if (!why.empty() && !std::exchange(state->told, true))
+            std::cerr << printable(why) << std::endl;
+    });
+#ifdef __EMSCRIPTEN__
+    // The browser runs the frames, one each time it draws the page, and the
+    // game lives as long as the page. The canvas follows the page's size;
+    // Escape belongs to the browser (it releases the pointer).
+    emscripten_set_main_loop_arg(
+        [](void* state) {
+            Running& running = *static_cast<Running*>(state);
+            GLFWwindow* window = running.window;
+            int width = 0, height = 0;
+            glfwGetWindowSize(window, &width, &height);
+            const int pageWidth = EM_ASM_INT({ return Module.pageWidth(); });
+            const int pageHeight = EM_ASM_INT({ return Module.pageHeight(); });
+            if (pageWidth > 0 && pageHeight > 0 && (pageWidth != width || pageHeight != height))
+                glfwSetWindowSize(window, pageWidth, pageHeight);
+            running.game->runFrame(glfwGetTime());
+        },
+        running.release(), 0, true);
+#else
+    // Vsync where the driver gives it; the limiter caps the rest. Events
+    // wait for the frame's own poll, which hands them to that frame.
+    glfwSwapInterval(1);
+    while (game.runFrame(glfwGetTime()))
+        std::this_thread::sleep_for(
+            std::chrono::duration<double>(running->limiter.wait(glfwGetTime(), game.frameCap())));
+    running.reset(); // the game's GL objects go while the window is there
+#endif
     glfwTerminate();
     return 0;
 }

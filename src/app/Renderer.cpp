@@ -58,7 +58,12 @@ Result<std::unique_ptr<Renderer>> Renderer::load(const std::string& dataFolder, 
     program(p.line, "line");
     program(p.shadowDebug, "shadowMapDebugCubeShader");
     program(p.shadowFirstPass, "shadowMapFirstPassFrameBuffer");
-    program(p.shadow, "shadowMapOmniFirstPass", true);
+    if (gl::web) // no geometry stage: the shadow maps are drawn a face at a time
+        take(p.shadow, failure, [&] {
+            return loadProgramFiles(shaders + "shadowMapOmniFace.vert", shaders + "shadowMapOmniFirstPass.frag");
+        });
+    else
+        program(p.shadow, "shadowMapOmniFirstPass", true);
     program(p.bloomFirst, "bloomFirstPassFrameBuffer");
     program(p.bloomSecond, "bloomSecondPassFrameBuffer");
     program(p.text, "TextVertexShader");
@@ -75,7 +80,7 @@ Result<std::unique_ptr<Renderer>> Renderer::load(const std::string& dataFolder, 
 
 Renderer::Renderer(Parts p, int width, int height)
     : width(width), height(height), litPass(std::move(p.lit), std::move(p.depthOnly)),
-      shadowPass(std::move(p.shadow), LitPass::maxShadowMaps),
+      shadowPass(std::move(p.shadow), LitPass::maxShadowMaps, !gl::web),
       bloom(std::move(p.bloomFirst), std::move(p.bloomSecond), width, height),
       sky(std::move(p.sky), std::move(p.skyPicture)),
       menuScreen(std::move(p.menu), std::move(p.menuPictures), isFourByThree(width, height)),
@@ -127,7 +132,7 @@ void Renderer::renderShadows(const Level& level, bool wireframe)
 {
     // Lines in wireframe as in the scene pass, filled otherwise: the mode the
     // last pass left may be a frame out of date.
-    glPolygonMode(GL_FRONT_AND_BACK, wireframe ? GL_LINE : GL_FILL);
+    gl::setWireframe(wireframe);
     const std::vector<ShadowCaster> casters = level.shadowCasters();
     const std::vector<Light*> lights = level.getLights();
     const int count = std::min(shadowPass.mapCount(), static_cast<int>(lights.size()));
@@ -147,7 +152,7 @@ void Renderer::renderScene(const Level& level, const Camera& camera, const MeshO
     viewFrustum.cullingEnabled = settings.frustumCulling;
     if (settings.frustumCulling)
         extractFrustumPlanes(viewFrustum, camera.getProjection(), camera.getView());
-    glPolygonMode(GL_FRONT_AND_BACK, settings.wireframe ? GL_LINE : GL_FILL);
+    gl::setWireframe(settings.wireframe);
 
     LitView view;
     view.view = camera.getView();

@@ -14,7 +14,8 @@ void toggle(bool& flag) { flag = !flag; }
 KeyActions Settings::handleKeys(GLFWwindow* window)
 {
     KeyActions actions;
-    actions.toggleDebugLines = latched(window, F12, GLFW_KEY_F12);
+    // G as well: a browser keeps F12 for its developer tools.
+    actions.toggleDebugLines = latched(window, F12, GLFW_KEY_F12) | latched(window, G, GLFW_KEY_G);
     // The light keys move the first light by a step each physics step.
     constexpr double step = tuning::lightKeyStep;
     const struct {

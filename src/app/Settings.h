@@ -2,7 +2,7 @@
 
 #include "app/KeyActions.h"
 
-#include <GL/glew.h>
+#include "render/Gl.h"
 
 #include <array>
 #include <string>
@@ -13,7 +13,7 @@ struct GLFWwindow;
 class Settings {
 public:
     // The edge-triggered keys, in the order handleKeys reads them.
-    enum LatchedKey { F12, F10, F6, F3, F4, F5, F7, R, F8, PageUp, PageDown, M, F11, F9, LatchedKeyCount };
+    enum LatchedKey { F12, F10, F6, F3, F4, F5, F7, R, F8, PageUp, PageDown, M, F11, F9, G, LatchedKeyCount };
 
     // Reads every key of `window` once: latched keys act once per press, the
     // light keys (U, J, H, K, L, O) every frame they are down. Flips this

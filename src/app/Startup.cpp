@@ -1,9 +1,10 @@
 #include "app/Startup.h"
 
+#include "core/Input.h"
 #include "core/Platform.h"
 #include "render/Picture.h"
 
-#include <GL/glew.h>
+#include "render/Gl.h"
 #include <GLFW/glfw3.h>
 
 #include <algorithm>
@@ -30,9 +31,11 @@ GLFWwindow* openGameWindow(int& screenWidth, int& screenHeight, bool windowed)
     }
 
     glfwWindowHint(GLFW_RESIZABLE, GLFW_FALSE);
+#ifndef __EMSCRIPTEN__
     // Task bars group windows by their class and show their icon.
     glfwWindowHintString(GLFW_X11_CLASS_NAME, "quarrystack");
     glfwWindowHintString(GLFW_X11_INSTANCE_NAME, "quarrystack");
+#endif
     GLFWwindow* window = glfwCreateWindow(screenWidth, screenHeight, "Hello, Zelhan", monitor, nullptr);
     if (!window) {
         glfwTerminate();
@@ -45,8 +48,9 @@ GLFWwindow* openGameWindow(int& screenWidth, int& screenHeight, bool windowed)
     // From here on a fatal error ends the window library (which gives the
     // screen its video mode back) before it waits for the player at the console.
     setBeforePause([] { glfwTerminate(); });
-    glfwSetInputMode(window, GLFW_CURSOR, GLFW_CURSOR_HIDDEN);
-    setWindowIcon(window, "Textures/menu/icon.png");
+    input::capturePointer(window, true);
+    if (!gl::web)
+        setWindowIcon(window, "Textures/menu/icon.png");
     glfwMakeContextCurrent(window);
 
     if (!loadGlEntryPoints())
@@ -56,6 +60,9 @@ GLFWwindow* openGameWindow(int& screenWidth, int& screenHeight, bool windowed)
 
 void setWindowIcon(GLFWwindow* window, const std::string& path)
 {
+#ifdef __EMSCRIPTEN__
+    (void)window, (void)path; // a page's icon is its own
+#else
     // A 32-bit picture, rows bottom-up in BGRA; the window wants RGBA from the top.
     const DecodedPicture picture = readPicture(path, 256);
     if (!picture.bitmap || FreeImage_GetBPP(picture.bitmap.get()) != 32)
@@ -74,10 +81,17 @@ void setWindowIcon(GLFWwindow* window, const std::string& path)
     }
     const GLFWimage icon{width, height, rgba.data()};
     glfwSetWindowIcon(window, 1, &icon);
+#endif
 }
 
 void requestGameContext()
 {
+    if (gl::web) { // WebGL 2
+        glfwWindowHint(GLFW_CLIENT_API, GLFW_OPENGL_ES_API);
+        glfwWindowHint(GLFW_CONTEXT_VERSION_MAJOR, 3);
+        glfwWindowHint(GLFW_CONTEXT_VERSION_MINOR, 0);
+        return;
+    }
     glfwWindowHint(GLFW_CONTEXT_VERSION_MAJOR, 3);
     glfwWindowHint(GLFW_CONTEXT_VERSION_MINOR, 3);
     glfwWindowHint(GLFW_OPENGL_PROFILE, GLFW_OPENGL_CORE_PROFILE);
@@ -85,6 +99,9 @@ void requestGameContext()
 
 bool loadGlEntryPoints()
 {
+#ifdef __EMSCRIPTEN__
+    return true; // WebGL's entry points are there from the start
+#else
     glewExperimental = GL_TRUE;
     if (glewInit() != GLEW_OK)
         return false;
@@ -93,4 +110,5 @@ bool loadGlEntryPoints()
     glDeleteVertexArrays = reinterpret_cast<PFNGLDELETEVERTEXARRAYSPROC>(glfwGetProcAddress("glDeleteVertexArrays"));
     glGenerateMipmap = reinterpret_cast<PFNGLGENERATEMIPMAPPROC>(glfwGetProcAddress("glGenerateMipmap"));
     return true;
+#endif
 }

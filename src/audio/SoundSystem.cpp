@@ -6,7 +6,9 @@
 #include "core/RegularFile.h"
 
 #include <AL/alc.h>
+#ifndef __EMSCRIPTEN__
 #include <AL/alext.h>
+#endif
 #include <sndfile.h>
 
 #include <iostream>
@@ -22,7 +24,7 @@ constexpr sf_count_t maxFrames = 44100 * 10;
 // Where a positional sound starts to fade with distance, in metres, and how
 // far around its place it comes from.
 constexpr float fadeFrom = 2.0f;
-constexpr float spread = 3.0f;
+[[maybe_unused]] constexpr float spread = 3.0f;
 
 } // namespace
 
@@ -56,7 +58,12 @@ SoundSystem::SoundSystem(bool muted) : isMuted(muted)
     }
     // The limiter keeps the mix under full scale when several loud sounds meet
     // (three landings of a climb over a block's scrape).
+    // The browser's OpenAL (over Web Audio) has no such limiter.
+#ifdef __EMSCRIPTEN__
+    const ALCint attributes[] = {0};
+#else
     const ALCint attributes[] = {ALC_OUTPUT_LIMITER_SOFT, ALC_TRUE, 0};
+#endif
     context = alcCreateContext(device, attributes);
     if (!context || !alcMakeContextCurrent(context)) {
         std::cerr << "Sound: the audio device refused a context, the game plays silent" << std::endl;
@@ -160,8 +167,11 @@ SoundSystem::Loop::Loop(SoundSystem& system, SoundId sound)
     alSourcei(source, AL_BUFFER, static_cast<ALint>(buffer));
     alSourcei(source, AL_LOOPING, AL_TRUE);
     alSourcef(source, AL_REFERENCE_DISTANCE, fadeFrom);
-    // A sound from a thing as big as a lift reaches both ears when it is near.
+    // A sound from a thing as big as a lift reaches both ears when it is near
+    // (the browser's OpenAL pans it as a point).
+#ifndef __EMSCRIPTEN__
     alSourcef(source, AL_SOURCE_RADIUS, spread);
+#endif
 }
 
 void SoundSystem::Loop::set(const glm::vec3& position, float gain)

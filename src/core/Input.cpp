@@ -4,6 +4,10 @@
 
 #include "core/Tuning.h"
 
+#ifdef __EMSCRIPTEN__
+#include <emscripten.h>
+#endif
+
 #include <algorithm>
 #include <bitset>
 #include <cmath>
@@ -16,6 +20,29 @@ namespace {
 class GlfwBackend final : public Backend {
 public:
     int key(GLFWwindow* window, int key) override { return glfwGetKey(window, key); }
+#ifdef __EMSCRIPTEN__
+    // A page cannot move the pointer: the cursor is read relative to where
+    // the game last put it. Under the pointer lock the browser adds up the
+    // mouse's movements as the position.
+    void cursorPos(GLFWwindow* window, double* x, double* y) override
+    {
+        glfwGetCursorPos(window, x, y);
+        *x += shiftX, *y += shiftY;
+    }
+    void setCursorPos(GLFWwindow* window, double x, double y) override
+    {
+        double atX = 0.0, atY = 0.0;
+        glfwGetCursorPos(window, &atX, &atY);
+        shiftX = x - atX, shiftY = y - atY;
+    }
+    bool focused(GLFWwindow*) override { return true; }
+    // Emscripten's GLFW maps no gamepads.
+    bool gamepad(PadState&) override { return false; }
+    void freeCursor() { shiftX = shiftY = 0.0; }
+
+private:
+    double shiftX = 0.0, shiftY = 0.0;
+#else
     void cursorPos(GLFWwindow* window, double* x, double* y) override { glfwGetCursorPos(window, x, y); }
     void setCursorPos(GLFWwindow* window, double x, double y) override { glfwSetCursorPos(window, x, y); }
     bool focused(GLFWwindow* window) override { return glfwGetWindowAttrib(window, GLFW_FOCUSED) == 1; }
@@ -33,6 +60,7 @@ public:
         }
         return false;
     }
+#endif
 };
 
 GlfwBackend glfwBackend;
@@ -64,6 +92,24 @@ bool isReleased(GLFWwindow* window, int key) { return getKey(window, key) == GLF
 void getCursorPos(GLFWwindow* window, double* x, double* y) { current->cursorPos(window, x, y); }
 void setCursorPos(GLFWwindow* window, double x, double y) { current->setCursorPos(window, x, y); }
 bool isFocused(GLFWwindow* window) { return current->focused(window); }
+
+void capturePointer(GLFWwindow* window, bool captured)
+{
+#ifdef __EMSCRIPTEN__
+    // The page locks the pointer on a click while the game wants it.
+    (void)window;
+    glfwBackend.freeCursor();
+    EM_ASM(
+        {
+            Module.wantsPointer = !!$0;
+            if (!$0 && document.pointerLockElement)
+                document.exitPointerLock();
+        },
+        captured);
+#else
+    glfwSetInputMode(window, GLFW_CURSOR, captured ? GLFW_CURSOR_HIDDEN : GLFW_CURSOR_NORMAL);
+#endif
+}
 
 void notePress(int key)
 {

@@ -36,6 +36,9 @@ bool isReleased(GLFWwindow* window, int key); // getKey reports GLFW_RELEASE
 void getCursorPos(GLFWwindow* window, double* x, double* y);
 void setCursorPos(GLFWwindow* window, double x, double y);
 bool isFocused(GLFWwindow* window);
+// Hides the cursor over the window for the mouse look, or frees it; in the
+// browser the page locks the pointer on the next click.
+void capturePointer(GLFWwindow* window, bool captured);
 
 // The keys the player walks and jumps with (the arrows walk as well). Key
 // codes of letters, digits and space are their ASCII codes.

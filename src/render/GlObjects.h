@@ -1,6 +1,6 @@
 #pragma once
 
-#include <GL/glew.h>
+#include "render/Gl.h"
 
 #include "core/UniqueName.h"
 

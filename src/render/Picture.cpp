@@ -1,22 +1,10 @@
 #include "render/Picture.h"
 
-#include "core/RegularFile.h"
-
 #include <cctype>
-#include <cstdio>
 #include <string>
 #include <string_view>
 
 namespace {
-
-// A picture file larger than this is no texture of a level.
-constexpr std::size_t fileLimit = 256u << 20;
-
-// Memory FreeImage reads from; it does not own the bytes.
-struct MemoryDeleter {
-    void operator()(FIMEMORY* memory) const { FreeImage_CloseMemory(memory); }
-};
-using Memory = std::unique_ptr<FIMEMORY, MemoryDeleter>;
 
 bool endsWith(const std::string& text, std::string_view end)
 {
@@ -28,64 +16,25 @@ bool endsWith(const std::string& text, std::string_view end)
     return true;
 }
 
-// The format as the file's first bytes tell it; TGA has no signature, so the
-// name tells it. Only the formats levels use reach a decoder: FreeImage's
-// readers of the rarer ones crash or hang on crafted files.
-FREE_IMAGE_FORMAT formatOf(const std::string& bytes, const std::string& path)
+} // namespace
+
+PictureFormat pictureFormat(const std::string& bytes, const std::string& path)
 {
     const auto starts = [&](std::string_view magic) {
         return std::string_view(bytes).substr(0, magic.size()) == magic;
     };
     if (starts("\x89PNG\r\n\x1a\n"))
-        return FIF_PNG;
+        return PictureFormat::Png;
     if (starts("\xff\xd8\xff"))
-        return FIF_JPEG;
+        return PictureFormat::Jpeg;
     if (starts("BM"))
-        return FIF_BMP;
+        return PictureFormat::Bmp;
     if (endsWith(path, ".tga") && bytes.size() >= 18)
-        return FIF_TARGA;
-    return FIF_UNKNOWN;
+        return PictureFormat::Tga;
+    return PictureFormat::Unknown;
 }
 
-bool isPlainColour(FIBITMAP* bitmap)
-{
-    const FREE_IMAGE_COLOR_TYPE colour = FreeImage_GetColorType(bitmap);
-    return colour == FIC_RGB || colour == FIC_RGBALPHA;
-}
-
-// Brings images of the non-standard types down to an ordinary 8-bit-per-channel
-// bitmap that the 24/32-bit converters accept. 16-bit colour they take directly.
-Bitmap toStandardBitmap(Bitmap bitmap)
-{
-    switch (FreeImage_GetImageType(bitmap.get())) {
-    case FIT_BITMAP:
-    case FIT_RGB16:
-    case FIT_RGBA16:
-        return bitmap;
-    case FIT_UINT16:
-        // Keeps the high byte of each sample, unlike ConvertToStandardType,
-        // which would stretch the image's own range to 0..255.
-        return Bitmap(FreeImage_ConvertTo8Bits(bitmap.get()));
-    default:
-        return Bitmap(FreeImage_ConvertToStandardType(bitmap.get(), TRUE));
-    }
-}
-
-// The bitmap itself when it already is plain colour at that depth, else a
-// converted copy; null when the library cannot convert it.
-Bitmap withBitsPerPixel(Bitmap bitmap, unsigned bitsPerPixel)
-{
-    if (FreeImage_GetImageType(bitmap.get()) == FIT_BITMAP && FreeImage_GetBPP(bitmap.get()) == bitsPerPixel &&
-        isPlainColour(bitmap.get()))
-        return bitmap;
-    Bitmap standard = toStandardBitmap(std::move(bitmap));
-    if (!standard)
-        return nullptr;
-    return Bitmap(bitsPerPixel == 32 ? FreeImage_ConvertTo32Bits(standard.get())
-                                     : FreeImage_ConvertTo24Bits(standard.get()));
-}
-
-DecodedPicture fault(PictureFault why, unsigned width = 0, unsigned height = 0)
+DecodedPicture faultyPicture(PictureFault why, unsigned width, unsigned height)
 {
     DecodedPicture picture;
     picture.fault = why;
@@ -94,53 +43,16 @@ DecodedPicture fault(PictureFault why, unsigned width = 0, unsigned height = 0)
     return picture;
 }
 
-} // namespace
-
-DecodedPicture readPicture(const std::string& path, unsigned limit)
-{
-    FileBytes file = readRegularFile(path, fileLimit);
-    if (file.fault != FileFault::None)
-        return fault(PictureFault::Unreadable);
-    const FREE_IMAGE_FORMAT format = formatOf(file.bytes, path);
-    if (format == FIF_UNKNOWN)
-        return fault(PictureFault::UnknownFormat);
-    const Memory memory(
-        FreeImage_OpenMemory(reinterpret_cast<BYTE*>(file.bytes.data()), static_cast<DWORD>(file.bytes.size())));
-    if (FreeImage_FIFSupportsNoPixels(format)) {
-        const Bitmap header(FreeImage_LoadFromMemory(format, memory.get(), FIF_LOAD_NOPIXELS));
-        if (header && (FreeImage_GetWidth(header.get()) > limit || FreeImage_GetHeight(header.get()) > limit))
-            return fault(PictureFault::TooLarge, FreeImage_GetWidth(header.get()), FreeImage_GetHeight(header.get()));
-        FreeImage_SeekMemory(memory.get(), 0, SEEK_SET);
-    }
-    Bitmap bitmap(FreeImage_LoadFromMemory(format, memory.get(), 0));
-    if (!bitmap)
-        return fault(PictureFault::Unreadable);
-    const unsigned width = FreeImage_GetWidth(bitmap.get());
-    const unsigned height = FreeImage_GetHeight(bitmap.get());
-    if (width > limit || height > limit)
-        return fault(PictureFault::TooLarge, width, height);
-    if (!FreeImage_HasPixels(bitmap.get()) || width == 0 || height == 0)
-        return fault(PictureFault::NoPixels);
-
-    const unsigned bits = FreeImage_GetBPP(bitmap.get()) == 32 ? 32u : 24u;
-    bitmap = withBitsPerPixel(std::move(bitmap), bits);
-    if (!bitmap || !FreeImage_GetBits(bitmap.get()))
-        return fault(PictureFault::NoPixels);
-    DecodedPicture picture;
-    picture.width = width;
-    picture.height = height;
-    picture.bitmap = std::move(bitmap);
-    return picture;
-}
-
 gl::Texture uploadPicture(const DecodedPicture& picture, const PictureSampling& sampling)
 {
-    FIBITMAP* bitmap = picture.bitmap.get();
-    const GLenum layout = FreeImage_GetBPP(bitmap) == 32 ? GL_BGRA : GL_BGR;
+    const PictureRows rows = rowsOf(picture);
+    // WebGL takes no RGB store of RGBA rows; the level's textures read only
+    // their colour anyway.
+    const GLint internalFormat = gl::web ? GL_RGBA : sampling.internalFormat;
     gl::Texture texture = gl::Texture::create();
     glBindTexture(GL_TEXTURE_2D, texture);
-    glTexImage2D(GL_TEXTURE_2D, 0, sampling.internalFormat, static_cast<GLsizei>(picture.width),
-                 static_cast<GLsizei>(picture.height), 0, layout, GL_UNSIGNED_BYTE, FreeImage_GetBits(bitmap));
+    glTexImage2D(GL_TEXTURE_2D, 0, internalFormat, static_cast<GLsizei>(picture.width),
+                 static_cast<GLsizei>(picture.height), 0, rows.layout, GL_UNSIGNED_BYTE, rows.pixels);
     glGenerateMipmap(GL_TEXTURE_2D);
     glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MIN_FILTER, sampling.minFilter);
     glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MAG_FILTER, GL_LINEAR);

@@ -3,18 +3,28 @@
 #include "core/Result.h"
 #include "render/GlObjects.h"
 
-#include <FreeImage.h>
-
+#include <cstddef>
 #include <memory>
 #include <string>
 
 // Pictures from files as textures: one way in for the menu pictures, the
-// font atlas, the sky and the level's textures.
+// font atlas, the sky and the level's textures. The desktop decodes them with
+// FreeImage (PictureFreeImage.cpp); the browser build takes the pixels the
+// browser decoded as the page loaded (PictureBrowser.cpp).
 
+#ifdef __EMSCRIPTEN__
+// 32-bit RGBA, rows bottom-up.
+struct BitmapDeleter {
+    void operator()(unsigned char* pixels) const;
+};
+using Bitmap = std::unique_ptr<unsigned char, BitmapDeleter>;
+#else
+#include <FreeImage.h>
 struct BitmapDeleter {
     void operator()(FIBITMAP* bitmap) const { FreeImage_Unload(bitmap); }
 };
 using Bitmap = std::unique_ptr<FIBITMAP, BitmapDeleter>;
+#endif
 
 // Why a picture file gave no pixels to upload.
 enum class PictureFault {
@@ -25,9 +35,10 @@ enum class PictureFault {
     TooLarge,      // more pixels a side than the caller's limit
 };
 
-// A picture ready for upload: 32-bit BGRA when the file has 32 bits, else
-// 24-bit BGR (palette, grey, 16-bit and high-depth pictures are converted);
-// rows bottom-up and padded to 4 bytes, as GL unpacks them by default.
+// A picture ready for upload, rows bottom-up and padded to 4 bytes, as GL
+// unpacks them by default. From FreeImage: 32-bit BGRA when the file has 32
+// bits, else 24-bit BGR (palette, grey, 16-bit and high-depth pictures are
+// converted). From the browser: 32-bit RGBA.
 struct DecodedPicture {
     Bitmap bitmap; // null on a fault
     PictureFault fault = PictureFault::None;
@@ -35,10 +46,29 @@ struct DecodedPicture {
     unsigned height = 0;
 };
 
-// Decodes the picture in the regular file at `path`: PNG, JPEG and BMP told by
-// their first bytes, TGA by the name ending ".tga"; no other format. Where the format gives the size from the header
+// The formats a picture may have: PNG, JPEG and BMP told by their first bytes,
+// TGA (which has no signature) by the name ending ".tga". Only these reach a
+// decoder: FreeImage's readers of the rarer ones crash or hang on crafted files.
+enum class PictureFormat { Unknown, Png, Jpeg, Bmp, Tga };
+PictureFormat pictureFormat(const std::string& bytes, const std::string& path);
+
+// A picture file larger than this is no texture of a level.
+constexpr std::size_t pictureFileLimit = 256u << 20;
+
+// Decodes the picture in the regular file at `path`, of a format above (the
+// browser decodes no TGA). Where the format gives the size from the header
 // without decoding, a picture past `limit` pixels a side is refused before it takes memory.
 DecodedPicture readPicture(const std::string& path, unsigned limit);
+
+// The picture's pixels and their GL layout (GL_BGR, GL_BGRA or GL_RGBA).
+struct PictureRows {
+    const void* pixels = nullptr;
+    GLenum layout = GL_RGBA;
+};
+PictureRows rowsOf(const DecodedPicture& picture);
+
+// A fault of its own, with the size when there is one.
+DecodedPicture faultyPicture(PictureFault why, unsigned width = 0, unsigned height = 0);
 
 // How an uploaded picture is stored and sampled.
 struct PictureSampling {

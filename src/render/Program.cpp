@@ -29,6 +29,20 @@ Failure withLog(const std::string& message, const std::string& log, const std::s
     return {message + '\n' + log, detail};
 }
 
+} // namespace
+
+std::string forWebGl(const std::string& source)
+{
+    const std::string desktop = "#version 330 core";
+    if (source.compare(0, desktop.size(), desktop) != 0)
+        return source;
+    return "#version 300 es\n"
+           "precision highp float;\nprecision highp int;\nprecision highp sampler2D;\nprecision highp samplerCube;" +
+           source.substr(desktop.size());
+}
+
+namespace {
+
 Result<gl::ShaderObject> compileStage(const ShaderStage& stage)
 {
     std::string source = stage.source;
@@ -38,6 +52,9 @@ Result<gl::ShaderObject> compileStage(const ShaderStage& stage)
             return Failure{"Failed to open shader-file", "Shader: cannot open " + stage.path};
         source.assign(std::istreambuf_iterator<char>(file), std::istreambuf_iterator<char>());
     }
+
+    if (gl::web)
+        source = forWebGl(source);
 
     gl::ShaderObject shader(glCreateShader(stage.type));
     if (shader == 0)
@@ -70,7 +87,9 @@ Result<gl::Program> buildProgram(const std::vector<ShaderStage>& stages, const s
     }
     for (const gl::ShaderObject& shader : compiled)
         glAttachShader(program, shader);
-    glBindFragDataLocation(program, 0, "fragColor");
+#ifndef __EMSCRIPTEN__
+    glBindFragDataLocation(program, 0, "fragColor"); // WebGL: the one output is at 0 anyway
+#endif
     if (beforeLink)
         beforeLink(program);
     glLinkProgram(program);
@@ -89,8 +108,12 @@ Result<gl::Program> loadProgram(const std::string& folder, const std::string& na
     const std::string base = folder + name;
     std::vector<ShaderStage> stages = {{GL_VERTEX_SHADER, base + ".vert", {}},
                                        {GL_FRAGMENT_SHADER, base + ".frag", {}}};
+#ifdef __EMSCRIPTEN__
+    (void)geometry; // WebGL has no geometry stage, and its callers ask for none
+#else
     if (geometry)
         stages.push_back({GL_GEOMETRY_SHADER, base + ".geom", {}});
+#endif
     return buildProgram(stages);
 }
 

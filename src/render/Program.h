@@ -33,3 +33,10 @@ Result<gl::Program> buildProgram(const std::vector<ShaderStage>& stages,
 Result<gl::Program> loadProgram(const std::string& folder, const std::string& name, bool geometry = false);
 // The program of these two files, for a vertex stage shared by two programs.
 Result<gl::Program> loadProgramFiles(const std::string& vertexPath, const std::string& fragmentPath);
+
+// The shader source for WebGL 2: the desktop's "#version 330 core" line
+// becomes GLSL ES 3.00's with high precision for floats, integers and
+// samplers; the rest stays as it is (the game's shaders are written in the
+// subset both languages share). Other sources come back unchanged. The
+// browser build compiles every stage through this.
+std::string forWebGl(const std::string& source);

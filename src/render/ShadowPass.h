@@ -25,13 +25,15 @@ struct ShadowLight {
 };
 
 // The depth program of the shadows and a number of depth cube maps of
-// 256 × 256 per face, each rendered in one layered pass: the geometry stage
-// sends every triangle to all six faces.
+// 256 × 256 per face. With `layered`, a map is rendered in one pass, the
+// geometry stage of shadowMapOmniFirstPass sending every triangle to all six
+// faces; without (WebGL 2 has no geometry stage), the program is
+// shadowMapOmniFace and the casters are drawn once per face.
 class ShadowPass {
 public:
     static constexpr int size = 256;
 
-    ShadowPass(gl::Program depthProgram, int mapCount);
+    ShadowPass(gl::Program depthProgram, int mapCount, bool layered = true);
 
     int mapCount() const { return static_cast<int>(maps.size()); }
     // Where the depth program reads a mesh's positions ("vp").
@@ -44,14 +46,17 @@ public:
 
 private:
     struct CubeMap {
-        gl::Framebuffer framebuffer;
         gl::Texture texture;
+        std::vector<gl::Framebuffer> framebuffers; // one layered, or one per face
     };
 
+    void drawCasters(const std::vector<ShadowCaster>& casters) const;
+
     gl::Program program;
+    bool layered = true;
     GLint positionAt = -1;                                            // "vp"
     GLint modelLocation = -1;                                         // "M"
-    std::array<GLint, 6> faceMatrixLocations{-1, -1, -1, -1, -1, -1}; // "cm_mat[0]" .. "cm_mat[5]"
+    std::array<GLint, 6> faceMatrixLocations{-1, -1, -1, -1, -1, -1}; // "cm_mat[0]" .. "cm_mat[5]", or "face_mat"
     GLint lightPositionLocation = -1;                                 // "light_pos"
     GLint nearFarLocation = -1;                                       // "near_far"
     std::vector<CubeMap> maps;

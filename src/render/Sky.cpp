@@ -29,11 +29,10 @@ void Sky::draw(const glm::mat4& viewProjection) const
     glGetIntegerv(GL_DEPTH_FUNC, &depthFunction);
     GLboolean depthWrites = GL_TRUE;
     glGetBooleanv(GL_DEPTH_WRITEMASK, &depthWrites);
-    GLint polygonMode[2] = {GL_FILL, GL_FILL};
-    glGetIntegerv(GL_POLYGON_MODE, polygonMode);
+    const bool wireframe = gl::wireframe();
     glDepthFunc(GL_LEQUAL);
     glDepthMask(GL_FALSE);
-    glPolygonMode(GL_FRONT_AND_BACK, GL_FILL);
+    gl::setWireframe(false);
 
     glUseProgram(program);
     glUniformMatrix4fv(inverseViewProjectionLocation, 1, GL_FALSE, glm::value_ptr(glm::inverse(viewProjection)));
@@ -43,7 +42,7 @@ void Sky::draw(const glm::mat4& viewProjection) const
     glBindTexture(GL_TEXTURE_2D, 0);
     glUseProgram(0);
 
-    glPolygonMode(GL_FRONT_AND_BACK, static_cast<GLenum>(polygonMode[0]));
+    gl::setWireframe(wireframe);
     glDepthMask(depthWrites);
     glDepthFunc(static_cast<GLenum>(depthFunction));
 }

@@ -63,7 +63,7 @@ void TextRenderer::draw(const std::string& text, float centreX, float bottomY, f
     glActiveTexture(textureUnits::glUnit(textureUnits::picture));
     glBindTexture(GL_TEXTURE_2D, fontAtlas);
     glDisable(GL_DEPTH_TEST);
-    glPolygonMode(GL_FRONT_AND_BACK, GL_FILL); // text stays whole in the wireframe view
+    gl::setWireframe(false); // text stays whole in the wireframe view
     glEnable(GL_BLEND);
     glBlendFunc(GL_SRC_ALPHA, GL_ONE_MINUS_SRC_ALPHA);
     glBindVertexArray(vertexArray);

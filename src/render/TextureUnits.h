@@ -1,6 +1,6 @@
 #pragma once
 
-#include <GL/glew.h>
+#include "render/Gl.h"
 
 // Every texture unit and uniform-block binding point the renderer uses,
 // given out here only: a 2D and a cube sampler on one unit make every draw

@@ -1,6 +1,6 @@
 #pragma once
 
-#include <GL/glew.h>
+#include "render/Gl.h"
 
 // Where the game's programs read a mesh's vertex attributes, asked of them
 // once: the lit program (whose vertex stage the depth pre-pass shares) and

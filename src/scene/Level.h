@@ -11,7 +11,7 @@
 #include "scene/MeshObject.h"
 #include "scene/SceneObject.h"
 
-#include <GL/glew.h>
+#include "render/Gl.h"
 
 #include <memory>
 #include <vector>
