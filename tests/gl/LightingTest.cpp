@@ -2,6 +2,8 @@
 
 #include "Fixture.h"
 
+#include "render/ShadowPass.h"
+
 #include <algorithm>
 #include <cmath>
 
@@ -194,6 +196,37 @@ TEST_F(BoxShadow, LightsWithoutAShadowUnitCastNoShadow)
     ASSERT_LT(draw(true, true).at(foot.x, foot.y)[0], plain.at(foot.x, foot.y)[0]);
     for (const int unit : {-1, 0, 1, 7})
         EXPECT_EQ((light.unit = unit, draw(true, true).rgba), plain.rgba) << "unit " << unit;
+}
+
+// Where there is no geometry stage (the browser), the shadow maps are drawn a
+// face at a time: the shipped level's five maps come out as the layered pass
+// draws them, texel for texel.
+TEST(ShadowFaces, DrawnOneAtATimeTheyMatchTheLayeredPass)
+{
+    LoadedLevel level(sharedGlContext());
+    clearScreen(); // the depth test on, as the game keeps it
+    const std::string shaders = sourceDir + "Shader/";
+    ShadowPass layered(valueOrThrow(loadProgram(shaders, "shadowMapOmniFirstPass", true)), 1, true);
+    ShadowPass faces(
+        valueOrThrow(loadProgramFiles(shaders + "shadowMapOmniFace.vert", shaders + "shadowMapOmniFirstPass.frag")), 1,
+        false);
+    ASSERT_EQ(faces.positionLocation(), level.layout().shadowPosition); // the meshes' arrays feed both
+    const std::vector<ShadowCaster> casters = level.level().shadowCasters();
+    const auto depths = [](GLuint cubeMap) {
+        std::vector<float> texels(6 * ShadowPass::size * ShadowPass::size);
+        glBindTexture(GL_TEXTURE_CUBE_MAP, cubeMap);
+        for (GLenum face = 0; face < 6; ++face)
+            glGetTexImage(GL_TEXTURE_CUBE_MAP_POSITIVE_X + face, 0, GL_DEPTH_COMPONENT, GL_FLOAT,
+                          &texels[face * ShadowPass::size * ShadowPass::size]);
+        return texels;
+    };
+    const std::vector<Light*> lights = level.level().getLights();
+    for (size_t i = 0; i < 5; ++i) {
+        const std::vector<float> expected = depths(layered.render(0, lights[i]->shadowLight(), casters));
+        ASSERT_LT(*std::min_element(expected.begin(), expected.end()), 0.5f) << "light " << i << " sees nothing";
+        EXPECT_EQ(depths(faces.render(0, lights[i]->shadowLight(), casters)), expected) << "light " << i;
+    }
+    EXPECT_EQ(glGetError(), GLenum(GL_NO_ERROR));
 }
 
 } // namespace
