@@ -96,7 +96,7 @@ const char* const keysText = R"(Keys:
   Space            jump
   Page Up/Down     look through the level's other cameras, and back
   F3 F4 F5 F6      wireframe, texture filter, mipmap filter, normal mapping
-  F7 F8 F10 F12    bloom, frustum culling, shadows, physics debug lines
+  F7 F8 F10 F12    bloom, frustum culling, shadows, physics debug lines (F12 or G)
   F9               the crosshair and the level's hint
   F11              full screen and back to the window
   U J H K L O      move the first light

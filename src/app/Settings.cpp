@@ -14,8 +14,10 @@ void toggle(bool& flag) { flag = !flag; }
 KeyActions Settings::handleKeys(GLFWwindow* window)
 {
     KeyActions actions;
-    // G as well: a browser keeps F12 for its developer tools.
-    actions.toggleDebugLines = latched(window, F12, GLFW_KEY_F12) | latched(window, G, GLFW_KEY_G);
+    // G as well: a browser keeps F12 for its developer tools. Both latches are read.
+    const bool f12 = latched(window, F12, GLFW_KEY_F12);
+    const bool g = latched(window, G, GLFW_KEY_G);
+    actions.toggleDebugLines = f12 || g;
     // The light keys move the first light by a step each physics step.
     constexpr double step = tuning::lightKeyStep;
     const struct {

@@ -13,6 +13,17 @@ namespace {
 const char* const shadowSamplerNames[LitPass::maxShadowMaps] = {"depth_map", "depth_map2", "depth_map3", "depth_map4",
                                                                 "depth_map5"};
 
+void drawElements(const LitMesh& mesh)
+{
+    if (gl::wireframe() && mesh.edgeCount > 0) {
+        glBindVertexArray(mesh.edgeArray);
+        glDrawElements(GL_LINES, mesh.edgeCount, GL_UNSIGNED_INT, nullptr);
+        return;
+    }
+    glBindVertexArray(mesh.vertexArray);
+    glDrawElements(GL_TRIANGLES, mesh.indexCount, GL_UNSIGNED_INT, nullptr);
+}
+
 } // namespace
 
 LitPass::LitPass(gl::Program litProgram, gl::Program depthOnlyProgram)
@@ -70,8 +81,7 @@ void LitPass::beginDepth(const LitView& view)
 void LitPass::drawDepth(const LitMesh& mesh) const
 {
     glUniformMatrix4fv(depthAt.model, 1, GL_FALSE, glm::value_ptr(mesh.model));
-    glBindVertexArray(mesh.vertexArray);
-    glDrawElements(GL_TRIANGLES, mesh.indexCount, GL_UNSIGNED_INT, nullptr);
+    drawElements(mesh);
 }
 
 void LitPass::begin(const LitView& view, const std::vector<LitLight>& lights)
@@ -93,8 +103,7 @@ void LitPass::draw(const LitMesh& mesh) const
     glBindTexture(GL_TEXTURE_2D, mesh.colorTexture);
     glActiveTexture(textureUnits::glUnit(textureUnits::normalMap));
     glBindTexture(GL_TEXTURE_2D, mesh.normalMap);
-    glBindVertexArray(mesh.vertexArray);
-    glDrawElements(GL_TRIANGLES, mesh.indexCount, GL_UNSIGNED_INT, nullptr);
+    drawElements(mesh);
 }
 
 void LitPass::end()

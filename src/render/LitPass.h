@@ -17,6 +17,11 @@ struct LitMesh {
     GLuint colorTexture = 0;
     GLuint normalMap = 0;
     glm::mat4 model{1.0f};
+    // Where WebGL draws the wireframe view: the same attributes with the
+    // triangles' edges as `edgeCount` line indices (none on the desktop,
+    // whose polygon mode draws the lines).
+    GLuint edgeArray = 0;
+    GLsizei edgeCount = 0;
 };
 
 // A point light as the lit program takes it.

@@ -84,7 +84,8 @@ DecodedPicture readPicture(const std::string& path, unsigned limit)
     if (FreeImage_FIFSupportsNoPixels(format)) {
         const Bitmap header(FreeImage_LoadFromMemory(format, memory.get(), FIF_LOAD_NOPIXELS));
         if (header && (FreeImage_GetWidth(header.get()) > limit || FreeImage_GetHeight(header.get()) > limit))
-            return faultyPicture(PictureFault::TooLarge, FreeImage_GetWidth(header.get()), FreeImage_GetHeight(header.get()));
+            return faultyPicture(PictureFault::TooLarge, FreeImage_GetWidth(header.get()),
+                                 FreeImage_GetHeight(header.get()));
         FreeImage_SeekMemory(memory.get(), 0, SEEK_SET);
     }
     Bitmap bitmap(FreeImage_LoadFromMemory(format, memory.get(), 0));

@@ -45,17 +45,28 @@ void MeshObject::uploadMesh()
     uvBuffer = upload(GL_ARRAY_BUFFER, mesh.uvs);
     indexBuffer = upload(GL_ELEMENT_ARRAY_BUFFER, mesh.indices);
     tangentBuffer = upload(GL_ARRAY_BUFFER, mesh.tangents);
+    if (gl::web) { // no polygon mode: the wireframe view draws the edges
+        const std::vector<GLuint> edges = edgesOf(mesh.indices);
+        edgeCount = static_cast<GLsizei>(edges.size());
+        edgeBuffer = upload(GL_ELEMENT_ARRAY_BUFFER, edges);
+    }
 }
 
 void MeshObject::buildVertexArrays(const VertexLayout& layout)
 {
-    vao = gl::VertexArray::create();
-    glBindVertexArray(vao);
-    gl::pointAttribute(layout.position, positionBuffer, 3);
-    gl::pointAttribute(layout.normal, normalBuffer, 3);
-    gl::pointAttribute(layout.uv, uvBuffer, 2);
-    gl::pointAttribute(layout.tangent, tangentBuffer, 4);
-    glBindBuffer(GL_ELEMENT_ARRAY_BUFFER, indexBuffer);
+    const auto everyAttribute = [&](GLuint indices) {
+        gl::VertexArray array = gl::VertexArray::create();
+        glBindVertexArray(array);
+        gl::pointAttribute(layout.position, positionBuffer, 3);
+        gl::pointAttribute(layout.normal, normalBuffer, 3);
+        gl::pointAttribute(layout.uv, uvBuffer, 2);
+        gl::pointAttribute(layout.tangent, tangentBuffer, 4);
+        glBindBuffer(GL_ELEMENT_ARRAY_BUFFER, indices);
+        return array;
+    };
+    vao = everyAttribute(indexBuffer);
+    if (gl::web)
+        edgeVao = everyAttribute(edgeBuffer);
 
     depthVao = gl::VertexArray::create();
     glBindVertexArray(depthVao);
@@ -93,9 +104,26 @@ bool MeshObject::isVisible(const ViewFrustum* frustum) const
 
 LitMesh MeshObject::litMesh() const
 {
-    return {
-        vao,        static_cast<GLsizei>(mesh.indices.size()), mesh.materialBuffer, mesh.colorTexture, mesh.normalMap,
-        modelMatrix};
+    return {vao,
+            static_cast<GLsizei>(mesh.indices.size()),
+            mesh.materialBuffer,
+            mesh.colorTexture,
+            mesh.normalMap,
+            modelMatrix,
+            edgeVao,
+            edgeCount};
+}
+
+std::vector<GLuint> edgesOf(const std::vector<GLuint>& triangles)
+{
+    std::vector<GLuint> edges;
+    edges.reserve(triangles.size() * 2);
+    for (std::size_t t = 0; t + 2 < triangles.size(); t += 3)
+        for (std::size_t corner = 0; corner < 3; ++corner) {
+            edges.push_back(triangles[t + corner]);
+            edges.push_back(triangles[t + (corner + 1) % 3]);
+        }
+    return edges;
 }
 
 ShadowCaster MeshObject::shadowCaster() const

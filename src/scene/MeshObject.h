@@ -61,12 +61,18 @@ private:
 
     gl::VertexArray vao;      // every attribute, for the lit pass and its depth pre-pass
     gl::VertexArray depthVao; // the positions, for the shadow pass
+    gl::VertexArray edgeVao;  // every attribute with the edges' indices, for WebGL's wireframe view
+    gl::Buffer edgeBuffer;
+    GLsizei edgeCount = 0;
     gl::Buffer positionBuffer;
     gl::Buffer uvBuffer;
     gl::Buffer normalBuffer;
     gl::Buffer indexBuffer;
     gl::Buffer tangentBuffer;
 };
+
+// The edges of the triangles of these indices, as pairs of indices for lines.
+std::vector<GLuint> edgesOf(const std::vector<GLuint>& triangles);
 
 // The corners of every triangle of `mesh`, three per face, in object space.
 std::vector<glm::vec3> triangleCornersOf(const MeshData& mesh);

@@ -12,7 +12,8 @@
 namespace {
 
 const int F3 = GLFW_KEY_F3, F4 = GLFW_KEY_F4, F5 = GLFW_KEY_F5, F6 = GLFW_KEY_F6, F7 = GLFW_KEY_F7, F8 = GLFW_KEY_F8,
-          F10 = GLFW_KEY_F10, F12 = GLFW_KEY_F12, R = GLFW_KEY_R, Up = GLFW_KEY_PAGE_UP, Down = GLFW_KEY_PAGE_DOWN;
+          F10 = GLFW_KEY_F10, F12 = GLFW_KEY_F12, G = GLFW_KEY_G, R = GLFW_KEY_R, Up = GLFW_KEY_PAGE_UP,
+          Down = GLFW_KEY_PAGE_DOWN;
 
 class SettingsKeys : public ::testing::Test {
 protected:
@@ -57,7 +58,7 @@ protected:
 } // namespace
 
 // Latched keys act once per press, each with its own latch, in the order
-// F12, F10, F6, F3, F4, F5, F7, R, F8, PageUp, PageDown. The last number
+// F12 (or G), F10, F6, F3, F4, F5, F7, R, F8, PageUp, PageDown. The last number
 // but two is the filter the level's textures get.
 TEST_F(SettingsKeys, EachFrameOfKeysGivesTheseSettings)
 {
@@ -87,6 +88,7 @@ TEST_F(SettingsKeys, EachFrameOfKeysGivesTheseSettings)
         {{{F7}, {F7, -F7}, {F7}}, "N0 W0 B0 S0 F0 GL_LINEAR GL_LINEAR_MIPMAP_LINEAR 2703 C2 D0 R0"},
         {{{}, {-F7}}, "N0 W0 B1 S0 F0 GL_LINEAR GL_LINEAR_MIPMAP_LINEAR 2703 C2 D0 R0"},
         {{{}, {F12}, {F12}}, "N0 W0 B1 S0 F0 GL_LINEAR GL_LINEAR_MIPMAP_LINEAR 2703 C2 D1 R0"},
+        {{{}, {G}, {G, F12}}, "N0 W0 B1 S0 F0 GL_LINEAR GL_LINEAR_MIPMAP_LINEAR 2703 C2 D1 R0"}, // G is F12's twin
         {{{}, {F12}, {R}}, "N0 W0 B1 S0 F0 GL_LINEAR GL_LINEAR_MIPMAP_LINEAR 2703 C2 D0 R1"},
     };
     for (const auto& row : rows) {
