@@ -263,6 +263,12 @@ def main():
         page.key("keyDown", "Enter", "Enter", 13)
         page.wait_line("RELOAD", 60)  # the level's first frame of play
         page.key("keyUp", "Enter", "Enter", 13)
+        # The game's eight sounds, read by libsndfile, are in OpenAL's buffers over Web Audio, which plays.
+        sound = page.call("Runtime.evaluate", expression="AL.currentCtx ? AL.currentCtx.audioCtx.state + ' ' + "
+                          "Object.values(AL.buffers).filter((b) => b && b.audioBuf).length : 'none'")["result"]
+        sound = sound.get("value", sound.get("description"))
+        if sound != "running 8":
+            fail(f"the sound is not there: {sound}")
         if not options.all_effects:  # no shadows and no bloom (F10): more frames a second
             page.key("keyDown", "F10", "F10", 121)
             page.wait_frames(2, 30, "while F10 is down")
