@@ -230,6 +230,8 @@ private:
     std::string markup();
     std::string element(const Tag& tag);
     std::string endOfPath();
+    std::string endOfNumber();
+    std::string endOfList();
     std::string readsPastItsArray(const Tag& accessorTag) const;
 
     // Moves past the first `end` from here, or to the end of the text.
@@ -244,15 +246,23 @@ private:
     int depth = 0;
     // Assimp stops the process on an accessor with more params than its stride.
     // So it does on a triangle or polygon list with no index list or a second one.
-    long stride = 0, params = 0, lists = 0;
-    bool faceSizes = false; // a <polylist> gave its <vcount>
+    long stride = 0, params = 0;
+    unsigned long long lists = 0, declared = 0; // index lists <p> read, and the count of the primitive
+    bool faceSizes = false;                     // a <polylist> gave its <vcount>
     std::string accessor, primitive;
     // The declared size of each array: an accessor that reads past it makes
     // Assimp read out of bounds.
     std::map<std::string, unsigned long long> arraySizes;
     // Index lists hold plain numbers: Assimp takes minutes over "-1e30" as an index.
-    bool inIndices = false;
+    bool inIndices = false, inNumber = false;
     unsigned long long index = 0;
+    std::string list; // "p", "vcount" or "h"
+    // Assimp reads an index list with the inputs declared before it: without
+    // the vertices' input it reads before the indices, and a polygon or fan of
+    // no corners (its list empty, or its count 0: then Assimp reads no list)
+    // brings the process down. Assimp sees a list's numbers up to its first markup.
+    bool vertexInput = false, noIndices = false, countingList = false;
+    unsigned long long offsets = 1, numbers = 0;
     // The text of an <init_from> read so far, without its leading blanks.
     std::optional<std::string> path;
     NodeGraph nodes;
@@ -269,13 +279,46 @@ std::string TextScan::characters(std::string_view run)
         return {};
     for (char c : run) {
         if (isSpace(c)) {
-            index = 0;
+            if (std::string problem = endOfNumber(); !problem.empty())
+                return problem;
         } else if (c < '0' || c > '9' || (index = index * 10 + unsigned(c - '0')) > levelLimits::arrayCount) {
             return "Level error: the index list of a <" + primitive + "> element holds \"" + c +
                    "\", not an index below " + std::to_string(levelLimits::arrayCount);
+        } else if (!inNumber) {
+            inNumber = true;
+            numbers += countingList;
         }
     }
     return {};
+}
+
+// A face size of 0 in a <vcount> makes a face of no corners.
+std::string TextScan::endOfNumber()
+{
+    const bool noCorners = inNumber && index == 0 && list == "vcount";
+    inNumber = false;
+    index = 0;
+    return noCorners ? "Level error: a <" + primitive + "> element with a face of no corners in its <vcount>"
+                     : std::string();
+}
+
+// The corners of an index list <p> once its first markup (or its end) is reached.
+std::string TextScan::endOfList()
+{
+    if (!countingList)
+        return {};
+    countingList = false;
+    const unsigned long long corners = noIndices ? 0 : numbers / offsets;
+    const unsigned long long least = primitive == "tristrips" ? 2
+                                     : primitive == "polygons" || primitive == "trifans" || primitive == "linestrips"
+                                         ? 1
+                                         : 0;
+    if (corners >= least)
+        return {};
+    if (noIndices)
+        return "Level error: a <" + primitive + "> element counts 0 but holds an index list <p>";
+    return "Level error: an index list <p> of a <" + primitive + "> element holds " +
+           (corners == 0 ? "no corners" : "1 corner; a strip needs 2");
 }
 
 // An image path ends at the first markup after its text (Assimp reads an
@@ -292,9 +335,15 @@ std::string TextScan::endOfPath()
 std::string TextScan::markup()
 {
     const std::string_view rest = text.substr(at);
+    if (inIndices) {
+        std::string problem = endOfNumber();
+        if (problem.empty())
+            problem = endOfList();
+        if (!problem.empty())
+            return problem;
+    }
     if (rest.compare(0, 2, "<?") == 0 || rest.compare(0, 4, "<!--") == 0) {
         // Quotes mean nothing inside a processing instruction or a comment.
-        index = 0;
         skipPast(rest[1] == '?' ? "?>" : "-->");
         return endOfPath();
     }
@@ -321,7 +370,6 @@ std::string TextScan::markup()
         return problem;
     const Tag tag = parseTag(rest.substr(1, end - 1));
     inIndices = false;
-    index = 0;
     return element(tag);
 }
 
@@ -344,18 +392,41 @@ std::string TextScan::element(const Tag& tag)
     } else if (std::find(std::begin(primitives), std::end(primitives), tag.name) != std::end(primitives)) {
         primitive = tag.name;
         lists = 0;
-        faceSizes = false;
+        faceSizes = vertexInput = false;
+        offsets = 1;
+        declared = wholeNumber(tag["count"], 0);
+        noIndices = declared == 0;
+    } else if (tag.is("input") && !primitive.empty()) {
+        // Assimp counts the offsets of the inputs it knows.
+        static const std::string known[] = {"POSITION", "TEXCOORD", "NORMAL",      "COLOR",     "VERTEX",
+                                            "BINORMAL", "TANGENT",  "TEXBINORMAL", "TEXTANGENT"};
+        const std::string semantic = tag["semantic"];
+        if (std::find(std::begin(known), std::end(known), semantic) != std::end(known))
+            offsets = std::max(offsets, std::min(wholeNumber(tag["offset"], 0), levelLimits::arrayCount) + 1);
+        vertexInput = vertexInput || semantic == "VERTEX";
     } else if ((tag.is("p") || tag.is("vcount") || tag.is("h")) && !primitive.empty()) {
         // Triangles, polylists and lines hold one list; the others one a polygon or strip.
         if (tag.is("p") && ++lists > 1 && (primitive == "triangles" || primitive == "polylist" || primitive == "lines"))
             return "Level error: a <" + primitive + "> element with more than one index list <p>";
+        if (tag.is("p") && !vertexInput)
+            return "Level error: a <" + primitive +
+                   "> element without its vertices (an <input semantic=\"VERTEX\"> before its index list <p>)";
         faceSizes = faceSizes || (tag.is("vcount") && !tag.empty);
         inIndices = !tag.empty;
+        list = tag.name;
+        countingList = tag.is("p");
+        numbers = 0;
+        if (tag.empty)
+            return endOfList();
     } else if (!primitive.empty() && tag.name == "/" + primitive) {
         if (lists == 0)
             return "Level error: a <" + primitive + "> element without an index list <p>";
         if (primitive == "polylist" && !faceSizes)
             return "Level error: a <polylist> element without its face sizes <vcount>";
+        // Assimp stops the process where a <polygons> holds another number of polygons than it counts.
+        if (primitive == "polygons" && lists != declared)
+            return "Level error: a <polygons> element counts " + std::to_string(declared) + " polygons but holds " +
+                   std::to_string(lists) + (lists == 1 ? " index list <p>" : " index lists <p>");
         primitive.clear();
     } else if (tag.is("init_from")) {
         if (tag.empty)

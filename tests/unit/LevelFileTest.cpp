@@ -91,6 +91,9 @@ TEST(LevelCheck, NamesTheFaultOfEachTestLevel)
          "Level error: a <triangles> element with more than one index list <p>"},
         {"../fuzz/assimp_stray_character_in_indices.dae",
          "Level error: the index list of a <triangles> element holds \"x\", not an index below 16000000"},
+        {"../fuzz/assimp_triangles_without_vertex_input.dae",
+         "Level error: a <triangles> element without its vertices (an <input semantic=\"VERTEX\"> before its index "
+         "list <p>)"},
     };
     for (const auto& row : rows) {
         SCOPED_TRACE(row.file);
@@ -118,6 +121,8 @@ TEST(LevelScan, RefusesWhatAssimpCannotRead)
     const std::string cycle = "Level error: node \"a\" instances itself through <instance_node>";
     const std::string zip =
         "Level error: the file is a zip archive (.zae); the game reads a level from a plain .dae file";
+    const std::string vertices = "<input semantic=\"VERTEX\" source=\"#v\"/>",
+                      normals = "<input semantic=\"NORMAL\" source=\"#n\" offset=\"1\"/>";
     std::string chain, fan;
     for (int i = 0; i < 300; ++i)
         chain +=
@@ -143,18 +148,33 @@ TEST(LevelScan, RefusesWhatAssimpCannotRead)
         {chain, "Level error: node \"c43\" holds more than 256 nested nodes with its instances"},
         {fan, "Level error: node \"f3\" holds more than 100000 nodes with its instances"},
         // Index lists hold numbers, also past a comment.
-        {"<triangles count=\"1\"><p>1<!-- --> x</p></triangles>",
+        {"<triangles count=\"1\">" + vertices + "<p>1<!-- --> x</p></triangles>",
          "Level error: the index list of a <triangles> element holds \"x\", not an index below 16000000"},
-        {"<triangles count=\"1\"><p><![CDATA[1]]></p></triangles>",
+        {"<triangles count=\"1\">" + vertices + "<p><![CDATA[1]]></p></triangles>",
          "Level error: a CDATA section inside an index list or an image path"},
         // So do the lists of polygons and strips: a letter made Assimp take gigabytes.
-        {"<polygons count=\"2\"><p>0 1 2</p><p>0 1 x</p></polygons>",
+        {"<polygons count=\"2\">" + vertices + "<p>0 1 2</p><p>0 1 x</p></polygons>",
          "Level error: the index list of a <polygons> element holds \"x\", not an index below 16000000"},
-        {"<tristrips count=\"1\"><p>0 1 2 3</p><p>4 5 6</p></tristrips>", ""},
+        {"<tristrips count=\"1\">" + vertices + "<p>0 1 2 3</p><p>4 5 6</p></tristrips>", ""},
         {"<trifans>", "Level error: a <trifans> element without its count"},
-        // A polylist without its face sizes crashed Assimp.
-        {"<polylist count=\"1\"><vcount/><p>0 1 2</p></polylist>",
+        // A polylist without its face sizes crashed Assimp; so did a list read
+        // before the vertices' input, and a polygon of no corners.
+        {"<polylist count=\"1\">" + vertices + "<vcount/><p>0 1 2</p></polylist>",
          "Level error: a <polylist> element without its face sizes <vcount>"},
+        {"<triangles count=\"1\"><p>0 1 2</p>" + vertices + "</triangles>",
+         "Level error: a <triangles> element without its vertices (an <input semantic=\"VERTEX\"> before its index "
+         "list <p>)"},
+        {"<polygons count=\"1\">" + vertices + "<p/></polygons>",
+         "Level error: an index list <p> of a <polygons> element holds no corners"},
+        {"<polylist count=\"2\">" + vertices + "<vcount>3 0</vcount><p>0 1 2</p></polylist>",
+         "Level error: a <polylist> element with a face of no corners in its <vcount>"},
+        {"<trifans count=\"0\">" + vertices + "<p>0 1 2</p></trifans>",
+         "Level error: a <trifans> element counts 0 but holds an index list <p>"},
+        {"<tristrips count=\"1\">" + vertices + normals + "<p>0 0 1</p></tristrips>",
+         "Level error: an index list <p> of a <tristrips> element holds 1 corner; a strip needs 2"},
+        // Assimp aborts on polygons that are not as many as their count.
+        {"<polygons count=\"2\">" + vertices + "<p>0 1 2</p></polygons>",
+         "Level error: a <polygons> element counts 2 polygons but holds 1 index list <p>"},
         // Assimp aborts on an image path it finds empty.
         {"<init_from/>", noImage},
         {"<init_from> &#32;<!-- t.png --></init_from>", noImage},
