@@ -222,6 +222,7 @@ TEST(ShadowFaces, DrawnOneAtATimeTheyMatchTheLayeredPass)
     };
     const std::vector<Light*> lights = level.level().getLights();
     for (size_t i = 0; i < 5; ++i) {
+        lights[i]->updateShadowTransforms(); // as each game frame does, after the camera's light moved
         const std::vector<float> expected = depths(layered.render(0, lights[i]->shadowLight(), casters));
         ASSERT_LT(*std::min_element(expected.begin(), expected.end()), 0.5f) << "light " << i << " sees nothing";
         EXPECT_EQ(depths(faces.render(0, lights[i]->shadowLight(), casters)), expected) << "light " << i;
