@@ -1,10 +1,16 @@
 #include "render/Picture.h"
 
+#include "core/RegularFile.h"
+
 #include <cctype>
 #include <string>
 #include <string_view>
+#include <utility>
 
 namespace {
+
+// A picture file larger than this is no texture of a level.
+constexpr std::size_t fileLimit = 256u << 20;
 
 bool endsWith(const std::string& text, std::string_view end)
 {
@@ -16,9 +22,7 @@ bool endsWith(const std::string& text, std::string_view end)
     return true;
 }
 
-} // namespace
-
-PictureFormat pictureFormat(const std::string& bytes, const std::string& path)
+PictureFormat formatOf(const std::string& bytes, const std::string& path)
 {
     const auto starts = [&](std::string_view magic) {
         return std::string_view(bytes).substr(0, magic.size()) == magic;
@@ -32,6 +36,23 @@ PictureFormat pictureFormat(const std::string& bytes, const std::string& path)
     if (endsWith(path, ".tga") && bytes.size() >= 18)
         return PictureFormat::Tga;
     return PictureFormat::Unknown;
+}
+
+} // namespace
+
+PictureFile readPictureFile(const std::string& path)
+{
+    PictureFile picture;
+    FileBytes file = readRegularFile(path, fileLimit);
+    if (file.fault != FileFault::None) {
+        picture.fault = PictureFault::Unreadable;
+        return picture;
+    }
+    picture.format = formatOf(file.bytes, path);
+    if (picture.format == PictureFormat::Unknown)
+        picture.fault = PictureFault::UnknownFormat;
+    picture.bytes = std::move(file.bytes);
+    return picture;
 }
 
 DecodedPicture faultyPicture(PictureFault why, unsigned width, unsigned height)

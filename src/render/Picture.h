@@ -50,10 +50,16 @@ struct DecodedPicture {
 // TGA (which has no signature) by the name ending ".tga". Only these reach a
 // decoder: FreeImage's readers of the rarer ones crash or hang on crafted files.
 enum class PictureFormat { Unknown, Png, Jpeg, Bmp, Tga };
-PictureFormat pictureFormat(const std::string& bytes, const std::string& path);
 
-// A picture file larger than this is no texture of a level.
-constexpr std::size_t pictureFileLimit = 256u << 20;
+// A picture file read whole for a decoder, with its format. The fault is
+// Unreadable when it is no regular file we can read (or larger than any
+// texture's file), UnknownFormat when its format is none of those above.
+struct PictureFile {
+    std::string bytes;
+    PictureFormat format = PictureFormat::Unknown;
+    PictureFault fault = PictureFault::None;
+};
+PictureFile readPictureFile(const std::string& path);
 
 // Decodes the picture in the regular file at `path`, of a format above (the
 // browser decodes no TGA). Where the format gives the size from the header

@@ -1,7 +1,5 @@
 #include "render/Picture.h"
 
-#include "core/RegularFile.h"
-
 #include <emscripten.h>
 
 #include <cstdlib>
@@ -16,11 +14,10 @@ void BitmapDeleter::operator()(unsigned char* pixels) const { std::free(pixels);
 
 DecodedPicture readPicture(const std::string& path, unsigned limit)
 {
-    FileBytes file = readRegularFile(path, pictureFileLimit);
-    if (file.fault != FileFault::None)
-        return faultyPicture(PictureFault::Unreadable);
-    const PictureFormat format = pictureFormat(file.bytes, path);
-    if (format == PictureFormat::Unknown || format == PictureFormat::Tga)
+    const PictureFile file = readPictureFile(path);
+    if (file.fault != PictureFault::None)
+        return faultyPicture(file.fault);
+    if (file.format == PictureFormat::Tga) // browsers decode no TGA
         return faultyPicture(PictureFault::UnknownFormat);
     int width = 0, height = 0;
     Bitmap pixels(reinterpret_cast<unsigned char*>(emscripten_get_preloaded_image_data(path.c_str(), &width, &height)));

@@ -1,7 +1,5 @@
 #include "render/Picture.h"
 
-#include "core/RegularFile.h"
-
 #include <cstdio>
 
 // Pictures decoded by FreeImage, for the desktop.
@@ -73,12 +71,10 @@ Bitmap withBitsPerPixel(Bitmap bitmap, unsigned bitsPerPixel)
 
 DecodedPicture readPicture(const std::string& path, unsigned limit)
 {
-    FileBytes file = readRegularFile(path, pictureFileLimit);
-    if (file.fault != FileFault::None)
-        return faultyPicture(PictureFault::Unreadable);
-    const FREE_IMAGE_FORMAT format = freeImageFormat(pictureFormat(file.bytes, path));
-    if (format == FIF_UNKNOWN)
-        return faultyPicture(PictureFault::UnknownFormat);
+    PictureFile file = readPictureFile(path);
+    if (file.fault != PictureFault::None)
+        return faultyPicture(file.fault);
+    const FREE_IMAGE_FORMAT format = freeImageFormat(file.format);
     const Memory memory(
         FreeImage_OpenMemory(reinterpret_cast<BYTE*>(file.bytes.data()), static_cast<DWORD>(file.bytes.size())));
     if (FreeImage_FIFSupportsNoPixels(format)) {
