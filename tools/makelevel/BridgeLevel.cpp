@@ -94,11 +94,9 @@ collada::Document buildBridgeLevel()
 std::string bridgeRoute()
 {
     std::ostringstream out;
-    out << "Bridge route (Data/LevelBridge.dae): the player starts at " << point(vec3(kStart.x, 0, kStart.y))
-        << " looking north.\n"
-        << "  trench_loose x [-8, 8], z [" << kNear << ", " << kFar << "], its water " << kBlock
-        << " under the floor; door_wall behind it, doorway x [" << -kDoor << ", " << kDoor << "], " << kLintel
-        << " high.\n"
+    out << routeStart("Bridge", "Data/LevelBridge.dae", kStart) << "  trench_loose x [-8, 8], z [" << kNear << ", "
+        << kFar << "], its water " << kBlock << " under the floor; door_wall behind it, doorway x [" << -kDoor << ", "
+        << kDoor << "], " << kLintel << " high.\n"
         << "  the lane x [" << -kLane << ", " << kLane << "], z [" << kLaneSouth << ", " << kLaneNorth
         << "], under a bar " << kGateHeight << " up at its north end; its west wall runs on to the trench.\n"
         << "  dynamicBlock1 at " << point(vec3(kBlock1.x, kBlock * 0.5f, kBlock1.y)) << "; beacon_win at "

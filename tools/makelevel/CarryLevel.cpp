@@ -93,10 +93,9 @@ collada::Document buildCarryLevel()
 std::string carryRoute()
 {
     std::ostringstream out;
-    out << "Carry route (Data/LevelCarry.dae): the player starts at " << point(vec3(kStart.x, 0, kStart.y))
-        << " looking north.\n"
-        << "  Floor_yard y 0 south of z " << kNotchSouth << "; the terrace y " << kUpper << " north of it; the dais y "
-        << kDais << ", x [-3, 3], north of z " << kDaisSouth << ".\n"
+    out << routeStart("Carry", "Data/LevelCarry.dae", kStart) << "  Floor_yard y 0 south of z " << kNotchSouth
+        << "; the terrace y " << kUpper << " north of it; the dais y " << kDais << ", x [-3, 3], north of z "
+        << kDaisSouth << ".\n"
         << "  Floor_lift_Anim in the notch x [" << -kNotchHalf << ", " << kNotchHalf << "], z [" << kNotchSouth << ", "
         << kNotchNorth << "], its top from " << -kOver << " to " << kUpper + kOver << ": up until 3 s, sinking to 6 s, "
         << "down to 10 s, rising to 13 s, every 13 s.\n"

@@ -80,11 +80,10 @@ collada::Document buildCausewayLevel()
 std::string causewayRoute()
 {
     std::ostringstream out;
-    out << "Causeway route (Data/LevelCauseway.dae): the player starts at " << point(vec3(kStart.x, 0, kStart.y))
-        << " looking north.\n"
-        << "  Floor_causeway1 x [" << -kHalf << ", " << kHalf << "] north to the pad x [" << kPadWest << ", " << kHalf
-        << "], z [" << kPadSouth << ", " << kQuay << "]; Floor_causeway2 z [" << kBendSouth << ", " << kQuay
-        << "] east to the ledge (y " << kLedge << ") at x " << kLedgeWest << ", the quay wall along its north side,\n"
+    out << routeStart("Causeway", "Data/LevelCauseway.dae", kStart) << "  Floor_causeway1 x [" << -kHalf << ", "
+        << kHalf << "] north to the pad x [" << kPadWest << ", " << kHalf << "], z [" << kPadSouth << ", " << kQuay
+        << "]; Floor_causeway2 z [" << kBendSouth << ", " << kQuay << "] east to the ledge (y " << kLedge << ") at x "
+        << kLedgeWest << ", the quay wall along its north side,\n"
         << "  a rail along its south side from x " << kHalf + 0.6f << ".\n"
         << "  dynamicBlock1 at " << point(vec3(kBlock1.x, kBlock * 0.5f, kBlock1.y)) << "; beacon_win at "
         << point(kBeacon) << "; all else is water_loose.\n"

@@ -192,4 +192,10 @@ std::string point(glm::vec3 p)
            ")";
 }
 
+std::string routeStart(const std::string& name, const std::string& file, glm::vec2 start)
+{
+    return name + " route (" + file + "): the player starts at " + point(glm::vec3(start.x, 0.0f, start.y)) +
+           " looking north.\n";
+}
+
 } // namespace parts

@@ -72,5 +72,7 @@ void liftKeys(collada::Document& doc, const std::string& name, glm::vec3 low, fl
               float offset = 0.0f);
 // "(x, y, z)" for the routes.
 std::string point(glm::vec3 p);
+// A route's first line: "NAME route (FILE): the player starts at (x, 0, z) looking north."
+std::string routeStart(const std::string& name, const std::string& file, glm::vec2 start);
 
 } // namespace parts

@@ -86,11 +86,10 @@ collada::Document buildStairsLevel()
 std::string stairsRoute()
 {
     std::ostringstream out;
-    out << "Stairs route (Data/LevelStairs.dae): the player starts at " << point(vec3(kStart.x, 0, kStart.y))
-        << " looking north.\n"
-        << "  Floor_ledge y " << kTop << " north of z " << kFace << "; the slot x [" << kSlotWest << ", " << kSlotEast
-        << "], z [" << kBandNorth << ", " << kFace << "]; the shelf (y " << kShelf << ") under the band's tunnel (roof "
-        << kTunnelRoof << ") from z " << kShelfSouth << " to " << kBandNorth << ".\n"
+    out << routeStart("Stairs", "Data/LevelStairs.dae", kStart) << "  Floor_ledge y " << kTop << " north of z " << kFace
+        << "; the slot x [" << kSlotWest << ", " << kSlotEast << "], z [" << kBandNorth << ", " << kFace
+        << "]; the shelf (y " << kShelf << ") under the band's tunnel (roof " << kTunnelRoof << ") from z "
+        << kShelfSouth << " to " << kBandNorth << ".\n"
         << "  dynamicBlock1 at " << point(vec3(kBlock1.x, kBlock * 0.5f, kBlock1.y))
         << ", dynamicBlock2 on the shelf at " << point(vec3(kBlock2.x, kShelf + kBlock * 0.5f, kBlock2.y))
         << "; beacon_win at " << point(kBeacon) << ".\n"
