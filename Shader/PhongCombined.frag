@@ -2,6 +2,19 @@
 
 const int MAX_LIGHTS = 10;
 
+// Parts of the lighting that a build of this program may leave out, to
+// measure what each costs (the benchmark's variants define them after the
+// #version line); the game uses every part.
+#ifndef LIT_SHADOWS
+#define LIT_SHADOWS 1
+#endif
+#ifndef LIT_NORMAL_MAP
+#define LIT_NORMAL_MAP 1
+#endif
+#ifndef LIT_LIGHTS
+#define LIT_LIGHTS MAX_LIGHTS
+#endif
+
 struct PointLight {
     vec3 position;
     vec3 color;
@@ -26,11 +39,11 @@ uniform int normalMapping;
 uniform int shadowMapping;
 uniform sampler2D colorTexture;
 uniform sampler2D normal_map;
-uniform samplerCube depth_map;
-uniform samplerCube depth_map2;
-uniform samplerCube depth_map3;
-uniform samplerCube depth_map4;
-uniform samplerCube depth_map5;
+uniform samplerCubeShadow depth_map;
+uniform samplerCubeShadow depth_map2;
+uniform samplerCubeShadow depth_map3;
+uniform samplerCubeShadow depth_map4;
+uniform samplerCubeShadow depth_map5;
 
 in vec3 worldPosition;
 in vec3 worldNormal;
@@ -50,8 +63,11 @@ const float WHITE = 4.0;
 
 // Shadows. Each cube map holds, per texel, the distance from its light to the
 // nearest surface divided by the light's far distance (written by
-// shadowMapOmniFirstPass.frag). A cube map's name follows its texture unit:
-// units 2 to 6 read depth_map, depth_map3, depth_map2, depth_map4, depth_map5.
+// shadowMapOmniFirstPass.frag), and is read with comparison: one lookup
+// compares the four texels around the direction with the reference distance
+// and filters the four answers, so a shadow's edge ramps over a texel
+// instead of stepping. A cube map's name follows its texture unit: units 2
+// to 6 read depth_map, depth_map3, depth_map2, depth_map4, depth_map5.
 // The faces were rendered with a field of view of 2·atan(1024/1023), a little
 // wider than the 90 degrees a cube lookup assumes: stretching the major axis
 // by the same factor finds the texel that was rendered for this direction.
@@ -64,21 +80,14 @@ vec3 renderedDirection(vec3 v)
 
 // One texel of a 256-texel face spans about 2/256 of the distance.
 const float SHADOW_TEXEL = 2.0 / 256.0;
-#ifndef SHADOW_TAP_COUNT
-#define SHADOW_TAP_COUNT 4
-#endif
-// The tap pattern: a rotated grid, in texels.
-const vec2 SHADOW_TAPS[4] = vec2[4](vec2(-0.4, -1.1), vec2(1.1, -0.4), vec2(0.4, 1.1), vec2(-1.1, 0.4));
 
 // Fraction of light lightIndex that reaches worldPos: 1 lit, 0 in shadow.
-// The lookup starts one texel off the surface along its normal: along the
-// light's ray that clears the surface by texel / cos(angle), which grows with
-// the tilt faster than the depth spread of a texel (half a texel × tan), so
-// lit surfaces stay clean at every angle while contact shadows move by about
-// one texel. The four taps sit a texel around the lookup as seen from the
-// light, slid along the light's ray back onto the surface's plane, so that
-// each compares the surface's own distance at that tap.
-float shadowFactor(samplerCube map, int lightIndex, vec3 worldPos)
+// The lookup starts a texel and a half off the surface along its normal. The
+// filter compares texels up to √2 texels from the lookup, where the surface
+// lies up to √2 texels × tan(angle) nearer the light; along the light's ray
+// the offset clears it by 1.5 texels / cos(angle), more at every angle, so
+// lit surfaces stay clean while contact shadows move by about a texel.
+float shadowFactor(samplerCubeShadow map, int lightIndex, vec3 worldPos)
 {
     vec3 lightPos = light[lightIndex].position;
     float far = light[lightIndex].near_far.y;
@@ -86,28 +95,11 @@ float shadowFactor(samplerCube map, int lightIndex, vec3 worldPos)
     float dist = length(fromLight);
     if (dist >= far || dist <= 0.0)
         return 1.0;
-    vec3 l = -fromLight / dist;
     vec3 n = normalize(worldNormal);
-    float cosTheta = dot(n, l);
-    if (cosTheta <= 0.0)
+    if (dot(n, fromLight) >= 0.0)
         return 0.0; // the surface turns away: it shadows itself
-    cosTheta = max(cosTheta, 0.1);
-
-    float texel = dist * SHADOW_TEXEL;
-    vec3 origin = worldPos + n * texel;
-    vec3 t1 = normalize(cross(l, abs(l.y) < 0.9 ? vec3(0.0, 1.0, 0.0) : vec3(1.0, 0.0, 0.0)));
-    vec3 t2 = cross(l, t1);
-
-    float lit = 0.0;
-    for (int k = 0; k < SHADOW_TAP_COUNT; ++k) {
-        vec3 offset = (t1 * SHADOW_TAPS[k].x + t2 * SHADOW_TAPS[k].y) * texel;
-        vec3 tap = origin + offset - l * (dot(n, offset) / cosTheta);
-        vec3 ray = tap - lightPos;
-        // A unit without a rendered map reads 0, a distance no occluder has.
-        float stored = textureLod(map, renderedDirection(ray), 0.0).r;
-        lit += stored <= 0.0 || length(ray) <= stored * far ? 1.0 : 0.0;
-    }
-    return lit / float(SHADOW_TAP_COUNT);
+    vec3 ray = fromLight + n * (dist * SHADOW_TEXEL * 1.5);
+    return texture(map, vec4(renderedDirection(ray), length(ray) / far));
 }
 
 // The level gives light k (k < SHADOWED_LIGHTS) the cube map on unit 2 + k;
@@ -117,7 +109,7 @@ float shadowFactor(samplerCube map, int lightIndex, vec3 worldPos)
 // with a constant light index and a constant sampler, once per fragment.
 const int SHADOWED_LIGHTS = 5;
 
-float shadowFrom(samplerCube map, int k, int count)
+float shadowFrom(samplerCubeShadow map, int k, int count)
 {
     float lit = shadowFactor(map, k, worldPosition);
     return k < count && abs(light[k].unit - float(2 + k)) < 0.5 ? lit : 1.0;
@@ -126,7 +118,7 @@ float shadowFrom(samplerCube map, int k, int count)
 vec3 surfaceNormal()
 {
     vec3 n = normalize(worldNormal);
-    if (normalMapping != 1 || material.textureCount != 2)
+    if (LIT_NORMAL_MAP == 0 || normalMapping != 1 || material.textureCount != 2)
         return n;
     // Gram-Schmidt keeps the frame orthogonal after interpolation; a mesh
     // without usable tangents keeps its vertex normal.
@@ -158,9 +150,9 @@ void main()
     float exponent = max(material.shininess, 1.0);
 
     vec3 color = albedo * (material.ambient.rgb + SKY_LIGHT) + material.emissive.rgb;
-    int count = min(numberoflights, MAX_LIGHTS);
+    int count = min(numberoflights, LIT_LIGHTS);
     float shadows[SHADOWED_LIGHTS] = float[SHADOWED_LIGHTS](1.0, 1.0, 1.0, 1.0, 1.0);
-    if (shadowMapping == 1) {
+    if (LIT_SHADOWS == 1 && shadowMapping == 1) {
         shadows[0] = shadowFrom(depth_map, 0, count);
         shadows[1] = shadowFrom(depth_map3, 1, count);
         shadows[2] = shadowFrom(depth_map2, 2, count);

@@ -37,7 +37,8 @@ std::string forWebGl(const std::string& source)
     if (source.compare(0, desktop.size(), desktop) != 0)
         return source;
     return "#version 300 es\n"
-           "precision highp float;\nprecision highp int;\nprecision highp sampler2D;\nprecision highp samplerCube;" +
+           "precision highp float;\nprecision highp int;\nprecision highp sampler2D;\nprecision highp "
+           "samplerCube;\nprecision highp samplerCubeShadow;" +
            source.substr(desktop.size());
 }
 
