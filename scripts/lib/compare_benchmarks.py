@@ -16,9 +16,13 @@ PASSES = ["update", "shadows", "scene", "bloom", "timed frame"]
 
 
 def figures(text):
-    """The named numbers of one table: frame medians, pass medians with every
-    effect on (wall clock and process CPU time), peak memory."""
+    """The named numbers of one table: the game's median frame standing at the
+    start, frame medians along the path, pass medians with every effect on
+    (wall clock and process CPU time), peak memory."""
     found = {}
+    standing = re.search(r"standing at the start: ([\d.]+) ms median frame", text)
+    if standing:
+        found["game frame, standing at the start"] = float(standing.group(1))
     lines = text.splitlines()
     for i, line in enumerate(lines):
         words = line.split()

@@ -43,9 +43,12 @@ TEST(Benchmark, MeasuresEveryConfigurationAndReference)
                   numberAt(json, {"all_on", name.c_str(), "wall", "median"}))
             << pass;
     }
-    for (const char* reference : {"full_vs_effects_off", "bloom_vs_copies", "bloom_vs_ping_pong", "lit_vs_one_tap",
-                                  "update_vs_frame", "start_to_first_frame"})
+    for (const char* reference :
+         {"full_vs_effects_off", "bloom_vs_copies", "bloom_vs_ping_pong", "update_vs_frame", "start_to_first_frame"})
         EXPECT_GT(numberAt(json, {"ratios", reference, "value"}), 0.0) << reference;
+    // Every variant of the lit program compiled and drew.
+    for (const char* variant : {"no_shadows", "no_normal_map", "one_light", "no_lights"})
+        EXPECT_GT(numberAt(json, {"lit_variants", variant, "wall", "count"}), 0.0) << variant;
 }
 
 } // namespace

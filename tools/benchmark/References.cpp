@@ -169,9 +169,10 @@ void PingPongGaussianReference::render(GLuint source)
     glUseProgram(0);
 }
 
-std::string oneTapFragmentSource(const std::string& source)
+std::string fragmentSourceWith(const std::string& source, const std::string& definition)
 {
-    if (source.find(shadowTapCountMacro) == std::string::npos)
+    const std::string name = definition.substr(0, definition.find(' '));
+    if (source.find(name) == std::string::npos)
         return {};
     const std::size_t version = source.find("#version");
     if (version == std::string::npos)
@@ -179,15 +180,15 @@ std::string oneTapFragmentSource(const std::string& source)
     const std::size_t lineEnd = source.find('\n', version);
     if (lineEnd == std::string::npos)
         return {};
-    return source.substr(0, lineEnd + 1) + "#define " + shadowTapCountMacro + " 1\n" + source.substr(lineEnd + 1);
+    return source.substr(0, lineEnd + 1) + "#define " + definition + "\n" + source.substr(lineEnd + 1);
 }
 
-Result<LitPass> oneTapLitPass(const std::string& shaderFolder)
+Result<LitPass> litPassWith(const std::string& shaderFolder, const std::string& definition)
 {
     const std::string fragmentPath = shaderFolder + "PhongCombined.frag";
-    const std::string fragment = oneTapFragmentSource(readText(fragmentPath));
+    const std::string fragment = fragmentSourceWith(readText(fragmentPath), definition);
     if (fragment.empty())
-        return Failure{std::string("no ") + shadowTapCountMacro + " to define", fragmentPath};
+        return Failure{"no " + definition.substr(0, definition.find(' ')) + " to define", fragmentPath};
     Result<gl::Program> lit = buildProgram(
         {{GL_VERTEX_SHADER, shaderFolder + "PhongCombined.vert", {}}, {GL_FRAGMENT_SHADER, fragmentPath, fragment}});
     if (!lit)

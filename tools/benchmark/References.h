@@ -55,15 +55,11 @@ private:
     GLint horizontalLocation = -1;
 };
 
-// A fragment source may fix its number of shadow taps with this macro, under
-// #ifndef, so that a variant can define it first.
-constexpr const char* shadowTapCountMacro = "SHADOW_TAP_COUNT";
+// The lit program's fragment source with `definition` ("NAME VALUE") defined
+// right after #version, for a variant that leaves a part of the lighting out.
+// Empty when the source has no #version or never tests NAME.
+std::string fragmentSourceWith(const std::string& source, const std::string& definition);
 
-// The lit program's fragment source made to take one shadow tap: the macro
-// defined to 1 right after #version. Empty when the source has no #version
-// or does not use the macro.
-std::string oneTapFragmentSource(const std::string& source);
-
-// The game's lit pass built with one shadow tap per light instead of the
-// game's pattern, from the programs in `shaderFolder`.
-Result<LitPass> oneTapLitPass(const std::string& shaderFolder);
+// The game's lit pass built from the programs in `shaderFolder` with
+// `definition` in its fragment stage.
+Result<LitPass> litPassWith(const std::string& shaderFolder, const std::string& definition);

@@ -2,7 +2,7 @@
 // game's own frame and reports frame times, pass times and reference ratios.
 //
 //   benchmark [--width W] [--height H] [--frames N] [--json FILE] [--data DIR]
-//             [--references-only]
+//             [--references-only] [--at-start]
 //
 // Runs in a normal window of the given size on the current display. A GL
 // pass is bracketed by glFinish, since timer queries mean nothing on a
@@ -27,6 +27,7 @@
 #include <unistd.h>
 
 #include <algorithm>
+#include <array>
 #include <cerrno>
 #include <chrono>
 #include <cstdio>
@@ -36,6 +37,7 @@
 #include <fstream>
 #include <functional>
 #include <iostream>
+#include <iterator>
 #include <optional>
 #include <sstream>
 #include <string>
@@ -59,16 +61,20 @@ struct BenchmarkOptions {
     int poses = 6;               // places along the path where the references are measured
     int repeats = 2;             // measurements of each reference per place
     bool referencesOnly = false; // skip the four runs along the path
+    bool atStart = false;        // stand at the player's start instead of walking the path
     std::string json;
     std::string data;
 };
 
-const char* const usage = "usage: benchmark [--width W] [--height H] [--frames N] [--json FILE] [--data DIR]\n"
-                          "  --width, --height  window size (default 1280x720)\n"
-                          "  --frames N         frames per run along the camera path (default 120)\n"
-                          "  --json FILE        also write the results as JSON\n"
-                          "  --data DIR         the game's data folder (Shader/, Textures/, Data/); default: here\n"
-                          "  --references-only  measure only the passes against their references (quick A/B checks)\n";
+const char* const usage =
+    "usage: benchmark [--width W] [--height H] [--frames N] [--json FILE] [--data DIR]\n"
+    "                 [--references-only] [--at-start]\n"
+    "  --width, --height  window size (default 1280x720)\n"
+    "  --frames N         frames per run along the camera path (default 120)\n"
+    "  --json FILE        also write the results as JSON\n"
+    "  --data DIR         the game's data folder (Shader/, Textures/, Data/); default: here\n"
+    "  --references-only  measure only the passes against their references (quick A/B checks)\n"
+    "  --at-start         stand at the player's start, looking ahead, instead of walking the path\n";
 
 bool parsePositive(const char* text, int& value)
 {
@@ -91,6 +97,10 @@ bool parseOptions(int argc, char** argv, BenchmarkOptions& options)
         }
         if (name == "--references-only") {
             options.referencesOnly = true;
+            continue;
+        }
+        if (name == "--at-start") {
+            options.atStart = true;
             continue;
         }
         if (i + 1 >= argc) {
@@ -201,6 +211,22 @@ const Configuration configurations[] = {
     {"both_off", "shadows and bloom off", 0, 0},
 };
 
+// The lit program built without one of its parts: the part's cost is what
+// the variant saves.
+struct LitVariant {
+    const char* key;
+    const char* label;
+    const char* definition; // of a macro the fragment stage tests
+};
+
+const LitVariant litVariants[] = {
+    {"no_shadows", "without shadow lookups", "LIT_SHADOWS 0"},
+    {"no_normal_map", "without normal mapping", "LIT_NORMAL_MAP 0"},
+    {"one_light", "with the first light alone", "LIT_LIGHTS 1"},
+    {"no_lights", "without lights (nor shadows)", "LIT_LIGHTS 0"},
+};
+constexpr std::size_t litVariantCount = std::size(litVariants);
+
 struct ConfigurationResult {
     Configuration configuration;
     Summary frame;      // whole frames: runFrame, then glFinish
@@ -278,18 +304,26 @@ public:
         const int height = game.stats().height;
         CopyReference copies(width, height);
         PingPongGaussianReference gaussian(width, height);
-        Result<LitPass> oneTap = oneTapLitPass("Shader/");
-        if (!oneTap)
-            oneTapProblem = oneTap.failure().message + " (" + oneTap.failure().detail + ")";
+        std::vector<std::optional<LitPass>> variants;
+        for (std::size_t v = 0; v < litVariantCount; ++v) {
+            Result<LitPass> pass = litPassWith("Shader/", litVariants[v].definition);
+            if (pass)
+                variants.emplace_back(std::move(pass.value()));
+            else {
+                variants.emplace_back();
+                litVariantProblems[v] = pass.failure().message + " (" + pass.failure().detail + ")";
+            }
+        }
 
         warmUp();
         const Bloom& bloomPasses = game.bloom();
         for (int p = 0; p < options.poses; ++p) {
-            run.place(benchmarkPathPose(static_cast<double>(p) / options.poses));
+            run.place(pose(static_cast<double>(p) / options.poses));
             run.frame(); // shadow maps, camera and lamp for this place
             for (int r = 0; r < options.repeats; ++r) {
-                if (oneTap)
-                    litOneTap.add(timeGl([&] { game.renderScenePass(&oneTap.value()); }));
+                for (std::size_t v = 0; v < litVariantCount; ++v)
+                    if (variants[v])
+                        litVariantTimes[v].add(timeGl([&] { game.renderScenePass(&*variants[v]); }));
                 // Last: the bloom reads what the game's program drew.
                 litFull.add(timeGl([this] { game.renderScenePass(); }));
                 bloom.add(timeGl([this] { game.renderBloomPass(); }));
@@ -302,16 +336,20 @@ public:
         glViewport(0, 0, width, height);
     }
 
-    Series litFull, litOneTap, bloom, copyReference, gaussianReference, mipmapsOnly, copiesOnly;
-    std::string oneTapProblem;
+    Series litFull, bloom, copyReference, gaussianReference, mipmapsOnly, copiesOnly;
+    std::array<Series, litVariantCount> litVariantTimes;
+    std::array<std::string, litVariantCount> litVariantProblems; // why a variant was not measured
 
 private:
+    // Where the camera is at `t` (0 to 1) of a run.
+    CameraPose pose(double t) const { return options.atStart ? game.playerStart() : benchmarkPathPose(t); }
+
     // A level reset, then a few frames at the path's start.
     void warmUp()
     {
         game.restartLevel();
         for (int i = 0; i < std::max(options.warmUp, 2); ++i) {
-            run.place(benchmarkPathPose(0.0));
+            run.place(pose(0.0));
             run.frame();
         }
     }
@@ -328,7 +366,7 @@ private:
         }
         const FrameTimings none;
         for (int i = 0; i < options.frames; ++i) {
-            run.place(benchmarkPathPose(static_cast<double>(i) / options.frames));
+            run.place(pose(static_cast<double>(i) / options.frames));
             const Sample frame = timeGl([this] { run.frame(); });
             if (game.stats().screen != MenuState::Screen::Playing) {
                 // A menu frame draws one picture: the numbers would mean nothing.
@@ -388,7 +426,9 @@ struct Report {
     double peakResidentMiB = 0.0;
     std::vector<ConfigurationResult> configurations;
     std::vector<Reference> references;
-    Summary litFull, litOneTap, bloom, copyReference, gaussianReference, mipmapsOnly, copiesOnly;
+    Summary litFull, bloom, copyReference, gaussianReference, mipmapsOnly, copiesOnly;
+    std::array<Summary, litVariantCount> litVariants;
+    std::array<std::string, litVariantCount> litVariantProblems;
 };
 
 std::string toJson(const Report& report)
@@ -416,12 +456,15 @@ std::string toJson(const Report& report)
             << ",\n      \"bloom_pass\": " << jsonSummary(c.bloom) << "}";
     }
     out << "\n  },\n  \"reference_passes\": {\n    \"lit_pass\": " << jsonSummary(report.litFull)
-        << ",\n    \"lit_pass_one_tap\": " << jsonSummary(report.litOneTap)
         << ",\n    \"bloom\": " << jsonSummary(report.bloom)
         << ",\n    \"two_copies_five_mipmaps\": " << jsonSummary(report.copyReference)
         << ",\n    \"ping_pong_gaussian_10\": " << jsonSummary(report.gaussianReference)
         << ",\n    \"five_mipmaps_alone\": " << jsonSummary(report.mipmapsOnly)
-        << ",\n    \"two_copies_alone\": " << jsonSummary(report.copiesOnly) << "\n  },\n  \"ratios\": {";
+        << ",\n    \"two_copies_alone\": " << jsonSummary(report.copiesOnly) << "\n  },\n  \"lit_variants\": {";
+    for (std::size_t v = 0; v < litVariantCount; ++v)
+        out << (v ? "," : "") << "\n    " << jsonString(litVariants[v].key) << ": "
+            << jsonSummary(report.litVariants[v]);
+    out << "\n  },\n  \"ratios\": {";
     for (std::size_t i = 0; i < report.references.size(); ++i) {
         const Reference& r = report.references[i];
         out << (i ? "," : "") << "\n    " << jsonString(r.key) << ": {\"measured\": " << jsonNumber(r.measured)
@@ -498,8 +541,16 @@ void printTable(std::ostream& out, const Report& report)
             << (r.met() ? "  met" : "  MISSED") << "\n";
     }
     auto both = [](const Summary& s) { return fixed(s.wall.median) + " ms (cpu " + fixed(s.cpu.median) + ")"; };
-    out << "\nreference passes (medians): lit pass " << both(report.litFull) << ", with one tap "
-        << both(report.litOneTap) << "\n  bloom " << both(report.bloom) << ", 5 mipmaps alone "
+    out << "\nlit pass (medians): " << both(report.litFull) << "\n";
+    for (std::size_t v = 0; v < litVariantCount; ++v) {
+        out << "  " << pad(litVariants[v].label, 30, false);
+        if (!report.litVariantProblems[v].empty())
+            out << "not measured: " << report.litVariantProblems[v] << "\n";
+        else
+            out << both(report.litVariants[v]) << ", saves "
+                << fixed(report.litFull.wall.median - report.litVariants[v].wall.median) << " ms\n";
+    }
+    out << "reference passes (medians): bloom " << both(report.bloom) << ", 5 mipmaps alone "
         << both(report.mipmapsOnly) << ", 2 copies alone " << both(report.copiesOnly) << "\n";
     out << "\nstart to first frame: " << fixed(report.startToFirstFrameS, 3)
         << " s wall (from main: " << fixed(report.mainToFirstFrameS, 3) << " s), " << fixed(report.startCpuS, 3)
@@ -522,7 +573,9 @@ const ConfigurationResult* findConfiguration(const Report& report, const std::st
 void addReferences(Report& report, const Benchmark& bench)
 {
     report.litFull = summarize(bench.litFull);
-    report.litOneTap = summarize(bench.litOneTap);
+    for (std::size_t v = 0; v < litVariantCount; ++v)
+        report.litVariants[v] = summarize(bench.litVariantTimes[v]);
+    report.litVariantProblems = bench.litVariantProblems;
     report.bloom = summarize(bench.bloom);
     report.copyReference = summarize(bench.copyReference);
     report.gaussianReference = summarize(bench.gaussianReference);
@@ -550,13 +603,6 @@ void addReferences(Report& report, const Benchmark& bench)
                                          report.copyReference, 1.3));
     report.references.push_back(relative("bloom_vs_ping_pong", "bloom / 10-pass ping-pong Gaussian", report.bloom,
                                          report.gaussianReference, 1.0 / 3.0));
-    Reference lit =
-        relative("lit_vs_one_tap", "lit pass / lit pass with one shadow tap", report.litFull, report.litOneTap, 1.5);
-    if (!bench.oneTapProblem.empty()) {
-        lit.available = false;
-        lit.note = bench.oneTapProblem;
-    }
-    report.references.push_back(lit);
     if (allOn) {
         // Means here: the update's share of the time spent over the whole run.
         Reference update("update_vs_frame", "game update / whole frame (all effects)");
