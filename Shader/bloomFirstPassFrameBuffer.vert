@@ -1,6 +1,6 @@
 #version 330 core
 
-// Both bloom programs draw with one vertex array: the locations are fixed.
+// The bloom programs draw with one vertex array: the locations are fixed.
 layout(location = 0) in vec2 vp;
 layout(location = 1) in vec2 vt;
 

@@ -1,6 +1,7 @@
 #version 330 core
 
-// Both bloom programs draw with one vertex array: the locations are fixed.
+// The bloom programs draw with one vertex array: the locations are fixed.
+// The last pass (bloomCompose.frag) shares this stage.
 layout(location = 0) in vec2 vp;
 layout(location = 1) in vec2 vt;
 

@@ -35,7 +35,8 @@ template <typename T, typename Load> bool take(T& into, std::optional<Failure>& 
 } // namespace
 
 struct Renderer::Parts {
-    gl::Program lit, depthOnly, line, shadowDebug, shadowFirstPass, shadow, bloomFirst, bloomSecond, text, menu, sky;
+    gl::Program lit, depthOnly, line, shadowDebug, shadowFirstPass, shadow, bloomFirst, bloomSecond, bloomCompose, text,
+        menu, sky;
     gl::Texture fontAtlas, skyPicture;
     std::array<gl::Texture, MenuScreen::pictureCount> menuPictures;
 };
@@ -66,6 +67,8 @@ Result<std::unique_ptr<Renderer>> Renderer::load(const std::string& dataFolder, 
         program(p.shadow, "shadowMapOmniFirstPass", true);
     program(p.bloomFirst, "bloomFirstPassFrameBuffer");
     program(p.bloomSecond, "bloomSecondPassFrameBuffer");
+    take(p.bloomCompose, failure,
+         [&] { return loadProgramFiles(shaders + "bloomSecondPassFrameBuffer.vert", shaders + "bloomCompose.frag"); });
     program(p.text, "TextVertexShader");
     picture(p.fontAtlas, menu + "fontArialMirrored.png");
     program(p.menu, "menu");
@@ -81,7 +84,7 @@ Result<std::unique_ptr<Renderer>> Renderer::load(const std::string& dataFolder, 
 Renderer::Renderer(Parts p, int width, int height)
     : width(width), height(height), litPass(std::move(p.lit), std::move(p.depthOnly)),
       shadowPass(std::move(p.shadow), LitPass::maxShadowMaps, !gl::web),
-      bloom(std::move(p.bloomFirst), std::move(p.bloomSecond), width, height),
+      bloom(std::move(p.bloomFirst), std::move(p.bloomSecond), std::move(p.bloomCompose), width, height),
       sky(std::move(p.sky), std::move(p.skyPicture)),
       menuScreen(std::move(p.menu), std::move(p.menuPictures), isFourByThree(width, height)),
       textRenderer(std::move(p.text), std::move(p.fontAtlas)),

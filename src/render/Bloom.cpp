@@ -40,61 +40,58 @@ void bindTexture(GLint unit, GLuint texture)
     glBindTexture(GL_TEXTURE_2D, texture);
 }
 
-void unbindTextures()
-{
-    bindTexture(textureUnits::secondPicture, 0);
-    bindTexture(textureUnits::picture, 0);
-}
-
 } // namespace
 
-Bloom::Bloom(gl::Program firstPassProgram, gl::Program secondPassProgram, int width, int height)
-    : firstPass(std::move(firstPassProgram)), secondPass(std::move(secondPassProgram)), quad(firstPass), width(width),
-      height(height)
+Bloom::Bloom(gl::Program firstPassProgram, gl::Program blurProgram, gl::Program composeProgram, int width, int height)
+    : firstPass(std::move(firstPassProgram)), blur(std::move(blurProgram)), compose(std::move(composeProgram)),
+      quad(blur), width(width), height(height)
 {
-    for (int n = 0; n < 3; ++n) {
-        framebuffers[n] = gl::Framebuffer::create();
-        glBindFramebuffer(GL_FRAMEBUFFER, framebuffers[n]);
-        colorTextures[n] = gl::Texture::create();
-        allocateColorTexture(colorTextures[n], width, height);
-        glFramebufferTexture2D(GL_FRAMEBUFFER, GL_COLOR_ATTACHMENT0, GL_TEXTURE_2D, colorTextures[n], 0);
-        // Only the scene needs depth; the passes after it cover the screen
+    depthTexture = gl::Texture::create();
+    for (Target& target : targets) {
+        target.framebuffer = gl::Framebuffer::create();
+        target.texture = gl::Texture::create();
+    }
+    allocateTargets();
+    for (int n = 0; n < targetCount; ++n) {
+        glBindFramebuffer(GL_FRAMEBUFFER, targets[n].framebuffer);
+        glFramebufferTexture2D(GL_FRAMEBUFFER, GL_COLOR_ATTACHMENT0, GL_TEXTURE_2D, targets[n].texture, 0);
+        // Only the scene needs depth; the passes after it cover their target
         // with one quad each.
-        if (n == 0) {
-            depthTexture = gl::Texture::create();
-            allocateDepthTexture(depthTexture, width, height);
+        if (n == 0)
             glFramebufferTexture2D(GL_FRAMEBUFFER, GL_DEPTH_ATTACHMENT, GL_TEXTURE_2D, depthTexture, 0);
-        }
         if (glCheckFramebufferStatus(GL_FRAMEBUFFER) != GL_FRAMEBUFFER_COMPLETE)
             std::cerr << "ERROR: incomplete framebuffer\n";
     }
     glBindFramebuffer(GL_FRAMEBUFFER, 0);
-    glBindTexture(GL_TEXTURE_2D, 0);
 
-    resolutionLocation = glGetUniformLocation(secondPass, "resolution");
-    directionLocation = glGetUniformLocation(secondPass, "direction");
-    endLocation = glGetUniformLocation(secondPass, "end");
-    glUseProgram(firstPass);
-    glUniform1i(glGetUniformLocation(firstPass, "tex"), textureUnits::picture);
-    glUseProgram(secondPass);
-    glUniform1i(glGetUniformLocation(secondPass, "tex"), textureUnits::picture);
-    glUniform1i(glGetUniformLocation(secondPass, "tex2"), textureUnits::secondPicture);
+    resolutionLocation = glGetUniformLocation(blur, "resolution");
+    directionLocation = glGetUniformLocation(blur, "direction");
+    for (const GLuint program : {GLuint(firstPass), GLuint(blur), GLuint(compose)}) {
+        glUseProgram(program);
+        glUniform1i(glGetUniformLocation(program, "tex"), textureUnits::picture);
+        glUniform1i(glGetUniformLocation(program, "tex2"), textureUnits::secondPicture);
+    }
     glUseProgram(0);
+}
+
+void Bloom::allocateTargets()
+{
+    for (int n = 0; n < targetCount; ++n)
+        allocateColorTexture(targets[n].texture, targetWidth(n), targetHeight(n));
+    allocateDepthTexture(depthTexture, width, height);
+    glBindTexture(GL_TEXTURE_2D, 0);
 }
 
 void Bloom::resize(int newWidth, int newHeight)
 {
     width = newWidth;
     height = newHeight;
-    for (const gl::Texture& texture : colorTextures)
-        allocateColorTexture(texture, width, height);
-    allocateDepthTexture(depthTexture, width, height);
-    glBindTexture(GL_TEXTURE_2D, 0);
+    allocateTargets();
 }
 
 void Bloom::bindSceneTarget()
 {
-    glBindFramebuffer(GL_FRAMEBUFFER, framebuffers[0]);
+    glBindFramebuffer(GL_FRAMEBUFFER, targets[0].framebuffer);
     glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
 }
 
@@ -104,47 +101,40 @@ void Bloom::render()
     // whatever the target's depth buffer holds.
     const GLboolean depthTest = glIsEnabled(GL_DEPTH_TEST);
     glDisable(GL_DEPTH_TEST);
-    extractBrightParts();
-    blurPass(framebuffers[2], 1.0f, 0.0f, colorTextures[1], false);
-    blurPass(0, 0.0f, 1.0f, colorTextures[2], true);
+    drawPass(firstPass, 1, targets[0].texture, 0);
+    blurPass(2, 1.0f, 0.0f);
+    blurPass(3, 0.0f, 1.0f);
+    drawPass(compose, -1, targets[0].texture, targets[3].texture);
     if (depthTest)
         glEnable(GL_DEPTH_TEST);
 }
 
-// First pass: the bright parts of the scene into target 2.
-void Bloom::extractBrightParts()
+void Bloom::drawPass(GLuint program, int index, GLuint first, GLuint second)
 {
-    const GLenum colorAttachment = GL_COLOR_ATTACHMENT0;
-    glBindFramebuffer(GL_FRAMEBUFFER, framebuffers[1]);
-    glViewport(0, 0, width, height);
-    glUseProgram(firstPass);
-    glBindVertexArray(quad.vertexArray);
-    bindTexture(textureUnits::picture, colorTextures[0]);
-    glDrawBuffers(1, &colorAttachment);
-    glDrawArrays(GL_TRIANGLES, 0, 6);
-    glBindVertexArray(0);
-    glUseProgram(0);
-}
-
-// One direction of the separable blur of `source` into `target`; the last
-// pass (`compose`) adds the blur to the scene image on the way.
-void Bloom::blurPass(GLuint target, float directionX, float directionY, GLuint source, bool compose)
-{
-    glBindFramebuffer(GL_FRAMEBUFFER, target);
-    glViewport(0, 0, width, height);
-    glUseProgram(secondPass);
-    glUniform2f(resolutionLocation, static_cast<float>(width), static_cast<float>(height));
-    glUniform2f(directionLocation, directionX, directionY);
-    glUniform2f(endLocation, compose ? 1.0f : 0.0f, 0.0f);
-    bindTexture(textureUnits::picture, colorTextures[0]);
-    bindTexture(textureUnits::secondPicture, source);
-    glBindVertexArray(quad.vertexArray);
-    if (target != 0) {
+    if (index < 0) {
+        glBindFramebuffer(GL_FRAMEBUFFER, 0);
+        glViewport(0, 0, width, height);
+    } else {
+        glBindFramebuffer(GL_FRAMEBUFFER, targets[index].framebuffer);
+        glViewport(0, 0, targetWidth(index), targetHeight(index));
         const GLenum colorAttachment = GL_COLOR_ATTACHMENT0;
         glDrawBuffers(1, &colorAttachment);
     }
-    glDrawArrays(GL_TRIANGLES, 0, 6);
-    unbindTextures();
-    glBindVertexArray(0);
+    glUseProgram(program);
+    bindTexture(textureUnits::picture, first);
+    bindTexture(textureUnits::secondPicture, second);
+    quad.draw();
+    bindTexture(textureUnits::secondPicture, 0);
+    bindTexture(textureUnits::picture, 0);
     glUseProgram(0);
+}
+
+// One direction of the separable blur of the target before `index` into
+// target `index`. The taps are spaced in screen pixels whatever the sizes.
+void Bloom::blurPass(int index, float directionX, float directionY)
+{
+    glUseProgram(blur);
+    glUniform2f(resolutionLocation, static_cast<float>(width), static_cast<float>(height));
+    glUniform2f(directionLocation, directionX, directionY);
+    drawPass(blur, index, 0, targets[index - 1].texture);
 }

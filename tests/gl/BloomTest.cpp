@@ -1,4 +1,4 @@
-// Bloom's three passes on a 64 × 48 picture.
+// Bloom's four passes on a 64 × 48 picture.
 
 #include "Fixture.h"
 
@@ -11,19 +11,23 @@ protected:
     void SetUp() override
     {
         GlTest::SetUp();
-        bloom = std::make_unique<Bloom>(valueOrThrow(loadProgram(sourceDir + "Shader/", "bloomFirstPassFrameBuffer")),
-                                        valueOrThrow(loadProgram(sourceDir + "Shader/", "bloomSecondPassFrameBuffer")),
-                                        64, 48);
+        const std::string shaders = sourceDir + "Shader/";
+        bloom = std::make_unique<Bloom>(
+            valueOrThrow(loadProgram(shaders, "bloomFirstPassFrameBuffer")),
+            valueOrThrow(loadProgram(shaders, "bloomSecondPassFrameBuffer")),
+            valueOrThrow(loadProgramFiles(shaders + "bloomSecondPassFrameBuffer.vert", shaders + "bloomCompose.frag")),
+            64, 48);
         glEnable(GL_DEPTH_TEST);
         glEnable(GL_CULL_FACE);
     }
-    // The scene target filled with `grey`, a pixel of it white, then the three passes.
+    // The scene target filled with `grey`, two by two pixels of it white,
+    // then the four passes.
     Texels render(float grey, int spotX = -1, int spotY = 0)
     {
         glClearColor(grey, grey, grey, 1);
         bloom->bindSceneTarget();
         glEnable(GL_SCISSOR_TEST);
-        glScissor(spotX, spotY, 1, 1);
+        glScissor(spotX, spotY, 2, 2);
         glClearColor(1, 1, 1, 1);
         glClear(spotX >= 0 ? GL_COLOR_BUFFER_BIT : 0);
         glDisable(GL_SCISSOR_TEST);
@@ -49,21 +53,22 @@ TEST_F(BloomTest, DarkSceneReachesTheScreenUnchanged)
     EXPECT_EQ(glGetError(), GLenum(GL_NO_ERROR));
 }
 
-// One white pixel spreads evenly both ways a few pixels wide; at the edge the
-// taps stay inside the picture instead of wrapping to the far side.
-TEST_F(BloomTest, APixelSpreadsSymmetricallyAndNotAcrossTheEdge)
+// A white spot of two by two pixels (one pixel of the half-size blur target)
+// spreads evenly both ways a few pixels wide; at the edge the taps stay
+// inside the picture instead of wrapping to the far side.
+TEST_F(BloomTest, ASpotSpreadsSymmetricallyAndNotAcrossTheEdge)
 {
     const Texels image = render(0.0f, 32, 24);
     EXPECT_EQ(image.at(32, 24)[0], 255);
     for (int k = 1; k <= 6; ++k) {
-        const int right = image.at(32 + k, 24)[0];
+        const int right = image.at(33 + k, 24)[0];
         EXPECT_NEAR(image.at(32 - k, 24)[0], right, 1) << k;
-        EXPECT_NEAR(image.at(32, 24 + k)[0], right, 2) << k;
-        EXPECT_NEAR(image.at(32 + k, 24 + k)[0], image.at(32 - k, 24 - k)[0], 1) << k;
-        EXPECT_LE(right, image.at(32 + k - 1, 24)[0]) << k;
+        EXPECT_NEAR(image.at(32, 25 + k)[0], right, 2) << k;
+        EXPECT_NEAR(image.at(33 + k, 25 + k)[0], image.at(32 - k, 24 - k)[0], 1) << k;
+        EXPECT_LE(right, image.at(33 + k - 1, 24)[0]) << k;
     }
-    EXPECT_GT(image.at(33, 25)[0], 0);
-    EXPECT_EQ(image.at(38, 24)[0], 0);
+    EXPECT_GT(image.at(35, 27)[0], 0);
+    EXPECT_EQ(image.at(39, 24)[0], 0);
     const Texels edge = render(0.0f, 0, 0);
     EXPECT_GT(edge.at(1, 1)[0], 0);
     for (const auto& [x, y] : {std::pair{63, 0}, {0, 47}, {63, 47}})
