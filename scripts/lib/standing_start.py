@@ -2,9 +2,9 @@
 
 standing_start.py GAME ROOT FRAMES runs GAME full screen on $DISPLAY from its
 data folder ROOT with a fresh home (no stored settings or progress), waits for
-the welcome picture's frame lines, presses Enter, lets the level settle for
-SETTLE frames from the moment the key was sent and prints the median of the
-next FRAMES "frametime:" lines, in ms. Any build of the game since its first
+the welcome picture's frame lines, holds Enter over three frames, lets the
+level settle for SETTLE frames from the key's release and prints the median
+of the next FRAMES "frametime:" lines, in ms. Any build of the game since its first
 prints those lines and plays the shipped level on Enter, so two builds compare
 by the same measure.
 """
@@ -51,7 +51,14 @@ def main():
         try:
             for _ in range(5):  # the welcome picture is up
                 next_time(frames_seen, game)
-            subprocess.run(["xdotool", "key", "Return"], check=True)
+            # Held over three frames: a build that reads the key's state once
+            # a frame, rather than the presses in between, sees it down.
+            subprocess.run(["xdotool", "keydown", "Return"], check=True)
+            down = time.monotonic()
+            held = 0
+            while held < 3:
+                held += next_time(frames_seen, game)[0] > down
+            subprocess.run(["xdotool", "keyup", "Return"], check=True)
             pressed = time.monotonic()
             measured = []
             seen = 0
