@@ -108,14 +108,12 @@ void CopyReference::render(const Bloom& bloom)
 
 void CopyReference::regenerateMipmaps(const Bloom& bloom)
 {
-    // The scene's mipmaps three times and those of each blur target once.
-    const GLuint mipmapped[5] = {bloom.targetTexture(0), bloom.targetTexture(0), bloom.targetTexture(1),
-                                 bloom.targetTexture(0), bloom.targetTexture(2)};
+    // Five times the scene's: the blur targets once were screen-sized too,
+    // and now are smaller.
     glActiveTexture(textureUnits::glUnit(textureUnits::picture));
-    for (GLuint name : mipmapped) {
-        glBindTexture(GL_TEXTURE_2D, name);
+    glBindTexture(GL_TEXTURE_2D, bloom.targetTexture(0));
+    for (int i = 0; i < 5; ++i)
         glGenerateMipmap(GL_TEXTURE_2D);
-    }
     glBindTexture(GL_TEXTURE_2D, 0);
 }
 
