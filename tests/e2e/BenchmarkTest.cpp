@@ -37,10 +37,12 @@ TEST(Benchmark, MeasuresEveryConfigurationAndReference)
     std::ifstream in(file);
     const std::string json(std::istreambuf_iterator<char>(in), {});
     EXPECT_EQ(numberAt(json, {"all_on", "frame", "wall", "count"}), 4.0);
+    // In the process's CPU time, which the machine's other work hardly moves:
+    // at this size the bloom takes under a millisecond of wall clock.
     for (const char* pass : {"shadows", "bloom"}) {
         const std::string name = std::string(pass) + "_pass", off = std::string(pass) + "_off";
-        EXPECT_LT(numberAt(json, {off.c_str(), name.c_str(), "wall", "median"}),
-                  numberAt(json, {"all_on", name.c_str(), "wall", "median"}))
+        EXPECT_LT(numberAt(json, {off.c_str(), name.c_str(), "cpu", "median"}),
+                  numberAt(json, {"all_on", name.c_str(), "cpu", "median"}))
             << pass;
     }
     for (const char* reference :
