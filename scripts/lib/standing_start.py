@@ -4,9 +4,9 @@ standing_start.py GAME ROOT FRAMES runs GAME full screen on $DISPLAY from its
 data folder ROOT with a fresh home (no stored settings or progress), waits for
 the welcome picture's frame lines, holds Enter over three frames, lets the
 level settle for SETTLE frames from the key's release and prints the median
-of the next FRAMES "frametime:" lines, in ms. Any build of the game since its first
-prints those lines and plays the shipped level on Enter, so two builds compare
-by the same measure.
+of the next FRAMES "frametime:" lines, in ms. Any build of the game since its
+first prints those lines and plays the shipped level on Enter, so two builds
+compare by the same measure.
 """
 
 import os
@@ -59,12 +59,12 @@ def main():
             while held < 3:
                 held += next_time(frames_seen, game)[0] > down
             subprocess.run(["xdotool", "keyup", "Return"], check=True)
-            pressed = time.monotonic()
+            released = time.monotonic()
             measured = []
             seen = 0
             while len(measured) < frames:
                 arrival, frame = next_time(frames_seen, game)
-                if arrival > pressed:
+                if arrival > released:
                     seen += 1
                     if seen > SETTLE:
                         measured.append(frame)

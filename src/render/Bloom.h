@@ -28,9 +28,6 @@ public:
     // Target 1 (the scene), 2 (the bright parts), 3 (the horizontal blur) or
     // 4 (the glow) as 0 to 3.
     GLuint targetTexture(int index) const { return targets[index].texture; }
-    // Its size: the screen's for the scene, half of it (rounded up) after.
-    int targetWidth(int index) const { return index == 0 ? width : (width + 1) / 2; }
-    int targetHeight(int index) const { return index == 0 ? height : (height + 1) / 2; }
 
 private:
     struct Target {
@@ -38,6 +35,9 @@ private:
         gl::Texture texture;
     };
 
+    // A target's size: the screen's for the scene, half of it (rounded up) after.
+    int targetWidth(int index) const { return index == 0 ? width : (width + 1) / 2; }
+    int targetHeight(int index) const { return index == 0 ? height : (height + 1) / 2; }
     void allocateTargets();
     // Draws the quad with `program` into target `index` (-1: the screen),
     // reading `first` and `second` on the picture units.

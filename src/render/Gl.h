@@ -16,9 +16,7 @@ constexpr bool web = true;
 #else
 constexpr bool web = false;
 #endif
-} // namespace gl
 
-namespace gl {
 // The wireframe view, which every pass that draws filled turns off and back:
 // polygon mode on the desktop. WebGL has none; there the lit pass draws each
 // mesh's edges as lines while it is on.

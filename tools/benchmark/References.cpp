@@ -167,10 +167,16 @@ void PingPongGaussianReference::render(GLuint source)
     glUseProgram(0);
 }
 
+namespace {
+
+// NAME of a definition "NAME VALUE".
+std::string macroName(const std::string& definition) { return definition.substr(0, definition.find(' ')); }
+
+} // namespace
+
 std::string fragmentSourceWith(const std::string& source, const std::string& definition)
 {
-    const std::string name = definition.substr(0, definition.find(' '));
-    if (source.find(name) == std::string::npos)
+    if (source.find(macroName(definition)) == std::string::npos)
         return {};
     const std::size_t version = source.find("#version");
     if (version == std::string::npos)
@@ -186,7 +192,7 @@ Result<LitPass> litPassWith(const std::string& shaderFolder, const std::string& 
     const std::string fragmentPath = shaderFolder + "PhongCombined.frag";
     const std::string fragment = fragmentSourceWith(readText(fragmentPath), definition);
     if (fragment.empty())
-        return Failure{"no " + definition.substr(0, definition.find(' ')) + " to define", fragmentPath};
+        return Failure{"no " + macroName(definition) + " to define", fragmentPath};
     Result<gl::Program> lit = buildProgram(
         {{GL_VERTEX_SHADER, shaderFolder + "PhongCombined.vert", {}}, {GL_FRAGMENT_SHADER, fragmentPath, fragment}});
     if (!lit)
